@@ -1,0 +1,144 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "app/trim.h"
+
+namespace {
+
+ParseResult Parse(std::vector<std::string> arguments,
+                  SlashSwitches slashSwitches = SlashSwitches::kAll) {
+  return ParseCommandLine(arguments, slashSwitches);
+}
+
+std::string Trimmed(std::string text) {
+  Trim(text);
+  return text;
+}
+
+}  // namespace
+
+TEST(Trim, RemovesCLocaleWhitespaceAtBothEnds) {
+  EXPECT_EQ("", Trimmed(" \t\r\n \v\f"));
+  EXPECT_EQ("Subject", Trimmed("\tSubject \r"));
+  EXPECT_EQ("a b", Trimmed(" a b "));
+  EXPECT_EQ("\xA0x\xA0", Trimmed("\xA0x\xA0"));
+  EXPECT_EQ("", Trimmed(""));
+}
+
+TEST(ParseCommandLine, OutcomeOfEachSwitch) {
+  struct Row {
+    std::vector<std::string> arguments;
+    ParseOutcome expected;
+  } rows[] = {
+      {{}, ParseOutcome::kRun},
+      {{"-h"}, ParseOutcome::kShowUsage},
+      {{"/?"}, ParseOutcome::kShowUsage},
+      {{"x.ebs", "-H", "Subject=1"}, ParseOutcome::kShowUsage},
+      {{"x.ebs", "-H", "junk"}, ParseOutcome::kShowUsage},
+      {{"-x"}, ParseOutcome::kBadSwitch},
+      {{"-"}, ParseOutcome::kBadSwitch},
+      {{"-Fname"}, ParseOutcome::kBadSwitch},
+      {{"-FO"}, ParseOutcome::kBadSwitch},
+      {{"--"}, ParseOutcome::kBadSwitch},
+      {{"x.ebs", "junk", "-x"}, ParseOutcome::kMissingEquals},  // first decides
+      {{"x.ebs", "-x", "junk"}, ParseOutcome::kBadSwitch},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(row.expected, Parse(row.arguments).outcome)
+        << testing::PrintToString(row.arguments);
+}
+
+TEST(ParseCommandLine, PlainArgumentsFollowTheState) {
+  ParseResult r = Parse({"-N", "Subject=1", "-I", "run.ebs"});
+  EXPECT_EQ(ParseOutcome::kRun, r.outcome);
+  EXPECT_EQ("run.ebs", r.request.scriptPath);
+  EXPECT_TRUE(r.request.noRun);
+  EXPECT_EQ((AttributeMap{{"Subject", "1"}}), r.request.attributes);
+
+  r = Parse({"Subject=1", "run.ebs"});
+  EXPECT_EQ(ParseOutcome::kMissingEquals, r.outcome);
+  EXPECT_EQ(std::vector<std::string>{"Missing '=' in attribute definition run.ebs"}, r.lines);
+
+  r = Parse({"run.ebs", "-F"});
+  EXPECT_EQ(ParseOutcome::kRun, r.outcome);
+  EXPECT_FALSE(r.request.dataFileName.has_value());
+
+  r = Parse({"run.ebs", "-F", "-N"});
+  EXPECT_FALSE(r.request.dataFileName.has_value());
+  EXPECT_TRUE(r.request.noRun);
+
+  r = Parse({"run.ebs", "/f", "a.txt", "-F", "b.txt", "-o", "", "-O", "C:\\data"});
+  EXPECT_EQ("b.txt", r.request.dataFileName);
+  EXPECT_EQ("C:\\data", r.request.dataFolder);
+
+  r = Parse({"run.ebs", "-F", ""});
+  EXPECT_EQ("", r.request.dataFileName);
+
+  r = Parse({"", "x.ebs"});
+  EXPECT_EQ(ParseOutcome::kMissingEquals, r.outcome);
+  EXPECT_EQ("", r.request.scriptPath);
+
+  r = Parse({"a.ebs", "-I", "b.ebs"});
+  EXPECT_EQ("b.ebs", r.request.scriptPath);
+}
+
+TEST(ParseCommandLine, AttributeDefinitions) {
+  ParseResult r = Parse({"x.ebs", " Subject = 5 ", "a=b=c", "E=", "=5", "=", "S=1", "S=2",
+                         "s=3", "\tMy Attr\t=\tv w\r"});
+  EXPECT_EQ(ParseOutcome::kRun, r.outcome);
+  AttributeMap expected = {{"Subject", "5"}, {"a", "b=c"}, {"E", ""},
+                           {"S", "2"},       {"s", "3"},   {"My Attr", "v w"}};
+  EXPECT_EQ(expected, r.request.attributes);
+  EXPECT_EQ((std::vector<std::string>{"Warning: setting attribute to empty value: E",
+                                      "Warning: setting attribute to empty value: "}),
+            r.lines);
+}
+
+TEST(ParseCommandLine, AttributeOrderIsBytewise) {
+  ParseResult r = Parse({"x.ebs", "subject=1", "Subject=2", "session=3", "Session=4",
+                         "\xE9=5", "Sub=6"});
+  std::vector<std::string> names;
+  for (const auto& entry : r.request.attributes)
+    names.push_back(entry.first);
+  EXPECT_EQ((std::vector<std::string>{"Session", "Sub", "Subject", "session", "subject",
+                                      "\xE9"}),
+            names);
+}
+
+TEST(ParseCommandLine, SlashArgumentsOnPosix) {
+  ParseResult r = Parse({"/home/lab/rt.ebs", "/f", "x.txt", "/O", "/data", "/N"},
+                        SlashSwitches::kTwoCharactersOnly);
+  EXPECT_EQ(ParseOutcome::kRun, r.outcome);
+  EXPECT_EQ("/home/lab/rt.ebs", r.request.scriptPath);
+  EXPECT_EQ("x.txt", r.request.dataFileName);
+  EXPECT_EQ("/data", r.request.dataFolder);
+  EXPECT_TRUE(r.request.noRun);
+
+  EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"/home/lab/rt.ebs"}).outcome);
+  EXPECT_EQ(ParseOutcome::kBadSwitch,
+            Parse({"-Fx"}, SlashSwitches::kTwoCharactersOnly).outcome);
+}
+
+TEST(CheckScriptPath, ExtensionAndOutputName) {
+  struct Row {
+    const char* path;
+    bool ok;
+    const char* output;
+  } rows[] = {
+      {"run.ebs", true, "run_tarvo.ebs"},
+      {"RUN.EBS", true, "RUN_tarvo.ebs"},
+      {"dir\\r.eBs", true, "dir\\r_tarvo.ebs"},
+      {".ebs", true, "_tarvo.ebs"},
+      {"run.eb", false, ""},
+      {"ebs", false, ""},
+      {"run.txt", false, ""},
+      {"", false, ""},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.ok, HasEbsExtension(row.path)) << row.path;
+    if (row.ok) {
+      EXPECT_EQ(row.output, OutputScriptName(row.path));
+    }
+  }
+}

@@ -1,0 +1,22 @@
+#ifndef TARVO_APP_RUN_REQUEST_H_
+#define TARVO_APP_RUN_REQUEST_H_
+
+#include <map>
+#include <optional>
+#include <string>
+
+/// Attribute name to new value. std::string's ordering compares bytes as unsigned
+/// values, case-sensitively, which is the order the attributes are applied in.
+using AttributeMap = std::map<std::string, std::string>;
+
+/// What the command line asked for. Absent and empty differ: "-F" followed by an empty
+/// argument sets an empty data file name, and its stage runs.
+struct RunRequest {
+  std::optional<std::string> scriptPath;
+  std::optional<std::string> dataFileName;
+  std::optional<std::string> dataFolder;
+  bool noRun = false;
+  AttributeMap attributes;
+};
+
+#endif  // TARVO_APP_RUN_REQUEST_H_

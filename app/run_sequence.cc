@@ -1,0 +1,77 @@
+#include "app/run_sequence.h"
+
+#include "app/usage.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
+#include "script/eb_script.h"
+
+#ifndef TARVO_VERSION
+#error TARVO_VERSION must be defined by the build
+#endif
+
+namespace {
+
+// Stages 1 to 10 over one script. Parsing and the checks have passed.
+int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
+  EBScript script;
+  std::string message;
+
+  // 1: load; a script that cannot be read ends the run.
+  bool loaded = script.Load(*request.scriptPath, message);
+  PrintLine(message);
+  if (!loaded)
+    return kExitFailure;
+
+  // 8: save; a failed save ends the run, so E-Run never starts on a stale script.
+  bool saved = script.Save(outputScriptPath, message);
+  PrintLine(message);
+  if (!saved)
+    return kExitFailure;
+
+  // 9: stop when asked.
+  if (request.noRun)
+    return kExitSuccess;
+
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitches) {
+  PrintLine("Tarvo Version " TARVO_VERSION);
+  PrintLine("");
+
+  ParseResult parsed = ParseCommandLine(arguments, slashSwitches);
+  for (const std::string& line : parsed.lines)
+    PrintLine(line);
+  switch (parsed.outcome) {
+    case ParseOutcome::kShowUsage:
+      PrintUsage();
+      return kExitSuccess;
+    case ParseOutcome::kBadSwitch:
+      PrintUsage();
+      return kExitFailure;
+    case ParseOutcome::kMissingEquals:
+      return kExitFailure;
+    case ParseOutcome::kRun:
+      break;
+  }
+
+  const RunRequest& request = parsed.request;
+  if (!request.scriptPath) {
+    PrintLine("Missing script specification");
+    PrintUsage();
+    return kExitFailure;
+  }
+  if (!HasEbsExtension(*request.scriptPath)) {
+    PrintLine("EBS-script requires extension .ebs: " + *request.scriptPath);
+    return kExitFailure;
+  }
+  std::string outputName = OutputScriptName(*request.scriptPath);
+  std::string outputScriptPath;
+  if (!GetFullPath(outputName, &outputScriptPath)) {
+    PrintLine("Couldn't create full path for new script " + outputName);
+    return kExitFailure;
+  }
+  return RunStages(request, outputScriptPath);
+}

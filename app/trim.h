@@ -1,0 +1,12 @@
+#ifndef TARVO_APP_TRIM_H_
+#define TARVO_APP_TRIM_H_
+
+#include <string>
+
+/// Remove whitespace ("C" locale: tab, LF, VT, FF, CR, blank) in place, at the start,
+/// at the end, or both. Whitespace between other bytes stays; 0xA0 is not whitespace.
+void TrimLeft(std::string& text);
+void TrimRight(std::string& text);
+void Trim(std::string& text);
+
+#endif  // TARVO_APP_TRIM_H_

@@ -1,0 +1,125 @@
+#include "platform/file_system.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+const size_t kMaxFullPath = 259;
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos)
+    return std::string();
+  return path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::FILE* OpenForReading(const std::string& path) {
+  // O_NONBLOCK keeps open() from waiting for the writer of a named pipe.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0)
+    fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr)
+    close(fd);
+  return file;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return false;
+  // Checked on the mode bits, not with access(), so that a read-only file stays
+  // protected when the program runs as root, as it is on Windows.
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return true;
+  return access(path.c_str(), W_OK) != 0;
+}
+
+std::FILE* CreateTempFileBeside(const std::string& target, std::string* tempPath) {
+  std::string folder = FolderOf(target);
+  unsigned seed = static_cast<unsigned>(getpid()) * 2654435761u ^
+                  static_cast<unsigned>(std::time(nullptr));
+  for (unsigned attempt = 0; attempt < 200; ++attempt) {
+    char name[16];
+    std::snprintf(name, sizeof name, "~T%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);
+    std::string candidate = folder + name;
+    int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST)
+        continue;
+      return nullptr;
+    }
+    std::FILE* file = fdopen(fd, "wb");
+    if (file == nullptr) {
+      close(fd);
+      unlink(candidate.c_str());
+      return nullptr;
+    }
+    *tempPath = candidate;
+    return file;
+  }
+  return nullptr;
+}
+
+bool ReplaceFileWith(const std::string& from, const std::string& target) {
+  return rename(from.c_str(), target.c_str()) == 0;
+}
+
+void RemoveFileQuietly(const std::string& path) {
+  unlink(path.c_str());
+}
+
+bool GetFullPath(const std::string& path, std::string* fullPath) {
+  std::string joined;
+  if (path.empty() || path[0] != '/') {
+    std::vector<char> cwd(4096);
+    if (getcwd(cwd.data(), cwd.size()) == nullptr)
+      return false;
+    joined = cwd.data();
+    joined += '/';
+  }
+  joined += path;
+
+  // Lexical normalisation, as GetFullPathNameA does: no ".", "..", or empty components.
+  std::vector<std::string> parts;
+  size_t begin = 0;
+  while (begin <= joined.size()) {
+    size_t end = joined.find('/', begin);
+    if (end == std::string::npos)
+      end = joined.size();
+    std::string part = joined.substr(begin, end - begin);
+    if (part == "..") {
+      if (!parts.empty())
+        parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    begin = end + 1;
+  }
+  std::string result;
+  for (const std::string& part : parts)
+    result += "/" + part;
+  if (result.empty())
+    result = "/";
+  if (result.size() > kMaxFullPath)
+    return false;
+  *fullPath = result;
+  return true;
+}

@@ -1,0 +1,35 @@
+#ifndef TARVO_PLATFORM_FILE_SYSTEM_H_
+#define TARVO_PLATFORM_FILE_SYSTEM_H_
+
+#include <cstdio>
+#include <string>
+
+// The few file-system operations the program needs, one implementation per platform
+// (file_system-posix.cc, file_system-win32.cc). Files are always opened in binary
+// mode: the line-end translation is done by our own code, so both builds behave alike.
+
+/// Opens an existing file for reading. Returns nullptr when `path` cannot be opened or
+/// is a folder. Never blocks waiting for a writer (a named pipe reads as empty).
+std::FILE* OpenForReading(const std::string& path);
+
+/// True when `path` is an existing file marked read-only (no write permission at all),
+/// which Save must not replace.
+bool IsReadOnlyFile(const std::string& path);
+
+/// Creates a new, empty file with a fresh name in the folder of `target`, open for
+/// writing. Its name is never longer than the last component of a "*_tarvo.ebs"
+/// target, so it fits wherever the target fits. Returns nullptr on failure.
+std::FILE* CreateTempFileBeside(const std::string& target, std::string* tempPath);
+
+/// Puts the file `from` in place of `target` in one step. A link at `target` is
+/// replaced itself, never followed. False when the target cannot be replaced.
+bool ReplaceFileWith(const std::string& from, const std::string& target);
+
+/// Removes a file; failures are ignored (used to clean up temporary files).
+void RemoveFileQuietly(const std::string& path);
+
+/// The absolute form of `path`, resolved against the current directory, at most 259
+/// characters. False when it cannot be resolved or does not fit.
+bool GetFullPath(const std::string& path, std::string* fullPath);
+
+#endif  // TARVO_PLATFORM_FILE_SYSTEM_H_

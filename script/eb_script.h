@@ -1,0 +1,36 @@
+#ifndef TARVO_SCRIPT_EB_SCRIPT_H_
+#define TARVO_SCRIPT_EB_SCRIPT_H_
+
+#include <cstdint>
+#include <string>
+
+#include "textfile/plain_text_file.h"
+
+/// An E-Prime generated E-Basic script, held as lines, with the searches and edits the
+/// rewriting needs. Script text is matched, never parsed: a line matches a probe when
+/// its squeezed form (whitespace removed, letters upper-cased) begins with, or for
+/// FindLine without `atStartOnly` contains, the squeezed probe. Every search looks at
+/// the lines afresh, so each edit sees the edits made before it.
+class EBScript : public PlainTextFile {
+ public:
+  EBScript() = default;
+
+  /// The first line at or after `start` whose squeezed form contains the squeezed
+  /// `probe` (at its very beginning when `atStartOnly`), or -1. An empty or
+  /// whitespace-only probe matches nothing.
+  int32_t FindLine(const std::string& probe, uint32_t start, bool atStartOnly) const;
+
+  /// The index of the "Sub Main()" line, or -1. Remembered in `subMainLine` and checked
+  /// before every reuse, so edits elsewhere never make it stale.
+  int32_t FindSubMain();
+
+  /// The first line at or after `start` that assigns attribute `name`: preferably in
+  /// the conditional form "If Not c.AttribExists("name") Then c.SetAttrib "name","
+  /// when `tryConditionalForm`, otherwise (or failing that) the plain form
+  /// "c.SetAttrib "name",". -1 when there is none or `start` is negative.
+  int32_t FindAttribLine(const std::string& name, int32_t start, bool tryConditionalForm) const;
+
+  int32_t subMainLine = -1;
+};
+
+#endif  // TARVO_SCRIPT_EB_SCRIPT_H_

@@ -1,0 +1,2 @@
+import sys
+if '--list' in sys.argv: sys.exit(0)

@@ -1,0 +1,31 @@
+#ifndef TARVO_TESTS_TEST_SUPPORT_H_
+#define TARVO_TESTS_TEST_SUPPORT_H_
+
+#include <string>
+#include <vector>
+
+/// A fresh, empty folder under the system's temporary folder, removed with its content
+/// when the object goes away.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  /// The path of `name` inside the folder.
+  std::string Path(const std::string& name) const;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+/// The whole content of a file, or "<missing>" when it cannot be read.
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+/// Names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& path);
+
+#endif  // TARVO_TESTS_TEST_SUPPORT_H_

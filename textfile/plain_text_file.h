@@ -1,0 +1,32 @@
+#ifndef TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
+#define TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
+
+#include <string>
+#include <vector>
+
+/// A text file held in memory as its lines, each without its line end.
+///
+/// On disk a line ends with CR LF; reading also takes LF alone as a line end, keeps a CR
+/// that is not followed by LF as text, and stops at a 0x1A byte. A line holds at most
+/// 1023 bytes. Writing ends every line with CR LF. Every other byte, NUL included, is
+/// kept as it is.
+class PlainTextFile {
+ public:
+  static const size_t kMaxLineLength = 1023;
+
+  PlainTextFile() = default;
+  virtual ~PlainTextFile() = default;
+
+  /// Replaces `lines` with the lines of the file at `path`. `message` receives a one-line
+  /// report in every case. On a line that is too long, the lines before it are kept.
+  bool Load(const std::string& path, std::string& message);
+
+  /// Writes all lines to `path` through a temporary file in the same folder that then
+  /// replaces the target, so a failure never leaves a partial file at `path` and leaves
+  /// whatever stood there before untouched. `message` receives a one-line report.
+  bool Save(const std::string& path, std::string& message) const;
+
+  std::vector<std::string> lines;
+};
+
+#endif  // TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_

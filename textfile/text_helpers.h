@@ -1,0 +1,30 @@
+#ifndef TARVO_TEXTFILE_TEXT_HELPERS_H_
+#define TARVO_TEXTFILE_TEXT_HELPERS_H_
+
+#include <string>
+
+/// Whitespace of the "C" locale: tab, LF, vertical tab, form feed, CR and blank.
+/// Bytes 0x80 to 0xFF and NUL are never whitespace, whatever the code page.
+inline bool IsWhitespace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+/// Upper-cases the 26 ASCII letters only; every other byte is returned unchanged.
+inline char UpperCaseAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+/// The comparison form of a text: every whitespace byte removed, letters upper-cased
+/// when `upperCase` is true. A null or empty text gives an empty string.
+std::string SqueezeText(const char* text, bool upperCase);
+/// The same for a string object; the whole content counts, NUL bytes included.
+std::string SqueezeText(const std::string& text, bool upperCase);
+
+/// Doubles the last backslash of every run of backslashes, so a run of n becomes n + 1.
+/// This is how a path is written into an E-Basic string literal. Null gives "".
+std::string EscapeBackslashes(const char* text);
+
+/// The text with one backslash added, unless it is empty or already ends with one.
+std::string AppendBackslash(const char* text);
+
+#endif  // TARVO_TEXTFILE_TEXT_HELPERS_H_

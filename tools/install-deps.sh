@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need and is missing: CMake and GoogleTest for the native
+# build, MinGW-w64 (i686) and 32-bit Wine for the Windows build, clang for the fuzzers.
+# Needs root for apt-get; without it, prints what is missing and returns non-zero.
+set -u
+
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+pkg_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+have cmake || need+=(cmake)
+have g++ || need+=(g++)
+pkg_installed googletest || need+=(googletest)
+pkg_installed libgtest-dev || need+=(libgtest-dev)
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have wine || need+=(wine wine64)
+pkg_installed wine32:i386 || need+=(wine32:i386)
+have clang++ || need+=(clang)
+pkg_installed libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+
+if [ ${#need[@]} -eq 0 ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" != 0 ]; then
+    echo "missing packages: ${need[*]} (run this script as root to install them)"
+    exit 1
+fi
+
+echo "installing: ${need[*]}"
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+apt-get update -qq >/dev/null || exit 1
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null || exit 1
