@@ -1,1 +1,125 @@
-CASES = []
+"""End-to-end cases: each row runs the program once in a fresh folder."""
+
+import os
+
+from e2e_support import BANNER, USAGE, Case, at, fixture
+
+RT = fixture("rt.ebs")
+SIMPLE = b"Sub Main()\r\n\tx = 1\r\nEnd Sub\r\n"
+
+
+def make_folder(name):
+    return lambda folder: os.makedirs(os.path.join(folder, name))
+
+
+def make_read_only(name):
+    return lambda folder: os.chmod(os.path.join(folder, name), 0o444)
+
+
+def link_to(target, name):
+    return lambda folder: os.symlink(os.path.join(folder, target), os.path.join(folder, name))
+
+
+CASES = [
+    # The command line, its checks and the usage screen.
+    Case("no_arguments", [], BANNER + ["Missing script specification"] + USAGE, exit=-1),
+    Case("help_lower_case", ["-h"], BANNER + USAGE),
+    Case("help_question_mark", ["/?"], BANNER + USAGE),
+    Case("help_stops_parsing", ["x.ebs", "-H", "Subject=1"], BANNER + USAGE,
+         files={"x.ebs": SIMPLE}, outputs={"x_tarvo.ebs": None}),
+    Case("bad_switch", ["-x"], BANNER + USAGE, exit=-1),
+    Case("lone_dash", ["-"], BANNER + USAGE, exit=-1),
+    Case("switch_with_value_attached", ["-Fname"], BANNER + USAGE, exit=-1),
+    Case("two_letter_switch", ["-FO"], BANNER + USAGE, exit=-1),
+    Case("warning_before_bad_switch", ["x.ebs", "S=", "-q"],
+         BANNER + ["Warning: setting attribute to empty value: S"] + USAGE, exit=-1),
+    Case("attribute_before_script", ["Subject=1", "run.ebs"],
+         BANNER + ["Missing '=' in attribute definition run.ebs"], exit=-1),
+    Case("missing_equals_untrimmed", ["run.ebs", " Subject 1 "],
+         BANNER + ["Missing '=' in attribute definition  Subject 1 "], exit=-1,
+         files={"run.ebs": SIMPLE}, outputs={"run_tarvo.ebs": None}),
+    Case("wrong_extension", ["run.txt"],
+         BANNER + ["EBS-script requires extension .ebs: run.txt"], exit=-1),
+    Case("short_extension", ["run.eb"],
+         BANNER + ["EBS-script requires extension .ebs: run.eb"], exit=-1),
+    Case("bare_ebs", ["ebs"], BANNER + ["EBS-script requires extension .ebs: ebs"], exit=-1),
+    Case("empty_script_argument", [""], BANNER + ["EBS-script requires extension .ebs: "],
+         exit=-1),
+    Case("script_only_switches", ["-N", "-F", "a.txt"],
+         BANNER + ["Missing script specification"] + USAGE, exit=-1),
+    Case("output_path_too_long", ["d" * 300 + ".ebs"],
+         BANNER + ["Couldn't create full path for new script " + "d" * 300 + "_tarvo.ebs"],
+         exit=-1),
+
+    # Load and save.
+    Case("copy_without_changes", ["rt.ebs", "-N"],
+         BANNER + ["Loaded 300 lines from rt.ebs", "Saved 300 lines in " + at("rt_tarvo.ebs")],
+         files={"rt.ebs": RT}, outputs={"rt_tarvo.ebs": RT}),
+    Case("run_without_n_ends_after_save", ["rt.ebs"],
+         BANNER + ["Loaded 300 lines from rt.ebs", "Saved 300 lines in " + at("rt_tarvo.ebs")],
+         files={"rt.ebs": RT}, outputs={"rt_tarvo.ebs": RT}),
+    Case("upper_case_extension", ["RUN.EBS", "-N"],
+         BANNER + ["Loaded 3 lines from RUN.EBS", "Saved 3 lines in " + at("RUN_tarvo.ebs")],
+         files={"RUN.EBS": SIMPLE}, outputs={"RUN_tarvo.ebs": SIMPLE}),
+    Case("extension_only", [".ebs", "-N"],
+         BANNER + ["Loaded 3 lines from .ebs", "Saved 3 lines in " + at("_tarvo.ebs")],
+         files={".ebs": SIMPLE}, outputs={"_tarvo.ebs": SIMPLE}),
+    Case("script_in_subfolder", ["-N", "-I", "exp/sub/../r.ebs"],
+         BANNER + ["Loaded 3 lines from exp/sub/../r.ebs",
+                   "Saved 3 lines in " + at("exp/r_tarvo.ebs")],
+         files={"exp/r.ebs": SIMPLE, "exp/sub/keep": b""},
+         outputs={"exp/r_tarvo.ebs": SIMPLE}),
+    Case("line_ends_normalised", ["x.ebs", "-N"],
+         BANNER + ["Loaded 5 lines from x.ebs", "Saved 5 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": b"a\nb\r\r\nc\rd\r\n\r\ne\x1Aignored\r\n"},
+         outputs={"x_tarvo.ebs": b"a\r\nb\r\r\nc\rd\r\n\r\ne\r\n"}),
+    Case("nul_bytes_kept", ["x.ebs", "-N"],
+         BANNER + ["Loaded 2 lines from x.ebs", "Saved 2 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": b"a\x00b\nc\x00"}, outputs={"x_tarvo.ebs": b"a\x00b\r\nc\x00\r\n"}),
+    Case("empty_script", ["x.ebs", "-N"],
+         BANNER + ["Loaded 0 lines from x.ebs", "Saved 0 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": b""}, outputs={"x_tarvo.ebs": b""}),
+    Case("missing_script", ["gone.ebs", "-N"],
+         BANNER + ["Couldn't open gone.ebs"], exit=-1, outputs={"gone_tarvo.ebs": None}),
+    Case("folder_as_script", ["dir.ebs"], BANNER + ["Couldn't open dir.ebs"], exit=-1,
+         setup=make_folder("dir.ebs"), extra_files_ok=True, outputs={"dir_tarvo.ebs": None}),
+    Case("line_too_long", ["x.ebs", "-N"],
+         BANNER + ["Couldn't load line 5 from x.ebs"], exit=-1,
+         files={"x.ebs": b"1\r\n2\r\n3\r\n4\r\n" + b"y" * 1024 + b"\r\n"},
+         outputs={"x_tarvo.ebs": None}),
+    Case("longest_line_loads", ["x.ebs", "-N"],
+         BANNER + ["Loaded 1 lines from x.ebs", "Saved 1 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": b"y" * 1023}, outputs={"x_tarvo.ebs": b"y" * 1023 + b"\r\n"}),
+    Case("binary_junk", ["x.ebs", "-N"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": bytes(range(0x1B, 0x100)) + b"\n\xff\xfe\r\n\x00\x01\x02"},
+         outputs={"x_tarvo.ebs": bytes(range(0x1B, 0x100)) + b"\r\n\xff\xfe\r\n\x00\x01\x02\r\n"}),
+    Case("output_taken_by_folder", ["x.ebs", "-N"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Couldn't open " + at("x_tarvo.ebs")],
+         exit=-1, files={"x.ebs": SIMPLE}, setup=make_folder("x_tarvo.ebs"),
+         extra_files_ok=True),
+    Case("output_read_only", ["x.ebs", "-N"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Couldn't open " + at("x_tarvo.ebs")],
+         exit=-1, files={"x.ebs": SIMPLE, "x_tarvo.ebs": b"earlier\r\n"},
+         setup=make_read_only("x_tarvo.ebs")),
+    Case("failed_save_stops_run", ["x.ebs"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Couldn't open " + at("x_tarvo.ebs")],
+         exit=-1, files={"x.ebs": SIMPLE}, setup=make_folder("x_tarvo.ebs"),
+         extra_files_ok=True),
+    Case("earlier_output_replaced", ["x.ebs", "-N"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": SIMPLE, "x_tarvo.ebs": b"old\r\n" * 50},
+         outputs={"x_tarvo.ebs": SIMPLE}),
+    Case("link_to_input_replaced_not_followed", ["x.ebs", "-N"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": SIMPLE}, setup=link_to("x.ebs", "x_tarvo.ebs"),
+         outputs={"x_tarvo.ebs": SIMPLE}, platforms=("posix",)),
+    Case("absolute_posix_path", ["{DIR}/x.ebs", "/N"],
+         BANNER + ["Loaded 3 lines from {DIR}/x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": SIMPLE}, outputs={"x_tarvo.ebs": SIMPLE}, platforms=("posix",)),
+    Case("absolute_windows_path", ["{DIR}\\x.ebs", "/N"],
+         BANNER + ["Loaded 3 lines from {DIR}\\x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": SIMPLE}, outputs={"x_tarvo.ebs": SIMPLE}, platforms=("windows",)),
+    Case("long_slash_argument_is_switch_on_windows", ["/data"], BANNER + USAGE, exit=-1,
+         platforms=("windows",)),
+]

@@ -1,0 +1,48 @@
+"""Case model for the end-to-end tests: one case is a command line, the files it starts
+with, the console lines and exit code it must give, and the bytes of the files it must
+leave. Placeholders in arguments, console lines and environment values:
+  {DIR}  the absolute path of the case's folder, in the platform's own form
+  {/}    the platform's path separator
+"""
+
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+FIXTURES = os.path.join(HERE, "fixtures")
+
+BANNER = ["Tarvo Version 1.2.2", ""]
+
+
+def fixture(name):
+    """The bytes of a file under fixtures/."""
+    with open(os.path.join(FIXTURES, name), "rb") as f:
+        return f.read()
+
+
+def fixture_lines(name):
+    return fixture(name).decode("latin-1").split("\n")[:-1]
+
+
+USAGE = fixture_lines("usage.txt")
+
+
+def at(name):
+    """A file's absolute path in the case folder, as the program prints it."""
+    return "{DIR}{/}" + name.replace("/", "{/}")
+
+
+class Case:
+    def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
+                 platforms=("posix", "windows"), setup=None, unchanged=True,
+                 extra_files_ok=False):
+        self.name = name
+        self.args = args
+        self.stdout = stdout
+        self.exit = exit
+        self.files = files or {}          # path -> bytes, written before the run
+        self.outputs = outputs or {}      # path -> bytes, or None for "must not exist"
+        self.env = env or {}
+        self.platforms = platforms
+        self.setup = setup                # callable(folder) for links, modes, folders
+        self.unchanged = unchanged        # input files not in outputs keep their bytes
+        self.extra_files_ok = extra_files_ok  # else no file beyond inputs and outputs
