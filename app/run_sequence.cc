@@ -1,9 +1,11 @@
 #include "app/run_sequence.h"
 
 #include "app/usage.h"
+#include "launch/launch_stage.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "script/eb_script.h"
+#include "script/stages.h"
 
 #ifndef TARVO_VERSION
 #error TARVO_VERSION must be defined by the build
@@ -22,6 +24,19 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   if (!loaded)
     return kExitFailure;
 
+  // 2: attributes, in ascending order of name.
+  for (const auto& [name, value] : request.attributes)
+    AttributeStage(script, name, value);
+  // 3 and 4: data file name, then data folder.
+  if (request.dataFileName)
+    DataFileNameStage(script, *request.dataFileName);
+  if (request.dataFolder)
+    DataFolderStage(script, *request.dataFolder);
+  // 5 to 7: calls of the user's routines.
+  HandleFilenameHookStage(script);
+  PreRunHookStage(script);
+  AtExitHookStage(script);
+
   // 8: save; a failed save ends the run, so E-Run never starts on a stale script.
   bool saved = script.Save(outputScriptPath, message);
   PrintLine(message);
@@ -32,6 +47,9 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   if (request.noRun)
     return kExitSuccess;
 
+  // 10: start E-Run and wait; no usable registry entry fails the run.
+  if (!LaunchERun(outputScriptPath))
+    return kExitFailure;
   return kExitSuccess;
 }
 

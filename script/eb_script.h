@@ -30,6 +30,20 @@ class EBScript : public PlainTextFile {
   /// "c.SetAttrib "name",". -1 when there is none or `start` is negative.
   int32_t FindAttribLine(const std::string& name, int32_t start, bool tryConditionalForm) const;
 
+  // Edits. Each returns true when it did its work and false when it left the lines
+  // exactly as they were. They print nothing.
+
+  /// Gives attribute `name` the fixed value `value` (set_attribute.cc).
+  bool SetAttribute(const std::string& name, const std::string& value);
+  /// Replaces the data file assignment by a fixed name (data_file.cc).
+  bool SetDataFileName(const std::string& name);
+  /// Puts `folder` in front of the data file assignment's expression (data_file.cc).
+  bool SetDataFilePath(const std::string& folder);
+  /// Insert calls of the user's routines where the script defines them (hook_calls.cc).
+  bool InsertHandleFilenameCall();
+  bool InsertPreRunCall();
+  bool InsertAtExitCall();
+
   int32_t subMainLine = -1;
 };
 

@@ -2,6 +2,8 @@
 
 import os
 
+import cases_launch
+import cases_rewrite
 from e2e_support import BANNER, USAGE, Case, at, fixture
 
 RT = fixture("rt.ebs")
@@ -123,3 +125,5 @@ CASES = [
     Case("long_slash_argument_is_switch_on_windows", ["/data"], BANNER + USAGE, exit=-1,
          platforms=("windows",)),
 ]
+
+CASES += cases_rewrite.CASES + cases_launch.CASES
