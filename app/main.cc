@@ -1,7 +1,9 @@
+#include <new>
 #include <string>
 #include <vector>
 
 #include "app/run_sequence.h"
+#include "platform/console.h"
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -9,6 +11,13 @@ int main(int argc, char** argv) {
 #else
   const SlashSwitches slashSwitches = SlashSwitches::kTwoCharactersOnly;
 #endif
-  std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return RunTarvo(arguments, slashSwitches);
+  try {
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return RunTarvo(arguments, slashSwitches);
+  } catch (const std::bad_alloc&) {
+    // A script too large for memory: say so instead of aborting. Nothing has been
+    // written yet unless Save was running, and Save never leaves a partial file.
+    PrintLine("Out of memory");
+    return kExitFailure;
+  }
 }
