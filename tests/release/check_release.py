@@ -1,0 +1,52 @@
+#!/usr/bin/env python3
+"""Checks the Windows release: tarvo.exe imports no DLL beyond Windows' own, and the
+zip made by cpack holds the program, the README as text and the example batch files."""
+
+import os
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+WINDOWS_DLLS = {"kernel32.dll", "msvcrt.dll", "advapi32.dll", "user32.dll", "shell32.dll"}
+EXPECTED_ZIP = {"tarvo.exe", "README.txt", "examples/run_sessions.bat",
+                "examples/run_from_csv.bat", "examples/sessions.csv"}
+
+
+def main():
+    build_dir, program, objdump, version, cpack = sys.argv[1:6]
+    failures = []
+
+    dump = subprocess.run([objdump, "-p", program], capture_output=True, text=True,
+                          check=True).stdout
+    dlls = {line.split(":", 1)[1].strip().lower() for line in dump.splitlines()
+            if "DLL Name:" in line}
+    if not dlls or not dlls <= WINDOWS_DLLS:
+        failures.append("imports DLLs beyond Windows' own: %s" % sorted(dlls - WINDOWS_DLLS))
+
+    with tempfile.TemporaryDirectory() as out:
+        subprocess.run([cpack, "-G", "ZIP", "-B", out], cwd=build_dir, check=True,
+                       stdout=subprocess.DEVNULL)
+        name = "tarvo-%s-win32.zip" % version
+        path = os.path.join(out, name)
+        if not os.path.isfile(path):
+            failures.append("%s not made" % name)
+        else:
+            with zipfile.ZipFile(path) as z:
+                names = {n for n in z.namelist() if not n.endswith("/")}
+                if names != EXPECTED_ZIP:
+                    failures.append("zip holds %s" % sorted(names))
+                readme = z.read("README.txt")
+                if b"\r\n" not in readme or b"\n" in readme.replace(b"\r\n", b""):
+                    failures.append("README.txt lacks CR LF line ends")
+                if z.read("tarvo.exe") != open(program, "rb").read():
+                    failures.append("tarvo.exe in the zip is not the built one")
+
+    for failure in failures:
+        print(failure)
+    print("release: %s" % ("FAILED" if failures else "passed"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
