@@ -52,3 +52,14 @@ std::string AppendBackslash(const char* text) {
     result.push_back('\\');
   return result;
 }
+
+std::string DoubleQuotes(const std::string& text) {
+  std::string result;
+  result.reserve(text.size() + 2);
+  for (char c : text) {
+    result.push_back(c);
+    if (c == '"')
+      result.push_back('"');
+  }
+  return result;
+}

@@ -27,4 +27,8 @@ std::string EscapeBackslashes(const char* text);
 /// The text with one backslash added, unless it is empty or already ends with one.
 std::string AppendBackslash(const char* text);
 
+/// Every double quote doubled, the way E-Basic writes a quote inside a string literal,
+/// so a text typed by the user cannot end the literal early. Other bytes are copied.
+std::string DoubleQuotes(const std::string& text);
+
 #endif  // TARVO_TEXTFILE_TEXT_HELPERS_H_

@@ -48,3 +48,10 @@ TEST(AppendBackslash, AddsOneUnlessEmptyOrPresent) {
   EXPECT_EQ("data/\\", AppendBackslash("data/"));
   EXPECT_EQ("", AppendBackslash(""));
 }
+
+TEST(DoubleQuotes, EachQuoteBecomesTwo) {
+  EXPECT_EQ("a\"\"b", DoubleQuotes("a\"b"));
+  EXPECT_EQ("\"\"\"\"", DoubleQuotes("\"\""));
+  EXPECT_EQ("C:\\d'x", DoubleQuotes("C:\\d'x"));  // backslashes and apostrophes stay
+  EXPECT_EQ("", DoubleQuotes(""));
+}
