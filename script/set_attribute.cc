@@ -1,5 +1,71 @@
 #include "script/eb_script.h"
 
-bool EBScript::SetAttribute(const std::string&, const std::string&) {
-  return false;
+#include "textfile/text_helpers.h"
+
+namespace {
+
+const char* const kValueComment = "' value set by Tarvo";
+
+// The unconditional assignment that replaces the script's own. Quotes are doubled so a
+// typed value cannot end the string literal and inject script code.
+std::string AssignmentLine(const std::string& name, const std::string& value,
+                           bool promptRemoved) {
+  std::string line = "\tc.SetAttrib \"" + DoubleQuotes(name) + "\", \"" + DoubleQuotes(value) +
+                     "\"   " + kValueComment;
+  if (promptRemoved)
+    line += "; removed user prompt section";
+  return line;
+}
+
+// Removes the "Else / GoTo ExperimentAbort / End If" tail of a prompt section, but only
+// in exactly that shape directly below the attribute line at `attrib`.
+void RemoveAbortBlock(EBScript& script, int32_t attrib) {
+  uint32_t from = static_cast<uint32_t>(attrib);
+  int32_t abort = script.FindLine("GoTo ExperimentAbort", from, true);
+  if (abort != attrib + 2)
+    return;
+  if (script.FindLine("End If", static_cast<uint32_t>(abort), true) != attrib + 3)
+    return;
+  script.lines.erase(script.lines.begin() + attrib + 1, script.lines.begin() + attrib + 4);
+}
+
+// A plain-form assignment of `name` that Tarvo wrote on an earlier run, found by its
+// comment. Setting the attribute again must replace this line: replacing the script's
+// conditional default instead would leave the earlier value in force after it.
+int32_t FindOwnAssignment(const EBScript& script, const std::string& name, int32_t from) {
+  for (int32_t line = script.FindAttribLine(name, from, false); line >= 0;
+       line = script.FindAttribLine(name, line + 1, false)) {
+    if (script.lines[line].find(kValueComment) != std::string::npos)
+      return line;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool EBScript::SetAttribute(const std::string& name, const std::string& value) {
+  int32_t subMain = FindSubMain();
+  if (subMain < 0)
+    return false;
+
+  // The name is matched as a prefix, so the prompt of a longer name counts as well.
+  int32_t prompt = FindLine("StartupInfoPrompt_" + name, static_cast<uint32_t>(subMain), true);
+  int32_t target;
+  if (prompt < 0) {
+    target = FindOwnAssignment(*this, name, subMain);
+    if (target < 0)
+      target = FindAttribLine(name, subMain, true);
+    if (target < 0)
+      return false;
+  } else {
+    int32_t attrib = FindAttribLine(name, prompt, false);
+    if (attrib >= 0) {
+      // The section up to the attribute line goes; the attribute line moves up to `prompt`.
+      lines.erase(lines.begin() + prompt, lines.begin() + attrib);
+      RemoveAbortBlock(*this, prompt);
+    }
+    target = prompt;
+  }
+  lines[target] = AssignmentLine(name, value, prompt >= 0);
+  return true;
 }
