@@ -1,5 +1,73 @@
-"""End-to-end cases of the script rewriting: attributes, data file, hook calls."""
+"""End-to-end cases of the script rewriting: attributes, data file, hook calls. Each
+expected *_tarvo.ebs fixture was written by hand from its input, edit by edit."""
 
-from e2e_support import BANNER, USAGE, Case, at, fixture  # noqa: F401
+from e2e_support import BANNER, Case, at, fixture
 
-CASES = []
+RT = fixture("rt.ebs")
+RT_HOOKS = fixture("rt_hooks_tarvo.ebs")
+RT_EXAMPLE = fixture("rt_example_tarvo.ebs")
+RT_RERUN1 = fixture("rt_rerun1_tarvo.ebs")
+STROOP = fixture("stroop.ebs")
+SIMPLE = b"Sub Main()\r\n\tx = 1\r\nEnd Sub\r\n"
+
+HOOKS = ["Inserted HandleFilename() call", "Inserted PreRun() call", "Inserted AtExit() call"]
+
+CASES = [
+    # The shipped example: two prompt sections in a row, the folder, the three calls.
+    Case("rewrite_example", ["rt.ebs", "Subject=12", "Session=1", "-O", "C:\\data", "-N"],
+         BANNER + ["Loaded 300 lines from rt.ebs",
+                   "Setting attribute value: Session = 1",
+                   "Setting attribute value: Subject = 12",
+                   "Setting output path to C:\\data"] + HOOKS +
+         ["Saved 271 lines in " + at("rt_tarvo.ebs")],
+         files={"rt.ebs": RT}, outputs={"rt_tarvo.ebs": RT_EXAMPLE}),
+    # Its output as input, twice: each attribute set again replaces the value written
+    # before; HandleFilename and PreRun gain one more call each run, AtExit does not.
+    Case("rewrite_own_output", ["rt_tarvo.ebs", "Subject=13", "-N"],
+         BANNER + ["Loaded 271 lines from rt_tarvo.ebs",
+                   "Setting attribute value: Subject = 13"] + HOOKS +
+         ["Saved 273 lines in " + at("rt_tarvo_tarvo.ebs")],
+         files={"rt_tarvo.ebs": RT_EXAMPLE},
+         outputs={"rt_tarvo_tarvo.ebs": RT_RERUN1}),
+    Case("rewrite_own_output_again", ["rt_tarvo_tarvo.ebs", "Session=2", "-N"],
+         BANNER + ["Loaded 273 lines from rt_tarvo_tarvo.ebs",
+                   "Setting attribute value: Session = 2"] + HOOKS +
+         ["Saved 275 lines in " + at("rt_tarvo_tarvo_tarvo.ebs")],
+         files={"rt_tarvo_tarvo.ebs": RT_RERUN1},
+         outputs={"rt_tarvo_tarvo_tarvo.ebs": fixture("rt_rerun2_tarvo.ebs")}),
+    # Letter case, indentation, a comment after a label, and Handedness's prompt inside
+    # Age's section: Age's removal takes it along, so Handedness gets no suffix.
+    Case("rewrite_prompt_sections",
+         ["stroop.ebs", "Subject=7", "Session=2", "Age=31", "Handedness=L", "-N"],
+         BANNER + ["Loaded 141 lines from stroop.ebs",
+                   "Setting attribute value: Age = 31",
+                   "Setting attribute value: Handedness = L",
+                   "Setting attribute value: Session = 2",
+                   "Setting attribute value: Subject = 7"] + HOOKS +
+         ["Saved 120 lines in " + at("stroop_tarvo.ebs")],
+         files={"stroop.ebs": STROOP},
+         outputs={"stroop_tarvo.ebs": fixture("stroop_attributes_tarvo.ebs")}),
+    # -F and -O together on a lower-case data file line; a default without a prompt; an
+    # attribute the script lacks; a quote in a value, doubled in the script only.
+    Case("rewrite_file_and_folder",
+         ["stroop.ebs", "-F", "data\\s7.txt", "-O", "C:\\lab data", "Group=2", "Block=1",
+          "Subject=a\"b", "-N"],
+         BANNER + ["Loaded 141 lines from stroop.ebs",
+                   "Couldn't set attribute value for Block",
+                   "Setting attribute value: Group = 2",
+                   "Setting attribute value: Subject = a\"b",
+                   "Setting output filename to data\\s7.txt",
+                   "Setting output path to C:\\lab data"] + HOOKS +
+         ["Saved 134 lines in " + at("stroop_tarvo.ebs")],
+         files={"stroop.ebs": STROOP},
+         outputs={"stroop_tarvo.ebs": fixture("stroop_file_and_folder_tarvo.ebs")}),
+    # Nothing to find: every stage reports, nothing changes, the run goes on.
+    Case("rewrite_nothing_found",
+         ["x.ebs", "Subject=1", "-F", "a.txt", "-O", "C:\\d", "-N"],
+         BANNER + ["Loaded 3 lines from x.ebs",
+                   "Couldn't set attribute value for Subject",
+                   "Couldn't set output filename to a.txt",
+                   "Couldn't set output path to C:\\d",
+                   "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": SIMPLE}, outputs={"x_tarvo.ebs": SIMPLE}),
+]
