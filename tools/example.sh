@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Builds the native program and runs it on the shipped example script as a dry run
-# (-N), then shows what the rewriting changed.
+# (-N), then shows what the rewriting changed. TARVO_BUILD_DIR names another build
+# folder, for a tree shared with other builds.
 set -eu
 cd "$(dirname "$0")/.."
-cmake --preset native >/dev/null
-cmake --build --preset native -j2 --target tarvo >/dev/null
+build="${TARVO_BUILD_DIR:-build/native}"
+if [ "$build" = build/native ]; then
+  cmake --preset native >/dev/null
+else
+  cmake -S . -B "$build" >/dev/null
+fi
+cmake --build "$build" -j2 --target tarvo >/dev/null
+tarvo="$(cd "$build" && pwd)/tarvo"
 cd examples
-../build/native/tarvo rt.ebs Subject=12 Session=1 -O 'C:\data' -N
+"$tarvo" rt.ebs Subject=12 Session=1 -O 'C:\data' -N
 echo
 echo "== changes from rt.ebs to rt_tarvo.ebs"
 diff rt.ebs rt_tarvo.ebs | tr -d '\r' || true
