@@ -1,0 +1,118 @@
+// Arbitrary bytes through Load; a successful Load must give exactly the lines the file
+// format's rules give, and Save and Load again must give them back. An input whose first
+// byte is 0xF0 or above is moved behind a filler that puts it across the boundary of
+// Load's 64 KiB read blocks, where a line can be split between two reads.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_check.h"
+#include "fuzz/memory_file.h"
+#include "textfile/plain_text_file.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const size_t kReadBlock = 64 * 1024;
+
+struct Expected {
+  bool ok = true;
+  Lines lines;  // on failure, the lines before the one that is too long
+};
+
+// The file format read one byte at a time: 0x1A ends the input, LF ends a line and
+// takes one CR before it along, a line holds at most 1023 bytes.
+Expected ReadByTheRules(const std::string& bytes) {
+  Expected expected;
+  std::string line;
+  for (char c : bytes) {
+    if (c == '\x1A')
+      break;
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (line.size() > PlainTextFile::kMaxLineLength) {
+      expected.ok = false;
+      return expected;
+    }
+    expected.lines.push_back(line);
+    line.clear();
+  }
+  if (line.size() > PlainTextFile::kMaxLineLength)
+    expected.ok = false;
+  else if (!line.empty())
+    expected.lines.push_back(line);
+  return expected;
+}
+
+std::string Filler(uint8_t selector) {
+  size_t length = kReadBlock - 8 + (selector & 0x0F);
+  std::string filler(length, 'f');
+  for (size_t i = 63; i < length; i += 64)
+    filler[i] = '\n';
+  return filler;
+}
+
+std::string Encoded(const Lines& lines) {
+  std::string bytes;
+  for (const std::string& line : lines)
+    bytes += line + "\r\n";
+  return bytes;
+}
+
+std::string FileContent(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  FUZZ_CHECK(file != nullptr);
+  std::string bytes;
+  char block[4096];
+  size_t count;
+  while ((count = std::fread(block, 1, sizeof block, file)) > 0)
+    bytes.append(block, count);
+  std::fclose(file);
+  return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static MemoryFile input;
+  // One object for every input: Load must discard whatever the last one left.
+  static PlainTextFile file;
+
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  if (size > 0 && data[0] >= 0xF0)
+    bytes = Filler(data[0]) + bytes.substr(1);
+  input.Set(bytes.data(), bytes.size());
+
+  Expected expected = ReadByTheRules(bytes);
+  std::string message;
+  bool loaded = file.Load(input.path(), message);
+  FUZZ_CHECK(loaded == expected.ok);
+  FUZZ_CHECK(file.lines == expected.lines);
+  for (const std::string& line : file.lines)
+    FUZZ_CHECK(line.size() <= PlainTextFile::kMaxLineLength);
+  if (!loaded) {
+    FUZZ_CHECK(message == "Couldn't load line " + std::to_string(expected.lines.size() + 1) +
+                              " from " + input.path());
+    return 0;
+  }
+  FUZZ_CHECK(message == "Loaded " + std::to_string(expected.lines.size()) + " lines from " +
+                            input.path());
+
+  const std::string& folder = ScratchFolder();
+  const std::string saved = folder + "/out_tarvo.ebs";
+  FUZZ_CHECK(file.Save(saved, message));
+  FUZZ_CHECK(message == "Saved " + std::to_string(file.lines.size()) + " lines in " + saved);
+  FUZZ_CHECK(CountEntries(folder) == 1);  // no temporary file left beside it
+  FUZZ_CHECK(FileContent(saved) == Encoded(file.lines));
+
+  PlainTextFile again;
+  FUZZ_CHECK(again.Load(saved, message));
+  FUZZ_CHECK(again.lines == file.lines);
+  return 0;
+}

@@ -1,0 +1,247 @@
+// Load and Save on hostile ground: a disk that fills up part-way, inputs that are not
+// regular files, and very large inputs.
+
+#include "textfile/plain_text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#endif
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Outcome {
+  bool ok;
+  size_t lineCount;
+  std::string message;
+};
+
+Outcome LoadPath(const std::string& path) {
+  PlainTextFile file;
+  file.lines = {"left over"};
+  Outcome outcome;
+  outcome.ok = file.Load(path, outcome.message);
+  outcome.lineCount = file.lines.size();
+  return outcome;
+}
+
+}  // namespace
+
+TEST(PlainTextFileLargeInput, Loads) {
+  TempDir dir;
+  std::string longLine(PlainTextFile::kMaxLineLength, 'L');
+  std::string many;
+  for (int i = 0; i < 300000; ++i)
+    many += "\tc.SetAttrib \"Line\", \"" + std::to_string(i) + "\"\r\n";
+  struct Row {
+    const char* name;
+    std::string bytes;
+    size_t lineCount;
+  } rows[] = {
+      {"many lines", many, 300000},
+      {"longest lines", [&] {
+         std::string bytes;
+         for (int i = 0; i < 4000; ++i)
+           bytes += longLine + (i % 2 ? "\r\n" : "\n");
+         return bytes;
+       }(), 4000},
+      {"LF only", std::string(1000000, '\n'), 1000000},
+      {"CR LF only", [] {
+         std::string bytes;
+         for (int i = 0; i < 500000; ++i)
+           bytes += "\r\n";
+         return bytes;
+       }(), 500000},
+      {"0x1A only", std::string(1000000, '\x1A'), 0},
+  };
+  for (const Row& row : rows) {
+    std::string path = dir.Path("big.ebs");
+    WriteBytes(path, row.bytes);
+    Outcome outcome = LoadPath(path);
+    EXPECT_TRUE(outcome.ok) << row.name << ": " << outcome.message;
+    EXPECT_EQ(row.lineCount, outcome.lineCount) << row.name;
+  }
+}
+
+TEST(PlainTextFileLargeInput, SavesWhatItLoaded) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 200000; ++i)
+    bytes += "line " + std::to_string(i) + std::string(i % 97, i % 2 ? ' ' : '.') + "\r\n";
+  WriteBytes(dir.Path("in.ebs"), bytes);
+  PlainTextFile file;
+  std::string message;
+  ASSERT_TRUE(file.Load(dir.Path("in.ebs"), message));
+  ASSERT_TRUE(file.Save(dir.Path("out.ebs"), message)) << message;
+  EXPECT_EQ("Saved 200000 lines in " + dir.Path("out.ebs"), message);
+  EXPECT_TRUE(bytes == ReadBytes(dir.Path("out.ebs")));
+}
+
+#ifndef _WIN32
+
+TEST(PlainTextFileSpecialInput, DevicesAndPipesNeverHang) {
+  TempDir dir;
+  std::string pipe = dir.Path("pipe.ebs");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  struct Row {
+    std::string path;
+    Outcome expected;
+  } rows[] = {
+      {"/dev/null", {true, 0, "Loaded 0 lines from /dev/null"}},
+      // Endless NUL bytes make a line too long long before memory runs out.
+      {"/dev/zero", {false, 0, "Couldn't load line 1 from /dev/zero"}},
+      // No writer: read as empty rather than waiting for one.
+      {pipe, {true, 0, "Loaded 0 lines from " + pipe}},
+  };
+  for (const Row& row : rows) {
+    Outcome outcome = LoadPath(row.path);
+    EXPECT_EQ(row.expected.ok, outcome.ok) << row.path;
+    EXPECT_EQ(row.expected.lineCount, outcome.lineCount) << row.path;
+    EXPECT_EQ(row.expected.message, outcome.message);
+  }
+}
+
+TEST(PlainTextFileSpecialInput, PipeWithDataLoadsIt) {
+  TempDir dir;
+  std::string pipe = dir.Path("pipe.ebs");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  // A reader of our own keeps the written bytes in the pipe after the writer has gone.
+  int keeper = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(keeper, 0);
+  int writer = open(pipe.c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  std::string bytes = "Sub Main()\r\n\tx = 1\r\nEnd Sub";
+  ASSERT_EQ(static_cast<ssize_t>(bytes.size()), write(writer, bytes.data(), bytes.size()));
+  close(writer);
+  Outcome outcome = LoadPath(pipe);
+  close(keeper);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(3u, outcome.lineCount);
+}
+
+// Saves `lines` to `path` in a child process whose files may not grow beyond `limit`
+// bytes, as on a full disk. The child ignores SIGXFSZ, so writes fail with EFBIG.
+Outcome SaveUnderLimit(const Lines& lines, const std::string& path, rlim_t limit) {
+  int channel[2];
+  if (pipe(channel) != 0)
+    return {false, 0, "<no pipe>"};
+  pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    struct rlimit fileSize = {limit, limit};
+    setrlimit(RLIMIT_FSIZE, &fileSize);
+    signal(SIGXFSZ, SIG_IGN);
+    PlainTextFile file;
+    file.lines = lines;
+    std::string message;
+    std::string report = (file.Save(path, message) ? "1" : "0") + message;
+    ssize_t ignored = write(channel[1], report.data(), report.size());
+    (void)ignored;
+    _exit(0);
+  }
+  close(channel[1]);
+  std::string report;
+  char block[512];
+  ssize_t count;
+  while ((count = read(channel[0], block, sizeof block)) > 0)
+    report.append(block, static_cast<size_t>(count));
+  close(channel[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (report.empty() || !WIFEXITED(status))
+    return {false, 0, "<child failed>"};
+  return {report[0] == '1', lines.size(), report.substr(1)};
+}
+
+TEST(PlainTextFileFullDisk, ReportsTheLineThatDidNotFitAndKeepsTheEarlierFile) {
+  // Lines of 40 bytes and 42 on disk; every tenth holds an LF, which takes one more.
+  // 3000 of them need more than one 64 KiB write.
+  Lines lines;
+  std::vector<size_t> ends;  // the file size after each line
+  size_t size = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::string line = "line " + std::to_string(i);
+    line.resize(40, i % 10 == 9 ? '\n' : '.');
+    lines.push_back(line);
+    size += line.size() + 2 + (i % 10 == 9 ? 40 - 5 - std::to_string(i).size() : 0);
+    ends.push_back(size);
+  }
+  auto lineAt = [&](size_t limit) {
+    size_t line = 0;
+    while (ends[line] <= limit)
+      ++line;
+    return line + 1;
+  };
+  const std::string earlier = "earlier\r\nrewrite\r\n";
+  const size_t limits[] = {0, 1, 41, 42, 43, 65535, 65536, 65537, size - 1};
+  for (size_t limit : limits) {
+    TempDir dir;
+    std::string path = dir.Path("x_tarvo.ebs");
+    WriteBytes(path, earlier);
+    Outcome outcome = SaveUnderLimit(lines, path, limit);
+    EXPECT_FALSE(outcome.ok) << limit;
+    EXPECT_EQ("Couldn't write line " + std::to_string(lineAt(limit)) + " to " + path,
+              outcome.message)
+        << limit;
+    EXPECT_EQ(earlier, ReadBytes(path)) << limit;
+    EXPECT_EQ(Lines{"x_tarvo.ebs"}, FolderEntries(dir.path())) << limit;
+  }
+
+  TempDir dir;
+  Outcome fits = SaveUnderLimit(lines, dir.Path("x_tarvo.ebs"), size);
+  EXPECT_TRUE(fits.ok) << fits.message;
+  EXPECT_EQ(size, ReadBytes(dir.Path("x_tarvo.ebs")).size());
+}
+
+TEST(PlainTextFileOutputPath, LinksAreReplacedNeverFollowed) {
+  TempDir dir;
+  WriteBytes(dir.Path("input.ebs"), "original\r\n");
+  std::filesystem::create_directory(dir.Path("folder"));
+  struct Row {
+    const char* name;
+    void (*make)(const TempDir& dir, const std::string& out);
+  } rows[] = {
+      {"hard link to the input",
+       [](const TempDir& d, const std::string& out) {
+         std::filesystem::create_hard_link(d.Path("input.ebs"), out);
+       }},
+      {"link to nothing",
+       [](const TempDir& d, const std::string& out) {
+         std::filesystem::create_symlink(d.Path("folder/missing.ebs"), out);
+       }},
+      {"link to a folder",
+       [](const TempDir& d, const std::string& out) {
+         std::filesystem::create_directory_symlink(d.Path("folder"), out);
+       }},
+  };
+  for (const Row& row : rows) {
+    std::string out = dir.Path("out_tarvo.ebs");
+    row.make(dir, out);
+    PlainTextFile file;
+    file.lines = {"rewritten"};
+    std::string message;
+    EXPECT_TRUE(file.Save(out, message)) << row.name << ": " << message;
+    EXPECT_EQ("rewritten\r\n", ReadBytes(out)) << row.name;
+    EXPECT_FALSE(std::filesystem::is_symlink(out)) << row.name;
+    EXPECT_EQ("original\r\n", ReadBytes(dir.Path("input.ebs"))) << row.name;
+    EXPECT_TRUE(FolderEntries(dir.Path("folder")).empty()) << row.name;
+    EXPECT_EQ((Lines{"folder", "input.ebs", "out_tarvo.ebs"}), FolderEntries(dir.path()))
+        << row.name;
+    std::filesystem::remove(out);
+  }
+}
+
+#endif  // !_WIN32
