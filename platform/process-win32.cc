@@ -1,0 +1,50 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+class Win32ChildProcess : public ChildProcess {
+ public:
+  explicit Win32ChildProcess(const PROCESS_INFORMATION& info) : info_(info) {}
+  ~Win32ChildProcess() override { Close(); }
+  Win32ChildProcess(const Win32ChildProcess&) = delete;
+  Win32ChildProcess& operator=(const Win32ChildProcess&) = delete;
+
+  void WaitAndClose() override {
+    if (open_)
+      WaitForSingleObject(info_.hProcess, INFINITE);
+    Close();
+  }
+
+ private:
+  void Close() {
+    if (!open_)
+      return;
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+    open_ = false;
+  }
+
+  PROCESS_INFORMATION info_;
+  bool open_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> StartProcess(const std::string& commandLine) {
+  // CreateProcessA may write into the command line, so it gets a copy of its own.
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info;
+  ZeroMemory(&info, sizeof info);
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
+    return nullptr;
+  return std::unique_ptr<ChildProcess>(new Win32ChildProcess(info));
+}

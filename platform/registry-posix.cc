@@ -1,0 +1,63 @@
+#include "platform/registry.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/file_system.h"
+#include "platform/registry_export.h"
+
+// There is no registry here: the environment variable TARVO_REGISTRY names a registry
+// export file (.reg) that stands in for it, so the launch can be tried out and tested.
+
+namespace {
+
+class ExportedRegistryKey : public RegistryKey {
+ public:
+  explicit ExportedRegistryKey(const ExportedKey& key) : key_(key) {}
+
+  long QueryValue(const char* valueName, uint32_t* type, unsigned char* data,
+                  uint32_t* size) override {
+    if ((valueName != nullptr && *valueName != '\0') || !key_.hasDefaultValue)
+      return kRegistryNotFound;
+    *type = key_.type;
+    uint32_t capacity = *size;
+    *size = static_cast<uint32_t>(key_.data.size());
+    if (data == nullptr)
+      return kRegistrySuccess;
+    if (key_.data.size() > capacity)
+      return kRegistryMoreData;
+    std::memcpy(data, key_.data.data(), key_.data.size());
+    return kRegistrySuccess;
+  }
+
+ private:
+  ExportedKey key_;
+};
+
+bool ReadWholeFile(const std::string& path, std::string* content) {
+  std::FILE* file = OpenForReading(path);
+  if (file == nullptr)
+    return false;
+  char buffer[4096];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    content->append(buffer, count);
+  bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
+
+long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key) {
+  const char* exportFile = std::getenv("TARVO_REGISTRY");
+  std::string content;
+  ExportedKey exported;
+  if (exportFile == nullptr || *exportFile == '\0' || !ReadWholeFile(exportFile, &content) ||
+      !ReadExportedKey(content, "HKEY_CLASSES_ROOT\\" + subKey, &exported) ||
+      !exported.present)
+    return kRegistryNotFound;
+  key->reset(new ExportedRegistryKey(exported));
+  return kRegistrySuccess;
+}
