@@ -3,6 +3,7 @@ with, the console lines and exit code it must give, and the bytes of the files i
 leave. Placeholders in arguments, console lines and environment values:
   {DIR}  the absolute path of the case's folder, in the platform's own form
   {/}    the platform's path separator
+  {ERUN} the absolute path of the case's copy of the stand-in E-Run (field `erun`)
 """
 
 import os
@@ -31,10 +32,28 @@ def at(name):
     return "{DIR}{/}" + name.replace("/", "{/}")
 
 
+class Registry:
+    """The registered open command of .ebs files (the default value of
+    HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command) that a case runs with: kind is
+    "REG_SZ", "REG_EXPAND_SZ" or "REG_DWORD" with its data (placeholders allowed),
+    or one of NO_KEY and NO_VALUE. On Windows it is written into the Wine prefix's
+    registry with reg.exe and deleted afterwards; on POSIX it becomes a REGEDIT4 file
+    named by TARVO_REGISTRY, or for NO_KEY the variable is left unset."""
+
+    def __init__(self, kind, data=""):
+        self.kind = kind
+        self.data = data
+
+
+NO_KEY = Registry("no key")
+NO_VALUE = Registry("no value")
+ERUN_RECORD = "erun-record.txt"
+
+
 class Case:
     def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
                  platforms=("posix", "windows"), setup=None, unchanged=True,
-                 extra_files_ok=False):
+                 extra_files_ok=False, registry=None, erun=None, erun_record=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -46,3 +65,8 @@ class Case:
         self.setup = setup                # callable(folder) for links, modes, folders
         self.unchanged = unchanged        # input files not in outputs keep their bytes
         self.extra_files_ok = extra_files_ok  # else no file beyond inputs and outputs
+        # A case that gets as far as starting E-Run must give `registry`: the Windows
+        # registry is shared by all cases, which therefore take turns with it.
+        self.registry = registry
+        self.erun = erun                  # where the stand-in E-Run is copied, or None
+        self.erun_record = erun_record    # the stand-in's record lines; None: it never ran

@@ -10,8 +10,11 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cases import CASES  # noqa: E402
+from e2e_support import ERUN_RECORD  # noqa: E402
 
 EXIT_CODES = {-1: 255}
+OPEN_COMMAND_KEY = "HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command"
+REG_FILE = "erun.reg"
 
 
 def native_dir(folder, platform):
@@ -20,9 +23,69 @@ def native_dir(folder, platform):
     return folder
 
 
-def expand(text, folder, platform):
+def expand(text, folder, platform, erun=""):
     sep = "\\" if platform == "windows" else "/"
+    text = text.replace("{ERUN}", erun)
     return text.replace("{DIR}", native_dir(folder, platform)).replace("{/}", sep)
+
+
+def erun_copy(case, platform):
+    """Where the case's stand-in E-Run goes, relative to its folder, or None."""
+    if not case.erun:
+        return None
+    return case.erun + (".exe" if platform == "windows" else "")
+
+
+def reg_file_text(registry, data):
+    """A REGEDIT4 export holding the key and, unless NO_VALUE, its default value."""
+    lines = ["REGEDIT4", "", "[%s]" % OPEN_COMMAND_KEY]
+    if registry.kind == "REG_SZ":
+        lines.append('@="%s"' % data.replace("\\", "\\\\").replace('"', '\\"'))
+    elif registry.kind == "REG_EXPAND_SZ":
+        stored = data.encode("latin-1") + b"\0"
+        lines.append("@=hex(2):" + ",".join("%02x" % b for b in stored))
+    elif registry.kind == "REG_DWORD":
+        lines.append("@=dword:%08x" % int(data))
+    return "\r\n".join(lines + ["", ""]).encode("latin-1")
+
+
+def wine_reg(emulator, *args):
+    # No pipes: Wine's helper processes, started by whichever call comes first, would
+    # hold them open for as long as the Wine server runs.
+    return subprocess.run([emulator, "reg"] + list(args), stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=120).returncode
+
+
+def set_up_registry(case, folder, args, env, data):
+    """Gives the case its registry; returns a failure text or None."""
+    if args.platform == "posix":
+        env.pop("TARVO_REGISTRY", None)
+        if case.registry is not None and case.registry.kind != "no key":
+            with open(os.path.join(folder, REG_FILE), "wb") as f:
+                f.write(reg_file_text(case.registry, data))
+            env["TARVO_REGISTRY"] = os.path.join(folder, REG_FILE)
+        return None
+    if case.registry is None:
+        return None
+    wine_reg(args.emulator, "delete", "HKCR\\ebsfile", "/f")
+    if case.registry.kind == "no key":
+        return None
+    command = ["add", OPEN_COMMAND_KEY, "/f"]
+    if case.registry.kind != "no value":
+        command += ["/ve", "/t", case.registry.kind, "/d", data]
+    if wine_reg(args.emulator, *command) != 0:
+        return "reg add failed: %r" % command
+    # reg.exe gives a new key an empty default value; "no value" means none at all.
+    if case.registry.kind == "no value" and wine_reg(
+            args.emulator, "delete", OPEN_COMMAND_KEY, "/ve", "/f") != 0:
+        return "reg delete /ve failed"
+    return None
+
+
+def tear_down_registry(case, args):
+    if args.platform == "windows" and case.registry is not None:
+        wine_reg(args.emulator, "delete", "HKCR\\ebsfile", "/f")
 
 
 def list_files(folder):
@@ -47,12 +110,30 @@ def run_case(case, args):
         before = {name: open(os.path.join(folder, name), "rb").read()
                   for name in case.files if os.path.isfile(os.path.join(folder, name))}
 
+        erun = ""
+        if erun_copy(case, args.platform):
+            erun = os.path.join(folder, erun_copy(case, args.platform))
+            os.makedirs(os.path.dirname(erun), exist_ok=True)
+            shutil.copy2(args.erun_standin, erun)
+            erun = expand("{DIR}{/}" + erun_copy(case, args.platform).replace("/", "{/}"),
+                          folder, args.platform)
+
+        def fill(text):
+            return expand(text, folder, args.platform, erun)
+
         command = ([args.emulator] if args.emulator else []) + [args.program]
-        command += [expand(a, folder, args.platform) for a in case.args]
+        command += [fill(a) for a in case.args]
         env = dict(os.environ)
-        env.update({k: expand(v, folder, args.platform) for k, v in case.env.items()})
-        result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                                capture_output=True, timeout=120)
+        registry_failure = set_up_registry(
+            case, folder, args, env, fill(case.registry.data) if case.registry else "")
+        if registry_failure:
+            return [registry_failure]
+        env.update({k: fill(v) for k, v in case.env.items()})
+        try:
+            result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                                    capture_output=True, timeout=120)
+        finally:
+            tear_down_registry(case, args)
 
         out = result.stdout.decode("latin-1")
         if args.platform == "windows":
@@ -64,7 +145,7 @@ def run_case(case, args):
             actual.pop()
         else:
             failures.append("last console line has no line end")
-        expected = [expand(line, folder, args.platform) for line in case.stdout]
+        expected = [fill(line) for line in case.stdout]
         if actual != expected:
             failures.append(diff_lines(expected, actual))
         if args.platform == "posix" and result.stderr:
@@ -92,8 +173,23 @@ def run_case(case, args):
                     path = os.path.join(folder, name)
                     if not os.path.isfile(path) or open(path, "rb").read() != data:
                         failures.append("input %s changed" % name)
+        record = os.path.join(folder, ERUN_RECORD)
+        if case.erun_record is None:
+            if os.path.lexists(record):
+                failures.append("E-Run was started")
+        elif not os.path.isfile(record):
+            failures.append("E-Run left no record: it did not run, or was not waited for")
+        else:
+            expected = [fill(line) for line in case.erun_record]
+            actual = open(record, "rb").read().decode("latin-1").split("\n")[:-1]
+            if actual != expected:
+                failures.append("E-Run record: " + diff_lines(expected, actual))
+
         if not case.extra_files_ok:
             allowed = set(case.files) | {n for n, d in case.outputs.items() if d is not None}
+            allowed |= {REG_FILE, ERUN_RECORD}
+            if erun_copy(case, args.platform):
+                allowed.add(erun_copy(case, args.platform))
             extra = list_files(folder) - allowed
             if extra:
                 failures.append("unexpected files: %s" % sorted(extra))
@@ -121,6 +217,9 @@ def diff_lines(expected, actual):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--list", action="store_true")
+    parser.add_argument("--list-registry", action="store_true",
+                        help="the cases that use the registry, which take turns")
+    parser.add_argument("--erun-standin", default="")
     parser.add_argument("--case")
     parser.add_argument("--program")
     parser.add_argument("--emulator", default="")
@@ -132,6 +231,9 @@ def main():
         sys.exit("duplicate case names")
     if args.list:
         print("\n".join(names))
+        return 0
+    if args.list_registry:
+        print("\n".join(c.name for c in CASES if c.registry is not None))
         return 0
     case = next(c for c in CASES if c.name == args.case)
     if args.platform not in case.platforms:

@@ -1,0 +1,34 @@
+// Stands in for E-Prime's E-Run in the end-to-end tests. It writes what it was given to
+// erun-record.txt in its current folder: one line per argument in brackets, then
+// whether the last argument names a readable file. It first waits a moment, so the
+// record is only there in time when the caller waited for it to end; the console is
+// closed at once, so whoever reads the caller's output does not wait for it either.
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+int main(int argc, char** argv) {
+  std::fclose(stdout);
+  std::fclose(stderr);
+#ifdef _WIN32
+  Sleep(300);
+#else
+  usleep(300 * 1000);
+#endif
+  std::FILE* record = std::fopen("erun-record.txt", "wb");
+  if (record == nullptr)
+    return 2;
+  for (int i = 1; i < argc; ++i)
+    std::fprintf(record, "[%s]\n", argv[i]);
+  std::FILE* script = argc > 1 ? std::fopen(argv[argc - 1], "rb") : nullptr;
+  std::fprintf(record, "%s\n", script != nullptr ? "script readable" : "script not readable");
+  if (script != nullptr)
+    std::fclose(script);
+  std::fclose(record);
+  // An exit status of its own, which the caller must not take for its own.
+  return 3;
+}
