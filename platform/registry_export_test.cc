@@ -52,10 +52,8 @@ TEST(ReadExportedKey, DefaultValueForms) {
       {kV5 + key + "@=hex(2):41,00,01,04", kRegistryExpandString, "A?"},
       {kV4 + key + "@=hex(2):41,00,\\\r\n  42,00\r\n", kRegistryExpandString,
        std::string("A\0B\0", 4)},
-      {kV4 + key + "@=hex(2):", kRegistryExpandString, ""},
       {kV4 + key + "@=dword:0000010A", kRegistryNumber, std::string("\x0A\x01\0\0", 4)},
       {kV4 + key + "@=hex:22,00", kRegistryBinary, std::string("\"\0", 2)},
-      {kV4 + key + "@=hex(7):61,00,00", 7, std::string("a\0\0", 3)},
   };
   for (const Row& row : rows) {
     Lookup lookup = Read(row.text);
@@ -77,14 +75,11 @@ TEST(ReadExportedKey, FindsTheKeyByName) {
       {kV5 + std::string("[HKCR\\ebsfile\\shell\\open\\command]\n@=\"x\""), true, true, true},
       {kV4 + std::string("[HKEY_CLASSES_ROOT\\ebsfile\\shell\\open]\n@=\"x\""), true, false,
        false},
-      {kV4 + std::string("[HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command\\x]\n@=\"x\""),
-       true, false, false},
       {kV4 + std::string("[HKCRX\\ebsfile\\shell\\open\\command]\n@=\"x\""), true, false,
        false},
       // Other values of the key do not count as its default value.
       {kV4 + std::string("[HKCR\\ebsfile\\shell\\open\\command]\n\"Name\"=\"x\""), true, true,
        false},
-      {kV4 + std::string("[HKCR\\ebsfile\\shell\\open\\command]\n"), true, true, false},
       // A value under another key, or after a broken key line, is not the key's.
       {kV4 + std::string("[HKCR\\ebsfile\\shell\\open\\command]\n[HKCR\\x]\n@=\"x\""), true,
        true, false},
@@ -92,7 +87,6 @@ TEST(ReadExportedKey, FindsTheKeyByName) {
        true, false},
       {std::string("REGEDIT5\n[HKCR\\ebsfile\\shell\\open\\command]\n@=\"x\""), false, false,
        false},
-      {std::string("\n") + kV4, false, false, false},
       {"", false, false, false},
   };
   for (const Row& row : rows) {
@@ -110,11 +104,8 @@ TEST(ReadExportedKey, SkipsMalformedValueLines) {
       "@=\"a\\qb\"",          // only \\ and \" are escapes
       "@=\"a\" junk",
       "@=dword:1",
-      "@=dword:0000000G",
       "@=hex:1,2,",
       "@=hex:123",
-      "@=hex(x):00",
-      "@=text",
       "@ = \"x\"",
   };
   for (const char* line : lines) {
