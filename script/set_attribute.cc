@@ -30,10 +30,11 @@ void RemoveAbortBlock(EBScript& script, int32_t attrib) {
 }
 
 // A plain-form assignment of `name` that Tarvo wrote on an earlier run, found by its
-// comment. Setting the attribute again must replace this line: replacing the script's
-// conditional default instead would leave the earlier value in force after it.
-int32_t FindOwnAssignment(const EBScript& script, const std::string& name, int32_t from) {
-  for (int32_t line = script.FindAttribLine(name, from, false); line >= 0;
+// comment, searching on from `firstPlain`, the first plain-form line. Setting the
+// attribute again must replace this line: replacing the script's conditional default
+// instead would leave the earlier value in force after it.
+int32_t FindOwnAssignment(const EBScript& script, const std::string& name, int32_t firstPlain) {
+  for (int32_t line = firstPlain; line >= 0;
        line = script.FindAttribLine(name, line + 1, false)) {
     if (script.lines[line].find(kValueComment) != std::string::npos)
       return line;
@@ -48,17 +49,24 @@ bool EBScript::SetAttribute(const std::string& name, const std::string& value) {
   if (subMain < 0)
     return false;
 
-  // The name is matched as a prefix, so the prompt of a longer name counts as well.
-  int32_t prompt = FindLine("StartupInfoPrompt_" + name, static_cast<uint32_t>(subMain), true);
+  // The prompt line and both forms of the attribute line, found in one pass. The name is
+  // matched as a prefix, so the prompt of a longer name counts as well.
+  std::vector<int32_t> found = FindLinesStartingWith(
+      {"StartupInfoPrompt_" + name, ConditionalAttribProbe(name), PlainAttribProbe(name)},
+      static_cast<uint32_t>(subMain));
+  int32_t prompt = found[0];
+  int32_t conditional = found[1];
+  int32_t plain = found[2];
   int32_t target;
   if (prompt < 0) {
-    target = FindOwnAssignment(*this, name, subMain);
+    target = FindOwnAssignment(*this, name, plain);
     if (target < 0)
-      target = FindAttribLine(name, subMain, true);
+      target = conditional >= 0 ? conditional : plain;
     if (target < 0)
       return false;
   } else {
-    int32_t attrib = FindAttribLine(name, prompt, false);
+    // The first plain-form line at or after the prompt line.
+    int32_t attrib = plain < 0 || plain >= prompt ? plain : FindAttribLine(name, prompt, false);
     if (attrib >= 0) {
       // The section up to the attribute line goes; the attribute line moves up to `prompt`.
       lines.erase(lines.begin() + prompt, lines.begin() + attrib);
