@@ -18,44 +18,53 @@ struct FoldTable {
 };
 const FoldTable kFold;
 
-// True when the squeezed form of `line`, from its byte `from` on, begins with
-// `squeezedProbe` (not empty). Compares while skipping whitespace, so no squeezed copy
-// is made.
-bool SqueezedStartsWith(const std::string& line, size_t from, const std::string& squeezedProbe) {
-  const unsigned char* probe = reinterpret_cast<const unsigned char*>(squeezedProbe.data());
-  size_t probeSize = squeezedProbe.size();
+// True when the squeezed form of the bytes [p, end) begins with the `size` bytes of
+// `probe`. Compares while skipping whitespace, so no squeezed copy is made.
+bool SqueezedStartsWith(const char* p, const char* end, const unsigned char* probe,
+                        size_t size) {
   size_t j = 0;
-  for (size_t i = from; i < line.size(); ++i) {
-    uint16_t folded = kFold.value[static_cast<unsigned char>(line[i])];
+  if (size == 0)
+    return true;
+  for (; p != end; ++p) {
+    uint16_t folded = kFold.value[static_cast<unsigned char>(*p)];
     if (folded == kSkip)
       continue;
     if (folded != probe[j])
       return false;
-    if (++j == probeSize)
+    if (++j == size)
       return true;
   }
   return false;
 }
 
-// The index of the first byte of `line` that is not whitespace, or its size. Most lines
-// already differ from a probe there, which makes a search through a large script cheap.
-size_t FirstNonWhitespace(const std::string& line) {
-  size_t i = 0;
-  while (i < line.size() && IsWhitespace(line[i]))
-    ++i;
-  return i;
+// A squeezed probe, not empty, ready for comparing.
+struct Probe {
+  explicit Probe(const std::string& squeezed)
+      : data(reinterpret_cast<const unsigned char*>(squeezed.data())), size(squeezed.size()) {}
+  const unsigned char* data;
+  size_t size;
+};
+
+// The first byte of the line that is not whitespace, or `end`. Most lines already differ
+// from a probe there, which makes a search through a large script cheap.
+const char* SkipWhitespace(const char* p, const char* end) {
+  while (p != end && kFold.value[static_cast<unsigned char>(*p)] == kSkip)
+    ++p;
+  return p;
 }
 
-bool LineMatches(const std::string& line, const std::string& squeezedProbe, bool atStartOnly) {
-  size_t first = FirstNonWhitespace(line);
-  if (first == line.size())
-    return false;
-  if (atStartOnly) {
-    return UpperCaseAscii(line[first]) == squeezedProbe[0] &&
-           SqueezedStartsWith(line, first, squeezedProbe);
-  }
-  for (size_t i = first; i < line.size(); ++i) {
-    if (!IsWhitespace(line[i]) && SqueezedStartsWith(line, i, squeezedProbe))
+bool StartsWith(const std::string& line, Probe probe) {
+  const char* end = line.data() + line.size();
+  const char* p = SkipWhitespace(line.data(), end);
+  return p != end && kFold.value[static_cast<unsigned char>(*p)] == probe.data[0] &&
+         SqueezedStartsWith(p + 1, end, probe.data + 1, probe.size - 1);
+}
+
+bool Contains(const std::string& line, Probe probe) {
+  const char* end = line.data() + line.size();
+  for (const char* p = SkipWhitespace(line.data(), end); p != end;
+       p = SkipWhitespace(p + 1, end)) {
+    if (SqueezedStartsWith(p, end, probe.data, probe.size))
       return true;
   }
   return false;
@@ -71,9 +80,10 @@ int32_t EBScript::FindLine(const std::string& probe, uint32_t start, bool atStar
   std::string squeezedProbe = SqueezeText(probe, true);
   if (squeezedProbe.empty())
     return -1;
+  Probe compiled(squeezedProbe);
   size_t count = lines.size();
   for (size_t i = start; i < count; ++i) {
-    if (LineMatches(lines[i], squeezedProbe, atStartOnly))
+    if (atStartOnly ? StartsWith(lines[i], compiled) : Contains(lines[i], compiled))
       return static_cast<int32_t>(i);
   }
   return -1;
@@ -91,24 +101,33 @@ std::vector<int32_t> EBScript::FindLinesStartingWith(const std::vector<std::stri
                                                      uint32_t start) const {
   std::vector<int32_t> found(probes.size(), -1);
   std::vector<std::string> squeezed;
-  size_t missing = 0;
-  for (const std::string& probe : probes) {
-    squeezed.push_back(SqueezeText(probe, true));
-    if (!squeezed.back().empty())
-      ++missing;
+  std::vector<Probe> wanted;
+  std::vector<size_t> wantedIndex;
+  for (size_t k = 0; k < probes.size(); ++k) {
+    squeezed.push_back(SqueezeText(probes[k], true));
+  }
+  for (size_t k = 0; k < probes.size(); ++k) {
+    if (!squeezed[k].empty()) {
+      wanted.emplace_back(squeezed[k]);
+      wantedIndex.push_back(k);
+    }
   }
   size_t count = lines.size();
-  for (size_t i = start; i < count && missing > 0; ++i) {
+  for (size_t i = start; i < count && !wanted.empty(); ++i) {
     const std::string& line = lines[i];
-    size_t first = FirstNonWhitespace(line);
-    if (first == line.size())
+    const char* end = line.data() + line.size();
+    const char* p = SkipWhitespace(line.data(), end);
+    if (p == end)
       continue;
-    char firstUpper = UpperCaseAscii(line[first]);
-    for (size_t k = 0; k < squeezed.size(); ++k) {
-      if (found[k] < 0 && !squeezed[k].empty() && squeezed[k][0] == firstUpper &&
-          SqueezedStartsWith(line, first, squeezed[k])) {
-        found[k] = static_cast<int32_t>(i);
-        --missing;
+    uint16_t first = kFold.value[static_cast<unsigned char>(*p)];
+    for (size_t w = 0; w < wanted.size(); ++w) {
+      const Probe& probe = wanted[w];
+      if (probe.data[0] == first &&
+          SqueezedStartsWith(p + 1, end, probe.data + 1, probe.size - 1)) {
+        found[wantedIndex[w]] = static_cast<int32_t>(i);
+        wanted.erase(wanted.begin() + w);
+        wantedIndex.erase(wantedIndex.begin() + w);
+        --w;
       }
     }
   }

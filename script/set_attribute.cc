@@ -17,16 +17,12 @@ std::string AssignmentLine(const std::string& name, const std::string& value,
   return line;
 }
 
-// Removes the "Else / GoTo ExperimentAbort / End If" tail of a prompt section, but only
-// in exactly that shape directly below the attribute line at `attrib`.
-void RemoveAbortBlock(EBScript& script, int32_t attrib) {
-  uint32_t from = static_cast<uint32_t>(attrib);
-  int32_t abort = script.FindLine("GoTo ExperimentAbort", from, true);
-  if (abort != attrib + 2)
-    return;
-  if (script.FindLine("End If", static_cast<uint32_t>(abort), true) != attrib + 3)
-    return;
-  script.lines.erase(script.lines.begin() + attrib + 1, script.lines.begin() + attrib + 4);
+// True when the "Else / GoTo ExperimentAbort / End If" tail of a prompt section follows
+// the attribute line at `attrib` directly, in exactly that shape.
+bool AbortBlockFollows(const EBScript& script, int32_t attrib) {
+  int32_t abort = script.FindLine("GoTo ExperimentAbort", static_cast<uint32_t>(attrib), true);
+  return abort == attrib + 2 &&
+         script.FindLine("End If", static_cast<uint32_t>(abort), true) == attrib + 3;
 }
 
 // A plain-form assignment of `name` that Tarvo wrote on an earlier run, found by its
@@ -68,9 +64,11 @@ bool EBScript::SetAttribute(const std::string& name, const std::string& value) {
     // The first plain-form line at or after the prompt line.
     int32_t attrib = plain < 0 || plain >= prompt ? plain : FindAttribLine(name, prompt, false);
     if (attrib >= 0) {
-      // The section up to the attribute line goes; the attribute line moves up to `prompt`.
-      lines.erase(lines.begin() + prompt, lines.begin() + attrib);
-      RemoveAbortBlock(*this, prompt);
+      // The section from the prompt line to the attribute line goes, with the abort block
+      // after it; the assignment takes the prompt line's place. One erase, since every
+      // line below moves.
+      int32_t last = AbortBlockFollows(*this, attrib) ? attrib + 3 : attrib;
+      lines.erase(lines.begin() + prompt + 1, lines.begin() + last + 1);
     }
     target = prompt;
   }
