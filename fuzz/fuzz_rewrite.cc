@@ -24,13 +24,6 @@ const std::vector<std::string> kDefaultArguments = {
 
 enum class EditKind { kAttribute, kDataFile, kHook };
 
-const char kHandleFilenameLine[] =
-    "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
-    "ExperimentAbort ' line inserted by Tarvo";
-const char kPreRunLine[] =
-    "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ' line inserted by Tarvo";
-const char kAtExitLine[] = "AtExit c.DataFile.Filename ' line inserted by Tarvo";
-
 int32_t SubMainOf(const Lines& lines) {
   EBScript fresh;
   fresh.lines = lines;
@@ -44,9 +37,31 @@ size_t FirstDifference(const Lines& a, const Lines& b) {
   return i;
 }
 
-// Runs one edit and checks what it did. `hookLine` is the line a hook inserts.
+// True when `line` begins with `probe`, whitespace and letter case aside.
+bool BeginsWith(const std::string& line, const char* probe) {
+  EBScript one;
+  one.lines = {line};
+  return one.FindLine(probe, 0, true) == 0;
+}
+
+struct Hook {
+  const char* anchor;
+  const char* line;
+};
+
+const Hook kHandleFilename = {
+    "c.DataFile.Filename = ",
+    "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
+    "ExperimentAbort ' line inserted by Tarvo"};
+const Hook kPreRun = {
+    "InitObjects c",
+    "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ' line inserted by Tarvo"};
+const Hook kAtExit = {"ExperimentFinish:", "AtExit c.DataFile.Filename ' line inserted by Tarvo"};
+
+// Runs one edit and checks what it did; `hook` tells where a hook's line goes and what
+// it holds.
 void CheckEdit(EBScript& script, EditKind kind, const std::function<bool()>& edit,
-               const char* hookLine = nullptr) {
+               const Hook* hook = nullptr) {
   const Lines before = script.lines;
   const int32_t subMain = SubMainOf(before);
   const bool result = edit();
@@ -87,8 +102,12 @@ void CheckEdit(EBScript& script, EditKind kind, const std::function<bool()>& edi
         FUZZ_CHECK(after == before);
         break;
       }
+      // Directly below its anchor line, above any earlier copies of it.
       size_t inserted = FirstDifference(before, after);
-      FUZZ_CHECK(after[inserted] == hookLine);
+      FUZZ_CHECK(after[inserted] == hook->line);
+      while (after[inserted - 1] == hook->line)
+        --inserted;
+      FUZZ_CHECK(BeginsWith(after[inserted - 1], hook->anchor));
       Lines without = after;
       without.erase(without.begin() + static_cast<std::ptrdiff_t>(inserted));
       FUZZ_CHECK(without == before);
@@ -144,8 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               [&] { return script.SetDataFilePath(*request.dataFolder); });
   }
   CheckEdit(script, EditKind::kHook, [&] { return script.InsertHandleFilenameCall(); },
-            kHandleFilenameLine);
-  CheckEdit(script, EditKind::kHook, [&] { return script.InsertPreRunCall(); }, kPreRunLine);
-  CheckEdit(script, EditKind::kHook, [&] { return script.InsertAtExitCall(); }, kAtExitLine);
+            &kHandleFilename);
+  CheckEdit(script, EditKind::kHook, [&] { return script.InsertPreRunCall(); }, &kPreRun);
+  CheckEdit(script, EditKind::kHook, [&] { return script.InsertAtExitCall(); }, &kAtExit);
   return 0;
 }

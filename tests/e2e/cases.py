@@ -4,7 +4,7 @@ import os
 
 import cases_launch
 import cases_rewrite
-from e2e_support import BANNER, USAGE, Case, at, fixture
+from e2e_support import BANNER, USAGE, Case, Registry, at, fixture
 
 RT = fixture("rt.ebs")
 SIMPLE = b"Sub Main()\r\n\tx = 1\r\nEnd Sub\r\n"
@@ -20,6 +20,42 @@ def make_read_only(name):
 
 def link_to(target, name):
     return lambda folder: os.symlink(os.path.join(folder, target), os.path.join(folder, name))
+
+
+def hard_link_to(target, name):
+    return lambda folder: os.link(os.path.join(folder, target), os.path.join(folder, name))
+
+
+def replace_by(name, make):
+    """Puts something else in place of the listed file `name`: make(path)."""
+    def setup(folder):
+        os.remove(os.path.join(folder, name))
+        make(os.path.join(folder, name))
+    return setup
+
+
+# A script without "Sub Main()", so nothing edits it: 300 lines, 14 KB.
+HEADER = b"".join(b"' generated header line %04d, nothing to rewrite here\r\n" % i
+                  for i in range(300))
+EARLIER = b"' an earlier rewrite, to be kept when the new one fails\r\n" * 4
+DATA_FILE = b'Sub Main()\r\n\tc.DataFile.Filename = "a.txt"\r\nEnd Sub\r\n'
+DATA_FILE_SET = (b'Sub Main()\r\n\tc.DataFile.Filename = CStr("b.txt")   \' value set by Tarvo'
+                 b'\r\nEnd Sub\r\n')
+
+
+def line_beyond(data, limit):
+    """The number of the first line that does not fit in a file of `limit` bytes."""
+    return data[:limit].count(b"\n") + 1
+
+
+def full_disk(name, args, limit, files, outputs, **more):
+    """A run whose files may not grow beyond `limit` bytes, so writing fails part-way."""
+    return Case(name, args,
+                BANNER + ["Loaded 300 lines from x.ebs",
+                          "Couldn't write line %d to " % line_beyond(HEADER, limit) +
+                          at("x_tarvo.ebs")],
+                exit=-1, files=files, outputs=outputs, file_size_limit=limit,
+                platforms=("posix",), **more)
 
 
 CASES = [
@@ -111,9 +147,39 @@ CASES = [
          BANNER + ["Loaded 3 lines from x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],
          files={"x.ebs": SIMPLE, "x_tarvo.ebs": b"old\r\n" * 50},
          outputs={"x_tarvo.ebs": SIMPLE}),
-    Case("link_to_input_replaced_not_followed", ["x.ebs", "-N"],
+    Case("link_to_input_replaced_not_followed", ["x.ebs", "-N", "-F", "b.txt"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Setting output filename to b.txt",
+                   "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": DATA_FILE}, setup=link_to("x.ebs", "x_tarvo.ebs"),
+         outputs={"x_tarvo.ebs": DATA_FILE_SET}, platforms=("posix",)),
+
+    # Faults: a full disk, inputs that are no files, outputs that are links.
+    full_disk("full_disk_starts_no_erun", ["x.ebs"], 4096,
+              files={"x.ebs": HEADER}, outputs={"x_tarvo.ebs": None},
+              registry=Registry("REG_SZ", '"{ERUN}" "%1"'), erun="erun_standin"),
+    full_disk("full_disk_keeps_earlier_rewrite", ["x.ebs", "-N"], 9000,
+              files={"x.ebs": HEADER, "x_tarvo.ebs": EARLIER},
+              outputs={"x_tarvo.ebs": EARLIER}),
+    Case("input_is_dev_null", ["x.ebs", "-N"],
+         BANNER + ["Loaded 0 lines from x.ebs", "Saved 0 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": b""}, setup=replace_by("x.ebs", lambda p: os.symlink("/dev/null", p)),
+         outputs={"x_tarvo.ebs": b""}, platforms=("posix",)),
+    Case("input_is_dev_zero", ["x.ebs", "-N"], BANNER + ["Couldn't load line 1 from x.ebs"],
+         exit=-1, files={"x.ebs": b""},
+         setup=replace_by("x.ebs", lambda p: os.symlink("/dev/zero", p)),
+         outputs={"x_tarvo.ebs": None}, platforms=("posix",)),
+    Case("input_is_named_pipe_without_writer", ["x.ebs", "-N"],
+         BANNER + ["Loaded 0 lines from x.ebs", "Saved 0 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": b""}, setup=replace_by("x.ebs", os.mkfifo),
+         outputs={"x_tarvo.ebs": b""}, platforms=("posix",)),
+    Case("hard_link_to_input_replaced", ["x.ebs", "-N", "-F", "b.txt"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Setting output filename to b.txt",
+                   "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": DATA_FILE}, setup=hard_link_to("x.ebs", "x_tarvo.ebs"),
+         outputs={"x_tarvo.ebs": DATA_FILE_SET}, platforms=("posix",)),
+    Case("dangling_link_replaced", ["x.ebs", "-N"],
          BANNER + ["Loaded 3 lines from x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],
-         files={"x.ebs": SIMPLE}, setup=link_to("x.ebs", "x_tarvo.ebs"),
+         files={"x.ebs": SIMPLE}, setup=link_to("gone/x_tarvo.ebs", "x_tarvo.ebs"),
          outputs={"x_tarvo.ebs": SIMPLE}, platforms=("posix",)),
     Case("absolute_posix_path", ["{DIR}/x.ebs", "/N"],
          BANNER + ["Loaded 3 lines from {DIR}/x.ebs", "Saved 3 lines in " + at("x_tarvo.ebs")],

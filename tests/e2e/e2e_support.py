@@ -53,7 +53,8 @@ ERUN_RECORD = "erun-record.txt"
 class Case:
     def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
                  platforms=("posix", "windows"), setup=None, unchanged=True,
-                 extra_files_ok=False, registry=None, erun=None, erun_record=None):
+                 extra_files_ok=False, registry=None, erun=None, erun_record=None,
+                 file_size_limit=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -70,3 +71,6 @@ class Case:
         self.registry = registry
         self.erun = erun                  # where the stand-in E-Run is copied, or None
         self.erun_record = erun_record    # the stand-in's record lines; None: it never ran
+        # POSIX only: the program may not make any file larger than this many bytes, as
+        # on a full disk (RLIMIT_FSIZE, with SIGXFSZ ignored so writes fail instead).
+        self.file_size_limit = file_size_limit

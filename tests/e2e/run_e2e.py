@@ -3,7 +3,9 @@
 
 import argparse
 import os
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -88,6 +90,17 @@ def tear_down_registry(case, args):
         wine_reg(args.emulator, "delete", "HKCR\\ebsfile", "/f")
 
 
+def limit_file_size(limit):
+    """What the child runs before the program when a case sets `file_size_limit`."""
+    if limit is None:
+        return None
+
+    def apply():
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    return apply
+
+
 def list_files(folder):
     found = set()
     for root, dirs, files in os.walk(folder):
@@ -131,7 +144,8 @@ def run_case(case, args):
         env.update({k: fill(v) for k, v in case.env.items()})
         try:
             result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                                    capture_output=True, timeout=120)
+                                    capture_output=True, timeout=120,
+                                    preexec_fn=limit_file_size(case.file_size_limit))
         finally:
             tear_down_registry(case, args)
 
