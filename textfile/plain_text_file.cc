@@ -29,17 +29,16 @@ size_t EncodedSize(const std::string& line) {
 }
 
 void AppendEncoded(const std::string& line, std::string* out) {
-  size_t begin = 0;
-  for (;;) {
-    size_t lf = line.find('\n', begin);
-    if (lf == std::string::npos)
-      break;
-    out->append(line, begin, lf - begin);
-    out->append("\r\n");
-    begin = lf + 1;
+  const char* text = line.data();
+  size_t size = line.size();
+  // Lines read from a file never hold an LF; only an edit can put one there.
+  while (const void* found = size == 0 ? nullptr : std::memchr(text, '\n', size)) {
+    size_t length = static_cast<const char*>(found) - text;
+    out->append(text, length).append("\r\n", 2);
+    text += length + 1;
+    size -= length + 1;
   }
-  out->append(line, begin, std::string::npos);
-  out->append("\r\n");
+  out->append(text, size).append("\r\n", 2);
 }
 
 // Room for the lines a file of this size usually holds, so the array is not copied
