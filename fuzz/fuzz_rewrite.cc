@@ -3,7 +3,8 @@
 // NUL-separated arguments as the command line would give them after the script path
 // ("Subject=12", "-F", "name.txt", "-O", "C:\data"); without them a fixed set is used.
 // After each operation: the lines up to the "Sub Main()" line are unchanged, a false
-// result left every line as it was, and an edit changed only what its kind may change.
+// result left every line as it was, and an edit changed only what its kind may change;
+// the data file and hook edits are checked exactly against a slow search of our own.
 
 #include <cstdint>
 #include <functional>
@@ -22,13 +23,48 @@ using Lines = std::vector<std::string>;
 const std::vector<std::string> kDefaultArguments = {
     "Subject=12", "Session=1", "Group=", "-F", "C:\\data\\rt-12.txt", "-O", "C:\\data"};
 
-enum class EditKind { kAttribute, kDataFile, kHook };
-
-int32_t SubMainOf(const Lines& lines) {
-  EBScript fresh;
-  fresh.lines = lines;
-  return fresh.FindSubMain();
+// The script searches done the slow, obvious way, as a check on the fast ones: a line
+// matches when, with whitespace removed and a to z upper-cased on both sides, it
+// begins with the probe. An empty probe matches nothing.
+std::string Squeezed(const std::string& text) {
+  std::string squeezed;
+  for (char c : text) {
+    if (c == ' ' || (c >= '\t' && c <= '\r'))
+      continue;
+    squeezed += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return squeezed;
 }
+
+int32_t FindByTheRules(const Lines& lines, const std::string& probe, int32_t start) {
+  std::string squeezedProbe = Squeezed(probe);
+  if (squeezedProbe.empty() || start < 0)
+    return -1;
+  for (size_t i = static_cast<size_t>(start); i < lines.size(); ++i) {
+    if (Squeezed(lines[i]).compare(0, squeezedProbe.size(), squeezedProbe) == 0)
+      return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+const char kDataFileProbe[] = "c.DataFile.Filename = ";
+
+struct Hook {
+  const char* definition;
+  const char* anchor;
+  const char* call;
+  const char* line;
+};
+
+const Hook kHandleFilename = {
+    "Function HandleFilename(", kDataFileProbe, "HandleFilename",
+    "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
+    "ExperimentAbort ' line inserted by Tarvo"};
+const Hook kPreRun = {
+    "Function PreRun(", "InitObjects c", "PreRun",
+    "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ' line inserted by Tarvo"};
+const Hook kAtExit = {"Sub AtExit(", "ExperimentFinish:", "AtExit",
+                      "AtExit c.DataFile.Filename ' line inserted by Tarvo"};
 
 size_t FirstDifference(const Lines& a, const Lines& b) {
   size_t i = 0;
@@ -37,83 +73,109 @@ size_t FirstDifference(const Lines& a, const Lines& b) {
   return i;
 }
 
-// True when `line` begins with `probe`, whitespace and letter case aside.
-bool BeginsWith(const std::string& line, const char* probe) {
-  EBScript one;
-  one.lines = {line};
-  return one.FindLine(probe, 0, true) == 0;
-}
-
-struct Hook {
-  const char* anchor;
-  const char* line;
-};
-
-const Hook kHandleFilename = {
-    "c.DataFile.Filename = ",
-    "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
-    "ExperimentAbort ' line inserted by Tarvo"};
-const Hook kPreRun = {
-    "InitObjects c",
-    "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ' line inserted by Tarvo"};
-const Hook kAtExit = {"ExperimentFinish:", "AtExit c.DataFile.Filename ' line inserted by Tarvo"};
-
-// Runs one edit and checks what it did; `hook` tells where a hook's line goes and what
-// it holds.
-void CheckEdit(EBScript& script, EditKind kind, const std::function<bool()>& edit,
-               const Hook* hook = nullptr) {
-  const Lines before = script.lines;
-  const int32_t subMain = SubMainOf(before);
-  const bool result = edit();
+// What every edit must keep: a false result changes nothing, nothing changes without a
+// "Sub Main()" line, and the lines up to it never change. Returns its index.
+int32_t CheckCommon(EBScript& script, const Lines& before, bool result) {
   const Lines& after = script.lines;
-
+  const int32_t subMain = FindByTheRules(before, "Sub Main()", 0);
   if (!result)
     FUZZ_CHECK(after == before);
   if (subMain < 0) {
     FUZZ_CHECK(!result);
-    return;
+  } else {
+    FUZZ_CHECK(FirstDifference(before, after) > static_cast<size_t>(subMain));
   }
-  const size_t kept = static_cast<size_t>(subMain) + 1;
-  FUZZ_CHECK(after.size() >= kept);
-  FUZZ_CHECK(FirstDifference(before, after) >= kept);
   // The cached index must still name the line a fresh search finds.
   FUZZ_CHECK(script.FindSubMain() == subMain);
+  return subMain;
+}
+
+std::string DoubledQuotes(const std::string& text) {
+  std::string doubled;
+  for (char c : text)
+    doubled += c == '"' ? std::string(2, c) : std::string(1, c);
+  return doubled;
+}
+
+// With a prompt section for the name: the section from its first line to the first
+// plain-form attribute line at or after it goes, with an abort block right below that,
+// and the assignment takes its place (or replaces the prompt line when no attribute
+// line follows). Without one: one attribute line of either form is replaced.
+void CheckAttribute(EBScript& script, const std::string& name, const std::string& value) {
+  const Lines before = script.lines;
+  bool result = script.SetAttribute(name, value);
+  int32_t subMain = CheckCommon(script, before, result);
+  if (subMain < 0)
+    return;
+  const std::string plainProbe = "c.SetAttrib \"" + name + "\",";
+  const std::string conditionalProbe =
+      "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
+  const std::string assignment = "\tc.SetAttrib \"" + DoubledQuotes(name) + "\", \"" +
+                                 DoubledQuotes(value) + "\"   ' value set by Tarvo";
+  const Lines& after = script.lines;
+
+  int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name, subMain);
+  if (prompt < 0) {
+    FUZZ_CHECK(result == (FindByTheRules(before, plainProbe, subMain) >= 0 ||
+                          FindByTheRules(before, conditionalProbe, subMain) >= 0));
+    if (!result)
+      return;
+    FUZZ_CHECK(after.size() == before.size());
+    size_t target = FirstDifference(before, after);
+    if (target == after.size())
+      return;  // the line already read so
+    FUZZ_CHECK(after[target] == assignment);
+    Lines same = after;
+    same[target] = before[target];
+    FUZZ_CHECK(same == before);
+    int32_t line = static_cast<int32_t>(target);
+    FUZZ_CHECK(FindByTheRules(before, plainProbe, line) == line ||
+               FindByTheRules(before, conditionalProbe, line) == line);
+    return;
+  }
+
+  FUZZ_CHECK(result);
+  Lines expected = before;
+  int32_t attrib = FindByTheRules(before, plainProbe, prompt);
+  if (attrib >= 0) {
+    expected.erase(expected.begin() + prompt, expected.begin() + attrib);
+    int32_t abort = FindByTheRules(expected, "GoTo ExperimentAbort", prompt);
+    if (abort == prompt + 2 && FindByTheRules(expected, "End If", abort) == prompt + 3)
+      expected.erase(expected.begin() + prompt + 1, expected.begin() + prompt + 4);
+  }
+  expected[static_cast<size_t>(prompt)] = assignment + "; removed user prompt section";
+  FUZZ_CHECK(after == expected);
+}
+
+// Exactly the data file line changed, or nothing when there is none below "Sub Main()".
+void CheckDataFile(EBScript& script, const std::function<bool()>& edit) {
+  const Lines before = script.lines;
+  bool result = edit();
+  int32_t subMain = CheckCommon(script, before, result);
+  int32_t dataFileLine = subMain < 0 ? -1 : FindByTheRules(before, kDataFileProbe, subMain);
+  FUZZ_CHECK(result == (dataFileLine >= 0));
   if (!result)
     return;
+  Lines expected = before;
+  expected[static_cast<size_t>(dataFileLine)] = script.lines[static_cast<size_t>(dataFileLine)];
+  FUZZ_CHECK(script.lines == expected);
+}
 
-  switch (kind) {
-    case EditKind::kAttribute:
-      // One line replaced, perhaps a prompt section and an abort block removed.
-      FUZZ_CHECK(after.size() <= before.size());
-      break;
-    case EditKind::kDataFile: {
-      FUZZ_CHECK(after.size() == before.size());
-      size_t changed = FirstDifference(before, after);
-      if (changed < after.size()) {
-        Lines same = after;
-        same[changed] = before[changed];
-        FUZZ_CHECK(same == before);
-      }
-      break;
-    }
-    case EditKind::kHook: {
-      FUZZ_CHECK(after.size() == before.size() || after.size() == before.size() + 1);
-      if (after.size() == before.size()) {
-        FUZZ_CHECK(after == before);
-        break;
-      }
-      // Directly below its anchor line, above any earlier copies of it.
-      size_t inserted = FirstDifference(before, after);
-      FUZZ_CHECK(after[inserted] == hook->line);
-      while (after[inserted - 1] == hook->line)
-        --inserted;
-      FUZZ_CHECK(BeginsWith(after[inserted - 1], hook->anchor));
-      Lines without = after;
-      without.erase(without.begin() + static_cast<std::ptrdiff_t>(inserted));
-      FUZZ_CHECK(without == before);
-      break;
-    }
-  }
+// At most one line, the hook's own, directly below its anchor, and only when the script
+// defines the routine and holds no call of it at or below the anchor.
+void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& edit) {
+  const Lines before = script.lines;
+  bool result = edit();
+  int32_t subMain = CheckCommon(script, before, result);
+  int32_t anchor = subMain < 0 ? -1 : FindByTheRules(before, hook.anchor, subMain);
+  bool defined = FindByTheRules(before, hook.definition, 0) >= 0;
+  FUZZ_CHECK(result == (defined && anchor >= 0));
+  if (!result)
+    return;
+  Lines expected = before;
+  if (FindByTheRules(before, hook.call, anchor) < 0)
+    expected.insert(expected.begin() + anchor + 1, hook.line);
+  FUZZ_CHECK(script.lines == expected);
 }
 
 std::vector<std::string> SplitAtNul(const std::string& text) {
@@ -150,21 +212,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!script.Load(input.path(), message))
     return 0;
 
-  for (const auto& [name, value] : request.attributes) {
-    CheckEdit(script, EditKind::kAttribute,
-              [&, &name = name, &value = value] { return script.SetAttribute(name, value); });
-  }
-  if (request.dataFileName) {
-    CheckEdit(script, EditKind::kDataFile,
-              [&] { return script.SetDataFileName(*request.dataFileName); });
-  }
-  if (request.dataFolder) {
-    CheckEdit(script, EditKind::kDataFile,
-              [&] { return script.SetDataFilePath(*request.dataFolder); });
-  }
-  CheckEdit(script, EditKind::kHook, [&] { return script.InsertHandleFilenameCall(); },
-            &kHandleFilename);
-  CheckEdit(script, EditKind::kHook, [&] { return script.InsertPreRunCall(); }, &kPreRun);
-  CheckEdit(script, EditKind::kHook, [&] { return script.InsertAtExitCall(); }, &kAtExit);
+  for (const auto& [name, value] : request.attributes)
+    CheckAttribute(script, name, value);
+  if (request.dataFileName)
+    CheckDataFile(script, [&] { return script.SetDataFileName(*request.dataFileName); });
+  if (request.dataFolder)
+    CheckDataFile(script, [&] { return script.SetDataFilePath(*request.dataFolder); });
+  CheckHook(script, kHandleFilename, [&] { return script.InsertHandleFilenameCall(); });
+  CheckHook(script, kPreRun, [&] { return script.InsertPreRunCall(); });
+  CheckHook(script, kAtExit, [&] { return script.InsertAtExitCall(); });
   return 0;
 }

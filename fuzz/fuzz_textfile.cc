@@ -1,7 +1,8 @@
 // Arbitrary bytes through Load; a successful Load must give exactly the lines the file
-// format's rules give, and Save and Load again must give them back. An input whose first
-// byte is 0xF0 or above is moved behind a filler that puts it across the boundary of
-// Load's 64 KiB read blocks, where a line can be split between two reads.
+// format's rules give, and Save and Load again must give them back, also when Save
+// meets LF bytes inside lines. An input whose first byte is 0xF0 or above is moved
+// behind a filler that puts it across the boundary of Load's 64 KiB read blocks, where
+// a line can be split between two reads.
 
 #include <cstdint>
 #include <string>
@@ -104,10 +105,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(message == "Loaded " + std::to_string(expected.lines.size()) + " lines from " +
                             input.path());
 
+  // Inputs of odd size save their lines joined in pairs by LF, as an edit may leave
+  // them: each LF is written as a line end, so the same lines come back.
+  PlainTextFile out;
+  out.lines = file.lines;
+  if (size % 2 == 1) {
+    out.lines.clear();
+    for (size_t i = 0; i < file.lines.size(); i += 2) {
+      out.lines.push_back(file.lines[i]);
+      if (i + 1 < file.lines.size())
+        out.lines.back() += "\n" + file.lines[i + 1];
+    }
+  }
   const std::string& folder = ScratchFolder();
   const std::string saved = folder + "/out_tarvo.ebs";
-  FUZZ_CHECK(file.Save(saved, message));
-  FUZZ_CHECK(message == "Saved " + std::to_string(file.lines.size()) + " lines in " + saved);
+  FUZZ_CHECK(out.Save(saved, message));
+  FUZZ_CHECK(message == "Saved " + std::to_string(out.lines.size()) + " lines in " + saved);
   FUZZ_CHECK(CountEntries(folder) == 1);  // no temporary file left beside it
   FUZZ_CHECK(FileContent(saved) == Encoded(file.lines));
 
