@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""Runs the example batch files under Wine with the Windows program and a stand-in E-Run
+registered in Wine's registry, and checks the runs: their order, the values each run
+gave the script, the arguments E-Run received, and that a failure stops the batch
+(Tarvo's failure code -1, which "if errorlevel 1" would miss)."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+KEY = r"HKCR\ebsfile\shell\open\command"
+
+
+def wine(emulator, args, cwd, env=None):
+    """Runs a Wine command; returns (exit code, console output). The output goes through
+    a file, not a pipe: Wine's helper processes, started by whichever call comes first,
+    would hold a pipe open for as long as the Wine server runs."""
+    with tempfile.TemporaryFile() as out:
+        code = subprocess.run([emulator] + args, cwd=cwd, env=env, stdout=out,
+                              stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
+                              timeout=300).returncode
+        out.seek(0)
+        return code, out.read().decode("latin-1").replace("\r\n", "\n")
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def run_batch(emulator, folder, batch_args):
+    env = dict(os.environ, TARVO="tarvo.exe", ERUN_STANDIN_SHOW="value set by Tarvo")
+    code, console = wine(emulator, ["cmd", "/c"] + batch_args, folder, env)
+    record_path = os.path.join(folder, "erun-record.txt")
+    record = open(record_path).read().split("\n")[:-1] if os.path.exists(record_path) else []
+    if os.path.exists(record_path):
+        os.remove(record_path)
+    return code, console, record
+
+
+def expected_record(folder, runs):
+    lines = []
+    for subject, session in runs:
+        lines += ["[/a]", "[%s]" % windows_path(os.path.join(folder, "rt_tarvo.ebs")),
+                  "script readable",
+                  '\tc.SetAttrib "Subject", "%s"   \' value set by Tarvo; removed user prompt section'
+                  % subject,
+                  '\tc.SetAttrib "Session", "%s"   \' value set by Tarvo; removed user prompt section'
+                  % session]
+    return lines
+
+
+def check(failures, what, expected, actual):
+    if expected != actual:
+        failures.append("%s:\n  expected %r\n  actual   %r" % (what, expected, actual))
+
+
+def main():
+    emulator, tarvo, standin, source = sys.argv[1:5]
+    examples = os.path.join(source, "examples")
+    failures = []
+    folder = tempfile.mkdtemp(prefix="tarvo-batch-")
+    try:
+        shutil.copy(tarvo, os.path.join(folder, "tarvo.exe"))
+        shutil.copy(standin, os.path.join(folder, "erun.exe"))
+        for name in ["run_sessions.bat", "run_from_csv.bat", "rt.ebs"]:
+            shutil.copy(os.path.join(examples, name), folder)
+        with open(os.path.join(folder, "sessions.csv"), "wb") as f:
+            f.write(b"Subject,Session\r\n3,1\r\n3,2\r\n4,1\r\n")
+        command = '"%s" "%%1"' % windows_path(os.path.join(folder, "erun.exe"))
+        if wine(emulator, ["reg", "add", KEY, "/ve", "/d", command, "/f"], folder)[0]:
+            failures.append("reg add failed")
+            return report(failures)
+        try:
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_sessions.bat", "rt.ebs", "7", "1", "3"])
+            check(failures, "run_sessions exit code", 0, code)
+            check(failures, "run_sessions record",
+                  expected_record(folder, [("7", "1"), ("7", "2"), ("7", "3")]), record)
+            check(failures, "run_sessions console", 3, console.count("E-Run ready"))
+
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_from_csv.bat", "rt.ebs", "sessions.csv"])
+            check(failures, "run_from_csv exit code", 0, code)
+            check(failures, "run_from_csv record",
+                  expected_record(folder, [("3", "1"), ("3", "2"), ("4", "1")]), record)
+
+            # A failing run stops the batch: on a missing script the first run fails and
+            # the rest are skipped.
+            with open(os.path.join(folder, "bad.csv"), "wb") as f:
+                f.write(b"Subject,Session\r\n5,1\r\n5,2\r\n")
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_from_csv.bat", "missing.ebs", "bad.csv"])
+            check(failures, "failing run_from_csv exit code", 1, code)
+            check(failures, "failing run_from_csv runs", 1, console.count("Couldn't open"))
+            check(failures, "failing run_from_csv stop line", True,
+                  "Stopped: Tarvo failed for subject 5, session 1." in console)
+            check(failures, "failing run_from_csv record", [], record)
+
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_sessions.bat", "missing.ebs", "7", "1", "3"])
+            check(failures, "failing run_sessions exit code", 1, code)
+            check(failures, "failing run_sessions runs", 1, console.count("Couldn't open"))
+            check(failures, "failing run_sessions stop line", True,
+                  "Stopped: Tarvo failed for subject 7, session 1." in console)
+
+            # Why the examples test "not %errorlevel%==0": "if errorlevel 1" misses -1.
+            with open(os.path.join(folder, "errorlevel.bat"), "wb") as f:
+                f.write(b"@echo off\r\ntarvo.exe missing.ebs > nul\r\n"
+                        b"if errorlevel 1 echo caught-by-errorlevel-1\r\n"
+                        b"if not %errorlevel%==0 echo caught-by-not-zero %errorlevel%\r\n")
+            code, console, _ = run_batch(emulator, folder, ["errorlevel.bat"])
+            check(failures, "errorlevel checks", "caught-by-not-zero -1\n", console)
+        finally:
+            wine(emulator, ["reg", "delete", r"HKCR\ebsfile", "/f"], folder)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    return report(failures)
+
+
+def report(failures):
+    for failure in failures:
+        print(failure)
+    print("batch examples: %s" % ("FAILED" if failures else "passed"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
