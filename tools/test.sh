@@ -28,8 +28,25 @@ build_preset() {
     return 0
 }
 
+# Totals over every test runner, for the closing line.
+passed_total=0
+failed_total=0
+count_ctest() {
+    local summary
+    summary=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$1" | tail -1)
+    [ -n "$summary" ] || return 0
+    local failed_count=${summary%% *}
+    local total=${summary##* }
+    passed_total=$((passed_total + total - failed_count))
+    failed_total=$((failed_total + failed_count))
+}
+
 run_build() {
-    build_preset "$1" && ctest --preset "$1"
+    build_preset "$1" || { failed_total=$((failed_total + 1)); return 1; }
+    ctest --preset "$1" 2>&1 | tee "build/$1-ctest.log"
+    local status=${PIPESTATUS[0]}
+    count_ctest "build/$1-ctest.log"
+    return "$status"
 }
 
 # clang with its libFuzzer runtime (Debian: clang and libclang-rt-14-dev).
@@ -64,7 +81,15 @@ fi
 
 step "fuzzing: each fuzz program about 20 seconds"
 if have_libfuzzer; then
-    { build_preset fuzz && fuzz/run_fuzzers.sh build/fuzz 20; } || failed=1
+    if build_preset fuzz; then
+        fuzz/run_fuzzers.sh build/fuzz 20 | tee build/fuzz-run.log
+        [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+        passed_total=$((passed_total + $(grep -c 'nothing found' build/fuzz-run.log)))
+        failed_total=$((failed_total + $(grep -c 'FAILED\|not built' build/fuzz-run.log)))
+    else
+        failed=1
+        failed_total=$((failed_total + 1))
+    fi
 elif [ "${CI:-}" = true ]; then
     echo "FAILED: clang with libFuzzer missing"
     failed=1
@@ -75,6 +100,9 @@ fi
 echo
 if [ $failed -ne 0 ]; then
     echo "SOME TESTS FAILED"
+    [ $failed_total -gt 0 ] || failed_total=1
+    echo "$passed_total passed, $failed_total failed"
     exit 1
 fi
 echo "all builds and tests passed"
+echo "$passed_total passed, $failed_total failed"
