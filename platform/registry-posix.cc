@@ -35,15 +35,20 @@ class ExportedRegistryKey : public RegistryKey {
   ExportedKey key_;
 };
 
+// Registry exports are small; a larger file (or an endless device such as /dev/zero) is
+// taken as unreadable rather than read until memory runs out.
+const size_t kMaxExportFileSize = 16 * 1024 * 1024;
+
 bool ReadWholeFile(const std::string& path, std::string* content) {
   std::FILE* file = OpenForReading(path);
   if (file == nullptr)
     return false;
   char buffer[4096];
   size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+  while (content->size() <= kMaxExportFileSize &&
+         (count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
     content->append(buffer, count);
-  bool ok = !std::ferror(file);
+  bool ok = !std::ferror(file) && content->size() <= kMaxExportFileSize;
   std::fclose(file);
   return ok;
 }

@@ -111,6 +111,8 @@ CASES = [
            platforms=("posix",)),
     launch("launch_registry_file_missing", None, NO_KEY_LINES, exit=-1,
            env={"TARVO_REGISTRY": "{DIR}/gone.reg"}, platforms=("posix",)),
+    launch("launch_registry_file_endless", None, NO_KEY_LINES, exit=-1,
+           env={"TARVO_REGISTRY": "/dev/zero"}, platforms=("posix",)),
     Case("launch_registry_file_not_an_export", ["x.ebs"], saved("x.ebs") + NO_KEY_LINES, exit=-1,
          files={"x.ebs": SIMPLE, "r.reg": KEY.encode() + b"\r\n" + STANDIN_HERE.encode()},
          outputs={"x_tarvo.ebs": SIMPLE}, env={"TARVO_REGISTRY": "{DIR}/r.reg"},
