@@ -49,6 +49,8 @@ int32_t FindByTheRules(const Lines& lines, const std::string& probe, int32_t sta
 
 const char kDataFileProbe[] = "c.DataFile.Filename = ";
 
+// The hook texts are written out again here on purpose: the check must not share them
+// with the code it checks, or a wrong text in that code would pass.
 struct Hook {
   const char* definition;
   const char* anchor;

@@ -53,11 +53,17 @@ const char* SkipWhitespace(const char* p, const char* end) {
   return p;
 }
 
+// True when the squeezed form of [p, end), where p is not whitespace, begins with
+// `probe`; the first byte is compared before anything else is done.
+bool StartsAt(const char* p, const char* end, Probe probe) {
+  return kFold.value[static_cast<unsigned char>(*p)] == probe.data[0] &&
+         SqueezedStartsWith(p + 1, end, probe.data + 1, probe.size - 1);
+}
+
 bool StartsWith(const std::string& line, Probe probe) {
   const char* end = line.data() + line.size();
   const char* p = SkipWhitespace(line.data(), end);
-  return p != end && kFold.value[static_cast<unsigned char>(*p)] == probe.data[0] &&
-         SqueezedStartsWith(p + 1, end, probe.data + 1, probe.size - 1);
+  return p != end && StartsAt(p, end, probe);
 }
 
 bool Contains(const std::string& line, Probe probe) {
@@ -101,33 +107,23 @@ std::vector<int32_t> EBScript::FindLinesStartingWith(const std::vector<std::stri
                                                      uint32_t start) const {
   std::vector<int32_t> found(probes.size(), -1);
   std::vector<std::string> squeezed;
-  std::vector<Probe> wanted;
-  std::vector<size_t> wantedIndex;
-  for (size_t k = 0; k < probes.size(); ++k) {
-    squeezed.push_back(SqueezeText(probes[k], true));
-  }
-  for (size_t k = 0; k < probes.size(); ++k) {
-    if (!squeezed[k].empty()) {
-      wanted.emplace_back(squeezed[k]);
-      wantedIndex.push_back(k);
-    }
+  size_t missing = 0;
+  for (const std::string& probe : probes) {
+    squeezed.push_back(SqueezeText(probe, true));
+    if (!squeezed.back().empty())
+      ++missing;
   }
   size_t count = lines.size();
-  for (size_t i = start; i < count && !wanted.empty(); ++i) {
-    const std::string& line = lines[i];
-    const char* end = line.data() + line.size();
-    const char* p = SkipWhitespace(line.data(), end);
+  for (size_t i = start; i < count && missing > 0; ++i) {
+    // Whitespace is skipped once for all probes.
+    const char* end = lines[i].data() + lines[i].size();
+    const char* p = SkipWhitespace(lines[i].data(), end);
     if (p == end)
       continue;
-    uint16_t first = kFold.value[static_cast<unsigned char>(*p)];
-    for (size_t w = 0; w < wanted.size(); ++w) {
-      const Probe& probe = wanted[w];
-      if (probe.data[0] == first &&
-          SqueezedStartsWith(p + 1, end, probe.data + 1, probe.size - 1)) {
-        found[wantedIndex[w]] = static_cast<int32_t>(i);
-        wanted.erase(wanted.begin() + w);
-        wantedIndex.erase(wantedIndex.begin() + w);
-        --w;
+    for (size_t k = 0; k < squeezed.size(); ++k) {
+      if (found[k] < 0 && !squeezed[k].empty() && StartsAt(p, end, Probe(squeezed[k]))) {
+        found[k] = static_cast<int32_t>(i);
+        --missing;
       }
     }
   }

@@ -9,6 +9,9 @@ from e2e_support import BANNER, USAGE, Case, Registry, at, fixture
 RT = fixture("rt.ebs")
 SIMPLE = b"Sub Main()\r\n\tx = 1\r\nEnd Sub\r\n"
 
+# The program's own line when no script is named.
+MISSING_SCRIPT = "Missing script specification"
+
 
 def make_folder(name):
     return lambda folder: os.makedirs(os.path.join(folder, name))
@@ -60,7 +63,7 @@ def full_disk(name, args, limit, files, outputs, **more):
 
 CASES = [
     # The command line, its checks and the usage screen.
-    Case("no_arguments", [], BANNER + ["Missing script specification"] + USAGE, exit=-1),
+    Case("no_arguments", [], BANNER + [MISSING_SCRIPT] + USAGE, exit=-1),
     Case("help_lower_case", ["-h"], BANNER + USAGE),
     Case("help_question_mark", ["/?"], BANNER + USAGE),
     Case("help_stops_parsing", ["x.ebs", "-H", "Subject=1"], BANNER + USAGE,
@@ -84,7 +87,7 @@ CASES = [
     Case("empty_script_argument", [""], BANNER + ["EBS-script requires extension .ebs: "],
          exit=-1),
     Case("script_only_switches", ["-N", "-F", "a.txt"],
-         BANNER + ["Missing script specification"] + USAGE, exit=-1),
+         BANNER + [MISSING_SCRIPT] + USAGE, exit=-1),
     Case("output_path_too_long", ["d" * 300 + ".ebs"],
          BANNER + ["Couldn't create full path for new script " + "d" * 300 + "_tarvo.ebs"],
          exit=-1),
