@@ -78,7 +78,7 @@ size_t FirstDifference(const Lines& a, const Lines& b) {
 // What every edit must keep: a false result changes nothing, nothing changes without a
 // "Sub Main()" line, and the lines up to it never change. Returns its index.
 int32_t CheckCommon(EBScript& script, const Lines& before, bool result) {
-  const Lines& after = script.lines;
+  const Lines after = script.lines.ToVector();
   const int32_t subMain = FindByTheRules(before, "Sub Main()", 0);
   if (!result)
     FUZZ_CHECK(after == before);
@@ -104,7 +104,7 @@ std::string DoubledQuotes(const std::string& text) {
 // and the assignment takes its place (or replaces the prompt line when no attribute
 // line follows). Without one: one attribute line of either form is replaced.
 void CheckAttribute(EBScript& script, const std::string& name, const std::string& value) {
-  const Lines before = script.lines;
+  const Lines before = script.lines.ToVector();
   bool result = script.SetAttribute(name, value);
   int32_t subMain = CheckCommon(script, before, result);
   if (subMain < 0)
@@ -114,7 +114,7 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
       "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
   const std::string assignment = "\tc.SetAttrib \"" + DoubledQuotes(name) + "\", \"" +
                                  DoubledQuotes(value) + "\"   ' value set by Tarvo";
-  const Lines& after = script.lines;
+  const Lines after = script.lines.ToVector();
 
   int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name, subMain);
   if (prompt < 0) {
@@ -151,7 +151,7 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
 
 // Exactly the data file line changed, or nothing when there is none below "Sub Main()".
 void CheckDataFile(EBScript& script, const std::function<bool()>& edit) {
-  const Lines before = script.lines;
+  const Lines before = script.lines.ToVector();
   bool result = edit();
   int32_t subMain = CheckCommon(script, before, result);
   int32_t dataFileLine = subMain < 0 ? -1 : FindByTheRules(before, kDataFileProbe, subMain);
@@ -166,7 +166,7 @@ void CheckDataFile(EBScript& script, const std::function<bool()>& edit) {
 // At most one line, the hook's own, directly below its anchor, and only when the script
 // defines the routine and holds no call of it at or below the anchor.
 void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& edit) {
-  const Lines before = script.lines;
+  const Lines before = script.lines.ToVector();
   bool result = edit();
   int32_t subMain = CheckCommon(script, before, result);
   int32_t anchor = subMain < 0 ? -1 : FindByTheRules(before, hook.anchor, subMain);

@@ -21,7 +21,7 @@ bool EBScript::SetDataFileName(const std::string& name) {
   // Quotes are doubled first so the name stays one string literal; backslashes after.
   std::string text =
       "\tc.DataFile.Filename = CStr(\"" + DoubleQuotes(name) + "\")   ' value set by Tarvo";
-  lines[line] = EscapeBackslashes(text.c_str());
+  lines.Replace(line, EscapeBackslashes(text.c_str()));
   return true;
 }
 
@@ -32,8 +32,9 @@ bool EBScript::SetDataFilePath(const std::string& folder) {
   std::string prefix =
       " CStr(\"" + AppendBackslash(DoubleQuotes(folder).c_str()) + "\") & ";
   // The line matched the probe, so its first "=" is the one after the member name.
-  std::string& text = lines[line];
+  std::string text(lines[line]);
   text.insert(text.find('=') + 1, EscapeBackslashes(prefix.c_str()));
   text += "  ' path inserted by Tarvo";
+  lines.Replace(line, std::move(text));
   return true;
 }

@@ -10,13 +10,13 @@ using Lines = std::vector<std::string>;
 std::string AfterName(const char* line, const char* name) {
   EBScript script;
   script.lines = {"Sub Main()", line};
-  return script.SetDataFileName(name) ? script.lines[1] : "<false>";
+  return script.SetDataFileName(name) ? std::string(script.lines[1]) : "<false>";
 }
 
 std::string AfterFolder(const char* line, const char* folder) {
   EBScript script;
   script.lines = {"Sub Main()", line};
-  return script.SetDataFilePath(folder) ? script.lines[1] : "<false>";
+  return script.SetDataFilePath(folder) ? std::string(script.lines[1]) : "<false>";
 }
 
 }  // namespace

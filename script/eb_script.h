@@ -32,9 +32,7 @@ class EBScript : public PlainTextFile {
   int32_t FindAttribLine(const std::string& name, int32_t start, bool tryConditionalForm) const;
 
   /// For each probe, the first line at or after `start` whose squeezed form begins with
-  /// the squeezed probe, or -1: what one FindLine call per probe with `atStartOnly`
-  /// gives, from a single pass over the lines (a large script is searched once, not once
-  /// per probe).
+  /// the squeezed probe, or -1: one FindLine call per probe with `atStartOnly`.
   std::vector<int32_t> FindLinesStartingWith(const std::vector<std::string>& probes,
                                              uint32_t start) const;
 

@@ -52,11 +52,11 @@ TEST(FindSubMain, CachesOnlyAnExactLine) {
   EXPECT_EQ(1, script.subMainLine);
 
   // A line inserted before it moves it; the cache no longer fits and is refreshed.
-  script.lines.insert(script.lines.begin(), "new");
+  script.lines.Insert(0, "new");
   EXPECT_EQ(2, script.FindSubMain());
 
   // An exact line at the cached index is taken without looking at earlier lines.
-  script.lines[0] = "Sub Main()";
+  script.lines.Replace(0, "Sub Main()");
   EXPECT_EQ(2, script.FindSubMain());
 
   // A stale index beyond the end searches again.

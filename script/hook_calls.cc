@@ -33,7 +33,7 @@ bool InsertCall(EBScript& script, const Hook& hook) {
   if (anchor < 0)
     return false;
   if (script.FindLine(hook.call, static_cast<uint32_t>(anchor), true) < 0)
-    script.lines.insert(script.lines.begin() + anchor + 1, hook.inserted);
+    script.lines.Insert(anchor + 1, hook.inserted);
   return true;
 }
 

@@ -32,7 +32,7 @@ bool AbortBlockFollows(const EBScript& script, int32_t attrib) {
 int32_t FindOwnAssignment(const EBScript& script, const std::string& name, int32_t firstPlain) {
   for (int32_t line = firstPlain; line >= 0;
        line = script.FindAttribLine(name, line + 1, false)) {
-    if (script.lines[line].find(kValueComment) != std::string::npos)
+    if (script.lines[line].find(kValueComment) != std::string_view::npos)
       return line;
   }
   return -1;
@@ -68,10 +68,10 @@ bool EBScript::SetAttribute(const std::string& name, const std::string& value) {
       // after it; the assignment takes the prompt line's place. One erase, since every
       // line below moves.
       int32_t last = AbortBlockFollows(*this, attrib) ? attrib + 3 : attrib;
-      lines.erase(lines.begin() + prompt + 1, lines.begin() + last + 1);
+      lines.Erase(prompt + 1, last + 1);
     }
     target = prompt;
   }
-  lines[target] = AssignmentLine(name, value, prompt >= 0);
+  lines.Replace(target, AssignmentLine(name, value, prompt >= 0));
   return true;
 }

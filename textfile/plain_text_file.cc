@@ -3,12 +3,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "platform/file_system.h"
 
+static_assert(PlainTextFile::kMaxLineLength <= LineList::kMaxLoadedLength,
+              "every line read fits the compact store");
+
 namespace {
 
-const size_t kReadBlockSize = 64 * 1024;
+// Where reading starts when the file's size cannot be told; the block grows as needed.
+const size_t kFirstBlockSize = 64 * 1024;
+// Lines are reserved by the file's size divided by this, a little below the usual length.
+const size_t kTypicalLineBytes = 16;
 const size_t kWriteChunkSize = 64 * 1024;
 const char kEndOfInput = 0x1A;
 
@@ -19,123 +26,112 @@ std::string NumberedReport(const char* verb, size_t lineNumber, const char* prep
 }
 
 // The bytes one line takes on disk: every LF in the text becomes CR LF, then CR LF.
-size_t EncodedSize(const std::string& line) {
-  size_t size = line.size() + 2;
-  for (char c : line) {
-    if (c == '\n')
-      ++size;
-  }
-  return size;
+size_t EncodedSize(std::string_view line) {
+  return line.size() + 2 + static_cast<size_t>(std::count(line.begin(), line.end(), '\n'));
 }
 
-void AppendEncoded(const std::string& line, std::string* out) {
-  const char* text = line.data();
-  size_t size = line.size();
+void AppendEncoded(std::string_view line, std::string* out) {
   // Lines read from a file never hold an LF; only an edit can put one there.
-  while (const void* found = size == 0 ? nullptr : std::memchr(text, '\n', size)) {
-    size_t length = static_cast<const char*>(found) - text;
-    out->append(text, length).append("\r\n", 2);
-    text += length + 1;
-    size -= length + 1;
+  for (size_t lf = line.find('\n'); lf != std::string_view::npos; lf = line.find('\n')) {
+    out->append(line.data(), lf).append("\r\n", 2);
+    line.remove_prefix(lf + 1);
   }
-  out->append(text, size).append("\r\n", 2);
+  out->append(line.data(), line.size()).append("\r\n", 2);
 }
 
-// Room for the lines a file of this size usually holds, so the array is not copied
-// while it grows (that doubles the memory touched on large scripts). Only a guess:
-// files of short lines still grow it. Untouched room costs no memory.
-void ReserveForFileSize(std::FILE* file, std::vector<std::string>* lines) {
-  const long kTypicalLineBytes = 24;
-  const long kMostLinesReserved = 4 * 1024 * 1024;
+// The size of a regular file, or 0 when it cannot be told (a pipe or a device).
+size_t SizeOf(std::FILE* file) {
   if (std::fseek(file, 0, SEEK_END) != 0)
-    return;
+    return 0;
   long size = std::ftell(file);
   std::rewind(file);
-  if (size > 0)
-    lines->reserve(static_cast<size_t>(std::min(size / kTypicalLineBytes, kMostLinesReserved)));
+  return size > 0 ? static_cast<size_t>(size) : 0;
+}
+
+// A file's bytes up to its end or a 0x1A byte, in one block.
+struct Input {
+  std::unique_ptr<char[]> bytes;
+  size_t size = 0;
+  bool readError = false;
+};
+
+// Reads in as few calls as the file allows. Stops early once the bytes after the last LF
+// can only make a line that is too long, so an endless device cannot fill memory.
+Input ReadAll(std::FILE* file) {
+  Input input;
+  // One byte more than the file holds, so the read that meets the end comes back short.
+  size_t capacity = std::max(SizeOf(file) + 1, kFirstBlockSize);
+  input.bytes.reset(new char[capacity]);
+  size_t lineStart = 0;  // the first byte after the last LF
+  for (;;) {
+    if (input.size == capacity) {
+      capacity *= 2;
+      std::unique_ptr<char[]> larger(new char[capacity]);
+      std::memcpy(larger.get(), input.bytes.get(), input.size);
+      input.bytes = std::move(larger);
+    }
+    char* fresh = input.bytes.get() + input.size;
+    size_t wanted = capacity - input.size;
+    size_t count = std::fread(fresh, 1, wanted, file);
+    bool end = count < wanted;
+    if (end)
+      input.readError = std::ferror(file) != 0;
+    if (const void* stop = std::memchr(fresh, kEndOfInput, count)) {
+      count = static_cast<size_t>(static_cast<const char*>(stop) - fresh);
+      end = true;
+    }
+    for (size_t i = count; i > 0; --i) {
+      if (fresh[i - 1] == '\n') {
+        lineStart = input.size + i;
+        break;
+      }
+    }
+    input.size += count;
+    // A CR may still prove to be half of a line end, hence the + 1.
+    if (end || input.size - lineStart > PlainTextFile::kMaxLineLength + 1)
+      return input;
+  }
 }
 
 }  // namespace
 
 bool PlainTextFile::Load(const std::string& path, std::string& message) {
   lines.clear();
-  lines.reserve(1024);
 
   std::FILE* file = OpenForReading(path);
   if (file == nullptr) {
     message = "Couldn't open " + path;
     return false;
   }
-  ReserveForFileSize(file, &lines);
-
-  // Bytes of the line being read that are not yet known to be complete. Holds at most
-  // kMaxLineLength + 1 bytes of text plus one CR that may still prove to be a line end.
-  std::string partial;
-  std::vector<char> block(kReadBlockSize);
-  bool endOfInput = false;
-  bool tooLong = false;
-  bool readError = false;
-
-  auto tooLongFor = [](size_t rawLength) { return rawLength > kMaxLineLength; };
-
-  while (!endOfInput && !tooLong) {
-    size_t count = std::fread(block.data(), 1, block.size(), file);
-    if (count < block.size()) {
-      endOfInput = true;
-      readError = std::ferror(file) != 0;
-    }
-    const char* data = block.data();
-    if (const void* stop = std::memchr(data, kEndOfInput, count)) {
-      count = static_cast<const char*>(stop) - data;
-      endOfInput = true;
-    }
-
-    size_t begin = 0;
-    while (begin < count) {
-      const void* found = std::memchr(data + begin, '\n', count - begin);
-      if (found == nullptr) {
-        partial.append(data + begin, count - begin);
-        // A trailing CR may still turn out to be half of CR LF, so it is not counted yet.
-        size_t textLength = partial.size() - (partial.back() == '\r' ? 1 : 0);
-        if (tooLongFor(textLength))
-          tooLong = true;
-        break;
-      }
-      size_t lf = static_cast<const char*>(found) - data;
-      size_t length = lf - begin;
-      const char* text = data + begin;
-      if (partial.empty()) {
-        if (length > 0 && text[length - 1] == '\r')
-          --length;
-        if (tooLongFor(length)) {
-          tooLong = true;
-          break;
-        }
-        lines.emplace_back(text, length);
-      } else {
-        partial.append(text, length);
-        if (partial.back() == '\r')
-          partial.pop_back();
-        if (tooLongFor(partial.size())) {
-          tooLong = true;
-          break;
-        }
-        lines.emplace_back(partial);
-        partial.clear();
-      }
-      begin = lf + 1;
-    }
-  }
+  Input input = ReadAll(file);
   std::fclose(file);
 
-  // The last line need not end with a line end; a CR at its end is then text.
-  if (!tooLong && !partial.empty()) {
-    if (tooLongFor(partial.size()))
+  const char* bytes = input.bytes.get();
+  size_t size = input.size;
+  lines.StartLoading(std::move(input.bytes), size);
+  lines.reserve(size / kTypicalLineBytes + 1);
+  bool tooLong = false;
+  size_t begin = 0;
+  while (const void* found = begin == size ? nullptr : std::memchr(bytes + begin, '\n', size - begin)) {
+    size_t lf = static_cast<size_t>(static_cast<const char*>(found) - bytes);
+    size_t length = lf - begin;
+    if (length > 0 && bytes[lf - 1] == '\r')
+      --length;
+    if (length > kMaxLineLength) {
       tooLong = true;
-    else if (!readError)
-      lines.emplace_back(partial);
+      break;
+    }
+    lines.AppendLoaded(begin, length);
+    begin = lf + 1;
   }
-  if (tooLong || readError) {
+  // The last line need not end with a line end; a CR at its end is then text.
+  if (!tooLong && begin < size) {
+    if (size - begin > kMaxLineLength)
+      tooLong = true;
+    else if (!input.readError)
+      lines.AppendLoaded(begin, size - begin);
+  }
+  if (tooLong || input.readError) {
     message = NumberedReport("Couldn't load line", lines.size() + 1, "from", path);
     return false;
   }
@@ -164,28 +160,53 @@ bool PlainTextFile::Save(const std::string& path, std::string& message) const {
     message = NumberedReport("Couldn't write line", lineNumber, "to", path);
     return false;
   };
+  // Writes bytes that hold whole lines, the first of them `firstLine`. Returns 0, or
+  // after a short write the number of the first line that did not reach the file whole.
+  auto put = [&](std::string_view bytes, size_t firstLine) -> size_t {
+    size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (written == bytes.size())
+      return 0;
+    size_t line = firstLine;
+    for (size_t end = EncodedSize(lines[line]); end <= written; end += EncodedSize(lines[line]))
+      ++line;
+    return line + 1;
+  };
 
   std::string chunk;
   chunk.reserve(kWriteChunkSize + 2048);
   size_t chunkFirstLine = 0;
-  for (size_t i = 0; i <= lines.size(); ++i) {
-    bool last = i == lines.size();
-    if (!last)
-      AppendEncoded(lines[i], &chunk);
-    if (chunk.size() < kWriteChunkSize && !last)
-      continue;
-    size_t written = chunk.empty() ? 0 : std::fwrite(chunk.data(), 1, chunk.size(), file);
-    if (written != chunk.size()) {
-      // The failing line is the first one that did not reach the file whole.
-      size_t line = chunkFirstLine;
-      for (size_t end = EncodedSize(lines[line]); end <= written;
-           end += EncodedSize(lines[line]))
-        ++line;
-      return fail(line + 1);
+  for (size_t i = 0; i < lines.size();) {
+    size_t first = i;
+    std::string_view run = lines.WithLineEnd(i++);
+    if (run.empty()) {
+      AppendEncoded(lines[first], &chunk);
+    } else {
+      // Lines read with CR LF and not edited since are written out as they were read,
+      // a long run of them straight from where they were read into.
+      for (std::string_view more; i < lines.size() && !(more = lines.WithLineEnd(i)).empty() &&
+                                  more.data() == run.data() + run.size();
+           ++i)
+        run = std::string_view(run.data(), run.size() + more.size());
+      if (run.size() >= kWriteChunkSize) {
+        if (size_t failed = put(chunk, chunkFirstLine))
+          return fail(failed);
+        if (size_t failed = put(run, first))
+          return fail(failed);
+        chunk.clear();
+        chunkFirstLine = i;
+        continue;
+      }
+      chunk.append(run);
     }
-    chunk.clear();
-    chunkFirstLine = i + 1;
+    if (chunk.size() >= kWriteChunkSize) {
+      if (size_t failed = put(chunk, chunkFirstLine))
+        return fail(failed);
+      chunk.clear();
+      chunkFirstLine = i;
+    }
   }
+  if (size_t failed = put(chunk, chunkFirstLine))
+    return fail(failed);
   if (std::fclose(file) != 0) {
     RemoveFileQuietly(tempPath);
     message = lines.empty() ? "Couldn't open " + path

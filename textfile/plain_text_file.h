@@ -2,7 +2,8 @@
 #define TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
 
 #include <string>
-#include <vector>
+
+#include "textfile/line_list.h"
 
 /// A text file held in memory as its lines, each without its line end.
 ///
@@ -26,7 +27,7 @@ class PlainTextFile {
   /// whatever stood there before untouched. `message` receives a one-line report.
   bool Save(const std::string& path, std::string& message) const;
 
-  std::vector<std::string> lines;
+  LineList lines;
 };
 
 #endif  // TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_

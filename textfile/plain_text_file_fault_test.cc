@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "test_support.h"
@@ -132,9 +133,9 @@ TEST(PlainTextFileSpecialInput, PipeWithDataLoadsIt) {
   EXPECT_EQ(3u, outcome.lineCount);
 }
 
-// Saves `lines` to `path` in a child process whose files may not grow beyond `limit`
+// Saves `file` to `path` in a child process whose files may not grow beyond `limit`
 // bytes, as on a full disk. The child ignores SIGXFSZ, so writes fail with EFBIG.
-Outcome SaveUnderLimit(const Lines& lines, const std::string& path, rlim_t limit) {
+Outcome SaveUnderLimit(const PlainTextFile& file, const std::string& path, rlim_t limit) {
   int channel[2];
   if (pipe(channel) != 0)
     return {false, 0, "<no pipe>"};
@@ -144,8 +145,6 @@ Outcome SaveUnderLimit(const Lines& lines, const std::string& path, rlim_t limit
     struct rlimit fileSize = {limit, limit};
     setrlimit(RLIMIT_FSIZE, &fileSize);
     signal(SIGXFSZ, SIG_IGN);
-    PlainTextFile file;
-    file.lines = lines;
     std::string message;
     std::string report = (file.Save(path, message) ? "1" : "0") + message;
     ssize_t ignored = write(channel[1], report.data(), report.size());
@@ -163,20 +162,17 @@ Outcome SaveUnderLimit(const Lines& lines, const std::string& path, rlim_t limit
   waitpid(child, &status, 0);
   if (report.empty() || !WIFEXITED(status))
     return {false, 0, "<child failed>"};
-  return {report[0] == '1', lines.size(), report.substr(1)};
+  return {report[0] == '1', file.lines.size(), report.substr(1)};
 }
 
-TEST(PlainTextFileFullDisk, ReportsTheLineThatDidNotFitAndKeepsTheEarlierFile) {
-  // Lines of 40 bytes and 42 on disk; every tenth holds an LF, which takes one more.
-  // 3000 of them need more than one 64 KiB write.
-  Lines lines;
+// Saves `file` under limits from none to one byte short, each time expecting the report
+// of the first line that did not fit, and the earlier file kept.
+void ExpectFullDiskReports(const PlainTextFile& file, const char* what) {
   std::vector<size_t> ends;  // the file size after each line
   size_t size = 0;
-  for (int i = 0; i < 3000; ++i) {
-    std::string line = "line " + std::to_string(i);
-    line.resize(40, i % 10 == 9 ? '\n' : '.');
-    lines.push_back(line);
-    size += line.size() + 2 + (i % 10 == 9 ? 40 - 5 - std::to_string(i).size() : 0);
+  for (size_t i = 0; i < file.lines.size(); ++i) {
+    std::string_view line = file.lines[i];
+    size += line.size() + 2 + static_cast<size_t>(std::count(line.begin(), line.end(), '\n'));
     ends.push_back(size);
   }
   auto lineAt = [&](size_t limit) {
@@ -186,24 +182,52 @@ TEST(PlainTextFileFullDisk, ReportsTheLineThatDidNotFitAndKeepsTheEarlierFile) {
     return line + 1;
   };
   const std::string earlier = "earlier\r\nrewrite\r\n";
-  const size_t limits[] = {0, 1, 41, 42, 43, 65535, 65536, 65537, size - 1};
+  const size_t limits[] = {0, 1, 41, 42, 43, 65535, 65536, 65537, size / 2, size - 1};
   for (size_t limit : limits) {
     TempDir dir;
     std::string path = dir.Path("x_tarvo.ebs");
     WriteBytes(path, earlier);
-    Outcome outcome = SaveUnderLimit(lines, path, limit);
-    EXPECT_FALSE(outcome.ok) << limit;
+    Outcome outcome = SaveUnderLimit(file, path, limit);
+    EXPECT_FALSE(outcome.ok) << what << limit;
     EXPECT_EQ("Couldn't write line " + std::to_string(lineAt(limit)) + " to " + path,
               outcome.message)
-        << limit;
-    EXPECT_EQ(earlier, ReadBytes(path)) << limit;
-    EXPECT_EQ(Lines{"x_tarvo.ebs"}, FolderEntries(dir.path())) << limit;
+        << what << limit;
+    EXPECT_EQ(earlier, ReadBytes(path)) << what << limit;
+    EXPECT_EQ(Lines{"x_tarvo.ebs"}, FolderEntries(dir.path())) << what << limit;
   }
 
   TempDir dir;
-  Outcome fits = SaveUnderLimit(lines, dir.Path("x_tarvo.ebs"), size);
-  EXPECT_TRUE(fits.ok) << fits.message;
-  EXPECT_EQ(size, ReadBytes(dir.Path("x_tarvo.ebs")).size());
+  Outcome fits = SaveUnderLimit(file, dir.Path("x_tarvo.ebs"), size);
+  EXPECT_TRUE(fits.ok) << what << fits.message;
+  EXPECT_EQ(size, ReadBytes(dir.Path("x_tarvo.ebs")).size()) << what;
+}
+
+TEST(PlainTextFileFullDisk, ReportsTheLineThatDidNotFitAndKeepsTheEarlierFile) {
+  // Lines of 40 bytes and 42 on disk; every tenth holds an LF, which takes one more.
+  // 3000 of them need more than one 64 KiB write.
+  PlainTextFile edited;
+  for (int i = 0; i < 3000; ++i) {
+    std::string line = "line " + std::to_string(i);
+    line.resize(40, i % 10 == 9 ? '\n' : '.');
+    edited.lines.push_back(line);
+  }
+  ExpectFullDiskReports(edited, "edited lines, limit ");
+
+  // Lines as read are written straight from where they were read into, in runs longer
+  // than one write; a line read with LF alone and an edited line break the runs.
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 6000; ++i) {
+    std::string line = "line " + std::to_string(i);
+    line.resize(40, '.');
+    bytes += line + (i == 2500 ? "\n" : "\r\n");
+  }
+  WriteBytes(dir.Path("in.ebs"), bytes);
+  PlainTextFile loaded;
+  std::string message;
+  ASSERT_TRUE(loaded.Load(dir.Path("in.ebs"), message)) << message;
+  loaded.lines.Replace(4000, "edited");
+  ExpectFullDiskReports(loaded, "lines as read, limit ");
 }
 
 TEST(PlainTextFileOutputPath, LinksAreReplacedNeverFollowed) {

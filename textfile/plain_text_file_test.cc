@@ -23,7 +23,7 @@ Loaded LoadBytes(const TempDir& dir, const std::string& bytes) {
   PlainTextFile file;
   Loaded result;
   result.ok = file.Load(path, result.message);
-  result.lines = file.lines;
+  result.lines = file.lines.ToVector();
   return result;
 }
 

@@ -26,7 +26,7 @@ std::string SqueezeText(const char* text, bool upperCase) {
   return Squeeze(text, std::strlen(text), upperCase);
 }
 
-std::string SqueezeText(const std::string& text, bool upperCase) {
+std::string SqueezeText(std::string_view text, bool upperCase) {
   return Squeeze(text.data(), text.size(), upperCase);
 }
 
