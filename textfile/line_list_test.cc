@@ -1,0 +1,143 @@
+#include "textfile/line_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "textfile/text_helpers.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Every line that NextCandidate offers for `probe`, from the first line on.
+std::set<size_t> Candidates(const LineList& lines, const std::string& probe) {
+  std::string squeezed = SqueezeText(probe, true);
+  LeadProbe lead(squeezed);
+  std::set<size_t> found;
+  for (size_t i = lines.NextCandidate(lead, 0); i < lines.size();
+       i = lines.NextCandidate(lead, i + 1))
+    found.insert(i);
+  return found;
+}
+
+// Checks that no line whose squeezed form begins with a probe is ever skipped.
+void ExpectNoMatchSkipped(const LineList& lines, const Lines& probes, const char* when) {
+  for (const std::string& probe : probes) {
+    std::string squeezed = SqueezeText(probe, true);
+    std::set<size_t> candidates = Candidates(lines, probe);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (SqueezeText(lines[i], true).compare(0, squeezed.size(), squeezed) == 0) {
+        EXPECT_EQ(1u, candidates.count(i)) << when << ": line " << i << " for " << probe;
+      }
+    }
+  }
+}
+
+const Lines kProbes = {
+    "c",
+    "C.",
+    "c.S",
+    "c.Se",
+    "c.SetA",
+    "End If",
+    "Sub Main()",
+    "c.SetAttrib \"A\",",
+    "c.SetAttrib \"S",
+    "c.SetAttrib \"Su",  // exactly as long as the digested part
+    "c.SetAttrib \"Sub",
+    "c.SetAttrib \"Subject\",",
+    "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\",",
+    "StartupInfoPrompt_Subject",
+    std::string("nul\0", 4),
+};
+
+const Lines kLines = {
+    "",
+    "   \t ",
+    "c",
+    "C",
+    "\tc.SetAttrib \"Subject\", \"12\"",
+    "c . s e t a t t r i b \" s u b j e c t \" , 1",  // blanks everywhere
+    "\tc.SetAttrib \"Su\"",
+    "\tc.SetAttrib \"Sub\", 1",
+    "\tc.SetAttrib \"A\", 1",
+    "\tc.SetAttrib \"Stimulus.RT\", x",
+    "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", \"1\"",
+    "StartupInfoPrompt_Subject",
+    "StartupInfoPrompt_SubjectGroup",
+    "sub main ( )",
+    "\tEnd  If",
+    "endif",
+    std::string("nul\0tail", 8),
+    std::string("n u l\0", 6),
+    "nul",
+};
+
+}  // namespace
+
+TEST(LineListSearch, NoMatchingLineIsSkipped) {
+  LineList lines(kLines);
+  ExpectNoMatchSkipped(lines, kProbes, "as built");
+}
+
+TEST(LineListSearch, KeysFollowEveryEdit) {
+  LineList lines(kLines);
+  // Each edit puts a line that matches probes where one that did not stood, and back.
+  lines.Replace(0, "c.SetAttrib \"Subject\", 13");
+  lines.Replace(4, "x");
+  lines.Insert(1, "  StartupInfoPrompt_Subject");
+  lines.Insert(lines.size(), "End If");
+  lines.Erase(6, 9);
+  lines.Replace(0, "sub main()");
+  lines.push_back(std::string("NUL\0", 4));
+  ExpectNoMatchSkipped(lines, kProbes, "after edits");
+}
+
+TEST(LineListSearch, LongProbeSkipsLinesThatStartOtherwise) {
+  // A search for an attribute that is not there must not compare every assignment of
+  // other attributes in full: the digest tells them apart.
+  LineList lines;
+  for (int i = 0; i < 2000; ++i)
+    lines.push_back("\tc.SetAttrib \"Stimulus" + std::to_string(i) + ".RT\", x");
+  EXPECT_LE(Candidates(lines, "c.SetAttrib \"Absent01\",").size(), 2u);
+  EXPECT_EQ(2000u, Candidates(lines, "c.SetAttrib").size());
+}
+
+TEST(LineListLoaded, WithLineEndOnlyForUneditedLinesReadWithCrLf) {
+  const char bytes[] = "a\r\nb\nc\r\r\nd";
+  std::shared_ptr<char[]> block(new char[sizeof bytes - 1]);
+  std::memcpy(block.get(), bytes, sizeof bytes - 1);
+  LineList lines;
+  lines.StartLoading(block, sizeof bytes - 1);
+  lines.AppendLoaded(0, 1);  // "a", CR LF
+  lines.AppendLoaded(3, 1);  // "b", LF alone
+  lines.AppendLoaded(5, 2);  // "c\r", CR LF
+  lines.AppendLoaded(9, 1);  // "d", no line end
+  EXPECT_EQ((Lines{"a", "b", "c\r", "d"}), lines);
+  EXPECT_EQ("a\r\n", lines.WithLineEnd(0));
+  EXPECT_EQ("", lines.WithLineEnd(1));
+  EXPECT_EQ("c\r\r\n", lines.WithLineEnd(2));
+  EXPECT_EQ("", lines.WithLineEnd(3));
+  lines.Replace(0, "a");
+  EXPECT_EQ("", lines.WithLineEnd(0));
+}
+
+TEST(LineListLoaded, CopiesShareTheBlockButNotTheirEdits) {
+  const char bytes[] = "one\r\ntwo\r\n";
+  std::shared_ptr<char[]> block(new char[sizeof bytes - 1]);
+  std::memcpy(block.get(), bytes, sizeof bytes - 1);
+  LineList original;
+  original.StartLoading(block, sizeof bytes - 1);
+  original.AppendLoaded(0, 3);
+  original.AppendLoaded(5, 3);
+  original.Replace(1, "edited");
+
+  LineList copy = original;
+  copy.Replace(1, "again");
+  copy.Replace(0, "first");
+  original.clear();
+  EXPECT_EQ((Lines{"first", "again"}), copy);
+  EXPECT_TRUE(original.empty());
+}
