@@ -75,6 +75,18 @@ const Lines kLines = {
     "nul",
 };
 
+// A list loaded the way Load does it: `bytes` as the block, a line for each
+// {offset, length} of `spans`.
+LineList Loaded(std::string_view bytes, std::vector<std::pair<size_t, size_t>> spans) {
+  std::shared_ptr<char[]> block(new char[bytes.size()]);
+  std::memcpy(block.get(), bytes.data(), bytes.size());
+  LineList lines;
+  lines.StartLoading(block, bytes.size());
+  for (auto [offset, length] : spans)
+    lines.AppendLoaded(offset, length);
+  return lines;
+}
+
 }  // namespace
 
 TEST(LineListSearch, NoMatchingLineIsSkipped) {
@@ -106,15 +118,8 @@ TEST(LineListSearch, LongProbeSkipsLinesThatStartOtherwise) {
 }
 
 TEST(LineListLoaded, WithLineEndOnlyForUneditedLinesReadWithCrLf) {
-  const char bytes[] = "a\r\nb\nc\r\r\nd";
-  std::shared_ptr<char[]> block(new char[sizeof bytes - 1]);
-  std::memcpy(block.get(), bytes, sizeof bytes - 1);
-  LineList lines;
-  lines.StartLoading(block, sizeof bytes - 1);
-  lines.AppendLoaded(0, 1);  // "a", CR LF
-  lines.AppendLoaded(3, 1);  // "b", LF alone
-  lines.AppendLoaded(5, 2);  // "c\r", CR LF
-  lines.AppendLoaded(9, 1);  // "d", no line end
+  // "a" with CR LF, "b" with LF alone, "c\r" with CR LF, "d" without a line end.
+  LineList lines = Loaded("a\r\nb\nc\r\r\nd", {{0, 1}, {3, 1}, {5, 2}, {9, 1}});
   EXPECT_EQ((Lines{"a", "b", "c\r", "d"}), lines);
   EXPECT_EQ("a\r\n", lines.WithLineEnd(0));
   EXPECT_EQ("", lines.WithLineEnd(1));
@@ -125,13 +130,7 @@ TEST(LineListLoaded, WithLineEndOnlyForUneditedLinesReadWithCrLf) {
 }
 
 TEST(LineListLoaded, CopiesShareTheBlockButNotTheirEdits) {
-  const char bytes[] = "one\r\ntwo\r\n";
-  std::shared_ptr<char[]> block(new char[sizeof bytes - 1]);
-  std::memcpy(block.get(), bytes, sizeof bytes - 1);
-  LineList original;
-  original.StartLoading(block, sizeof bytes - 1);
-  original.AppendLoaded(0, 3);
-  original.AppendLoaded(5, 3);
+  LineList original = Loaded("one\r\ntwo\r\n", {{0, 3}, {5, 3}});
   original.Replace(1, "edited");
 
   LineList copy = original;
