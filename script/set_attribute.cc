@@ -45,7 +45,7 @@ bool EBScript::SetAttribute(const std::string& name, const std::string& value) {
   if (subMain < 0)
     return false;
 
-  // The prompt line and both forms of the attribute line, found in one pass. The name is
+  // The prompt line and both forms of the attribute line, from Sub Main on. The name is
   // matched as a prefix, so the prompt of a longer name counts as well.
   std::vector<int32_t> found = FindLinesStartingWith(
       {"StartupInfoPrompt_" + name, ConditionalAttribProbe(name), PlainAttribProbe(name)},

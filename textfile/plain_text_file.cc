@@ -14,8 +14,11 @@ namespace {
 
 // Where reading starts when the file's size cannot be told; the block grows as needed.
 const size_t kFirstBlockSize = 64 * 1024;
-// Lines are reserved by the file's size divided by this, a little below the usual length.
+// Room for lines is reserved by the file's size divided by this, a little below the usual
+// line length, so the list is seldom copied while it grows; untouched room costs no
+// memory. Never more than kMostLinesReserved, which leaves huge files address space.
 const size_t kTypicalLineBytes = 16;
+const size_t kMostLinesReserved = 4 * 1024 * 1024;
 const size_t kWriteChunkSize = 64 * 1024;
 const char kEndOfInput = 0x1A;
 
@@ -109,7 +112,7 @@ bool PlainTextFile::Load(const std::string& path, std::string& message) {
   const char* bytes = input.bytes.get();
   size_t size = input.size;
   lines.StartLoading(std::move(input.bytes), size);
-  lines.reserve(size / kTypicalLineBytes + 1);
+  lines.reserve(std::min(size / kTypicalLineBytes + 1, kMostLinesReserved));
   bool tooLong = false;
   size_t begin = 0;
   while (const void* found = begin == size ? nullptr : std::memchr(bytes + begin, '\n', size - begin)) {
