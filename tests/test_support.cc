@@ -55,3 +55,10 @@ std::vector<std::string> FolderEntries(const std::string& path) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+void PrintTo(const LineList& lines, std::ostream* out) {
+  *out << "{";
+  for (size_t i = 0; i < lines.size(); ++i)
+    *out << (i == 0 ? " \"" : ", \"") << lines[i] << "\"";
+  *out << " }";
+}

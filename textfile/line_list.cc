@@ -1,7 +1,5 @@
 #include "textfile/line_list.h"
 
-#include <ostream>
-
 #include "textfile/text_helpers.h"
 
 namespace {
@@ -182,11 +180,4 @@ bool operator==(const LineList& a, const std::vector<std::string>& b) {
       return false;
   }
   return true;
-}
-
-void PrintTo(const LineList& lines, std::ostream* out) {
-  *out << "{";
-  for (size_t i = 0; i < lines.size(); ++i)
-    *out << (i == 0 ? " \"" : ", \"") << lines[i] << "\"";
-  *out << " }";
 }

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
-#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -96,8 +95,5 @@ class LineList {
   std::vector<uint32_t> heads_;
   std::vector<uint16_t> digests_;
 };
-
-/// For test failure messages.
-void PrintTo(const LineList& lines, std::ostream* out);
 
 #endif  // TARVO_TEXTFILE_LINE_LIST_H_

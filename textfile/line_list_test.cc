@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include "test_support.h"
 #include "textfile/text_helpers.h"
 
 namespace {
