@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/trim.h"
+#include "textfile/trim.h"
 #include "textfile/text_helpers.h"
 
 namespace {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/trim.h"
-
 namespace {
 
 ParseResult Parse(std::vector<std::string> arguments,
@@ -11,20 +9,7 @@ ParseResult Parse(std::vector<std::string> arguments,
   return ParseCommandLine(arguments, slashSwitches);
 }
 
-std::string Trimmed(std::string text) {
-  Trim(text);
-  return text;
-}
-
 }  // namespace
-
-TEST(Trim, RemovesCLocaleWhitespaceAtBothEnds) {
-  EXPECT_EQ("", Trimmed(" \t\r\n \v\f"));
-  EXPECT_EQ("Subject", Trimmed("\tSubject \r"));
-  EXPECT_EQ("a b", Trimmed(" a b "));
-  EXPECT_EQ("\xA0x\xA0", Trimmed("\xA0x\xA0"));
-  EXPECT_EQ("", Trimmed(""));
-}
 
 TEST(ParseCommandLine, OutcomeOfEachSwitch) {
   struct Row {

@@ -3,14 +3,13 @@
 #include <vector>
 
 #include "app/run_sequence.h"
+#include "platform/arguments.h"
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-  const SlashSwitches slashSwitches = SlashSwitches::kAll;
-#else
-  const SlashSwitches slashSwitches = SlashSwitches::kTwoCharactersOnly;
-#endif
+  const SlashSwitches slashSwitches = LongSlashArgumentsAreSwitches()
+                                          ? SlashSwitches::kAll
+                                          : SlashSwitches::kTwoCharactersOnly;
   try {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     return RunTarvo(arguments, slashSwitches);

@@ -1,11 +1,10 @@
 #include "app/run_sequence.h"
 
+#include "app/stages.h"
 #include "app/usage.h"
-#include "launch/launch_stage.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "script/eb_script.h"
-#include "script/stages.h"
 
 #ifndef TARVO_VERSION
 #error TARVO_VERSION must be defined by the build
@@ -13,42 +12,42 @@
 
 namespace {
 
-// Stages 1 to 10 over one script. Parsing and the checks have passed.
+// The stages, in their fixed order, over one script. Parsing and the checks have passed.
 int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   EBScript script;
   std::string message;
 
-  // 1: load; a script that cannot be read ends the run.
+  // A script that cannot be read ends the run.
   bool loaded = script.Load(*request.scriptPath, message);
   PrintLine(message);
   if (!loaded)
     return kExitFailure;
 
-  // 2: attributes, in ascending order of name.
+  // Attributes, in ascending order of name.
   for (const auto& [name, value] : request.attributes)
     AttributeStage(script, name, value);
-  // 3 and 4: data file name, then data folder.
+  // The data file name, then the data folder.
   if (request.dataFileName)
     DataFileNameStage(script, *request.dataFileName);
   if (request.dataFolder)
     DataFolderStage(script, *request.dataFolder);
-  // 5 to 7: calls of the user's routines.
+  // Calls of the user's routines.
   HandleFilenameHookStage(script);
   PreRunHookStage(script);
   AtExitHookStage(script);
 
-  // 8: save; a failed save ends the run, so E-Run never starts on a stale script.
+  // A failed save ends the run, so E-Run never starts on a stale script.
   bool saved = script.Save(outputScriptPath, message);
   PrintLine(message);
   if (!saved)
     return kExitFailure;
 
-  // 9: stop when asked.
+  // -N: a dry run ends with the save.
   if (request.noRun)
     return kExitSuccess;
 
-  // 10: start E-Run and wait; no usable registry entry fails the run.
-  if (!LaunchERun(outputScriptPath))
+  // No usable registry entry fails the run.
+  if (!LaunchStage(outputScriptPath))
     return kExitFailure;
   return kExitSuccess;
 }

@@ -4,6 +4,7 @@
 
 namespace {
 
+// clang-format off: one line of the screen per line here.
 const char* const kUsage[] = {
     "",
     "usage: Tarvo.exe <script.ebs> [attribute1=value1] [...] ",
@@ -65,6 +66,7 @@ const char* const kUsage[] = {
     "Tarvo is written by the Tarvo developers; report problems to them in the project's issue tracker",
     "Tarvo's home is its source repository, where the README tells how to build and use it",
 };
+// clang-format on
 
 }  // namespace
 

@@ -32,19 +32,27 @@ class Win32ChildProcess : public ChildProcess {
   bool open_ = true;
 };
 
+class Win32ProcessStarter : public ProcessStarter {
+   public:
+    std::unique_ptr<ChildProcess> Start(const std::string& commandLine) override {
+    // CreateProcessA may write into the command line, so it gets a copy of its own.
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    ZeroMemory(&info, sizeof info);
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+      return nullptr;
+    return std::unique_ptr<ChildProcess>(new Win32ChildProcess(info));
+  }
+};
+
 }  // namespace
 
-std::unique_ptr<ChildProcess> StartProcess(const std::string& commandLine) {
-  // CreateProcessA may write into the command line, so it gets a copy of its own.
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof startup);
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info;
-  ZeroMemory(&info, sizeof info);
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info))
-    return nullptr;
-  return std::unique_ptr<ChildProcess>(new Win32ChildProcess(info));
+ProcessStarter& SystemProcessStarter() {
+  static Win32ProcessStarter starter;
+  return starter;
 }

@@ -17,9 +17,18 @@ class ChildProcess {
   virtual void WaitAndClose() = 0;
 };
 
-/// Starts `commandLine`, whose first token names the program, the way CreateProcessA
-/// does. Returns nullptr when the process cannot be started. The command line is
-/// passed whole, however long.
-std::unique_ptr<ChildProcess> StartProcess(const std::string& commandLine);
+/// Starts child processes. Abstract so the launch can be tested with a fake;
+/// SystemProcessStarter() starts real ones.
+class ProcessStarter {
+ public:
+  virtual ~ProcessStarter() = default;
+
+  /// Starts `commandLine`, whose first token names the program, the way CreateProcessA
+  /// does. Returns nullptr when the process cannot be started. The command line is
+  /// passed whole, however long.
+  virtual std::unique_ptr<ChildProcess> Start(const std::string& commandLine) = 0;
+};
+
+ProcessStarter& SystemProcessStarter();
 
 #endif  // TARVO_PLATFORM_PROCESS_H_

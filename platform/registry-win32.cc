@@ -25,13 +25,22 @@ class Win32RegistryKey : public RegistryKey {
   HKEY key_;
 };
 
+class Win32Registry : public Registry {
+ public:
+  long OpenClassesRootKey(const std::string& subKey,
+                          std::unique_ptr<RegistryKey>* key) override {
+    HKEY handle = nullptr;
+    LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_READ, &handle);
+    if (result != ERROR_SUCCESS)
+      return result;
+    key->reset(new Win32RegistryKey(handle));
+    return kRegistrySuccess;
+  }
+};
+
 }  // namespace
 
-long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key) {
-  HKEY handle = nullptr;
-  LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_READ, &handle);
-  if (result != ERROR_SUCCESS)
-    return result;
-  key->reset(new Win32RegistryKey(handle));
-  return kRegistrySuccess;
+Registry& SystemRegistry() {
+  static Win32Registry registry;
+  return registry;
 }

@@ -34,8 +34,18 @@ class RegistryKey {
                           uint32_t* size) = 0;
 };
 
-/// Opens the subkey `subKey` of HKEY_CLASSES_ROOT for reading. Returns kRegistrySuccess
-/// and sets `*key`, or the error code with `*key` left empty.
-long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key);
+/// HKEY_CLASSES_ROOT, for reading. Abstract so the launch can be tested with a fake;
+/// SystemRegistry() is the machine's own.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  /// Opens the subkey `subKey` of HKEY_CLASSES_ROOT for reading. Returns
+  /// kRegistrySuccess and sets `*key`, or the error code with `*key` left empty.
+  virtual long OpenClassesRootKey(const std::string& subKey,
+                                  std::unique_ptr<RegistryKey>* key) = 0;
+};
+
+Registry& SystemRegistry();
 
 #endif  // TARVO_PLATFORM_REGISTRY_H_

@@ -26,6 +26,14 @@ bool StartsWith(std::string_view line, std::string_view probe) {
   return SqueezedStartsWith(line.data(), line.data() + line.size(), probe);
 }
 
+std::string ConditionalAttribProbe(const std::string& name) {
+  return "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
+}
+
+std::string PlainAttribProbe(const std::string& name) {
+  return "c.SetAttrib \"" + name + "\",";
+}
+
 bool Contains(std::string_view line, std::string_view probe) {
   const char* end = line.data() + line.size();
   for (const char* p = line.data(); p != end; ++p) {
@@ -65,22 +73,6 @@ int32_t EBScript::FindSubMain() {
     return subMainLine;
   subMainLine = FindLine("Sub Main()", 0, true);
   return subMainLine;
-}
-
-std::vector<int32_t> EBScript::FindLinesStartingWith(const std::vector<std::string>& probes,
-                                                     uint32_t start) const {
-  std::vector<int32_t> found;
-  for (const std::string& probe : probes)
-    found.push_back(FindLine(probe, start, true));
-  return found;
-}
-
-std::string EBScript::ConditionalAttribProbe(const std::string& name) {
-  return "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
-}
-
-std::string EBScript::PlainAttribProbe(const std::string& name) {
-  return "c.SetAttrib \"" + name + "\",";
 }
 
 int32_t EBScript::FindAttribLine(const std::string& name, int32_t start,

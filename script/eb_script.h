@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "textfile/plain_text_file.h"
 
@@ -30,15 +29,6 @@ class EBScript : public PlainTextFile {
   /// when `tryConditionalForm`, otherwise (or failing that) the plain form
   /// "c.SetAttrib "name",". -1 when there is none or `start` is negative.
   int32_t FindAttribLine(const std::string& name, int32_t start, bool tryConditionalForm) const;
-
-  /// For each probe, the first line at or after `start` whose squeezed form begins with
-  /// the squeezed probe, or -1: one FindLine call per probe with `atStartOnly`.
-  std::vector<int32_t> FindLinesStartingWith(const std::vector<std::string>& probes,
-                                             uint32_t start) const;
-
-  /// The probes of FindAttribLine: the conditional and the plain form of an assignment.
-  static std::string ConditionalAttribProbe(const std::string& name);
-  static std::string PlainAttribProbe(const std::string& name);
 
   // Edits. Each returns true when it did its work and false when it left the lines
   // exactly as they were. They print nothing.

@@ -102,18 +102,3 @@ TEST(FindAttribLine, PlainAndConditionalForms) {
     EXPECT_EQ(row.expected, script.FindAttribLine(row.name, row.start, row.tryConditionalForm))
         << row.name << " from " << row.start;
 }
-
-TEST(FindLinesStartingWith, SameAsOneFindLinePerProbe) {
-  EBScript script = ScriptOf({"Sub Main()", "  StartupInfoPrompt_Subject:", "\tc.SetAttrib \"S\", 1",
-                              "", "c . setattrib \"S\",2", "If Not c.AttribExists(\"S\") Then x",
-                              "\t", "x c.SetAttrib \"S\","});
-  std::vector<std::string> probes = {"StartupInfoPrompt_Sub", "c.SetAttrib \"S\",",
-                                     "If Not c.AttribExists(\"S\")", "", " \t", "missing",
-                                     "x", "sub main()"};
-  for (uint32_t start : {0u, 1u, 3u, 5u, 8u, 20u}) {
-    std::vector<int32_t> found = script.FindLinesStartingWith(probes, start);
-    ASSERT_EQ(probes.size(), found.size());
-    for (size_t k = 0; k < probes.size(); ++k)
-      EXPECT_EQ(script.FindLine(probes[k], start, true), found[k]) << probes[k] << " from " << start;
-  }
-}

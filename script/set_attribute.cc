@@ -45,24 +45,18 @@ bool EBScript::SetAttribute(const std::string& name, const std::string& value) {
   if (subMain < 0)
     return false;
 
-  // The prompt line and both forms of the attribute line, from Sub Main on. The name is
-  // matched as a prefix, so the prompt of a longer name counts as well.
-  std::vector<int32_t> found = FindLinesStartingWith(
-      {"StartupInfoPrompt_" + name, ConditionalAttribProbe(name), PlainAttribProbe(name)},
-      static_cast<uint32_t>(subMain));
-  int32_t prompt = found[0];
-  int32_t conditional = found[1];
-  int32_t plain = found[2];
+  // The name is matched as a prefix, so the prompt of a longer name counts as well.
+  int32_t prompt = FindLine("StartupInfoPrompt_" + name, static_cast<uint32_t>(subMain), true);
   int32_t target;
   if (prompt < 0) {
-    target = FindOwnAssignment(*this, name, plain);
+    target = FindOwnAssignment(*this, name, FindAttribLine(name, subMain, false));
     if (target < 0)
-      target = conditional >= 0 ? conditional : plain;
+      target = FindAttribLine(name, subMain, true);
     if (target < 0)
       return false;
   } else {
     // The first plain-form line at or after the prompt line.
-    int32_t attrib = plain < 0 || plain >= prompt ? plain : FindAttribLine(name, prompt, false);
+    int32_t attrib = FindAttribLine(name, prompt, false);
     if (attrib >= 0) {
       // The section from the prompt line to the attribute line goes, with the abort block
       // after it; the assignment takes the prompt line's place. One erase, since every

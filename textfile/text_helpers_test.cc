@@ -2,6 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "textfile/trim.h"
+
+namespace {
+
+std::string Trimmed(std::string text) {
+  Trim(text);
+  return text;
+}
+
+}  // namespace
+
 TEST(SqueezeText, RemovesWhitespaceAndUpperCasesAsciiOnly) {
   struct Row {
     const char* text;
@@ -54,4 +65,12 @@ TEST(DoubleQuotes, EachQuoteBecomesTwo) {
   EXPECT_EQ("\"\"\"\"", DoubleQuotes("\"\""));
   EXPECT_EQ("C:\\d'x", DoubleQuotes("C:\\d'x"));  // backslashes and apostrophes stay
   EXPECT_EQ("", DoubleQuotes(""));
+}
+
+TEST(Trim, RemovesCLocaleWhitespaceAtBothEnds) {
+  EXPECT_EQ("", Trimmed(" \t\r\n \v\f"));
+  EXPECT_EQ("Subject", Trimmed("\tSubject \r"));
+  EXPECT_EQ("a b", Trimmed(" a b "));
+  EXPECT_EQ("\xA0x\xA0", Trimmed("\xA0x\xA0"));
+  EXPECT_EQ("", Trimmed(""));
 }

@@ -48,10 +48,6 @@ def reg_file(*lines, header="REGEDIT4"):
     return ("\r\n".join((header, "") + lines) + "\r\n").encode("latin-1")
 
 
-def utf16(data):
-    return b"\xff\xfe" + data.decode("latin-1").encode("utf-16-le")
-
-
 KEY = "[HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command]"
 STANDIN_HERE = '@="\\"./erun_standin\\" \\"%1\\""'
 
@@ -120,20 +116,6 @@ CASES = [
     Case("launch_registry_file_other_key", ["x.ebs"], saved("x.ebs") + NO_KEY_LINES, exit=-1,
          files={"x.ebs": SIMPLE,
                 "r.reg": reg_file("[HKEY_CLASSES_ROOT\\ebsfile\\shell\\open]", STANDIN_HERE)},
-         outputs={"x_tarvo.ebs": SIMPLE}, env={"TARVO_REGISTRY": "{DIR}/r.reg"},
-         platforms=("posix",)),
-    Case("launch_registry_file_utf16_hkcr_hex", ["x.ebs"],
-         saved("x.ebs") + ran('"./erun_standin" %P%  /a "' + at("x_tarvo.ebs") + '"'), erun=STANDIN,
-         erun_record=record("%P%", "/a", at("x_tarvo.ebs")),
-         files={"x.ebs": SIMPLE, "r.reg": utf16(reg_file(
-             "; the long form of hex(2), in UTF-16 as version 5.00 stores it",
-             "[hkcr\\EBSFILE\\shell\\open\\command]",
-             '@="\\"./gone\\" \\"%1\\""',
-             '"Other"="x"',
-             "@=hex(2):22,00,2e,00,2f,00,65,00,72,00,75,00,6e,00,5f,00,73,00,74,00,61,00,\\",
-             "  6e,00,64,00,69,00,6e,00,22,00,20,00,25,00,50,00,25,00,20,00,22,00,25,00,31,\\",
-             "  00,22,00,00,00",
-             header="Windows Registry Editor Version 5.00"))},
          outputs={"x_tarvo.ebs": SIMPLE}, env={"TARVO_REGISTRY": "{DIR}/r.reg"},
          platforms=("posix",)),
 ]

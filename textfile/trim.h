@@ -1,5 +1,5 @@
-#ifndef TARVO_APP_TRIM_H_
-#define TARVO_APP_TRIM_H_
+#ifndef TARVO_TEXTFILE_TRIM_H_
+#define TARVO_TEXTFILE_TRIM_H_
 
 #include <string>
 
@@ -9,4 +9,4 @@ void TrimLeft(std::string& text);
 void TrimRight(std::string& text);
 void Trim(std::string& text);
 
-#endif  // TARVO_APP_TRIM_H_
+#endif  // TARVO_TEXTFILE_TRIM_H_

@@ -1,4 +1,4 @@
-#include "platform/process_arguments.h"
+#include "platform/standin/process_arguments.h"
 
 #include <gtest/gtest.h>
 

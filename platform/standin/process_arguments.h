@@ -1,5 +1,5 @@
-#ifndef TARVO_PLATFORM_PROCESS_ARGUMENTS_H_
-#define TARVO_PLATFORM_PROCESS_ARGUMENTS_H_
+#ifndef TARVO_PLATFORM_STANDIN_PROCESS_ARGUMENTS_H_
+#define TARVO_PLATFORM_STANDIN_PROCESS_ARGUMENTS_H_
 
 #include <string>
 #include <vector>
@@ -17,4 +17,4 @@ struct SplitCommandLine {
 /// backslashes while 2n+1 are n and a literal quote.
 SplitCommandLine SplitWindowsCommandLine(const std::string& commandLine);
 
-#endif  // TARVO_PLATFORM_PROCESS_ARGUMENTS_H_
+#endif  // TARVO_PLATFORM_STANDIN_PROCESS_ARGUMENTS_H_

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
-#include "platform/registry_export.h"
+#include "platform/standin/registry_export.h"
 
 // There is no registry here: the environment variable TARVO_REGISTRY names a registry
 // export file (.reg) that stands in for it, so the launch can be tried out and tested.
@@ -53,16 +53,25 @@ bool ReadWholeFile(const std::string& path, std::string* content) {
   return ok;
 }
 
+class ExportFileRegistry : public Registry {
+ public:
+  long OpenClassesRootKey(const std::string& subKey,
+                          std::unique_ptr<RegistryKey>* key) override {
+    const char* exportFile = std::getenv("TARVO_REGISTRY");
+    std::string content;
+    ExportedKey exported;
+    if (exportFile == nullptr || *exportFile == '\0' || !ReadWholeFile(exportFile, &content) ||
+        !ReadExportedKey(content, "HKEY_CLASSES_ROOT\\" + subKey, &exported) ||
+        !exported.present)
+      return kRegistryNotFound;
+    key->reset(new ExportedRegistryKey(exported));
+    return kRegistrySuccess;
+  }
+};
+
 }  // namespace
 
-long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key) {
-  const char* exportFile = std::getenv("TARVO_REGISTRY");
-  std::string content;
-  ExportedKey exported;
-  if (exportFile == nullptr || *exportFile == '\0' || !ReadWholeFile(exportFile, &content) ||
-      !ReadExportedKey(content, "HKEY_CLASSES_ROOT\\" + subKey, &exported) ||
-      !exported.present)
-    return kRegistryNotFound;
-  key->reset(new ExportedRegistryKey(exported));
-  return kRegistrySuccess;
+Registry& SystemRegistry() {
+  static ExportFileRegistry registry;
+  return registry;
 }

@@ -1,4 +1,4 @@
-#include "app/trim.h"
+#include "textfile/trim.h"
 
 #include "textfile/text_helpers.h"
 

@@ -1,0 +1,79 @@
+#include "app/stages.h"
+
+#include "launch/erun_launcher.h"
+#include "platform/console.h"
+
+void AttributeStage(EBScript& script, const std::string& name, const std::string& value) {
+  if (script.SetAttribute(name, value))
+    PrintLine("Setting attribute value: " + name + " = " + value);
+  else
+    PrintLine("Couldn't set attribute value for " + name);
+}
+
+void DataFileNameStage(EBScript& script, const std::string& dataFileName) {
+  if (script.SetDataFileName(dataFileName))
+    PrintLine("Setting output filename to " + dataFileName);
+  else
+    PrintLine("Couldn't set output filename to " + dataFileName);
+}
+
+void DataFolderStage(EBScript& script, const std::string& dataFolder) {
+  if (script.SetDataFilePath(dataFolder))
+    PrintLine("Setting output path to " + dataFolder);
+  else
+    PrintLine("Couldn't set output path to " + dataFolder);
+}
+
+void HandleFilenameHookStage(EBScript& script) {
+  if (script.InsertHandleFilenameCall())
+    PrintLine("Inserted HandleFilename() call");
+}
+
+void PreRunHookStage(EBScript& script) {
+  if (script.InsertPreRunCall())
+    PrintLine("Inserted PreRun() call");
+}
+
+void AtExitHookStage(EBScript& script) {
+  if (script.InsertAtExitCall())
+    PrintLine("Inserted AtExit() call");
+}
+
+namespace {
+
+class ConsoleProgress : public LaunchProgress {
+ public:
+  void Starting(const std::string& commandLine) override {
+    PrintLine("Starting E-Run:");
+    PrintLine(commandLine);
+  }
+  void Waiting() override { PrintLine("Waiting for E-Run to finish"); }
+};
+
+}  // namespace
+
+bool LaunchStage(const std::string& outputScriptPath) {
+  ConsoleProgress progress;
+  switch (LaunchERun(outputScriptPath, SystemRegistry(), SystemProcessStarter(), progress)) {
+    case LaunchOutcome::kNoRegistryKey:
+      PrintLine("Couldn't open ebsfile settings in registry\nWas E-Prime installed properly?");
+      return false;
+    case LaunchOutcome::kNoRegistryValue:
+      PrintLine(
+          "Couldn't get value for ebsfile\\shell\\open\\command in registry\n"
+          "Was E-Prime installed properly?");
+      return false;
+    case LaunchOutcome::kNoFileEntry:
+      PrintLine(
+          "Couldn't locate file entry (%1) in registry settings\n"
+          "Was E-Prime installed properly?");
+      return false;
+    case LaunchOutcome::kStartFailed:
+      PrintLine("E-Run failed");
+      return true;
+    case LaunchOutcome::kERunEnded:
+      PrintLine("E-Run ready");
+      return true;
+  }
+  return false;
+}

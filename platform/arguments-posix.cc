@@ -1,0 +1,5 @@
+#include "platform/arguments.h"
+
+bool LongSlashArgumentsAreSwitches() {
+  return false;
+}
