@@ -1,11 +1,16 @@
 #include "app/command_line.h"
 
-#include "textfile/trim.h"
 #include "textfile/text_helpers.h"
+#include "textfile/trim.h"
 
 namespace {
 
-enum class ArgumentState { kExpectScript, kExpectDataFileName, kExpectDataFolder, kExpectAttribute };
+enum class ArgumentState {
+  kExpectScript,
+  kExpectDataFileName,
+  kExpectDataFolder,
+  kExpectAttribute
+};
 
 bool IsSwitch(const std::string& argument, SlashSwitches slashSwitches) {
   if (argument.empty())

@@ -8,10 +8,10 @@
 
 /// How parsing ended.
 enum class ParseOutcome {
-  kRun,             // the request is complete; the checks after parsing come next
-  kShowUsage,       // -H or -?: usage screen, exit code 0
-  kBadSwitch,       // usage screen, exit code -1
-  kMissingEquals,   // an attribute definition without '=': `error`, exit code -1
+  kRun,            // the request is complete; the checks after parsing come next
+  kShowUsage,      // -H or -?: usage screen, exit code 0
+  kBadSwitch,      // usage screen, exit code -1
+  kMissingEquals,  // an attribute definition without '=': `error`, exit code -1
 };
 
 struct ParseResult {

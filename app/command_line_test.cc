@@ -30,8 +30,7 @@ TEST(ParseCommandLine, OutcomeOfEachSwitch) {
       {{"x.ebs", "-x", "junk"}, ParseOutcome::kBadSwitch},
   };
   for (const Row& row : rows)
-    EXPECT_EQ(row.expected, Parse(row.arguments).outcome)
-        << testing::PrintToString(row.arguments);
+    EXPECT_EQ(row.expected, Parse(row.arguments).outcome) << testing::PrintToString(row.arguments);
 }
 
 TEST(ParseCommandLine, PlainArgumentsFollowTheState) {
@@ -69,8 +68,8 @@ TEST(ParseCommandLine, PlainArgumentsFollowTheState) {
 }
 
 TEST(ParseCommandLine, AttributeDefinitions) {
-  ParseResult r = Parse({"x.ebs", " Subject = 5 ", "a=b=c", "E=", "=5", "=", "S=1", "S=2",
-                         "s=3", "\tMy Attr\t=\tv w\r"});
+  ParseResult r = Parse({"x.ebs", " Subject = 5 ", "a=b=c", "E=", "=5", "=", "S=1", "S=2", "s=3",
+                         "\tMy Attr\t=\tv w\r"});
   EXPECT_EQ(ParseOutcome::kRun, r.outcome);
   AttributeMap expected = {{"Subject", "5"}, {"a", "b=c"}, {"E", ""},
                            {"S", "2"},       {"s", "3"},   {"My Attr", "v w"}};
@@ -81,13 +80,12 @@ TEST(ParseCommandLine, AttributeDefinitions) {
 }
 
 TEST(ParseCommandLine, AttributeOrderIsBytewise) {
-  ParseResult r = Parse({"x.ebs", "subject=1", "Subject=2", "session=3", "Session=4",
-                         "\xE9=5", "Sub=6"});
+  ParseResult r =
+      Parse({"x.ebs", "subject=1", "Subject=2", "session=3", "Session=4", "\xE9=5", "Sub=6"});
   std::vector<std::string> names;
   for (const auto& entry : r.request.attributes)
     names.push_back(entry.first);
-  EXPECT_EQ((std::vector<std::string>{"Session", "Sub", "Subject", "session", "subject",
-                                      "\xE9"}),
+  EXPECT_EQ((std::vector<std::string>{"Session", "Sub", "Subject", "session", "subject", "\xE9"}),
             names);
 }
 
@@ -101,8 +99,7 @@ TEST(ParseCommandLine, SlashArgumentsOnPosix) {
   EXPECT_TRUE(r.request.noRun);
 
   EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"/home/lab/rt.ebs"}).outcome);
-  EXPECT_EQ(ParseOutcome::kBadSwitch,
-            Parse({"-Fx"}, SlashSwitches::kTwoCharactersOnly).outcome);
+  EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"-Fx"}, SlashSwitches::kTwoCharactersOnly).outcome);
 }
 
 TEST(CheckScriptPath, ExtensionAndOutputName) {

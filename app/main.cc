@@ -7,9 +7,8 @@
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
-  const SlashSwitches slashSwitches = LongSlashArgumentsAreSwitches()
-                                          ? SlashSwitches::kAll
-                                          : SlashSwitches::kTwoCharactersOnly;
+  const SlashSwitches slashSwitches =
+      LongSlashArgumentsAreSwitches() ? SlashSwitches::kAll : SlashSwitches::kTwoCharactersOnly;
   try {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     return RunTarvo(arguments, slashSwitches);

@@ -45,8 +45,8 @@ bool SameResult(const ParseResult& a, const ParseResult& b) {
   return a.outcome == b.outcome && a.lines == b.lines &&
          a.request.scriptPath == b.request.scriptPath &&
          a.request.dataFileName == b.request.dataFileName &&
-         a.request.dataFolder == b.request.dataFolder &&
-         a.request.noRun == b.request.noRun && a.request.attributes == b.request.attributes;
+         a.request.dataFolder == b.request.dataFolder && a.request.noRun == b.request.noRun &&
+         a.request.attributes == b.request.attributes;
 }
 
 // A plain argument the request took must be one that was given, never a switch.
@@ -78,9 +78,8 @@ void CheckOutputPath(const std::string& scriptPath) {
   FUZZ_CHECK(fullPath.find("/./") == std::string::npos);
   FUZZ_CHECK(fullPath.find("/../") == std::string::npos);
   std::string base = name.substr(name.rfind('/') + 1);
-  FUZZ_CHECK(fullPath.size() > base.size() &&
-             fullPath.compare(fullPath.size() - base.size() - 1, std::string::npos,
-                              "/" + base) == 0);
+  FUZZ_CHECK(fullPath.size() > base.size() && fullPath.compare(fullPath.size() - base.size() - 1,
+                                                               std::string::npos, "/" + base) == 0);
 }
 
 void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {

@@ -101,8 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                               " from " + input.path());
     return 0;
   }
-  FUZZ_CHECK(message == "Loaded " + std::to_string(expected.lines.size()) + " lines from " +
-                            input.path());
+  FUZZ_CHECK(message ==
+             "Loaded " + std::to_string(expected.lines.size()) + " lines from " + input.path());
 
   // Inputs of odd size save their lines joined in pairs by LF, as an edit may leave
   // them: each LF is written as a line end, so the same lines come back.

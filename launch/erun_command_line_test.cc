@@ -42,11 +42,7 @@ TEST(BuildERunCommandLine, ReplacesThePlaceholderBySwitchAndScript) {
 
 TEST(BuildERunCommandLine, NoQuotedPlaceholderGivesNothing) {
   const char* rows[] = {
-      "",
-      "E-Run.exe %1",
-      "\"E-Run.exe\" %1",
-      "\"E-Run.exe\" \"%1",
-      "\"E-Run.exe\" \"%2\"",
+      "", "E-Run.exe %1", "\"E-Run.exe\" %1", "\"E-Run.exe\" \"%1", "\"E-Run.exe\" \"%2\"",
   };
   for (const char* registered : rows)
     EXPECT_EQ("<none>", Build(registered)) << registered;

@@ -36,8 +36,7 @@ class FakeRegistry : public Registry {
   FakeRegistry(Events* events, bool hasKey, uint32_t type, std::string value)
       : events_(events), hasKey_(hasKey), type_(type), value_(std::move(value)) {}
 
-  long OpenClassesRootKey(const std::string& subKey,
-                          std::unique_ptr<RegistryKey>* key) override {
+  long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key) override {
     events_->push_back("open " + subKey);
     if (!hasKey_)
       return kRegistryNotFound;
@@ -103,15 +102,39 @@ TEST(LaunchERun, StepsInOrderAndTheKeyClosedLast) {
     Events events;
   } rows[] = {
       {"no key", false, 0, "", true, LaunchOutcome::kNoRegistryKey, {open}},
-      {"number", true, kRegistryNumber, std::string("\1\0\0\0", 4), true,
-       LaunchOutcome::kNoRegistryValue, {open, "close key"}},
-      {"too long", true, kRegistryString, std::string(512, 'e') + '\0', true,
-       LaunchOutcome::kNoRegistryValue, {open, "close key"}},
-      {"no quoted %1", true, kRegistryString, std::string("E.exe %1\0", 9), true,
-       LaunchOutcome::kNoFileEntry, {open, "close key"}},
-      {"start fails", true, kRegistryString, std::string("\"E.exe\" \"%1\"\0", 13), false,
-       LaunchOutcome::kStartFailed, {open, "starting " + run, "start " + run, "close key"}},
-      {"E-Run runs", true, kRegistryString, std::string("\"E.exe\" \"%1\"\0", 13), true,
+      {"number",
+       true,
+       kRegistryNumber,
+       std::string("\1\0\0\0", 4),
+       true,
+       LaunchOutcome::kNoRegistryValue,
+       {open, "close key"}},
+      {"too long",
+       true,
+       kRegistryString,
+       std::string(512, 'e') + '\0',
+       true,
+       LaunchOutcome::kNoRegistryValue,
+       {open, "close key"}},
+      {"no quoted %1",
+       true,
+       kRegistryString,
+       std::string("E.exe %1\0", 9),
+       true,
+       LaunchOutcome::kNoFileEntry,
+       {open, "close key"}},
+      {"start fails",
+       true,
+       kRegistryString,
+       std::string("\"E.exe\" \"%1\"\0", 13),
+       false,
+       LaunchOutcome::kStartFailed,
+       {open, "starting " + run, "start " + run, "close key"}},
+      {"E-Run runs",
+       true,
+       kRegistryString,
+       std::string("\"E.exe\" \"%1\"\0", 13),
+       true,
        LaunchOutcome::kERunEnded,
        {open, "starting " + run, "start " + run, "waiting", "wait", "close key"}},
   };
@@ -120,8 +143,7 @@ TEST(LaunchERun, StepsInOrderAndTheKeyClosedLast) {
     FakeRegistry registry(&events, row.hasKey, row.type, row.value);
     FakeStarter starter(&events, row.starts);
     RecordedProgress progress(&events);
-    EXPECT_EQ(row.outcome, LaunchERun("C:\\x_tarvo.ebs", registry, starter, progress))
-        << row.what;
+    EXPECT_EQ(row.outcome, LaunchERun("C:\\x_tarvo.ebs", registry, starter, progress)) << row.what;
     EXPECT_EQ(row.events, events) << row.what;
   }
 }

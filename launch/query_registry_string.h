@@ -10,7 +10,6 @@
 /// terminator (0 for an empty value); it is 0 after a failure. Returns 0, the registry's
 /// own error (value missing, longer than the buffer), or kRegistryInvalidData for a
 /// value that is not a string or lacks its terminator. REG_EXPAND_SZ is not expanded.
-long QueryRegistryString(RegistryKey& key, const char* valueName, char* buffer,
-                         uint32_t* size);
+long QueryRegistryString(RegistryKey& key, const char* valueName, char* buffer, uint32_t* size);
 
 #endif  // TARVO_LAUNCH_QUERY_REGISTRY_STRING_H_

@@ -54,8 +54,8 @@ bool IsReadOnlyFile(const std::string& path) {
 
 std::FILE* CreateTempFileBeside(const std::string& target, std::string* tempPath) {
   std::string folder = FolderOf(target);
-  unsigned seed = static_cast<unsigned>(getpid()) * 2654435761u ^
-                  static_cast<unsigned>(std::time(nullptr));
+  unsigned seed =
+      static_cast<unsigned>(getpid()) * 2654435761u ^ static_cast<unsigned>(std::time(nullptr));
   for (unsigned attempt = 0; attempt < 200; ++attempt) {
     char name[16];
     std::snprintf(name, sizeof name, "~T%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);

@@ -54,8 +54,10 @@ TEST(TempFileBeside, FreshNameInTheSameFolder) {
   ASSERT_NE(nullptr, a);
   ASSERT_NE(nullptr, b);
   EXPECT_NE(first, second);
-  EXPECT_EQ(std::filesystem::path(target).parent_path(), std::filesystem::path(first).parent_path());
-  EXPECT_LE(std::filesystem::path(first).filename().string().size(), std::string("_tarvo.ebs").size());
+  EXPECT_EQ(std::filesystem::path(target).parent_path(),
+            std::filesystem::path(first).parent_path());
+  EXPECT_LE(std::filesystem::path(first).filename().string().size(),
+            std::string("_tarvo.ebs").size());
   std::fclose(a);
   std::fclose(b);
   ASSERT_TRUE(ReplaceFileWith(first, target));

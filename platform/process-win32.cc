@@ -33,8 +33,8 @@ class Win32ChildProcess : public ChildProcess {
 };
 
 class Win32ProcessStarter : public ProcessStarter {
-   public:
-    std::unique_ptr<ChildProcess> Start(const std::string& commandLine) override {
+ public:
+  std::unique_ptr<ChildProcess> Start(const std::string& commandLine) override {
     // CreateProcessA may write into the command line, so it gets a copy of its own.
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');

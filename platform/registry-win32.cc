@@ -27,8 +27,7 @@ class Win32RegistryKey : public RegistryKey {
 
 class Win32Registry : public Registry {
  public:
-  long OpenClassesRootKey(const std::string& subKey,
-                          std::unique_ptr<RegistryKey>* key) override {
+  long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key) override {
     HKEY handle = nullptr;
     LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_READ, &handle);
     if (result != ERROR_SUCCESS)

@@ -9,10 +9,10 @@
 // registry-posix.cc). Result codes and value types are the Windows ones on every
 // platform, so the code that checks them is the same in both builds.
 
-constexpr long kRegistrySuccess = 0;          // ERROR_SUCCESS
-constexpr long kRegistryNotFound = 2;         // ERROR_FILE_NOT_FOUND
-constexpr long kRegistryInvalidData = 13;     // ERROR_INVALID_DATA
-constexpr long kRegistryMoreData = 234;       // ERROR_MORE_DATA
+constexpr long kRegistrySuccess = 0;       // ERROR_SUCCESS
+constexpr long kRegistryNotFound = 2;      // ERROR_FILE_NOT_FOUND
+constexpr long kRegistryInvalidData = 13;  // ERROR_INVALID_DATA
+constexpr long kRegistryMoreData = 234;    // ERROR_MORE_DATA
 
 constexpr uint32_t kRegistryString = 1;        // REG_SZ
 constexpr uint32_t kRegistryExpandString = 2;  // REG_EXPAND_SZ
@@ -42,8 +42,7 @@ class Registry {
 
   /// Opens the subkey `subKey` of HKEY_CLASSES_ROOT for reading. Returns
   /// kRegistrySuccess and sets `*key`, or the error code with `*key` left empty.
-  virtual long OpenClassesRootKey(const std::string& subKey,
-                                  std::unique_ptr<RegistryKey>* key) = 0;
+  virtual long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key) = 0;
 };
 
 Registry& SystemRegistry();

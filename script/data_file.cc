@@ -29,8 +29,7 @@ bool EBScript::SetDataFilePath(const std::string& folder) {
   int32_t line = FindDataFileLine(*this);
   if (line < 0)
     return false;
-  std::string prefix =
-      " CStr(\"" + AppendBackslash(DoubleQuotes(folder).c_str()) + "\") & ";
+  std::string prefix = " CStr(\"" + AppendBackslash(DoubleQuotes(folder).c_str()) + "\") & ";
   // The line matched the probe, so its first "=" is the one after the member name.
   std::string text(lines[line]);
   text.insert(text.find('=') + 1, EscapeBackslashes(prefix.c_str()));

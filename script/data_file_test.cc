@@ -58,10 +58,13 @@ TEST(DataFileLine, OnlyTheFirstAssignmentAfterSubMain) {
     Lines after;
   } rows[] = {
       {"no Sub Main line", {"c.DataFile.Filename = e"}, false, {"c.DataFile.Filename = e"}},
-      {"only before Sub Main", {"c.DataFile.Filename = e", "Sub Main()"}, false,
+      {"only before Sub Main",
+       {"c.DataFile.Filename = e", "Sub Main()"},
+       false,
        {"c.DataFile.Filename = e", "Sub Main()"}},
       {"a longer member name or a comment does not count",
-       {"Sub Main()", "c.DataFile.FilenameX = e", "' c.DataFile.Filename = e"}, false,
+       {"Sub Main()", "c.DataFile.FilenameX = e", "' c.DataFile.Filename = e"},
+       false,
        {"Sub Main()", "c.DataFile.FilenameX = e", "' c.DataFile.Filename = e"}},
       {"the first of two after Sub Main",
        {"c.DataFile.Filename = a", "Sub Main()", "c.DataFile.Filename = b",

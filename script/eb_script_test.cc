@@ -13,26 +13,20 @@ EBScript ScriptOf(std::vector<std::string> lines) {
 }  // namespace
 
 TEST(FindLine, ComparesSqueezedForms) {
-  EBScript script = ScriptOf({"x", "Sub Main()", "   sub main ( )", "SubMain() ' start",
-                              "End Sub Main()", "", " \t "});
+  EBScript script = ScriptOf(
+      {"x", "Sub Main()", "   sub main ( )", "SubMain() ' start", "End Sub Main()", "", " \t "});
   struct Row {
     const char* probe;
     uint32_t start;
     bool atStartOnly;
     int32_t expected;
   } rows[] = {
-      {"Sub Main()", 0, true, 1},
-      {"Sub Main()", 2, true, 2},
-      {"Sub Main()", 3, true, 3},
-      {"Sub Main()", 4, true, -1},   // "End Sub Main()" does not begin with it
-      {"Sub Main()", 4, false, 4},   // but contains it
-      {"main(", 0, false, 1},
-      {"main(", 0, true, -1},
-      {"", 0, false, -1},
-      {" \t ", 0, false, -1},
-      {"x", 7, false, -1},           // start at the end looks at nothing
-      {"x", 100, false, -1},
-      {"X", 0, true, 0},             // the start line itself counts
+      {"Sub Main()", 0, true, 1},  {"Sub Main()", 2, true, 2}, {"Sub Main()", 3, true, 3},
+      {"Sub Main()", 4, true, -1},  // "End Sub Main()" does not begin with it
+      {"Sub Main()", 4, false, 4},  // but contains it
+      {"main(", 0, false, 1},      {"main(", 0, true, -1},     {"", 0, false, -1},
+      {" \t ", 0, false, -1},      {"x", 7, false, -1},  // start at the end looks at nothing
+      {"x", 100, false, -1},       {"X", 0, true, 0},    // the start line itself counts
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.expected, script.FindLine(row.probe, row.start, row.atStartOnly))
@@ -91,7 +85,7 @@ TEST(FindAttribLine, PlainAndConditionalForms) {
       {"Subject", 0, false, 2},
       {"Subject", 3, false, 3},
       {"Subject", 4, false, -1},
-      {"Subject", 0, true, 4},   // the conditional form wins over an earlier plain one
+      {"Subject", 0, true, 4},  // the conditional form wins over an earlier plain one
       {"Subject", 5, true, -1},
       {"subject", 0, false, 2},
       {"My Attr", 0, false, 5},  // both sides are squeezed

@@ -8,8 +8,7 @@ const char* const kValueComment = "' value set by Tarvo";
 
 // The unconditional assignment that replaces the script's own. Quotes are doubled so a
 // typed value cannot end the string literal and inject script code.
-std::string AssignmentLine(const std::string& name, const std::string& value,
-                           bool promptRemoved) {
+std::string AssignmentLine(const std::string& name, const std::string& value, bool promptRemoved) {
   std::string line = "\tc.SetAttrib \"" + DoubleQuotes(name) + "\", \"" + DoubleQuotes(value) +
                      "\"   " + kValueComment;
   if (promptRemoved)
@@ -30,8 +29,7 @@ bool AbortBlockFollows(const EBScript& script, int32_t attrib) {
 // attribute again must replace this line: replacing the script's conditional default
 // instead would leave the earlier value in force after it.
 int32_t FindOwnAssignment(const EBScript& script, const std::string& name, int32_t firstPlain) {
-  for (int32_t line = firstPlain; line >= 0;
-       line = script.FindAttribLine(name, line + 1, false)) {
+  for (int32_t line = firstPlain; line >= 0; line = script.FindAttribLine(name, line + 1, false)) {
     if (script.lines[line].find(kValueComment) != std::string_view::npos)
       return line;
   }

@@ -38,21 +38,37 @@ const char* const kConditional =
 
 TEST(SetAttribute, NetEffectByCase) {
   CheckRows({
-      {"no Sub Main line", {"c.SetAttrib \"Subject\", 1", kPrompt}, "Subject", "12", false,
+      {"no Sub Main line",
+       {"c.SetAttrib \"Subject\", 1", kPrompt},
+       "Subject",
+       "12",
+       false,
        {"c.SetAttrib \"Subject\", 1", kPrompt}},
       {"no prompt, no attribute line after Sub Main",
-       {"c.SetAttrib \"Subject\", 1", "Sub Main()", "x"}, "Subject", "12", false,
+       {"c.SetAttrib \"Subject\", 1", "Sub Main()", "x"},
+       "Subject",
+       "12",
+       false,
        {"c.SetAttrib \"Subject\", 1", "Sub Main()", "x"}},
       {"no prompt: the conditional form wins over an earlier plain one",
-       {"Sub Main()", "\tc.SetAttrib \"Subject\", 0", kConditional, "x"}, "Subject", "12", true,
+       {"Sub Main()", "\tc.SetAttrib \"Subject\", 0", kConditional, "x"},
+       "Subject",
+       "12",
+       true,
        {"Sub Main()", "\tc.SetAttrib \"Subject\", 0", kSet12, "x"}},
       {"prompt without a plain-form line at or after it",
-       {"Sub Main()", "\tc.SetAttrib \"Subject\", 0", kPrompt, "\ta"}, "Subject", "12", true,
+       {"Sub Main()", "\tc.SetAttrib \"Subject\", 0", kPrompt, "\ta"},
+       "Subject",
+       "12",
+       true,
        {"Sub Main()", "\tc.SetAttrib \"Subject\", 0", kSet12Removed, "\ta"}},
       {"prompt, plain-form line and abort block",
        {"Sub Main()", kPrompt, "\tvAnswer = AskBox(\"?\")", "\tIf Not IsEmpty(vAnswer) then",
         kAttrib, "\tElse", "\t\tGoTo ExperimentAbort", "\tEnd If", "next"},
-       "Subject", "12", true, {"Sub Main()", kSet12Removed, "next"}},
+       "Subject",
+       "12",
+       true,
+       {"Sub Main()", kSet12Removed, "next"}},
   });
 }
 
@@ -60,49 +76,75 @@ TEST(SetAttribute, AbortBlockRemovedOnlyInItsExactShape) {
   CheckRows({
       {"exact shape, any case and spacing",
        {"Sub Main()", kPrompt, kAttrib, "  ELSE", "\t\tgoto experimentabort ' x", "end if", "n"},
-       "Subject", "12", true, {"Sub Main()", kSet12Removed, "n"}},
+       "Subject",
+       "12",
+       true,
+       {"Sub Main()", kSet12Removed, "n"}},
       {"an extra line before GoTo",
        {"Sub Main()", kPrompt, kAttrib, "Else", "x", "GoTo ExperimentAbort", "End If"},
-       "Subject", "12", true,
+       "Subject",
+       "12",
+       true,
        {"Sub Main()", kSet12Removed, "Else", "x", "GoTo ExperimentAbort", "End If"}},
       {"GoTo directly after the attribute line, even with the rest in place",
-       {"Sub Main()", kPrompt, kAttrib, "GoTo ExperimentAbort", "GoTo ExperimentAbort",
-        "End If"},
-       "Subject", "12", true,
+       {"Sub Main()", kPrompt, kAttrib, "GoTo ExperimentAbort", "GoTo ExperimentAbort", "End If"},
+       "Subject",
+       "12",
+       true,
        {"Sub Main()", kSet12Removed, "GoTo ExperimentAbort", "GoTo ExperimentAbort", "End If"}},
       {"a line between GoTo and End If",
        {"Sub Main()", kPrompt, kAttrib, "Else", "GoTo ExperimentAbort", "x", "End If"},
-       "Subject", "12", true,
+       "Subject",
+       "12",
+       true,
        {"Sub Main()", kSet12Removed, "Else", "GoTo ExperimentAbort", "x", "End If"}},
   });
 }
 
 TEST(SetAttribute, WhichNamesAndLinesMatch) {
   CheckRows({
-      {"the prompt of Subject counts for Sub", {"Sub Main()", kPrompt, kAttrib}, "Sub", "3",
+      {"the prompt of Subject counts for Sub",
+       {"Sub Main()", kPrompt, kAttrib},
+       "Sub",
+       "3",
        true,
        {"Sub Main()",
         "\tc.SetAttrib \"Sub\", \"3\"   ' value set by Tarvo; removed user prompt section",
         kAttrib}},
       {"SubjectGroup's line is not Subject's",
        {"Sub Main()", "c.SetAttrib \"SubjectGroup\", 1", "c.SetAttrib \"Subject\", 1"},
-       "Subject", "12", true, {"Sub Main()", "c.SetAttrib \"SubjectGroup\", 1", kSet12}},
+       "Subject",
+       "12",
+       true,
+       {"Sub Main()", "c.SetAttrib \"SubjectGroup\", 1", kSet12}},
       {"lines before Sub Main are never touched",
        {kPrompt, "c.SetAttrib \"Subject\", 1", "Sub Main()", "c.SetAttrib \"Subject\", 2"},
-       "Subject", "12", true, {kPrompt, "c.SetAttrib \"Subject\", 1", "Sub Main()", kSet12}},
+       "Subject",
+       "12",
+       true,
+       {kPrompt, "c.SetAttrib \"Subject\", 1", "Sub Main()", kSet12}},
   });
 }
 
 TEST(SetAttribute, WritesOneStringLiteral) {
   CheckRows({
-      {"empty value", {"Sub Main()", kAttrib}, "Subject", "", true,
+      {"empty value",
+       {"Sub Main()", kAttrib},
+       "Subject",
+       "",
+       true,
        {"Sub Main()", "\tc.SetAttrib \"Subject\", \"\"   ' value set by Tarvo"}},
-      {"a quote in the value cannot end the literal", {"Sub Main()", kAttrib}, "Subject",
-       "1\" : Kill \"x", true,
-       {"Sub Main()",
-        "\tc.SetAttrib \"Subject\", \"1\"\" : Kill \"\"x\"   ' value set by Tarvo"}},
+      {"a quote in the value cannot end the literal",
+       {"Sub Main()", kAttrib},
+       "Subject",
+       "1\" : Kill \"x",
+       true,
+       {"Sub Main()", "\tc.SetAttrib \"Subject\", \"1\"\" : Kill \"\"x\"   ' value set by Tarvo"}},
       {"a quote in the name is doubled but searched as given",
-       {"Sub Main()", "c.SetAttrib \"a\"b\", 1"}, "a\"b", "v", true,
+       {"Sub Main()", "c.SetAttrib \"a\"b\", 1"},
+       "a\"b",
+       "v",
+       true,
        {"Sub Main()", "\tc.SetAttrib \"a\"\"b\", \"v\"   ' value set by Tarvo"}},
   });
 }
@@ -111,8 +153,8 @@ TEST(SetAttribute, SettingAgainReplacesTheValueWrittenBefore) {
   // The rewritten script keeps the conditional default above the line written first;
   // replacing the default would leave the first value in force.
   EBScript script;
-  script.lines = {"Sub Main()", kConditional, kPrompt, kAttrib, "Else",
-                  "GoTo ExperimentAbort", "End If", "n"};
+  script.lines = {"Sub Main()", kConditional,           kPrompt,  kAttrib,
+                  "Else",       "GoTo ExperimentAbort", "End If", "n"};
   EXPECT_TRUE(script.SetAttribute("Subject", "12"));
   EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines);
   EXPECT_TRUE(script.SetAttribute("subject", "13"));

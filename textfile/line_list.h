@@ -72,9 +72,7 @@ class LineList {
   size_t NextCandidate(const LeadProbe& probe, size_t from) const;
 
   friend bool operator==(const LineList& a, const std::vector<std::string>& b);
-  friend bool operator==(const std::vector<std::string>& a, const LineList& b) {
-    return b == a;
-  }
+  friend bool operator==(const std::vector<std::string>& a, const LineList& b) { return b == a; }
 
  private:
   // Eight bytes a line, whatever the platform.

@@ -24,8 +24,7 @@ const char kEndOfInput = 0x1A;
 
 std::string NumberedReport(const char* verb, size_t lineNumber, const char* preposition,
                            const std::string& path) {
-  return std::string(verb) + " " + std::to_string(lineNumber) + " " + preposition + " " +
-         path;
+  return std::string(verb) + " " + std::to_string(lineNumber) + " " + preposition + " " + path;
 }
 
 // The bytes one line takes on disk: every LF in the text becomes CR LF, then CR LF.
@@ -115,7 +114,8 @@ bool PlainTextFile::Load(const std::string& path, std::string& message) {
   lines.reserve(std::min(size / kTypicalLineBytes + 1, kMostLinesReserved));
   bool tooLong = false;
   size_t begin = 0;
-  while (const void* found = begin == size ? nullptr : std::memchr(bytes + begin, '\n', size - begin)) {
+  while (const void* found =
+             begin == size ? nullptr : std::memchr(bytes + begin, '\n', size - begin)) {
     size_t lf = static_cast<size_t>(static_cast<const char*>(found) - bytes);
     size_t length = lf - begin;
     if (length > 0 && bytes[lf - 1] == '\r')

@@ -53,19 +53,23 @@ TEST(PlainTextFileLargeInput, Loads) {
     size_t lineCount;
   } rows[] = {
       {"many lines", many, 300000},
-      {"longest lines", [&] {
+      {"longest lines",
+       [&] {
          std::string bytes;
          for (int i = 0; i < 4000; ++i)
            bytes += longLine + (i % 2 ? "\r\n" : "\n");
          return bytes;
-       }(), 4000},
+       }(),
+       4000},
       {"LF only", std::string(1000000, '\n'), 1000000},
-      {"CR LF only", [] {
+      {"CR LF only",
+       [] {
          std::string bytes;
          for (int i = 0; i < 500000; ++i)
            bytes += "\r\n";
          return bytes;
-       }(), 500000},
+       }(),
+       500000},
       {"0x1A only", std::string(1000000, '\x1A'), 0},
   };
   for (const Row& row : rows) {

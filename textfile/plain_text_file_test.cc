@@ -52,7 +52,9 @@ TEST(PlainTextFileLoad, LineEnds) {
       {"A\r\r\nB", {"A\r", "B"}},
       {"A\rB\r", {"A\rB\r"}},
       {"\n\n", {"", ""}},
-      {"AB\x1A" "CD\r\nEF", {"AB"}},
+      {"AB\x1A"
+       "CD\r\nEF",
+       {"AB"}},
       {"A\r\n\x1A\r\nB", {"A"}},
       {"\x1A", {}},
       {std::string("A\0B\r\nC", 6), {std::string("A\0B", 3), "C"}},
@@ -61,8 +63,7 @@ TEST(PlainTextFileLoad, LineEnds) {
     Loaded loaded = LoadBytes(dir, row.bytes);
     EXPECT_TRUE(loaded.ok) << loaded.message;
     EXPECT_EQ(row.expected, loaded.lines) << testing::PrintToString(row.bytes);
-    EXPECT_EQ("Loaded " + std::to_string(row.expected.size()) + " lines from " +
-                  dir.Path("in.ebs"),
+    EXPECT_EQ("Loaded " + std::to_string(row.expected.size()) + " lines from " + dir.Path("in.ebs"),
               loaded.message);
   }
 }
@@ -88,9 +89,9 @@ TEST(PlainTextFileLoad, LineLengthLimit) {
     EXPECT_EQ(row.ok, loaded.ok) << row.bytes.size();
     EXPECT_EQ(row.linesKept, loaded.lines.size());
     if (!row.ok) {
-      EXPECT_EQ("Couldn't load line " + std::to_string(row.linesKept + 1) + " from " +
-                    dir.Path("in.ebs"),
-                loaded.message);
+      EXPECT_EQ(
+          "Couldn't load line " + std::to_string(row.linesKept + 1) + " from " + dir.Path("in.ebs"),
+          loaded.message);
     }
   }
 }
@@ -145,8 +146,8 @@ TEST(PlainTextFileSave, ReportsAndLeavesNoTemporaryFile) {
 
 TEST(PlainTextFileSave, RoundTripKeepsLines) {
   TempDir dir;
-  Lines lines = {"first", "\tindented", "", "trailing blank ", "cr\rinside",
-                 std::string(1023, 'm'), ""};
+  Lines lines = {"first",      "\tindented",           "", "trailing blank ",
+                 "cr\rinside", std::string(1023, 'm'), ""};
   PlainTextFile out;
   out.lines = lines;
   std::string saveMessage, loadMessage;

@@ -27,8 +27,8 @@ constexpr SqueezeTable MakeSqueezeTable() {
   SqueezeTable table{};
   for (int c = 0; c < 256; ++c) {
     char byte = static_cast<char>(c);
-    table.value[c] = IsWhitespace(byte) ? kSqueezedOut
-                                        : static_cast<unsigned char>(UpperCaseAscii(byte));
+    table.value[c] =
+        IsWhitespace(byte) ? kSqueezedOut : static_cast<unsigned char>(UpperCaseAscii(byte));
   }
   return table;
 }

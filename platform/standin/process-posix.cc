@@ -31,8 +31,8 @@ class PosixChildProcess : public ChildProcess {
 };
 
 class PosixProcessStarter : public ProcessStarter {
-   public:
-    std::unique_ptr<ChildProcess> Start(const std::string& commandLine) override {
+ public:
+  std::unique_ptr<ChildProcess> Start(const std::string& commandLine) override {
     // The command line is a Windows one (it was made for CreateProcessA), so it is taken
     // apart by Windows' rules; no shell ever sees it.
     SplitCommandLine split = SplitWindowsCommandLine(commandLine);

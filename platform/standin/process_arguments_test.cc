@@ -30,16 +30,15 @@ TEST(SplitWindowsCommandLine, ArgumentsFollowTheCRuntimeRules) {
       {"e", {}},
       {"e   ", {}},
       {"e a\tb  c", {"a", "b", "c"}},
-      {"e a\"b c\"d", {"ab cd"}},                // quotes group inside a word
-      {"e \"a\\\"b\"", {"a\"b"}},                // \" is a literal quote
-      {"e a\\\\\"b c\"", {"a\\b c"}},            // 2n backslashes: n, and the quote groups
-      {"e a\\\\\\\"b", {"a\\\"b"}},              // 2n+1: n and a literal quote
-      {"e C:\\dir\\ x", {"C:\\dir\\", "x"}},     // backslashes elsewhere are plain
-      {"e \"a\"\"b\" c", {"a\"b", "c"}},         // "" inside quotes is one quote
-      {"e \"open", {"open"}},                    // an unclosed quote runs to the end
-      {"\"e f\"g h", {"h"}},                     // argv[0] runs to the first blank outside quotes
+      {"e a\"b c\"d", {"ab cd"}},             // quotes group inside a word
+      {"e \"a\\\"b\"", {"a\"b"}},             // \" is a literal quote
+      {"e a\\\\\"b c\"", {"a\\b c"}},         // 2n backslashes: n, and the quote groups
+      {"e a\\\\\\\"b", {"a\\\"b"}},           // 2n+1: n and a literal quote
+      {"e C:\\dir\\ x", {"C:\\dir\\", "x"}},  // backslashes elsewhere are plain
+      {"e \"a\"\"b\" c", {"a\"b", "c"}},      // "" inside quotes is one quote
+      {"e \"open", {"open"}},                 // an unclosed quote runs to the end
+      {"\"e f\"g h", {"h"}},                  // argv[0] runs to the first blank outside quotes
   };
   for (const Row& row : rows)
-    EXPECT_EQ(row.arguments, SplitWindowsCommandLine(row.commandLine).arguments)
-        << row.commandLine;
+    EXPECT_EQ(row.arguments, SplitWindowsCommandLine(row.commandLine).arguments) << row.commandLine;
 }

@@ -55,14 +55,12 @@ bool ReadWholeFile(const std::string& path, std::string* content) {
 
 class ExportFileRegistry : public Registry {
  public:
-  long OpenClassesRootKey(const std::string& subKey,
-                          std::unique_ptr<RegistryKey>* key) override {
+  long OpenClassesRootKey(const std::string& subKey, std::unique_ptr<RegistryKey>* key) override {
     const char* exportFile = std::getenv("TARVO_REGISTRY");
     std::string content;
     ExportedKey exported;
     if (exportFile == nullptr || *exportFile == '\0' || !ReadWholeFile(exportFile, &content) ||
-        !ReadExportedKey(content, "HKEY_CLASSES_ROOT\\" + subKey, &exported) ||
-        !exported.present)
+        !ReadExportedKey(content, "HKEY_CLASSES_ROOT\\" + subKey, &exported) || !exported.present)
       return kRegistryNotFound;
     key->reset(new ExportedRegistryKey(exported));
     return kRegistrySuccess;

@@ -44,8 +44,8 @@ std::optional<std::string> ParseHexBytes(const std::string& text) {
   size_t start = 0;
   while (true) {
     size_t comma = text.find(',', start);
-    std::optional<uint32_t> byte = ParseHexNumber(
-        text.substr(start, comma == std::string::npos ? comma : comma - start), 2);
+    std::optional<uint32_t> byte =
+        ParseHexNumber(text.substr(start, comma == std::string::npos ? comma : comma - start), 2);
     if (!byte)
       return std::nullopt;
     bytes += static_cast<char>(*byte);
@@ -124,8 +124,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 }  // namespace
 
-bool ReadExportedKey(const std::string& fileText, const std::string& keyPath,
-                     ExportedKey* key) {
+bool ReadExportedKey(const std::string& fileText, const std::string& keyPath, ExportedKey* key) {
   *key = ExportedKey();
   std::vector<std::string> lines = SplitLines(fileText);
   if (lines[0] != "REGEDIT4")

@@ -17,7 +17,6 @@ struct ExportedKey {
 /// (@="..." with \\ and \" as escapes), an expandable string (@=hex(2):25,50,25,00) or a
 /// number (@=dword:00000001); a later one replaces an earlier one and other lines are
 /// skipped. False when the text is not such a file.
-bool ReadExportedKey(const std::string& fileText, const std::string& keyPath,
-                     ExportedKey* key);
+bool ReadExportedKey(const std::string& fileText, const std::string& keyPath, ExportedKey* key);
 
 #endif  // TARVO_PLATFORM_STANDIN_REGISTRY_EXPORT_H_
