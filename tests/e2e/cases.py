@@ -1,8 +1,9 @@
 """End-to-end cases: each row runs the program once in a fresh folder."""
 
+import glob
+import importlib
 import os
 
-import cases_launch
 import cases_rewrite
 from e2e_support import BANNER, USAGE, Case, Registry, at, fixture
 
@@ -194,4 +195,7 @@ CASES = [
          platforms=("windows",)),
 ]
 
-CASES += cases_rewrite.CASES + cases_launch.CASES
+# Every further module cases_<topic>.py beside this one adds its CASES.
+for path in sorted(glob.glob(os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                          "cases_*.py"))):
+    CASES += importlib.import_module(os.path.basename(path)[:-3]).CASES
