@@ -100,6 +100,12 @@ TEST(ParseCommandLine, SlashArgumentsOnPosix) {
 
   EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"/home/lab/rt.ebs"}).outcome);
   EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"-Fx"}, SlashSwitches::kTwoCharactersOnly).outcome);
+
+  // A lone "/" is the root folder on POSIX, a bad switch on Windows, as a lone "-" is.
+  r = Parse({"rt.ebs", "-O", "/"}, SlashSwitches::kTwoCharactersOnly);
+  EXPECT_EQ(ParseOutcome::kRun, r.outcome);
+  EXPECT_EQ("/", r.request.dataFolder);
+  EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"rt.ebs", "-O", "/"}).outcome);
 }
 
 TEST(CheckScriptPath, ExtensionAndOutputName) {

@@ -7,11 +7,12 @@
 
 namespace {
 
-// Holds one value and answers the way RegQueryValueExA does.
+// Holds one value and answers the way RegQueryValueExA does, or, when `overstates`, as a
+// faulty one that fills the buffer and claims success with the whole value's size.
 class FakeKey : public RegistryKey {
  public:
-  FakeKey(long result, uint32_t type, std::string data)
-      : result_(result), type_(type), data_(std::move(data)) {}
+  FakeKey(long result, uint32_t type, std::string data, bool overstates = false)
+      : result_(result), type_(type), data_(std::move(data)), overstates_(overstates) {}
 
   long QueryValue(const char*, uint32_t* type, unsigned char* data, uint32_t* size) override {
     if (result_ != kRegistrySuccess)
@@ -19,9 +20,9 @@ class FakeKey : public RegistryKey {
     *type = type_;
     uint32_t capacity = *size;
     *size = static_cast<uint32_t>(data_.size());
-    if (data_.size() > capacity)
+    if (data_.size() > capacity && !overstates_)
       return kRegistryMoreData;
-    std::memcpy(data, data_.data(), data_.size());
+    std::memcpy(data, data_.data(), std::min<size_t>(data_.size(), capacity));
     return kRegistrySuccess;
   }
 
@@ -29,6 +30,7 @@ class FakeKey : public RegistryKey {
   long result_;
   uint32_t type_;
   std::string data_;
+  bool overstates_;
 };
 
 std::string Sz(const std::string& text) {
@@ -62,11 +64,15 @@ TEST(QueryRegistryString, ChecksTypeSizeAndTerminator) {
       {"no terminator", FakeKey(0, kRegistryString, "\"e\" \"%1\""), kRegistryInvalidData, "", 0},
       {"full without terminator", FakeKey(0, kRegistryExpandString, std::string(512, 'c')),
        kRegistryInvalidData, "", 0},
+      {"success claimed for more than fits",
+       FakeKey(0, kRegistryString, Sz(std::string(600, 'c')), true), kRegistryMoreData, "", 0},
   };
   for (Row& row : rows) {
-    char buffer[512];
-    std::memset(buffer, 'x', sizeof buffer);
-    uint32_t size = sizeof buffer;
+    // Zeros beyond the capacity given: a value that claims to end there looks whole.
+    char buffer[1024];
+    std::memset(buffer, 0, sizeof buffer);
+    std::memset(buffer, 'x', 512);
+    uint32_t size = 512;
     EXPECT_EQ(row.result, QueryRegistryString(row.key, nullptr, buffer, &size)) << row.what;
     EXPECT_EQ(row.size, size) << row.what;
     if (row.result == kRegistrySuccess) {

@@ -183,7 +183,7 @@ bool PlainTextFile::Save(const std::string& path, std::string& message) const {
     message = NumberedReport("Couldn't write line", failed, "to", path);
     return false;
   }
-  if (std::fclose(file) != 0) {
+  if (!CloseSaved(file)) {
     RemoveFileQuietly(tempPath);
     message = lines.empty() ? "Couldn't open " + path
                             : NumberedReport("Couldn't write line", lines.size(), "to", path);
@@ -196,4 +196,8 @@ bool PlainTextFile::Save(const std::string& path, std::string& message) const {
   }
   message = "Saved " + std::to_string(lines.size()) + " lines in " + path;
   return true;
+}
+
+bool PlainTextFile::CloseSaved(std::FILE* file) const {
+  return std::fclose(file) == 0;
 }

@@ -1,6 +1,7 @@
 #ifndef TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
 #define TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
 
+#include <cstdio>
 #include <string>
 
 #include "textfile/line_list.h"
@@ -28,6 +29,11 @@ class PlainTextFile {
   bool Save(const std::string& path, std::string& message) const;
 
   LineList lines;
+
+ protected:
+  /// Closes the file that Save has written; false when its bytes may not all have
+  /// reached the disk. Virtual so that tests can make it fail, as a local disk seldom does.
+  virtual bool CloseSaved(std::FILE* file) const;
 };
 
 #endif  // TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_

@@ -110,6 +110,8 @@ TEST(PlainTextFileSpecialInput, DevicesAndPipesNeverHang) {
       {"/dev/zero", {false, 0, "Couldn't load line 1 from /dev/zero"}},
       // No writer: read as empty rather than waiting for one.
       {pipe, {true, 0, "Loaded 0 lines from " + pipe}},
+      // Opens, but reading it at offset 0 fails.
+      {"/proc/self/mem", {false, 0, "Couldn't load line 1 from /proc/self/mem"}},
   };
   for (const Row& row : rows) {
     Outcome outcome = LoadPath(row.path);

@@ -36,6 +36,15 @@ std::string SaveLines(const TempDir& dir, const Lines& lines) {
   return ReadBytes(path);
 }
 
+// Closes the saved file and then reports a failure, as a close that could not write
+// buffered bytes would.
+class CloseFails : public PlainTextFile {
+  bool CloseSaved(std::FILE* file) const override {
+    std::fclose(file);
+    return false;
+  }
+};
+
 }  // namespace
 
 TEST(PlainTextFileLoad, LineEnds) {
@@ -134,6 +143,19 @@ TEST(PlainTextFileSave, WritesCrLfAfterEveryLine) {
   EXPECT_EQ(std::string("x\0y\r\n", 5), SaveLines(dir, {std::string("x\0y", 3)}));
 }
 
+TEST(PlainTextFileSave, LoadedLinesAsTheyNowStand) {
+  // Erased lines stay in the block that was read; every line goes out with CR LF,
+  // whatever it was read with.
+  TempDir dir;
+  WriteBytes(dir.Path("in.ebs"), "a\r\nb\r\nc\r\nd\ne");
+  PlainTextFile file;
+  std::string message;
+  ASSERT_TRUE(file.Load(dir.Path("in.ebs"), message));
+  file.lines.Erase(1, 2);
+  ASSERT_TRUE(file.Save(dir.Path("out.ebs"), message));
+  EXPECT_EQ("a\r\nc\r\nd\r\ne\r\n", ReadBytes(dir.Path("out.ebs")));
+}
+
 TEST(PlainTextFileSave, ReportsAndLeavesNoTemporaryFile) {
   TempDir dir;
   PlainTextFile file;
@@ -184,6 +206,19 @@ TEST(PlainTextFileSave, FailuresKeepWhatStoodThere) {
   EXPECT_EQ("old\r\n", ReadBytes(readOnly));
 
   EXPECT_EQ((Lines{"readonly.ebs", "taken.ebs"}), FolderEntries(dir.path()));
+}
+
+TEST(PlainTextFileSave, FailedCloseKeepsTheEarlierFile) {
+  TempDir dir;
+  std::string path = dir.Path("out.ebs");
+  WriteBytes(path, "earlier\r\n");
+  CloseFails file;
+  file.lines = {"a", "b"};
+  std::string message;
+  EXPECT_FALSE(file.Save(path, message));
+  EXPECT_EQ("Couldn't write line 2 to " + path, message);
+  EXPECT_EQ("earlier\r\n", ReadBytes(path));
+  EXPECT_EQ(Lines{"out.ebs"}, FolderEntries(dir.path()));
 }
 
 #ifndef _WIN32
