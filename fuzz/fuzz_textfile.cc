@@ -1,7 +1,8 @@
 // Arbitrary bytes through Load; a successful Load must give exactly the lines the file
 // format's rules give, and Save and Load again must give them back, also when Save
-// meets LF bytes inside lines. An input whose first byte is 0xF0 or above is moved
-// behind a filler of about 64 KiB of short lines, so large files are tried as well.
+// meets LF bytes inside lines. An input whose first byte is 0xF0 to 0xFD is moved behind
+// a filler of about 64 KiB of short lines, so large files are tried as well; 0xFE and
+// 0xFF stay, as the start of a UTF-16 byte-order mark.
 
 #include <cstdint>
 #include <string>
@@ -19,17 +20,30 @@ const size_t kFillerSize = 64 * 1024;
 
 struct Expected {
   bool ok = true;
-  Lines lines;  // on failure, the lines before the one that is too long
+  bool notText = false;  // failed on a UTF-16 byte-order mark
+  Lines lines;           // on failure, the lines before the one that failed
 };
 
-// The file format read one byte at a time: 0x1A ends the input, LF ends a line and
-// takes one CR before it along, a line holds at most 1023 bytes.
+// The file format read one byte at a time: a UTF-16 byte-order mark at the start fails;
+// 0x1A ends the input when only CR, LF and 0x1A follow it, and fails the line it stands
+// in otherwise; LF ends a line and takes one CR before it along; a line holds at most
+// 1023 bytes.
 Expected ReadByTheRules(const std::string& bytes) {
   Expected expected;
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+    expected.ok = false;
+    expected.notText = true;
+    return expected;
+  }
   std::string line;
-  for (char c : bytes) {
-    if (c == '\x1A')
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    char c = bytes[i];
+    if (c == '\x1A') {
+      expected.ok = bytes.find_first_not_of("\r\n\x1A", i) == std::string::npos;
+      if (!expected.ok)
+        return expected;
       break;
+    }
     if (c != '\n') {
       line += c;
       continue;
@@ -85,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static PlainTextFile file;
 
   std::string bytes(reinterpret_cast<const char*>(data), size);
-  if (size > 0 && data[0] >= 0xF0)
+  if (size > 0 && data[0] >= 0xF0 && data[0] <= 0xFD)
     bytes = Filler(data[0]) + bytes.substr(1);
   input.Set(bytes.data(), bytes.size());
 
@@ -96,6 +110,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(file.lines == expected.lines);
   for (size_t i = 0; i < file.lines.size(); ++i)
     FUZZ_CHECK(file.lines[i].size() <= PlainTextFile::kMaxLineLength);
+  if (expected.notText) {
+    FUZZ_CHECK(message == "Couldn't load " + input.path() +
+                              ": not an E-Basic text script (scripts of E-Prime 2 and later "
+                              "cannot be rewritten)");
+    return 0;
+  }
   if (!loaded) {
     FUZZ_CHECK(message == "Couldn't load line " + std::to_string(expected.lines.size() + 1) +
                               " from " + input.path());

@@ -21,6 +21,8 @@ const size_t kTypicalLineBytes = 16;
 const size_t kMostLinesReserved = 4 * 1024 * 1024;
 const size_t kWriteChunkSize = 64 * 1024;
 const char kEndOfInput = 0x1A;
+const char kNotTextScript[] =
+    ": not an E-Basic text script (scripts of E-Prime 2 and later cannot be rewritten)";
 
 std::string NumberedReport(const char* verb, size_t lineNumber, const char* preposition,
                            const std::string& path) {
@@ -71,12 +73,32 @@ size_t SizeOf(std::FILE* file) {
   return size > 0 ? static_cast<size_t>(size) : 0;
 }
 
-// A file's bytes up to its end or a 0x1A byte, in one block.
+// True when [p, end) holds a byte other than CR, LF and 0x1A.
+bool HoldsText(const char* p, const char* end) {
+  return std::find_if(p, end, [](char c) { return c != '\r' && c != '\n' && c != kEndOfInput; }) !=
+         end;
+}
+
+// A file's bytes up to its end or its first 0x1A byte, in one block.
 struct Input {
   std::unique_ptr<char[]> bytes;
   size_t size = 0;
   bool readError = false;
+  bool textAfterEnd = false;  // text follows the 0x1A
 };
+
+// Reads what follows a 0x1A byte, up to the end or the first text.
+void ReadAfterEnd(std::FILE* file, Input* input) {
+  std::unique_ptr<char[]> block(new char[kFirstBlockSize]);
+  size_t count;
+  while ((count = std::fread(block.get(), 1, kFirstBlockSize, file)) > 0) {
+    if (HoldsText(block.get(), block.get() + count)) {
+      input->textAfterEnd = true;
+      return;
+    }
+  }
+  input->readError = std::ferror(file) != 0;
+}
 
 // Reads in as few calls as the file allows. Stops early once the bytes after the last LF
 // can only make a line that is too long, so an endless device cannot fill memory.
@@ -100,7 +122,11 @@ Input ReadAll(std::FILE* file) {
     if (end)
       input.readError = std::ferror(file) != 0;
     if (const void* stop = std::memchr(fresh, kEndOfInput, count)) {
-      count = static_cast<size_t>(static_cast<const char*>(stop) - fresh);
+      size_t kept = static_cast<size_t>(static_cast<const char*>(stop) - fresh);
+      input.textAfterEnd = HoldsText(fresh + kept, fresh + count);
+      if (!end && !input.textAfterEnd)
+        ReadAfterEnd(file, &input);
+      count = kept;
       end = true;
     }
     for (size_t i = count; i > 0; --i) {
@@ -116,6 +142,15 @@ Input ReadAll(std::FILE* file) {
   }
 }
 
+// UTF-16 text begins with one of these marks; the scripts of E-Prime 2 and later do.
+bool BeginsWithUtf16Mark(const Input& input) {
+  if (input.size < 2)
+    return false;
+  unsigned char first = static_cast<unsigned char>(input.bytes[0]);
+  unsigned char second = static_cast<unsigned char>(input.bytes[1]);
+  return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
+}
+
 }  // namespace
 
 bool PlainTextFile::Load(const std::string& path, std::string& message) {
@@ -128,6 +163,10 @@ bool PlainTextFile::Load(const std::string& path, std::string& message) {
   }
   Input input = ReadAll(file);
   std::fclose(file);
+  if (BeginsWithUtf16Mark(input)) {
+    message = "Couldn't load " + path + kNotTextScript;
+    return false;
+  }
 
   const char* bytes = input.bytes.get();
   size_t size = input.size;
@@ -148,14 +187,16 @@ bool PlainTextFile::Load(const std::string& path, std::string& message) {
     lines.AppendLoaded(begin, length);
     begin = lf + 1;
   }
-  // The last line need not end with a line end; a CR at its end is then text.
+  // The last line need not end with a line end; a CR at its end is then text. When the
+  // read failed, or text follows a 0x1A, the line being read is the one that failed.
+  bool cutShort = input.readError || input.textAfterEnd;
   if (!tooLong && begin < size) {
     if (size - begin > kMaxLineLength)
       tooLong = true;
-    else if (!input.readError)
+    else if (!cutShort)
       lines.AppendLoaded(begin, size - begin);
   }
-  if (tooLong || input.readError) {
+  if (tooLong || cutShort) {
     message = NumberedReport("Couldn't load line", lines.size() + 1, "from", path);
     return false;
   }

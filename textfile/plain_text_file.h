@@ -8,10 +8,10 @@
 
 /// A text file held in memory as its lines, each without its line end.
 ///
-/// On disk a line ends with CR LF; reading also takes LF alone as a line end, keeps a CR
-/// that is not followed by LF as text, and stops at a 0x1A byte. A line holds at most
-/// 1023 bytes. Writing ends every line with CR LF. Every other byte, NUL included, is
-/// kept as it is.
+/// On disk a line ends with CR LF; reading also takes LF alone as a line end and keeps a
+/// CR that is not followed by LF as text. A 0x1A byte ends the text when only CR, LF and
+/// 0x1A bytes follow it. A line holds at most 1023 bytes. Writing ends every line with
+/// CR LF. Every other byte, NUL included, is kept as it is.
 class PlainTextFile {
  public:
   static const size_t kMaxLineLength = 1023;
@@ -20,7 +20,9 @@ class PlainTextFile {
   virtual ~PlainTextFile() = default;
 
   /// Replaces `lines` with the lines of the file at `path`. `message` receives a one-line
-  /// report in every case. On a line that is too long, the lines before it are kept.
+  /// report in every case. Fails on a UTF-16 byte-order mark at the start, and on a line
+  /// that is too long, cannot be read, or holds a 0x1A that text follows; the lines
+  /// before such a line are kept.
   bool Load(const std::string& path, std::string& message);
 
   /// Writes all lines to `path` through a temporary file in the same folder that then

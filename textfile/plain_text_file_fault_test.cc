@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "test_support.h"
 
@@ -137,6 +138,41 @@ TEST(PlainTextFileSpecialInput, PipeWithDataLoadsIt) {
   close(keeper);
   EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(3u, outcome.lineCount);
+}
+
+TEST(PlainTextFileSpecialInput, PipeIsReadToItsEndAfterA0x1A) {
+  // A pipe gives no size, so the first read stops short of what follows the 0x1A.
+  for (std::string last : {"", "x"}) {
+    TempDir dir;
+    std::string pipe = dir.Path("pipe.ebs");
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+    int keeper = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    int writer = open(pipe.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    std::string bytes = "A\r\n\x1A" + std::string(200000, '\n') + last;
+    std::thread feed([&] {
+      for (size_t done = 0; done < bytes.size();) {
+        ssize_t count = write(writer, bytes.data() + done, bytes.size() - done);
+        if (count <= 0)
+          break;
+        done += static_cast<size_t>(count);
+      }
+      close(writer);
+    });
+    Outcome outcome = LoadPath(pipe);
+    // Takes whatever Load left in the pipe, so the writer can finish.
+    fcntl(keeper, F_SETFL, 0);
+    char sink[4096];
+    while (read(keeper, sink, sizeof sink) > 0) {
+    }
+    feed.join();
+    close(keeper);
+    Outcome expected = last.empty() ? Outcome{true, 1, "Loaded 1 lines from " + pipe}
+                                    : Outcome{false, 1, "Couldn't load line 2 from " + pipe};
+    EXPECT_EQ(expected.ok, outcome.ok);
+    EXPECT_EQ(expected.lineCount, outcome.lineCount);
+    EXPECT_EQ(expected.message, outcome.message);
+  }
 }
 
 // Saves `file` to `path` in a child process whose files may not grow beyond `limit`

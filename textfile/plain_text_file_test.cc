@@ -61,11 +61,12 @@ TEST(PlainTextFileLoad, LineEnds) {
       {"A\r\r\nB", {"A\r", "B"}},
       {"A\rB\r", {"A\rB\r"}},
       {"\n\n", {"", ""}},
-      {"AB\x1A"
-       "CD\r\nEF",
-       {"AB"}},
-      {"A\r\n\x1A\r\nB", {"A"}},
-      {"\x1A", {}},
+      {"AB\x1A\r\n\x1A\n", {"AB"}},
+      {"A\r\n\x1A", {"A"}},
+      {"\xEF\xBB\xBF"
+       "A\xFF\xFE",
+       {"\xEF\xBB\xBF"
+        "A\xFF\xFE"}},
       {std::string("A\0B\r\nC", 6), {std::string("A\0B", 3), "C"}},
   };
   for (const Row& row : rows) {
@@ -102,6 +103,31 @@ TEST(PlainTextFileLoad, LineLengthLimit) {
           "Couldn't load line " + std::to_string(row.linesKept + 1) + " from " + dir.Path("in.ebs"),
           loaded.message);
     }
+  }
+}
+
+TEST(PlainTextFileLoad, TextAfterA0x1AOrUtf16Fails) {
+  TempDir dir;
+  std::string notText = "Couldn't load " + dir.Path("in.ebs") +
+                        ": not an E-Basic text script (scripts of E-Prime 2 and later cannot be "
+                        "rewritten)";
+  struct Row {
+    std::string bytes;
+    size_t linesKept;
+    std::string message;
+  } rows[] = {
+      {"AB\x1A"
+       "CD\r\nEF",
+       0, "Couldn't load line 1 from " + dir.Path("in.ebs")},
+      {"A\r\nB\r\n\x1A\r\n\tC", 2, "Couldn't load line 3 from " + dir.Path("in.ebs")},
+      {std::string("\xFF\xFE<\0?\0", 6), 0, notText},
+      {std::string("\xFE\xFF\0<\0?\0\r\0\n", 10), 0, notText},
+  };
+  for (const Row& row : rows) {
+    Loaded loaded = LoadBytes(dir, row.bytes);
+    EXPECT_FALSE(loaded.ok) << testing::PrintToString(row.bytes);
+    EXPECT_EQ(row.linesKept, loaded.lines.size());
+    EXPECT_EQ(row.message, loaded.message);
   }
 }
 

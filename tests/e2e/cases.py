@@ -112,7 +112,7 @@ CASES = [
          outputs={"exp/r_tarvo.ebs": SIMPLE}),
     Case("line_ends_normalised", ["x.ebs", "-N"],
          BANNER + ["Loaded 5 lines from x.ebs", "Saved 5 lines in " + at("x_tarvo.ebs")],
-         files={"x.ebs": b"a\nb\r\r\nc\rd\r\n\r\ne\x1Aignored\r\n"},
+         files={"x.ebs": b"a\nb\r\r\nc\rd\r\n\r\ne\x1A\r\n\x1A"},
          outputs={"x_tarvo.ebs": b"a\r\nb\r\r\nc\rd\r\n\r\ne\r\n"}),
     Case("nul_bytes_kept", ["x.ebs", "-N"],
          BANNER + ["Loaded 2 lines from x.ebs", "Saved 2 lines in " + at("x_tarvo.ebs")],
