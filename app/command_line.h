@@ -8,17 +8,18 @@
 
 /// How parsing ended.
 enum class ParseOutcome {
-  kRun,            // the request is complete; the checks after parsing come next
-  kShowUsage,      // -H or -?: usage screen, exit code 0
-  kBadSwitch,      // usage screen, exit code -1
-  kMissingEquals,  // an attribute definition without '=': `error`, exit code -1
+  kRun,          // the request is complete; the checks after parsing come next
+  kShowUsage,    // -H or -?: usage screen, exit code 0
+  kBadSwitch,    // usage screen, exit code -1
+  kBadArgument,  // an argument the run cannot use: its error line comes last in `lines`,
+                 // exit code -1, no usage screen
 };
 
 struct ParseResult {
   ParseOutcome outcome = ParseOutcome::kRun;
   RunRequest request;
   /// Lines to print, in order, before the outcome is acted on (empty-value warnings
-  /// and, for kMissingEquals, the error line last).
+  /// and, for kBadArgument, the error line last).
   std::vector<std::string> lines;
 };
 

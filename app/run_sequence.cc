@@ -46,7 +46,7 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   if (request.noRun)
     return kExitSuccess;
 
-  // No usable registry entry fails the run.
+  // No usable registry entry, or an E-Run that could not be started, fails the run.
   if (!LaunchStage(outputScriptPath))
     return kExitFailure;
   return kExitSuccess;
@@ -68,7 +68,7 @@ int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitc
     case ParseOutcome::kBadSwitch:
       PrintUsage();
       return kExitFailure;
-    case ParseOutcome::kMissingEquals:
+    case ParseOutcome::kBadArgument:
       return kExitFailure;
     case ParseOutcome::kRun:
       break;

@@ -69,8 +69,9 @@ bool LaunchStage(const std::string& outputScriptPath) {
           "Was E-Prime installed properly?");
       return false;
     case LaunchOutcome::kStartFailed:
+      // The experiment did not run; a batch file must be able to tell.
       PrintLine("E-Run failed");
-      return true;
+      return false;
     case LaunchOutcome::kERunEnded:
       PrintLine("E-Run ready");
       return true;

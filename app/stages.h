@@ -21,7 +21,8 @@ void PreRunHookStage(EBScript& script);
 void AtExitHookStage(EBScript& script);
 
 /// Starts E-Run on the rewritten script and waits for it, reporting each step. False
-/// when the registry gave no usable E-Run command, which fails the run.
+/// when the registry gave no usable E-Run command or E-Run could not be started, which
+/// fails the run.
 bool LaunchStage(const std::string& outputScriptPath);
 
 #endif  // TARVO_APP_STAGES_H_
