@@ -54,11 +54,18 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
 
 }  // namespace
 
-int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitches) {
+int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitches) {
   PrintLine("Tarvo Version " TARVO_VERSION);
   PrintLine("");
 
-  ParseResult parsed = ParseCommandLine(arguments, slashSwitches);
+  // A character the code page cannot hold would otherwise become a look-alike or '?':
+  // another attribute value, another folder, silently.
+  if (programArguments.firstUnconvertible != 0) {
+    PrintLine("Argument " + std::to_string(programArguments.firstUnconvertible) +
+              " has characters outside the ANSI code page");
+    return kExitFailure;
+  }
+  ParseResult parsed = ParseCommandLine(programArguments.arguments, slashSwitches);
   for (const std::string& line : parsed.lines)
     PrintLine(line);
   switch (parsed.outcome) {

@@ -27,8 +27,10 @@ std::FILE* OpenForReading(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
     return nullptr;
+  // Only a regular file: a device or pipe can block or never end, and the Windows
+  // build refuses them too.
   struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
     return nullptr;
   }

@@ -22,10 +22,25 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 std::FILE* OpenForReading(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+  // Shared as the C runtime's fopen shares. A folder does not open without backup
+  // semantics; "COM1.ebs" or "CON.ebs" opens a device, whose reads can wait forever.
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
     return nullptr;
-  return std::fopen(path.c_str(), "rb");
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "rb");
+  if (file == nullptr)
+    _close(fd);
+  return file;
 }
 
 bool IsReadOnlyFile(const std::string& path) {

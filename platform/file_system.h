@@ -9,7 +9,8 @@
 // mode: the line-end translation is done by our own code, so both builds behave alike.
 
 /// Opens an existing file for reading. Returns nullptr when `path` cannot be opened or
-/// is a folder. Never blocks waiting for a writer (a named pipe reads as empty).
+/// is no disk file (a folder, a device such as CON or /dev/zero, a named pipe). Never
+/// blocks.
 std::FILE* OpenForReading(const std::string& path);
 
 /// True when `path` is an existing file marked read-only (no write permission at all),

@@ -141,6 +141,11 @@ def run_case(case, args):
             case, folder, args, env, fill(case.registry.data) if case.registry else "")
         if registry_failure:
             return [registry_failure]
+        if args.platform == "windows":
+            # Wine reads the Unix arguments in the locale's character set.
+            for name in ("LC_ALL", "LC_CTYPE"):
+                env.pop(name, None)
+            env["LANG"] = "C.UTF-8"
         env.update({k: fill(v) for k, v in case.env.items()})
         try:
             result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
