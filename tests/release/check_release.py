@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks the Windows release: tarvo.exe imports no DLL beyond Windows' own, and the
-zip made by cpack holds the program, the README as text and the example batch files."""
+zip made by cpack holds the program, the README and the console-line reference as text
+and the example batch files."""
 
 import os
 import subprocess
@@ -9,7 +10,7 @@ import tempfile
 import zipfile
 
 WINDOWS_DLLS = {"kernel32.dll", "msvcrt.dll", "advapi32.dll", "user32.dll", "shell32.dll"}
-EXPECTED_ZIP = {"tarvo.exe", "README.txt", "examples/run_sessions.bat",
+EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "examples/run_sessions.bat",
                 "examples/run_from_csv.bat", "examples/sessions.csv"}
 
 
@@ -36,9 +37,10 @@ def main():
                 names = {n for n in z.namelist() if not n.endswith("/")}
                 if names != EXPECTED_ZIP:
                     failures.append("zip holds %s" % sorted(names))
-                readme = z.read("README.txt")
-                if b"\r\n" not in readme or b"\n" in readme.replace(b"\r\n", b""):
-                    failures.append("README.txt lacks CR LF line ends")
+                for text in ["README.txt", "docs/console-lines.md"]:
+                    data = z.read(text)
+                    if b"\r\n" not in data or b"\n" in data.replace(b"\r\n", b""):
+                        failures.append("%s lacks CR LF line ends" % text)
                 if z.read("tarvo.exe") != open(program, "rb").read():
                     failures.append("tarvo.exe in the zip is not the built one")
 
