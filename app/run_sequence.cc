@@ -36,8 +36,10 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   PreRunHookStage(script);
   AtExitHookStage(script);
 
-  // A failed save ends the run, so E-Run never starts on a stale script.
-  bool saved = script.Save(outputScriptPath, message);
+  // A failed save ends the run, so E-Run never starts on a stale script. Until E-Run has
+  // ended the script stays held: a run of the same script elsewhere must not replace it.
+  FileHold hold;
+  bool saved = script.Save(outputScriptPath, message, request.noRun ? nullptr : &hold);
   PrintLine(message);
   if (!saved)
     return kExitFailure;

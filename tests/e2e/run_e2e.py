@@ -101,6 +101,45 @@ def limit_file_size(limit):
     return apply
 
 
+def run_beside(command, second, folder, env, args, fill):
+    """Runs `command` and, once it has printed the line `second.after`, the second run to
+    its end; then lets the first finish. Returns both results."""
+    first = subprocess.Popen(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    seen = b""
+    for line in iter(first.stdout.readline, b""):
+        seen += line
+        if line.rstrip(b"\r\n") == second.after.encode("latin-1"):
+            break
+    second_command = command[:command.index(args.program) + 1] + [fill(a) for a in second.args]
+    other = subprocess.run(second_command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                           capture_output=True, timeout=120)
+    rest, err = first.communicate(timeout=120)
+    return subprocess.CompletedProcess(command, first.returncode, seen + rest, err), other
+
+
+def check_run(failures, result, stdout, exit, args, fill, what=""):
+    """Checks a run's console lines and exit code."""
+    out = result.stdout.decode("latin-1")
+    if args.platform == "windows":
+        if out.replace("\r\n", "") .count("\n"):
+            failures.append(what + "console line without CR LF")
+        out = out.replace("\r\n", "\n")
+    actual = out.split("\n")
+    if actual and actual[-1] == "":
+        actual.pop()
+    else:
+        failures.append(what + "last console line has no line end")
+    expected = [fill(line) for line in stdout]
+    if actual != expected:
+        failures.append(what + diff_lines(expected, actual))
+    if args.platform == "posix" and result.stderr:
+        failures.append(what + "standard error: %r" % result.stderr[:500])
+    want_exit = EXIT_CODES.get(exit, exit)
+    if result.returncode != want_exit:
+        failures.append(what + "exit code %d, expected %d" % (result.returncode, want_exit))
+
+
 def list_files(folder):
     found = set()
     for root, dirs, files in os.walk(folder):
@@ -148,30 +187,17 @@ def run_case(case, args):
             env["LANG"] = "C.UTF-8"
         env.update({k: fill(v) for k, v in case.env.items()})
         try:
-            result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                                    capture_output=True, timeout=120,
-                                    preexec_fn=limit_file_size(case.file_size_limit))
+            if case.second:
+                result, second = run_beside(command, case.second, folder, env, args, fill)
+                check_run(failures, second, case.second.stdout, case.second.exit, args, fill,
+                          "second run: ")
+            else:
+                result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                                        capture_output=True, timeout=120,
+                                        preexec_fn=limit_file_size(case.file_size_limit))
         finally:
             tear_down_registry(case, args)
-
-        out = result.stdout.decode("latin-1")
-        if args.platform == "windows":
-            if out.replace("\r\n", "") .count("\n"):
-                failures.append("console line without CR LF")
-            out = out.replace("\r\n", "\n")
-        actual = out.split("\n")
-        if actual and actual[-1] == "":
-            actual.pop()
-        else:
-            failures.append("last console line has no line end")
-        expected = [fill(line) for line in case.stdout]
-        if actual != expected:
-            failures.append(diff_lines(expected, actual))
-        if args.platform == "posix" and result.stderr:
-            failures.append("standard error: %r" % result.stderr[:500])
-        want_exit = EXIT_CODES.get(case.exit, case.exit)
-        if result.returncode != want_exit:
-            failures.append("exit code %d, expected %d" % (result.returncode, want_exit))
+        check_run(failures, result, case.stdout, case.exit, args, fill)
 
         for name, data in case.outputs.items():
             path = os.path.join(folder, name)
