@@ -45,9 +45,13 @@ void RemoveOnInterrupt(const std::string& path) {
   if (!installed) {
     installed = true;
     for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+      // A signal the caller ignores (nohup, a background job) stays ignored.
       struct sigaction action = {};
+      if (sigaction(signalNumber, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+        continue;
       action.sa_handler = RemoveTempAndDie;
       sigemptyset(&action.sa_mask);
+      action.sa_flags = 0;
       sigaction(signalNumber, &action, nullptr);
     }
   }

@@ -26,5 +26,6 @@ CASES = [
          files={"x.ebs": SUBJECT}, outputs={"x_tarvo.ebs": rewritten("1")},
          registry=COMMON, erun=STANDIN,
          erun_record=record("/a", at("x_tarvo.ebs")) + [SET % "1"],
-         env={"ERUN_STANDIN_PAUSE_MS": "4000", "ERUN_STANDIN_SHOW": "value set by Tarvo"}),
+         env={"ERUN_STANDIN_WAIT_FOR": "{DIR}{/}second-run-ended",
+              "ERUN_STANDIN_SHOW": "value set by Tarvo"}),
 ]

@@ -50,9 +50,14 @@ NO_VALUE = Registry("no value")
 ERUN_RECORD = "erun-record.txt"
 
 
+SECOND_RUN_ENDED = "second-run-ended"
+
+
 class Run:
     """A second run of the program, started in the same folder once the case's own run
-    has printed `after`, and checked by its console lines and exit code."""
+    has printed `after`, and checked by its console lines and exit code. When it has
+    ended, the file SECOND_RUN_ENDED is made in the folder (the stand-in E-Run can wait
+    for it: ERUN_STANDIN_WAIT_FOR)."""
 
     def __init__(self, args, stdout, exit=0, after="Waiting for E-Run to finish"):
         self.args = args

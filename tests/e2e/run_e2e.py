@@ -12,7 +12,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cases import CASES  # noqa: E402
-from e2e_support import ERUN_RECORD  # noqa: E402
+from e2e_support import ERUN_RECORD, SECOND_RUN_ENDED  # noqa: E402
 
 EXIT_CODES = {-1: 255}
 OPEN_COMMAND_KEY = "HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command"
@@ -114,6 +114,7 @@ def run_beside(command, second, folder, env, args, fill):
     second_command = command[:command.index(args.program) + 1] + [fill(a) for a in second.args]
     other = subprocess.run(second_command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
                            capture_output=True, timeout=120)
+    open(os.path.join(folder, SECOND_RUN_ENDED), "wb").close()
     rest, err = first.communicate(timeout=120)
     return subprocess.CompletedProcess(command, first.returncode, seen + rest, err), other
 
@@ -232,7 +233,7 @@ def run_case(case, args):
 
         if not case.extra_files_ok:
             allowed = set(case.files) | {n for n, d in case.outputs.items() if d is not None}
-            allowed |= {REG_FILE, ERUN_RECORD}
+            allowed |= {REG_FILE, ERUN_RECORD, SECOND_RUN_ENDED}
             if erun_copy(case, args.platform):
                 allowed.add(erun_copy(case, args.platform))
             extra = list_files(folder) - allowed
