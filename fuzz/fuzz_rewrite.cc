@@ -92,10 +92,10 @@ int32_t CheckCommon(EBScript& script, const Lines& before, bool result) {
   return subMain;
 }
 
-std::string DoubledQuotes(const std::string& text) {
+std::string Doubled(const std::string& text, char c) {
   std::string doubled;
-  for (char c : text)
-    doubled += c == '"' ? std::string(2, c) : std::string(1, c);
+  for (char byte : text)
+    doubled += byte == c ? std::string(2, byte) : std::string(1, byte);
   return doubled;
 }
 
@@ -112,8 +112,8 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
   const std::string plainProbe = "c.SetAttrib \"" + name + "\",";
   const std::string conditionalProbe =
       "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
-  const std::string assignment = "\tc.SetAttrib \"" + DoubledQuotes(name) + "\", \"" +
-                                 DoubledQuotes(value) + "\"   ' value set by Tarvo";
+  const std::string assignment = "\tc.SetAttrib \"" + Doubled(name, '"') + "\", \"" +
+                                 Doubled(Doubled(value, '"'), '\\') + "\"   ' value set by Tarvo";
   const Lines after = script.lines.ToVector();
 
   int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name, subMain);

@@ -7,10 +7,11 @@ namespace {
 const char* const kValueComment = "' value set by Tarvo";
 
 // The unconditional assignment that replaces the script's own. Quotes are doubled so a
-// typed value cannot end the string literal and inject script code.
+// typed value cannot end the string literal and inject script code; the value's
+// backslashes are doubled so "C:\temp" does not become a tab. The name stays as searched.
 std::string AssignmentLine(const std::string& name, const std::string& value, bool promptRemoved) {
-  std::string line = "\tc.SetAttrib \"" + DoubleQuotes(name) + "\", \"" + DoubleQuotes(value) +
-                     "\"   " + kValueComment;
+  std::string line = "\tc.SetAttrib \"" + DoubleQuotes(name) + "\", \"" +
+                     EscapeBackslashes(DoubleQuotes(value).c_str()) + "\"   " + kValueComment;
   if (promptRemoved)
     line += "; removed user prompt section";
   return line;
