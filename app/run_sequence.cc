@@ -23,9 +23,13 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   if (!loaded)
     return kExitFailure;
 
-  // Attributes, in ascending order of name.
+  // Attributes, in ascending order of name. A value that the experiment's own prompt
+  // would refuse ends the run once all are reported: nothing is saved, E-Run not started.
+  bool refused = false;
   for (const auto& [name, value] : request.attributes)
-    AttributeStage(script, name, value);
+    refused = !AttributeStage(script, name, value) || refused;
+  if (refused)
+    return kExitFailure;
   // The data file name, then the data folder.
   if (request.dataFileName)
     DataFileNameStage(script, *request.dataFileName);

@@ -6,8 +6,12 @@
 // result left every line as it was, and an edit changed only what its kind may change;
 // the data file and hook edits are checked exactly against a slow search of our own.
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -99,6 +103,53 @@ std::string Doubled(const std::string& text, char c) {
   return doubled;
 }
 
+// The prompt section's checks on the typed value, read the slow way with patterns: true
+// when `value` passes them, with the rule's wording in `rule`.
+bool PassesTheSectionsChecks(const Lines& lines, const std::string& name, const std::string& value,
+                             std::string* rule) {
+  int32_t subMain = FindByTheRules(lines, "Sub Main()", 0);
+  int32_t prompt = FindByTheRules(lines, "StartupInfoPrompt_" + name + ":", subMain);
+  int32_t attrib = FindByTheRules(lines, "c.SetAttrib \"" + name + "\",", prompt);
+  if (subMain < 0 || prompt < 0 || attrib < 0)
+    return true;
+  static const std::regex bound("(ELSE)?IFCLNG\\(VANSWER\\)([<>])(-?[0-9]{1,18})THEN.*");
+  bool checked = false;
+  std::optional<long long> low, high;
+  for (int32_t i = prompt; i < attrib; ++i) {
+    std::string line = Squeezed(lines[static_cast<size_t>(i)]);
+    std::smatch match;
+    if (line.rfind("IFNOTISNUMERIC(VANSWER)", 0) == 0)
+      checked = true;
+    if (!std::regex_match(line, match, bound))
+      continue;
+    checked = true;
+    long long number = std::stoll(match[3].str());
+    if (match[2].str() == "<")
+      low = low ? std::max(*low, number) : number;
+    else
+      high = high ? std::min(*high, number) : number;
+  }
+  if (!checked)
+    return true;
+  *rule = "a whole number";
+  if (low && high)
+    *rule += " from " + std::to_string(*low) + " to " + std::to_string(*high);
+  else if (low)
+    *rule += " of at least " + std::to_string(*low);
+  else if (high)
+    *rule += " of at most " + std::to_string(*high);
+  static const std::regex whole("[-+]?0*([0-9]{0,10})");
+  std::smatch match;
+  if (!std::regex_match(value, match, whole) ||
+      value.find_first_of("0123456789") == std::string::npos)
+    return false;
+  long long number = match[1].length() == 0 ? 0 : std::stoll(match[1].str());
+  if (value[0] == '-')
+    number = -number;
+  return number >= INT32_MIN && number <= INT32_MAX && (!low || number >= *low) &&
+         (!high || number <= *high);
+}
+
 // With a prompt section for the name: the section from its first line to the first
 // plain-form attribute line at or after it goes, with an abort block right below that,
 // and the assignment takes its place (or replaces the prompt line when no attribute
@@ -116,7 +167,7 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
                                  Doubled(Doubled(value, '"'), '\\') + "\"   ' value set by Tarvo";
   const Lines after = script.lines.ToVector();
 
-  int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name, subMain);
+  int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name + ":", subMain);
   if (prompt < 0) {
     FUZZ_CHECK(result == (FindByTheRules(before, plainProbe, subMain) >= 0 ||
                           FindByTheRules(before, conditionalProbe, subMain) >= 0));
@@ -141,8 +192,11 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
   int32_t attrib = FindByTheRules(before, plainProbe, prompt);
   if (attrib >= 0) {
     expected.erase(expected.begin() + prompt, expected.begin() + attrib);
-    int32_t abort = FindByTheRules(expected, "GoTo ExperimentAbort", prompt);
-    if (abort == prompt + 2 && FindByTheRules(expected, "End If", abort) == prompt + 3)
+    size_t next = static_cast<size_t>(prompt) + 1;
+    if (next + 2 < expected.size() &&
+        Squeezed(expected[next].substr(0, expected[next].find('\''))) == "ELSE" &&
+        FindByTheRules(expected, "GoTo ExperimentAbort", prompt) == prompt + 2 &&
+        FindByTheRules(expected, "End If", prompt + 2) == prompt + 3)
       expected.erase(expected.begin() + prompt + 1, expected.begin() + prompt + 4);
   }
   expected[static_cast<size_t>(prompt)] = assignment + "; removed user prompt section";
@@ -214,8 +268,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!script.Load(input.path(), message))
     return 0;
 
-  for (const auto& [name, value] : request.attributes)
-    CheckAttribute(script, name, value);
+  // A refused value ends the run after the attribute stage, with nothing saved.
+  bool refused = false;
+  for (const auto& [name, value] : request.attributes) {
+    std::string rule;
+    bool passes = PassesTheSectionsChecks(script.lines.ToVector(), name, value, &rule);
+    ValueRule found = script.PromptValueRule(name);
+    FUZZ_CHECK(found.Accepts(value) == passes);
+    if (passes) {
+      CheckAttribute(script, name, value);
+      continue;
+    }
+    FUZZ_CHECK(found.Describe() == rule);
+    refused = true;
+  }
+  if (refused)
+    return 0;
   if (request.dataFileName)
     CheckDataFile(script, [&] { return script.SetDataFileName(*request.dataFileName); });
   if (request.dataFolder)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "script/value_rule.h"
 #include "textfile/plain_text_file.h"
 
 /// An E-Prime generated E-Basic script, held as lines, with the searches and edits the
@@ -29,6 +30,19 @@ class EBScript : public PlainTextFile {
   /// when `tryConditionalForm`, otherwise (or failing that) the plain form
   /// "c.SetAttrib "name",". -1 when there is none or `start` is negative.
   int32_t FindAttribLine(const std::string& name, int32_t start, bool tryConditionalForm) const;
+
+  /// The startup prompt section of attribute `name`: its label "StartupInfoPrompt_<name>:"
+  /// at or after "Sub Main()", and the first plain-form attribute line at or after the
+  /// label. Each is -1 when missing (the attribute line always is when the label is).
+  struct PromptSection {
+    int32_t prompt = -1;
+    int32_t attrib = -1;
+  };
+  PromptSection FindPromptSection(const std::string& name);
+
+  /// The checks that the prompt section of `name` makes on a typed answer, read from its
+  /// label up to its attribute line; none when there is no such section.
+  ValueRule PromptValueRule(const std::string& name);
 
   // Edits. Each returns true when it did its work and false when it left the lines
   // exactly as they were. They print nothing.

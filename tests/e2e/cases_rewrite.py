@@ -48,14 +48,15 @@ CASES = [
          files={"stroop.ebs": STROOP},
          outputs={"stroop_tarvo.ebs": fixture("stroop_attributes_tarvo.ebs")}),
     # -F and -O together on a lower-case data file line; a default without a prompt; an
-    # attribute the script lacks; a quote in a value, doubled in the script only.
+    # attribute the script lacks; a quote and a backslash in a value, doubled in the
+    # script only.
     Case("rewrite_file_and_folder",
-         ["stroop.ebs", "-F", "data\\s7.txt", "-O", "C:\\lab data", "Group=2", "Block=1",
-          "Subject=a\"b", "-N"],
+         ["stroop.ebs", "-F", "data\\s7.txt", "-O", "C:\\lab data", "Group=a\"b\\c", "Block=1",
+          "Subject=7", "-N"],
          BANNER + ["Loaded 141 lines from stroop.ebs",
                    "Couldn't set attribute value for Block",
-                   "Setting attribute value: Group = 2",
-                   "Setting attribute value: Subject = a\"b",
+                   "Setting attribute value: Group = a\"b\\c",
+                   "Setting attribute value: Subject = 7",
                    "Setting output filename to data\\s7.txt",
                    "Setting output path to C:\\lab data"] + HOOKS +
          ["Saved 134 lines in " + at("stroop_tarvo.ebs")],
