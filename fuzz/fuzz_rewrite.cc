@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <regex>
@@ -217,6 +218,22 @@ void CheckDataFile(EBScript& script, const std::function<bool()>& edit) {
   FUZZ_CHECK(script.lines == expected);
 }
 
+// A line at or below the anchor that begins, after blanks and tabs, with the routine's
+// name (any case) ended by a byte that cannot continue it, or that reads as the line the
+// program inserts, up to its comment.
+bool CallInPlaceByTheRules(const Lines& lines, const Hook& hook, int32_t anchor) {
+  std::string ownCall(hook.line, std::strchr(hook.line, '\'') - hook.line);
+  if (FindByTheRules(lines, ownCall, anchor) >= 0)
+    return true;
+  std::regex call("[ \t]*" + std::string(hook.call) + "([^A-Za-z0-9_][\\s\\S]*)?",
+                  std::regex::icase);
+  for (size_t i = static_cast<size_t>(anchor); i < lines.size(); ++i) {
+    if (std::regex_match(lines[i], call))
+      return true;
+  }
+  return false;
+}
+
 // At most one line, the hook's own, directly below its anchor, and only when the script
 // defines the routine and holds no call of it at or below the anchor.
 void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& edit) {
@@ -229,7 +246,7 @@ void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& 
   if (!result)
     return;
   Lines expected = before;
-  if (FindByTheRules(before, hook.call, anchor) < 0)
+  if (!CallInPlaceByTheRules(before, hook, anchor))
     expected.insert(expected.begin() + anchor + 1, hook.line);
   FUZZ_CHECK(script.lines == expected);
 }
