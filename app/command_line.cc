@@ -54,6 +54,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
           request.noRun = true;
           state = ArgumentState::kExpectAttribute;
           break;
+        case 'Y':
+          request.answerSummary = true;
+          state = ArgumentState::kExpectAttribute;
+          break;
         default:
           result.outcome = ParseOutcome::kBadSwitch;
           return result;

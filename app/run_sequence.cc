@@ -35,6 +35,8 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
     DataFileNameStage(script, *request.dataFileName);
   if (request.dataFolder)
     DataFolderStage(script, *request.dataFolder);
+  if (request.answerSummary)
+    StartupSummaryStage(script);
   // Calls of the user's routines.
   HandleFilenameHookStage(script);
   PreRunHookStage(script);

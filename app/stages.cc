@@ -30,6 +30,13 @@ void DataFolderStage(EBScript& script, const std::string& dataFolder) {
     PrintLine("Couldn't set output path to " + dataFolder);
 }
 
+void StartupSummaryStage(EBScript& script) {
+  if (script.AnswerStartupSummary())
+    PrintLine("Answered the startup info summary");
+  else
+    PrintLine("Couldn't find the startup info summary");
+}
+
 void HandleFilenameHookStage(EBScript& script) {
   if (script.InsertHandleFilenameCall())
     PrintLine("Inserted HandleFilename() call");

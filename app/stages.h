@@ -16,6 +16,8 @@ bool AttributeStage(EBScript& script, const std::string& name, const std::string
 void DataFileNameStage(EBScript& script, const std::string& dataFileName);
 /// Puts the data folder in front of the data file name (-O).
 void DataFolderStage(EBScript& script, const std::string& dataFolder);
+/// Answers the startup info summary with Yes (-Y).
+void StartupSummaryStage(EBScript& script);
 /// Insert the calls of the user's routines, on every run; silent when the script does
 /// not define the routine.
 void HandleFilenameHookStage(EBScript& script);

@@ -218,6 +218,22 @@ void CheckDataFile(EBScript& script, const std::function<bool()>& edit) {
   FUZZ_CHECK(script.lines == expected);
 }
 
+// The first summary question after "Sub Main()" answered, its indentation kept.
+void CheckSummary(EBScript& script) {
+  const Lines before = script.lines.ToVector();
+  bool result = script.AnswerStartupSummary();
+  int32_t subMain = CheckCommon(script, before, result);
+  int32_t question = subMain < 0 ? -1 : FindByTheRules(before, "nSummaryAnswer = MsgBox(", subMain);
+  FUZZ_CHECK(result == (question >= 0));
+  if (!result)
+    return;
+  Lines expected = before;
+  std::string& line = expected[static_cast<size_t>(question)];
+  line = line.substr(0, line.find_first_not_of(" \t")) +
+         "nSummaryAnswer = ebYes   ' summary answered by Tarvo";
+  FUZZ_CHECK(script.lines == expected);
+}
+
 // A line at or below the anchor that begins, after blanks and tabs, with the routine's
 // name (any case) ended by a byte that cannot continue it, or that reads as the line the
 // program inserts, up to its comment.
@@ -305,6 +321,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckDataFile(script, [&] { return script.SetDataFileName(*request.dataFileName); });
   if (request.dataFolder)
     CheckDataFile(script, [&] { return script.SetDataFilePath(*request.dataFolder); });
+  if (request.answerSummary)
+    CheckSummary(script);
   CheckHook(script, kHandleFilename, [&] { return script.InsertHandleFilenameCall(); });
   CheckHook(script, kPreRun, [&] { return script.InsertPreRunCall(); });
   CheckHook(script, kAtExit, [&] { return script.InsertAtExitCall(); });

@@ -53,6 +53,9 @@ class EBScript : public PlainTextFile {
   bool SetDataFileName(const std::string& name);
   /// Puts `folder` in front of the data file assignment's expression (data_file.cc).
   bool SetDataFilePath(const std::string& folder);
+  /// Answers the startup info summary question with Yes in place of asking it
+  /// (startup_summary.cc).
+  bool AnswerStartupSummary();
   /// Insert calls of the user's routines where the script defines them (hook_calls.cc).
   bool InsertHandleFilenameCall();
   bool InsertPreRunCall();
