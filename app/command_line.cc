@@ -109,6 +109,12 @@ bool HasEbsExtension(const std::string& scriptPath) {
   return true;
 }
 
+bool IsLaterEPrimeScript(const std::string& scriptPath) {
+  size_t size = scriptPath.size();
+  return size >= 5 && HasEbsExtension(scriptPath.substr(0, size - 1)) &&
+         (scriptPath[size - 1] == '2' || scriptPath[size - 1] == '3');
+}
+
 std::string OutputScriptName(const std::string& scriptPath) {
   return scriptPath.substr(0, scriptPath.size() - 4) + "_tarvo.ebs";
 }

@@ -88,6 +88,8 @@ int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitc
   }
   if (!HasEbsExtension(*request.scriptPath)) {
     PrintLine("EBS-script requires extension .ebs: " + *request.scriptPath);
+    if (IsLaterEPrimeScript(*request.scriptPath))
+      PrintLine("Scripts of E-Prime 2 and later (.ebs2, .ebs3) cannot be rewritten");
     return kExitFailure;
   }
   std::string outputName = OutputScriptName(*request.scriptPath);
