@@ -131,13 +131,3 @@ TEST(CheckScriptPath, ExtensionAndOutputName) {
     }
   }
 }
-
-TEST(IsLaterEPrimeScript, EndsInEbs2OrEbs3) {
-  EXPECT_TRUE(IsLaterEPrimeScript("a.ebs2"));
-  EXPECT_TRUE(IsLaterEPrimeScript("C:\\x\\A.EbS3"));
-  EXPECT_TRUE(IsLaterEPrimeScript(".ebs2"));
-  EXPECT_FALSE(IsLaterEPrimeScript("a.ebs"));
-  EXPECT_FALSE(IsLaterEPrimeScript("a.ebs4"));
-  EXPECT_FALSE(IsLaterEPrimeScript("ebs2"));
-  EXPECT_FALSE(IsLaterEPrimeScript("a.ebs22"));
-}

@@ -4,8 +4,6 @@
 
 #include <vector>
 
-#include "script/eb_script.h"
-
 namespace {
 
 ValueRule RuleOf(const std::vector<std::string>& lines) {
@@ -69,19 +67,4 @@ TEST(ValueRule, AcceptsWholeNumbersWithinTheBounds) {
     EXPECT_EQ(row.whole, whole.Accepts(row.value)) << row.value;
   }
   EXPECT_TRUE(ValueRule().Accepts("anything at all"));
-}
-
-TEST(ValueRule, OnlyTheSectionFromLabelToAttributeLineCounts) {
-  EBScript script;
-  script.lines = {"Sub Main()",
-                  "If Not IsNumeric(vAnswer) then",
-                  "StartupInfoPrompt_Age:",
-                  "\tElseIf CLng(vAnswer) < 18 Then",
-                  "\tc.SetAttrib \"Age\", CStr(vAnswer)",
-                  "\tElseIf CLng(vAnswer) > 99 Then",
-                  "StartupInfoPrompt_Note:",
-                  "\tIf Not IsNumeric(vAnswer) then"};
-  EXPECT_EQ("a whole number of at least 18", script.PromptValueRule("Age").Describe());
-  // A label without an attribute line after it checks nothing.
-  EXPECT_TRUE(script.PromptValueRule("Note").Accepts("x"));
 }
