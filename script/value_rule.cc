@@ -29,7 +29,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-// "CLNG(VANSWER)<5THEN" and the like, squeezed: the bound behind `comparison`, or none.
+// The bound of a squeezed check line such as "ELSEIFCLNG(VANSWER)<5THEN", where
+// `comparison` is "<" or ">"; none for any other line.
 std::optional<int64_t> Bound(std::string_view squeezed, std::string_view comparison) {
   for (std::string_view opening : {"IFCLNG(VANSWER)", "ELSEIFCLNG(VANSWER)"}) {
     if (!StartsWith(squeezed, opening) || !StartsWith(squeezed.substr(opening.size()), comparison))
