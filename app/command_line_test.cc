@@ -4,7 +4,7 @@
 
 namespace {
 
-ParseResult Parse(std::vector<std::string> arguments,
+ParseResult Parse(const std::vector<std::string>& arguments,
                   SlashSwitches slashSwitches = SlashSwitches::kAll) {
   return ParseCommandLine(arguments, slashSwitches);
 }

@@ -4,7 +4,8 @@
 
 namespace {
 
-// clang-format off: one line of the screen per line here.
+// One line of the screen per line here.
+// clang-format off
 const char* const kUsage[] = {
     "",
     "usage: Tarvo.exe <script.ebs> [attribute1=value1] [...] ",
@@ -43,8 +44,7 @@ const char* const kUsage[] = {
     "    sExp = CStr(c.GetAttrib(\"Experiment\"))",
     "    sSubj = CStr(c.GetAttrib(\"Subject\"))",
     "    sSession = CStr(c.GetAttrib(\"Session\"))",
-    "    HandleFilename = \"C:\\\\MyData\\\\\" & sExp  & \"-\" & sSubj & \"-\" & sSession & "
-    "\".txt\"",
+    "    HandleFilename = \"C:\\\\MyData\\\\\" & sExp  & \"-\" & sSubj & \"-\" & sSession & \".txt\"",
     " End Function",
     "",
     " '''''''''''''''''''''''''''''''''''''''''''''''''''''''''''''''''''''''",
@@ -64,8 +64,7 @@ const char* const kUsage[] = {
     "    id = Shell(\"postrun.bat \"\"\" & strTxtFile & \"\"\"\", ebHide )",
     " End sub",
     "",
-    "Tarvo is written by the Tarvo developers; report problems to them in the project's issue "
-    "tracker",
+    "Tarvo is written by the Tarvo developers; report problems to them in the project's issue tracker",
     "Tarvo's home is its source repository, where the README tells how to build and use it",
     // Switches added since; the lines above stay as batch files and users know them.
     "",

@@ -4,9 +4,9 @@
 
 namespace {
 
-EBScript ScriptOf(std::vector<std::string> lines) {
+EBScript ScriptOf(const std::vector<std::string>& lines) {
   EBScript script;
-  script.lines = std::move(lines);
+  script.lines = lines;
   return script;
 }
 

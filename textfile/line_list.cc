@@ -82,14 +82,6 @@ LineList::LineList(const std::vector<std::string>& lines) {
     push_back(line);
 }
 
-std::string_view LineList::WithLineEnd(size_t index) const {
-  const Line& line = lines_[index];
-  size_t end = line.offset + line.length;
-  if (line.own || loadedSize_ - end < 2 || loaded_[end] != '\r' || loaded_[end + 1] != '\n')
-    return std::string_view();
-  return std::string_view(loaded_.get() + line.offset, line.length + 2);
-}
-
 std::vector<std::string> LineList::ToVector() const {
   std::vector<std::string> result;
   result.reserve(size());
@@ -100,7 +92,6 @@ std::vector<std::string> LineList::ToVector() const {
 
 void LineList::clear() {
   loaded_.reset();
-  loadedSize_ = 0;
   own_.clear();
   lines_.clear();
   heads_.clear();
@@ -139,10 +130,9 @@ void LineList::Erase(size_t first, size_t end) {
   digests_.erase(digests_.begin() + first, digests_.begin() + end);
 }
 
-void LineList::StartLoading(std::shared_ptr<const char[]> text, size_t size) {
+void LineList::StartLoading(std::shared_ptr<const char[]> block) {
   clear();
-  loaded_ = std::move(text);
-  loadedSize_ = size;
+  loaded_ = std::move(block);
 }
 
 void LineList::AppendLoaded(size_t offset, size_t length) {

@@ -24,10 +24,10 @@ class LeadProbe {
 };
 
 /// The lines of a text, without their line ends, held compactly: lines read from a file
-/// stay in the one block they were read into, and only lines put in by an edit have
-/// storage of their own. Beside each line it keeps a few bytes about the beginning of
-/// its upper-cased squeezed form, so a search by leading text reads those few bytes of
-/// each line rather than the line. Every edit keeps them up to date.
+/// stay in the one block they were read into, which copies of the list share, and only
+/// lines put in by an edit have storage of their own. Beside each line it keeps a few bytes about
+/// the beginning of its upper-cased squeezed form, so a search by leading text reads those few
+/// bytes of each line rather than the line. Every edit keeps them up to date.
 class LineList {
  public:
   LineList() = default;
@@ -43,10 +43,6 @@ class LineList {
       return own_[line.offset];
     return std::string_view(loaded_.get() + line.offset, line.length);
   }
-  /// The line with the CR LF after it, as it stands in the loaded block, when it was read
-  /// with that line end and not edited since; otherwise empty. Such lines that follow
-  /// each other lie back to back, so they can be written out as they were read.
-  std::string_view WithLineEnd(size_t index) const;
   std::vector<std::string> ToVector() const;
 
   void clear();
@@ -58,9 +54,8 @@ class LineList {
   /// Removes the lines [first, end).
   void Erase(size_t first, size_t end);
 
-  /// Drops every line and takes the `size` bytes of `text` as the block that
-  /// AppendLoaded refers to.
-  void StartLoading(std::shared_ptr<const char[]> text, size_t size);
+  /// Drops every line and takes `block` as the block that AppendLoaded refers to.
+  void StartLoading(std::shared_ptr<const char[]> block);
   /// Adds the bytes [offset, offset + length) of the loaded block as a line; `length` is
   /// at most kMaxLoadedLength.
   void AppendLoaded(size_t offset, size_t length);
@@ -75,7 +70,8 @@ class LineList {
   friend bool operator==(const std::vector<std::string>& a, const LineList& b) { return b == a; }
 
  private:
-  // Eight bytes a line, whatever the platform.
+  // Eight bytes a line, whatever the platform: fewer bytes to fill keep a large script
+  // quick to load.
   struct Line {
     uint64_t offset : 52;  // into the loaded block, or into own_ when `own`
     uint64_t length : 11;  // of a loaded line
@@ -86,7 +82,6 @@ class LineList {
   void SetKeys(size_t index);
 
   std::shared_ptr<const char[]> loaded_;
-  size_t loadedSize_ = 0;
   // A deque, so the text of one line stays where it is while others are added.
   std::deque<std::string> own_;
   std::vector<Line> lines_;

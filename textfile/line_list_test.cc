@@ -82,7 +82,7 @@ LineList Loaded(std::string_view bytes, std::vector<std::pair<size_t, size_t>> s
   std::shared_ptr<char[]> block(new char[bytes.size()]);
   std::memcpy(block.get(), bytes.data(), bytes.size());
   LineList lines;
-  lines.StartLoading(block, bytes.size());
+  lines.StartLoading(block);
   for (auto [offset, length] : spans)
     lines.AppendLoaded(offset, length);
   return lines;
@@ -118,26 +118,18 @@ TEST(LineListSearch, LongProbeSkipsLinesThatStartOtherwise) {
   EXPECT_EQ(2000u, Candidates(lines, "c.SetAttrib").size());
 }
 
-TEST(LineListLoaded, WithLineEndOnlyForUneditedLinesReadWithCrLf) {
-  // "a" with CR LF, "b" with LF alone, "c\r" with CR LF, "d" without a line end.
-  LineList lines = Loaded("a\r\nb\nc\r\r\nd", {{0, 1}, {3, 1}, {5, 2}, {9, 1}});
-  EXPECT_EQ((Lines{"a", "b", "c\r", "d"}), lines);
-  EXPECT_EQ("a\r\n", lines.WithLineEnd(0));
-  EXPECT_EQ("", lines.WithLineEnd(1));
-  EXPECT_EQ("c\r\r\n", lines.WithLineEnd(2));
-  EXPECT_EQ("", lines.WithLineEnd(3));
-  lines.Replace(0, "a");
-  EXPECT_EQ("", lines.WithLineEnd(0));
-}
-
 TEST(LineListLoaded, CopiesShareTheBlockButNotTheirEdits) {
   LineList original = Loaded("one\r\ntwo\r\n", {{0, 3}, {5, 3}});
-  original.Replace(1, "edited");
+  original.push_back("added");
 
-  LineList copy = original;
-  copy.Replace(1, "again");
+  LineList copy;
+  copy = original;
+  LineList again(copy);
   copy.Replace(0, "first");
+  EXPECT_EQ((Lines{"first", "two", "added"}), copy);
+  EXPECT_EQ(original[1].data(), copy[1].data());
+  EXPECT_NE(original[2].data(), copy[2].data());
+  EXPECT_NE(copy[2].data(), again[2].data());
   original.clear();
-  EXPECT_EQ((Lines{"first", "again"}), copy);
-  EXPECT_TRUE(original.empty());
+  EXPECT_EQ((Lines{"one", "two", "added"}), again);
 }

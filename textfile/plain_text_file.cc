@@ -27,18 +27,39 @@ std::string NumberedReport(const char* verb, size_t lineNumber, const char* prep
   return std::string(verb) + " " + std::to_string(lineNumber) + " " + preposition + " " + path;
 }
 
-// The bytes one line takes on disk: every LF in the text becomes CR LF, then CR LF.
-size_t EncodedSize(std::string_view line) {
-  return line.size() + 2 + static_cast<size_t>(std::count(line.begin(), line.end(), '\n'));
-}
-
+// The one place that says how a line is written: every LF in its text becomes CR LF,
+// and CR LF follows it.
 void AppendEncoded(std::string_view line, std::string* out) {
-  // Lines read from a file never hold an LF; only an edit can put one there.
   for (size_t lf = line.find('\n'); lf != std::string_view::npos; lf = line.find('\n')) {
     out->append(line.data(), lf).append("\r\n", 2);
     line.remove_prefix(lf + 1);
   }
   out->append(line.data(), line.size()).append("\r\n", 2);
+}
+
+// Writes the lines in chunks of whole lines. Returns 0, or after a short write the number
+// of the first line that did not reach the file whole.
+size_t WriteLines(const LineList& lines, std::FILE* file) {
+  std::string chunk;
+  chunk.reserve(kWriteChunkSize + PlainTextFile::kMaxLineLength + 2);
+  size_t first = 0;  // the first line in `chunk`
+  for (size_t i = 0; i < lines.size(); ++i) {
+    AppendEncoded(lines[i], &chunk);
+    if (chunk.size() < kWriteChunkSize && i + 1 < lines.size())
+      continue;
+    size_t written = std::fwrite(chunk.data(), 1, chunk.size(), file);
+    if (written < chunk.size()) {
+      chunk.clear();
+      for (;; ++first) {
+        AppendEncoded(lines[first], &chunk);
+        if (chunk.size() > written)
+          return first + 1;
+      }
+    }
+    chunk.clear();
+    first = i + 1;
+  }
+  return 0;
 }
 
 // The size of a regular file, or 0 when it cannot be told (a pipe or a device).
@@ -110,7 +131,7 @@ bool PlainTextFile::Load(const std::string& path, std::string& message) {
 
   const char* bytes = input.bytes.get();
   size_t size = input.size;
-  lines.StartLoading(std::move(input.bytes), size);
+  lines.StartLoading(std::move(input.bytes));
   lines.reserve(std::min(size / kTypicalLineBytes + 1, kMostLinesReserved));
   bool tooLong = false;
   size_t begin = 0;
@@ -156,60 +177,12 @@ bool PlainTextFile::Save(const std::string& path, std::string& message) const {
   // Unbuffered: each chunk goes straight to the file, and a short write tells exactly
   // how far the file got, hence which line failed.
   std::setvbuf(file, nullptr, _IONBF, 0);
-
-  auto fail = [&](size_t lineNumber) {
+  if (size_t failed = WriteLines(lines, file)) {
     std::fclose(file);
     RemoveFileQuietly(tempPath);
-    message = NumberedReport("Couldn't write line", lineNumber, "to", path);
+    message = NumberedReport("Couldn't write line", failed, "to", path);
     return false;
-  };
-  // Writes bytes that hold whole lines, the first of them `firstLine`. Returns 0, or
-  // after a short write the number of the first line that did not reach the file whole.
-  auto put = [&](std::string_view bytes, size_t firstLine) -> size_t {
-    size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
-    if (written == bytes.size())
-      return 0;
-    size_t line = firstLine;
-    for (size_t end = EncodedSize(lines[line]); end <= written; end += EncodedSize(lines[line]))
-      ++line;
-    return line + 1;
-  };
-
-  std::string chunk;
-  chunk.reserve(kWriteChunkSize + 2048);
-  size_t chunkFirstLine = 0;
-  for (size_t i = 0; i < lines.size();) {
-    size_t first = i;
-    std::string_view run = lines.WithLineEnd(i++);
-    if (run.empty()) {
-      AppendEncoded(lines[first], &chunk);
-    } else {
-      // Lines read with CR LF and not edited since are written out as they were read,
-      // a long run of them straight from where they were read into.
-      for (std::string_view more; i < lines.size() && !(more = lines.WithLineEnd(i)).empty() &&
-                                  more.data() == run.data() + run.size();
-           ++i)
-        run = std::string_view(run.data(), run.size() + more.size());
-      if (run.size() >= kWriteChunkSize) {
-        if (size_t failed = put(chunk, chunkFirstLine))
-          return fail(failed);
-        if (size_t failed = put(run, first))
-          return fail(failed);
-        chunk.clear();
-        chunkFirstLine = i;
-        continue;
-      }
-      chunk.append(run);
-    }
-    if (chunk.size() >= kWriteChunkSize) {
-      if (size_t failed = put(chunk, chunkFirstLine))
-        return fail(failed);
-      chunk.clear();
-      chunkFirstLine = i;
-    }
   }
-  if (size_t failed = put(chunk, chunkFirstLine))
-    return fail(failed);
   if (std::fclose(file) != 0) {
     RemoveFileQuietly(tempPath);
     message = lines.empty() ? "Couldn't open " + path

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need and is missing: CMake and GoogleTest for the native
-# build, MinGW-w64 (i686) and 32-bit Wine for the Windows build, clang for the fuzzers.
-# Needs root for apt-get; without it, prints what is missing and returns non-zero.
+# build, MinGW-w64 (i686 for the product, x86_64 for testing where 32-bit programs cannot
+# run) and Wine for the Windows build, clang with its libFuzzer runtime for the fuzzers,
+# clang-format and clang-tidy for the style checks. Needs root for apt-get; without it,
+# prints what is missing and returns non-zero.
 set -u
 
 need=()
@@ -12,11 +14,19 @@ have cmake || need+=(cmake)
 have g++ || need+=(g++)
 pkg_installed googletest || need+=(googletest)
 pkg_installed libgtest-dev || need+=(libgtest-dev)
-have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
-have wine || need+=(wine wine64)
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have wine || need+=(wine)
+pkg_installed wine64 || need+=(wine64)
 pkg_installed wine32:i386 || need+=(wine32:i386)
 have clang++ || need+=(clang)
-pkg_installed libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+have clang-format || need+=(clang-format)
+have clang-tidy || need+=(clang-tidy)
+# libFuzzer's runtime comes in the package of the installed clang's major version.
+if have clang++; then
+    major=$(clang++ -dumpversion | cut -d. -f1)
+    pkg_installed "libclang-rt-$major-dev" || need+=("libclang-rt-$major-dev")
+fi
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0
@@ -34,3 +44,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 apt-get update -qq >/dev/null || exit 1
 apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null || exit 1
+# A clang installed just now names its runtime package only now.
+if have clang++; then
+    runtime="libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
+    pkg_installed "$runtime" ||
+        apt-get install -y -qq --no-install-recommends "$runtime" >/dev/null || exit 1
+fi

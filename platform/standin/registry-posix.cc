@@ -37,7 +37,7 @@ class ExportedRegistryKey : public RegistryKey {
 
 // Registry exports are small; a larger file (or an endless device such as /dev/zero) is
 // taken as unreadable rather than read until memory runs out.
-const size_t kMaxExportFileSize = 16 * 1024 * 1024;
+const size_t kMaxExportFileSize = size_t{16} * 1024 * 1024;
 
 bool ReadWholeFile(const std::string& path, std::string* content) {
   std::FILE* file = OpenForReading(path);
