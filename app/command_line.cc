@@ -74,6 +74,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
           request.noRun = true;
           state = ArgumentState::kExpectAttribute;
           break;
+        case 'Y':
+          request.answerSummary = true;
+          state = ArgumentState::kExpectAttribute;
+          break;
         default:
           result.outcome = ParseOutcome::kBadSwitch;
           return result;
@@ -135,6 +139,12 @@ bool HasEbsExtension(const std::string& scriptPath) {
       return false;
   }
   return true;
+}
+
+bool IsLaterEPrimeScript(const std::string& scriptPath) {
+  size_t size = scriptPath.size();
+  return size >= 5 && HasEbsExtension(scriptPath.substr(0, size - 1)) &&
+         (scriptPath[size - 1] == '2' || scriptPath[size - 1] == '3');
 }
 
 std::string OutputScriptName(const std::string& scriptPath) {

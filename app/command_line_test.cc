@@ -54,6 +54,13 @@ TEST(ParseCommandLine, PlainArgumentsFollowTheState) {
 
   r = Parse({"a.ebs", "-I", "b.ebs"});
   EXPECT_EQ("b.ebs", r.request.scriptPath);
+
+  for (const char* y : {"-Y", "/y"}) {
+    r = Parse({"-F", "a.txt", y, "Subject=1", "-I", "run.ebs"});
+    EXPECT_TRUE(r.request.answerSummary) << y;
+    EXPECT_EQ((AttributeMap{{"Subject", "1"}}), r.request.attributes) << y;
+  }
+  EXPECT_FALSE(Parse({"run.ebs"}).request.answerSummary);
 }
 
 TEST(ParseCommandLine, AttributeDefinitions) {

@@ -15,6 +15,8 @@ struct RunRequest {
   std::optional<std::string> dataFileName;
   std::optional<std::string> dataFolder;
   bool noRun = false;
+  /// -Y: answer the script's startup info summary with Yes, so the run asks nothing.
+  bool answerSummary = false;
   AttributeMap attributes;
 };
 

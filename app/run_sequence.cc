@@ -23,14 +23,20 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   if (!loaded)
     return kExitFailure;
 
-  // Attributes, in ascending order of name.
+  // Attributes, in ascending order of name. A value that the experiment's own prompt
+  // would refuse ends the run once all are reported: nothing is saved, E-Run not started.
+  bool refused = false;
   for (const auto& [name, value] : request.attributes)
-    AttributeStage(script, name, value);
+    refused = !AttributeStage(script, name, value) || refused;
+  if (refused)
+    return kExitFailure;
   // The data file name, then the data folder.
   if (request.dataFileName)
     DataFileNameStage(script, *request.dataFileName);
   if (request.dataFolder)
     DataFolderStage(script, *request.dataFolder);
+  if (request.answerSummary)
+    StartupSummaryStage(script);
   // Calls of the user's routines.
   HandleFilenameHookStage(script);
   PreRunHookStage(script);
@@ -91,6 +97,8 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
   }
   if (!HasEbsExtension(*request.scriptPath)) {
     PrintLine("EBS-script requires extension .ebs: " + *request.scriptPath);
+    if (IsLaterEPrimeScript(*request.scriptPath))
+      PrintLine("Scripts of E-Prime 2 and later (.ebs2, .ebs3) cannot be rewritten");
     return kExitFailure;
   }
   std::string outputName = OutputScriptName(*request.scriptPath);

@@ -46,6 +46,7 @@ bool SameResult(const ParseResult& a, const ParseResult& b) {
          a.request.scriptPath == b.request.scriptPath &&
          a.request.dataFileName == b.request.dataFileName &&
          a.request.dataFolder == b.request.dataFolder && a.request.noRun == b.request.noRun &&
+         a.request.answerSummary == b.request.answerSummary &&
          a.request.attributes == b.request.attributes;
 }
 
