@@ -113,7 +113,7 @@ bool PassesTheSectionsChecks(const Lines& lines, const std::string& name, const 
   int32_t attrib = FindByTheRules(lines, "c.SetAttrib \"" + name + "\",", prompt);
   if (subMain < 0 || prompt < 0 || attrib < 0)
     return true;
-  static const std::regex bound("(ELSE)?IFCLNG\\(VANSWER\\)([<>])(-?[0-9]{1,18})THEN.*");
+  static const std::regex bound("^(ELSE)?IFCLNG\\(VANSWER\\)([<>])(-?[0-9]{1,18})THEN");
   bool checked = false;
   std::optional<long long> low, high;
   for (int32_t i = prompt; i < attrib; ++i) {
@@ -121,7 +121,7 @@ bool PassesTheSectionsChecks(const Lines& lines, const std::string& name, const 
     std::smatch match;
     if (line.rfind("IFNOTISNUMERIC(VANSWER)", 0) == 0)
       checked = true;
-    if (!std::regex_match(line, match, bound))
+    if (!std::regex_search(line, match, bound))
       continue;
     checked = true;
     long long number = std::stoll(match[3].str());
@@ -241,10 +241,9 @@ bool CallInPlaceByTheRules(const Lines& lines, const Hook& hook, int32_t anchor)
   std::string ownCall(hook.line, std::strchr(hook.line, '\'') - hook.line);
   if (FindByTheRules(lines, ownCall, anchor) >= 0)
     return true;
-  std::regex call("[ \t]*" + std::string(hook.call) + "([^A-Za-z0-9_][\\s\\S]*)?",
-                  std::regex::icase);
+  std::regex call("^[ \t]*" + std::string(hook.call) + "([^A-Za-z0-9_]|$)", std::regex::icase);
   for (size_t i = static_cast<size_t>(anchor); i < lines.size(); ++i) {
-    if (std::regex_match(lines[i], call))
+    if (std::regex_search(lines[i], call))
       return true;
   }
   return false;
