@@ -8,17 +8,18 @@
 
 /// How parsing ended.
 enum class ParseOutcome {
-  kRun,            // the request is complete; the checks after parsing come next
-  kShowUsage,      // -H or -?: usage screen, exit code 0
-  kBadSwitch,      // usage screen, exit code -1
-  kMissingEquals,  // an attribute definition without '=': `error`, exit code -1
+  kRun,          // the request is complete; the checks after parsing come next
+  kShowUsage,    // -H or -?: usage screen, exit code 0
+  kBadSwitch,    // usage screen, exit code -1
+  kBadArgument,  // an argument the run cannot use: its error line comes last in `lines`,
+                 // exit code -1, no usage screen
 };
 
 struct ParseResult {
   ParseOutcome outcome = ParseOutcome::kRun;
   RunRequest request;
   /// Lines to print, in order, before the outcome is acted on (empty-value warnings
-  /// and, for kMissingEquals, the error line last).
+  /// and, for kBadArgument, the error line last).
   std::vector<std::string> lines;
 };
 
@@ -33,6 +34,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
 
 /// True when the script path ends with ".ebs" in any letter case.
 bool HasEbsExtension(const std::string& scriptPath);
+
+/// True when the script path ends with ".ebs2" or ".ebs3" in any letter case: a script of
+/// E-Prime 2 or later, which is not text and cannot be rewritten.
+bool IsLaterEPrimeScript(const std::string& scriptPath);
 
 /// The rewritten script's path before it is made absolute: the script path without its
 /// last four characters, followed by "_tarvo.ebs".

@@ -26,7 +26,7 @@ TEST(ParseCommandLine, OutcomeOfEachSwitch) {
       {{"-Fname"}, ParseOutcome::kBadSwitch},
       {{"-FO"}, ParseOutcome::kBadSwitch},
       {{"--"}, ParseOutcome::kBadSwitch},
-      {{"x.ebs", "junk", "-x"}, ParseOutcome::kMissingEquals},  // first decides
+      {{"x.ebs", "junk", "-x"}, ParseOutcome::kBadArgument},  // first decides
       {{"x.ebs", "-x", "junk"}, ParseOutcome::kBadSwitch},
   };
   for (const Row& row : rows)
@@ -41,30 +41,26 @@ TEST(ParseCommandLine, PlainArgumentsFollowTheState) {
   EXPECT_EQ((AttributeMap{{"Subject", "1"}}), r.request.attributes);
 
   r = Parse({"Subject=1", "run.ebs"});
-  EXPECT_EQ(ParseOutcome::kMissingEquals, r.outcome);
+  EXPECT_EQ(ParseOutcome::kBadArgument, r.outcome);
   EXPECT_EQ(std::vector<std::string>{"Missing '=' in attribute definition run.ebs"}, r.lines);
 
-  r = Parse({"run.ebs", "-F"});
-  EXPECT_EQ(ParseOutcome::kRun, r.outcome);
-  EXPECT_FALSE(r.request.dataFileName.has_value());
-
-  r = Parse({"run.ebs", "-F", "-N"});
-  EXPECT_FALSE(r.request.dataFileName.has_value());
-  EXPECT_TRUE(r.request.noRun);
-
-  r = Parse({"run.ebs", "/f", "a.txt", "-F", "b.txt", "-o", "", "-O", "C:\\data"});
+  r = Parse({"run.ebs", "/f", "a.txt", "-F", "b.txt", "-o", "x", "-O", "C:\\data"});
   EXPECT_EQ("b.txt", r.request.dataFileName);
   EXPECT_EQ("C:\\data", r.request.dataFolder);
 
-  r = Parse({"run.ebs", "-F", ""});
-  EXPECT_EQ("", r.request.dataFileName);
-
   r = Parse({"", "x.ebs"});
-  EXPECT_EQ(ParseOutcome::kMissingEquals, r.outcome);
+  EXPECT_EQ(ParseOutcome::kBadArgument, r.outcome);
   EXPECT_EQ("", r.request.scriptPath);
 
   r = Parse({"a.ebs", "-I", "b.ebs"});
   EXPECT_EQ("b.ebs", r.request.scriptPath);
+
+  for (const char* y : {"-Y", "/y"}) {
+    r = Parse({"-F", "a.txt", y, "Subject=1", "-I", "run.ebs"});
+    EXPECT_TRUE(r.request.answerSummary) << y;
+    EXPECT_EQ((AttributeMap{{"Subject", "1"}}), r.request.attributes) << y;
+  }
+  EXPECT_FALSE(Parse({"run.ebs"}).request.answerSummary);
 }
 
 TEST(ParseCommandLine, AttributeDefinitions) {
@@ -77,6 +73,38 @@ TEST(ParseCommandLine, AttributeDefinitions) {
   EXPECT_EQ((std::vector<std::string>{"Warning: setting attribute to empty value: E",
                                       "Warning: setting attribute to empty value: "}),
             r.lines);
+}
+
+// The first argument that cannot be used ends parsing with its error line.
+TEST(ParseCommandLine, UnusableArguments) {
+  struct Row {
+    std::vector<std::string> arguments;
+    const char* error;
+  } rows[] = {
+      {{"run.ebs", "-F"}, "Missing value for -F"},
+      {{"run.ebs", "/o", "-N"}, "Missing value for -O"},
+      {{"run.ebs", "-F", "-H"}, "Missing value for -F"},
+      {{"-i", "-x"}, "Missing value for -I"},
+      {{"run.ebs", "-O", "", "S=1"}, "Missing value for -O"},
+      {{"-N", "-I", ""}, "Missing value for -I"},
+      {{"run.ebs", "-F", "a\nb.txt"}, "Line break in argument 3"},
+      {{"run.ebs", "-O", "C:\\d\r"}, "Line break in argument 3"},
+      {{"run.ebs", "S=1", "Group=a\rb"}, "Line break in argument 3"},
+      {{"run.ebs", "A\nB=1"}, "Line break in argument 2"},
+      {{"run.ebs", "-O", "C:\\My Data\" Subject=12"},
+       "Double quote in -O value: C:\\My Data\" Subject=12"},
+      {{"run.ebs", "-F", "a\"b", "-O", "\n"}, "Double quote in -F value: a\"b"},
+  };
+  for (const Row& row : rows) {
+    ParseResult r = Parse(row.arguments);
+    EXPECT_EQ(ParseOutcome::kBadArgument, r.outcome) << testing::PrintToString(row.arguments);
+    EXPECT_EQ(std::vector<std::string>{row.error}, r.lines)
+        << testing::PrintToString(row.arguments);
+  }
+  // Line breaks at the ends of a definition are trimmed away; quotes in values are fine.
+  ParseResult r = Parse({"run.ebs", "\r\nS=1\r\n", "Q=say \"hi\""});
+  EXPECT_EQ(ParseOutcome::kRun, r.outcome);
+  EXPECT_EQ((AttributeMap{{"S", "1"}, {"Q", "say \"hi\""}}), r.request.attributes);
 }
 
 TEST(ParseCommandLine, AttributeOrderIsBytewise) {
@@ -105,7 +133,7 @@ TEST(ParseCommandLine, SlashArgumentsOnPosix) {
   r = Parse({"rt.ebs", "-O", "/"}, SlashSwitches::kTwoCharactersOnly);
   EXPECT_EQ(ParseOutcome::kRun, r.outcome);
   EXPECT_EQ("/", r.request.dataFolder);
-  EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"rt.ebs", "-O", "/"}).outcome);
+  EXPECT_EQ(ParseOutcome::kBadSwitch, Parse({"rt.ebs", "/"}).outcome);
 }
 
 TEST(CheckScriptPath, ExtensionAndOutputName) {

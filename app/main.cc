@@ -1,6 +1,4 @@
 #include <new>
-#include <string>
-#include <vector>
 
 #include "app/run_sequence.h"
 #include "platform/arguments.h"
@@ -10,8 +8,7 @@ int main(int argc, char** argv) {
   const SlashSwitches slashSwitches =
       LongSlashArgumentsAreSwitches() ? SlashSwitches::kAll : SlashSwitches::kTwoCharactersOnly;
   try {
-    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return RunTarvo(arguments, slashSwitches);
+    return RunTarvo(ReadProgramArguments(argc, argv), slashSwitches);
   } catch (const std::bad_alloc&) {
     // A script too large for memory: say so instead of aborting. Nothing has been
     // written yet unless Save was running, and Save never leaves a partial file.

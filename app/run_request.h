@@ -9,13 +9,14 @@
 /// values, case-sensitively, which is the order the attributes are applied in.
 using AttributeMap = std::map<std::string, std::string>;
 
-/// What the command line asked for. Absent and empty differ: "-F" followed by an empty
-/// argument sets an empty data file name, and its stage runs.
+/// What the command line asked for. A -F or -O value, when present, is never empty.
 struct RunRequest {
   std::optional<std::string> scriptPath;
   std::optional<std::string> dataFileName;
   std::optional<std::string> dataFolder;
   bool noRun = false;
+  /// -Y: answer the script's startup info summary with Yes, so the run asks nothing.
+  bool answerSummary = false;
   AttributeMap attributes;
 };
 

@@ -23,21 +23,29 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   if (!loaded)
     return kExitFailure;
 
-  // Attributes, in ascending order of name.
+  // Attributes, in ascending order of name. A value that the experiment's own prompt
+  // would refuse ends the run once all are reported: nothing is saved, E-Run not started.
+  bool refused = false;
   for (const auto& [name, value] : request.attributes)
-    AttributeStage(script, name, value);
+    refused = !AttributeStage(script, name, value) || refused;
+  if (refused)
+    return kExitFailure;
   // The data file name, then the data folder.
   if (request.dataFileName)
     DataFileNameStage(script, *request.dataFileName);
   if (request.dataFolder)
     DataFolderStage(script, *request.dataFolder);
+  if (request.answerSummary)
+    StartupSummaryStage(script);
   // Calls of the user's routines.
   HandleFilenameHookStage(script);
   PreRunHookStage(script);
   AtExitHookStage(script);
 
-  // A failed save ends the run, so E-Run never starts on a stale script.
-  bool saved = script.Save(outputScriptPath, message);
+  // A failed save ends the run, so E-Run never starts on a stale script. Until E-Run has
+  // ended the script stays held: a run of the same script elsewhere must not replace it.
+  FileHold hold;
+  bool saved = script.Save(outputScriptPath, message, request.noRun ? nullptr : &hold);
   PrintLine(message);
   if (!saved)
     return kExitFailure;
@@ -46,7 +54,7 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
   if (request.noRun)
     return kExitSuccess;
 
-  // No usable registry entry fails the run.
+  // No usable registry entry, or an E-Run that could not be started, fails the run.
   if (!LaunchStage(outputScriptPath))
     return kExitFailure;
   return kExitSuccess;
@@ -54,11 +62,18 @@ int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
 
 }  // namespace
 
-int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitches) {
+int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitches) {
   PrintLine("Tarvo Version " TARVO_VERSION);
   PrintLine("");
 
-  ParseResult parsed = ParseCommandLine(arguments, slashSwitches);
+  // A character the code page cannot hold would otherwise become a look-alike or '?':
+  // another attribute value, another folder, silently.
+  if (programArguments.firstUnconvertible != 0) {
+    PrintLine("Argument " + std::to_string(programArguments.firstUnconvertible) +
+              " has characters outside the ANSI code page");
+    return kExitFailure;
+  }
+  ParseResult parsed = ParseCommandLine(programArguments.arguments, slashSwitches);
   for (const std::string& line : parsed.lines)
     PrintLine(line);
   switch (parsed.outcome) {
@@ -68,7 +83,7 @@ int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitc
     case ParseOutcome::kBadSwitch:
       PrintUsage();
       return kExitFailure;
-    case ParseOutcome::kMissingEquals:
+    case ParseOutcome::kBadArgument:
       return kExitFailure;
     case ParseOutcome::kRun:
       break;
@@ -82,6 +97,8 @@ int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitc
   }
   if (!HasEbsExtension(*request.scriptPath)) {
     PrintLine("EBS-script requires extension .ebs: " + *request.scriptPath);
+    if (IsLaterEPrimeScript(*request.scriptPath))
+      PrintLine("Scripts of E-Prime 2 and later (.ebs2, .ebs3) cannot be rewritten");
     return kExitFailure;
   }
   std::string outputName = OutputScriptName(*request.scriptPath);

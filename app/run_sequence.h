@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "platform/arguments.h"
 
 const int kExitSuccess = 0;
 const int kExitFailure = -1;
 
 /// The whole run for the arguments after the program's name: banner, parsing, checks,
 /// then the stages over one script. Returns the process exit code (0 or -1).
-int RunTarvo(const std::vector<std::string>& arguments, SlashSwitches slashSwitches);
+int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitches);
 
 #endif  // TARVO_APP_RUN_SEQUENCE_H_

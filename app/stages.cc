@@ -3,11 +3,17 @@
 #include "launch/erun_launcher.h"
 #include "platform/console.h"
 
-void AttributeStage(EBScript& script, const std::string& name, const std::string& value) {
+bool AttributeStage(EBScript& script, const std::string& name, const std::string& value) {
+  ValueRule rule = script.PromptValueRule(name);
+  if (!rule.Accepts(value)) {
+    PrintLine("Invalid value for " + name + ": " + value + " (" + rule.Describe() + ")");
+    return false;
+  }
   if (script.SetAttribute(name, value))
     PrintLine("Setting attribute value: " + name + " = " + value);
   else
     PrintLine("Couldn't set attribute value for " + name);
+  return true;
 }
 
 void DataFileNameStage(EBScript& script, const std::string& dataFileName) {
@@ -22,6 +28,13 @@ void DataFolderStage(EBScript& script, const std::string& dataFolder) {
     PrintLine("Setting output path to " + dataFolder);
   else
     PrintLine("Couldn't set output path to " + dataFolder);
+}
+
+void StartupSummaryStage(EBScript& script) {
+  if (script.AnswerStartupSummary())
+    PrintLine("Answered the startup info summary");
+  else
+    PrintLine("Couldn't find the startup info summary");
 }
 
 void HandleFilenameHookStage(EBScript& script) {
@@ -69,8 +82,9 @@ bool LaunchStage(const std::string& outputScriptPath) {
           "Was E-Prime installed properly?");
       return false;
     case LaunchOutcome::kStartFailed:
+      // The experiment did not run; a batch file must be able to tell.
       PrintLine("E-Run failed");
-      return true;
+      return false;
     case LaunchOutcome::kERunEnded:
       PrintLine("E-Run ready");
       return true;

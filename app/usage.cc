@@ -66,6 +66,10 @@ const char* const kUsage[] = {
     "",
     "Tarvo is written by the Tarvo developers; report problems to them in the project's issue tracker",
     "Tarvo's home is its source repository, where the README tells how to build and use it",
+    // Switches added since; the lines above stay as batch files and users know them.
+    "",
+    "  -Y            is a switch to answer the script's \"Summary of Startup Info\"",
+    "                question with Yes, so that the experiment starts unattended",
 };
 // clang-format on
 

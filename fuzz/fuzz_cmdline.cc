@@ -46,6 +46,7 @@ bool SameResult(const ParseResult& a, const ParseResult& b) {
          a.request.scriptPath == b.request.scriptPath &&
          a.request.dataFileName == b.request.dataFileName &&
          a.request.dataFolder == b.request.dataFolder && a.request.noRun == b.request.noRun &&
+         a.request.answerSummary == b.request.answerSummary &&
          a.request.attributes == b.request.attributes;
 }
 
@@ -87,13 +88,18 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
   const RunRequest& request = result.request;
 
   size_t warnings = result.lines.size();
-  if (result.outcome == ParseOutcome::kMissingEquals) {
+  if (result.outcome == ParseOutcome::kBadArgument) {
     FUZZ_CHECK(warnings > 0);
     const std::string& error = result.lines[--warnings];
-    FUZZ_CHECK(StartsWith(error, kMissingEquals));
-    std::string argument = error.substr(sizeof kMissingEquals - 1);
-    FUZZ_CHECK(Contains(arguments, argument));
-    FUZZ_CHECK(argument.find('=') == std::string::npos);
+    if (StartsWith(error, kMissingEquals)) {
+      std::string argument = error.substr(sizeof kMissingEquals - 1);
+      FUZZ_CHECK(Contains(arguments, argument));
+      FUZZ_CHECK(argument.find('=') == std::string::npos);
+    } else {
+      FUZZ_CHECK(StartsWith(error, "Missing value for -") ||
+                 StartsWith(error, "Line break in argument ") ||
+                 StartsWith(error, "Double quote in -"));
+    }
   }
   for (size_t i = 0; i < warnings; ++i) {
     FUZZ_CHECK(StartsWith(result.lines[i], kWarning));
@@ -103,7 +109,12 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
     FUZZ_CHECK(!name.empty());
     FUZZ_CHECK(IsTrimmed(name));
     FUZZ_CHECK(IsTrimmed(value));
+    FUZZ_CHECK((name + value).find_first_of("\r\n") == std::string::npos);
   }
+  // What goes into a quoted text of the script can neither end it nor split its line.
+  for (const auto* field : {&request.dataFileName, &request.dataFolder})
+    FUZZ_CHECK(!*field || (!field->value().empty() &&
+                           field->value().find_first_of("\r\n\"") == std::string::npos));
   CheckTaken(request.scriptPath, arguments, slashSwitches);
   CheckTaken(request.dataFileName, arguments, slashSwitches);
   CheckTaken(request.dataFolder, arguments, slashSwitches);

@@ -6,8 +6,13 @@
 // result left every line as it was, and an edit changed only what its kind may change;
 // the data file and hook edits are checked exactly against a slow search of our own.
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -92,11 +97,58 @@ int32_t CheckCommon(EBScript& script, const Lines& before, bool result) {
   return subMain;
 }
 
-std::string DoubledQuotes(const std::string& text) {
+std::string Doubled(const std::string& text, char c) {
   std::string doubled;
-  for (char c : text)
-    doubled += c == '"' ? std::string(2, c) : std::string(1, c);
+  for (char byte : text)
+    doubled += byte == c ? std::string(2, byte) : std::string(1, byte);
   return doubled;
+}
+
+// The prompt section's checks on the typed value, read the slow way with patterns: true
+// when `value` passes them, with the rule's wording in `rule`.
+bool PassesTheSectionsChecks(const Lines& lines, const std::string& name, const std::string& value,
+                             std::string* rule) {
+  int32_t subMain = FindByTheRules(lines, "Sub Main()", 0);
+  int32_t prompt = FindByTheRules(lines, "StartupInfoPrompt_" + name + ":", subMain);
+  int32_t attrib = FindByTheRules(lines, "c.SetAttrib \"" + name + "\",", prompt);
+  if (subMain < 0 || prompt < 0 || attrib < 0)
+    return true;
+  static const std::regex bound("^(ELSE)?IFCLNG\\(VANSWER\\)([<>])(-?[0-9]{1,18})THEN");
+  bool checked = false;
+  std::optional<long long> low, high;
+  for (int32_t i = prompt; i < attrib; ++i) {
+    std::string line = Squeezed(lines[static_cast<size_t>(i)]);
+    std::smatch match;
+    if (line.rfind("IFNOTISNUMERIC(VANSWER)", 0) == 0)
+      checked = true;
+    if (!std::regex_search(line, match, bound))
+      continue;
+    checked = true;
+    long long number = std::stoll(match[3].str());
+    if (match[2].str() == "<")
+      low = low ? std::max(*low, number) : number;
+    else
+      high = high ? std::min(*high, number) : number;
+  }
+  if (!checked)
+    return true;
+  *rule = "a whole number";
+  if (low && high)
+    *rule += " from " + std::to_string(*low) + " to " + std::to_string(*high);
+  else if (low)
+    *rule += " of at least " + std::to_string(*low);
+  else if (high)
+    *rule += " of at most " + std::to_string(*high);
+  static const std::regex whole("[-+]?0*([0-9]{0,10})");
+  std::smatch match;
+  if (!std::regex_match(value, match, whole) ||
+      value.find_first_of("0123456789") == std::string::npos)
+    return false;
+  long long number = match[1].length() == 0 ? 0 : std::stoll(match[1].str());
+  if (value[0] == '-')
+    number = -number;
+  return number >= INT32_MIN && number <= INT32_MAX && (!low || number >= *low) &&
+         (!high || number <= *high);
 }
 
 // With a prompt section for the name: the section from its first line to the first
@@ -112,11 +164,11 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
   const std::string plainProbe = "c.SetAttrib \"" + name + "\",";
   const std::string conditionalProbe =
       "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
-  const std::string assignment = "\tc.SetAttrib \"" + DoubledQuotes(name) + "\", \"" +
-                                 DoubledQuotes(value) + "\"   ' value set by Tarvo";
+  const std::string assignment = "\tc.SetAttrib \"" + Doubled(name, '"') + "\", \"" +
+                                 Doubled(Doubled(value, '"'), '\\') + "\"   ' value set by Tarvo";
   const Lines after = script.lines.ToVector();
 
-  int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name, subMain);
+  int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name + ":", subMain);
   if (prompt < 0) {
     FUZZ_CHECK(result == (FindByTheRules(before, plainProbe, subMain) >= 0 ||
                           FindByTheRules(before, conditionalProbe, subMain) >= 0));
@@ -141,8 +193,11 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
   int32_t attrib = FindByTheRules(before, plainProbe, prompt);
   if (attrib >= 0) {
     expected.erase(expected.begin() + prompt, expected.begin() + attrib);
-    int32_t abort = FindByTheRules(expected, "GoTo ExperimentAbort", prompt);
-    if (abort == prompt + 2 && FindByTheRules(expected, "End If", abort) == prompt + 3)
+    size_t next = static_cast<size_t>(prompt) + 1;
+    if (next + 2 < expected.size() &&
+        Squeezed(expected[next].substr(0, expected[next].find('\''))) == "ELSE" &&
+        FindByTheRules(expected, "GoTo ExperimentAbort", prompt) == prompt + 2 &&
+        FindByTheRules(expected, "End If", prompt + 2) == prompt + 3)
       expected.erase(expected.begin() + prompt + 1, expected.begin() + prompt + 4);
   }
   expected[static_cast<size_t>(prompt)] = assignment + "; removed user prompt section";
@@ -163,6 +218,37 @@ void CheckDataFile(EBScript& script, const std::function<bool()>& edit) {
   FUZZ_CHECK(script.lines == expected);
 }
 
+// The first summary question after "Sub Main()" answered, its indentation kept.
+void CheckSummary(EBScript& script) {
+  const Lines before = script.lines.ToVector();
+  bool result = script.AnswerStartupSummary();
+  int32_t subMain = CheckCommon(script, before, result);
+  int32_t question = subMain < 0 ? -1 : FindByTheRules(before, "nSummaryAnswer = MsgBox(", subMain);
+  FUZZ_CHECK(result == (question >= 0));
+  if (!result)
+    return;
+  Lines expected = before;
+  std::string& line = expected[static_cast<size_t>(question)];
+  line = line.substr(0, line.find_first_not_of(" \t")) +
+         "nSummaryAnswer = ebYes   ' summary answered by Tarvo";
+  FUZZ_CHECK(script.lines == expected);
+}
+
+// A line at or below the anchor that begins, after blanks and tabs, with the routine's
+// name (any case) ended by a byte that cannot continue it, or that reads as the line the
+// program inserts, up to its comment.
+bool CallInPlaceByTheRules(const Lines& lines, const Hook& hook, int32_t anchor) {
+  std::string ownCall(hook.line, std::strchr(hook.line, '\'') - hook.line);
+  if (FindByTheRules(lines, ownCall, anchor) >= 0)
+    return true;
+  std::regex call("^[ \t]*" + std::string(hook.call) + "([^A-Za-z0-9_]|$)", std::regex::icase);
+  for (size_t i = static_cast<size_t>(anchor); i < lines.size(); ++i) {
+    if (std::regex_search(lines[i], call))
+      return true;
+  }
+  return false;
+}
+
 // At most one line, the hook's own, directly below its anchor, and only when the script
 // defines the routine and holds no call of it at or below the anchor.
 void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& edit) {
@@ -175,7 +261,7 @@ void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& 
   if (!result)
     return;
   Lines expected = before;
-  if (FindByTheRules(before, hook.call, anchor) < 0)
+  if (!CallInPlaceByTheRules(before, hook, anchor))
     expected.insert(expected.begin() + anchor + 1, hook.line);
   FUZZ_CHECK(script.lines == expected);
 }
@@ -214,12 +300,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!script.Load(input.path(), message))
     return 0;
 
-  for (const auto& [name, value] : request.attributes)
-    CheckAttribute(script, name, value);
+  // A refused value ends the run after the attribute stage, with nothing saved.
+  bool refused = false;
+  for (const auto& [name, value] : request.attributes) {
+    std::string rule;
+    bool passes = PassesTheSectionsChecks(script.lines.ToVector(), name, value, &rule);
+    ValueRule found = script.PromptValueRule(name);
+    FUZZ_CHECK(found.Accepts(value) == passes);
+    if (passes) {
+      CheckAttribute(script, name, value);
+      continue;
+    }
+    FUZZ_CHECK(found.Describe() == rule);
+    refused = true;
+  }
+  if (refused)
+    return 0;
   if (request.dataFileName)
     CheckDataFile(script, [&] { return script.SetDataFileName(*request.dataFileName); });
   if (request.dataFolder)
     CheckDataFile(script, [&] { return script.SetDataFilePath(*request.dataFolder); });
+  if (request.answerSummary)
+    CheckSummary(script);
   CheckHook(script, kHandleFilename, [&] { return script.InsertHandleFilenameCall(); });
   CheckHook(script, kPreRun, [&] { return script.InsertPreRunCall(); });
   CheckHook(script, kAtExit, [&] { return script.InsertAtExitCall(); });

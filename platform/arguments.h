@@ -1,6 +1,9 @@
 #ifndef TARVO_PLATFORM_ARGUMENTS_H_
 #define TARVO_PLATFORM_ARGUMENTS_H_
 
+#include <string>
+#include <vector>
+
 // How the platform's command line is read, one implementation per platform
 // (arguments-posix.cc, arguments-win32.cc).
 
@@ -8,5 +11,18 @@
 /// switch. On Windows it is, as in every Windows program; elsewhere it is a plain
 /// argument, so that absolute paths such as "/home/lab/rt.ebs" work.
 bool LongSlashArgumentsAreSwitches();
+
+struct ProgramArguments {
+  /// The arguments after the program's own name, split as the C runtime splits them.
+  std::vector<std::string> arguments;
+  /// The number (1 = the first after the program's name) of the first argument that the
+  /// program's single-byte text cannot hold, or 0 when all of them fit.
+  int firstUnconvertible = 0;
+};
+
+/// The arguments as bytes the program works with: on Windows taken from the wide command
+/// line and converted to the ANSI code page without best-fit look-alikes, so that no
+/// character silently turns into another; elsewhere `argv` as it is.
+ProgramArguments ReadProgramArguments(int argc, char** argv);
 
 #endif  // TARVO_PLATFORM_ARGUMENTS_H_

@@ -2,10 +2,13 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -20,15 +23,77 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash + 1);
 }
 
+// The temporary file an interrupt must remove, for the signal handler: only a fixed
+// buffer and a flag are safe to read there.
+char interruptedTemp[4096];
+volatile sig_atomic_t interruptedTempSet = 0;
+
+void RemoveTempAndDie(int signalNumber) {
+  if (interruptedTempSet)
+    unlink(interruptedTemp);
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
+
+void RemoveOnInterrupt(const std::string& path) {
+  static bool installed = false;
+  interruptedTempSet = 0;
+  if (path.empty() || path.size() >= sizeof interruptedTemp)
+    return;
+  std::memcpy(interruptedTemp, path.c_str(), path.size() + 1);
+  interruptedTempSet = 1;
+  if (!installed) {
+    installed = true;
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+      // A signal the caller ignores (nohup, a background job) stays ignored.
+      struct sigaction action = {};
+      if (sigaction(signalNumber, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+        continue;
+      action.sa_handler = RemoveTempAndDie;
+      sigemptyset(&action.sa_mask);
+      action.sa_flags = 0;
+      sigaction(signalNumber, &action, nullptr);
+    }
+  }
+}
+
+void ForgetTemp(const std::string& path) {
+  if (interruptedTempSet && path == interruptedTemp)
+    interruptedTempSet = 0;
+}
+
+// Whether another run holds `path`: its hold is an exclusive flock on the file.
+bool IsHeld(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(fd);
+  return held;
+}
+
 }  // namespace
+
+class FileHoldAccess {
+ public:
+  static intptr_t& Handle(FileHold& hold) { return hold.handle_; }
+};
+
+void FileHold::Release() {
+  if (handle_ >= 0)
+    close(static_cast<int>(handle_));
+  handle_ = -1;
+}
 
 std::FILE* OpenForReading(const std::string& path) {
   // O_NONBLOCK keeps open() from waiting for the writer of a named pipe.
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
     return nullptr;
+  // Only a regular file: a device or pipe can block or never end, and the Windows
+  // build refuses them too.
   struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
     return nullptr;
   }
@@ -73,17 +138,45 @@ std::FILE* CreateTempFileBeside(const std::string& target, std::string* tempPath
       return nullptr;
     }
     *tempPath = candidate;
+    RemoveOnInterrupt(candidate);
     return file;
   }
   return nullptr;
 }
 
-bool ReplaceFileWith(const std::string& from, const std::string& target) {
-  return rename(from.c_str(), target.c_str()) == 0;
+ReplaceOutcome ReplaceFileWith(const std::string& from, const std::string& target, FileHold* hold) {
+  // Our file is locked before it is in place, so no other run ever finds it unheld.
+  int own = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (own < 0 || flock(own, LOCK_EX | LOCK_NB) != 0) {
+    if (own >= 0)
+      close(own);
+    return ReplaceOutcome::kFailed;
+  }
+  // A short lock on the folder makes the check and the rename one step between runs.
+  std::string folder = FolderOf(target);
+  int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0)
+    flock(folderFd, LOCK_EX);
+  ReplaceOutcome outcome = ReplaceOutcome::kHeld;
+  if (!IsHeld(target))
+    outcome = rename(from.c_str(), target.c_str()) == 0 ? ReplaceOutcome::kReplaced
+                                                        : ReplaceOutcome::kFailed;
+  if (folderFd >= 0)
+    close(folderFd);
+  if (outcome == ReplaceOutcome::kReplaced)
+    ForgetTemp(from);
+  if (outcome == ReplaceOutcome::kReplaced && hold != nullptr) {
+    hold->Release();
+    FileHoldAccess::Handle(*hold) = own;
+  } else {
+    close(own);
+  }
+  return outcome;
 }
 
 void RemoveFileQuietly(const std::string& path) {
   unlink(path.c_str());
+  ForgetTemp(path);
 }
 
 bool GetFullPath(const std::string& path, std::string* fullPath) {

@@ -7,6 +7,8 @@
 #include "test_support.h"
 
 #ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(GetFullPath, ResolvesAndNormalisesLexically) {
@@ -60,8 +62,57 @@ TEST(TempFileBeside, FreshNameInTheSameFolder) {
             std::string("_tarvo.ebs").size());
   std::fclose(a);
   std::fclose(b);
-  ASSERT_TRUE(ReplaceFileWith(first, target));
+  ASSERT_EQ(ReplaceOutcome::kReplaced, ReplaceFileWith(first, target, nullptr));
   EXPECT_FALSE(Exists(first));
   RemoveFileQuietly(second);
   EXPECT_EQ(std::vector<std::string>{"x_tarvo.ebs"}, FolderEntries(dir.path()));
 }
+
+// Puts a new file with `bytes` in place of `target`, as Save does.
+ReplaceOutcome PutInPlace(const std::string& target, const std::string& bytes, FileHold* hold) {
+  std::string temp;
+  std::FILE* file = CreateTempFileBeside(target, &temp);
+  if (file == nullptr)
+    return ReplaceOutcome::kFailed;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  ReplaceOutcome outcome = ReplaceFileWith(temp, target, hold);
+  if (outcome != ReplaceOutcome::kReplaced)
+    RemoveFileQuietly(temp);
+  return outcome;
+}
+
+TEST(FileHold, NoOtherRunReplacesAHeldFile) {
+  TempDir dir;
+  std::string target = dir.Path("x_tarvo.ebs");
+  FileHold hold;
+  ASSERT_EQ(ReplaceOutcome::kReplaced, PutInPlace(target, "first", &hold));
+  FileHold other;
+  EXPECT_EQ(ReplaceOutcome::kHeld, PutInPlace(target, "second", &other));
+  EXPECT_EQ(ReplaceOutcome::kHeld, PutInPlace(target, "dry run", nullptr));
+  // Held, the file can still be read, as E-Run must.
+  EXPECT_EQ("first", ReadBytes(target));
+  EXPECT_EQ(std::vector<std::string>{"x_tarvo.ebs"}, FolderEntries(dir.path()));
+  hold.Release();
+  EXPECT_EQ(ReplaceOutcome::kReplaced, PutInPlace(target, "second", nullptr));
+  EXPECT_EQ("second", ReadBytes(target));
+}
+
+#ifndef _WIN32
+TEST(TempFileBeside, RemovedWhenTheRunIsInterrupted) {
+  TempDir dir;
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    pid_t child = fork();
+    if (child == 0) {
+      std::string temp;
+      CreateTempFileBeside(dir.Path("x_tarvo.ebs"), &temp);
+      raise(signalNumber);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << signalNumber;
+    EXPECT_EQ(std::vector<std::string>{}, FolderEntries(dir.path())) << signalNumber;
+  }
+}
+#endif

@@ -28,8 +28,8 @@ TEST(SetDataFileName, ReplacesTheWholeLine) {
             AfterName("  c.DataFile.Filename = e ' own", "run1.txt"));
   EXPECT_EQ("\tc.DataFile.Filename = CStr(\"C:\\\\d\\\\r.txt\")   ' value set by Tarvo",
             AfterName("c.datafile.filename=e", "C:\\d\\r.txt"));
-  // Quotes are doubled first; backslash runs then gain one backslash each.
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"\\\\\\srv\\\\x\"\"\")   ' value set by Tarvo",
+  // A UNC path keeps both leading backslashes; quotes are doubled.
+  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"\\\\\\\\srv\\\\x\"\"\")   ' value set by Tarvo",
             AfterName("c.DataFile.Filename = e", "\\\\srv\\x\""));
   EXPECT_EQ("\tc.DataFile.Filename = CStr(\"\")   ' value set by Tarvo",
             AfterName("c.DataFile.Filename = e", ""));

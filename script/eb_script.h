@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "script/value_rule.h"
 #include "textfile/plain_text_file.h"
 
 /// An E-Prime generated E-Basic script, held as lines, with the searches and edits the
@@ -30,6 +31,19 @@ class EBScript : public PlainTextFile {
   /// "c.SetAttrib "name",". -1 when there is none or `start` is negative.
   int32_t FindAttribLine(const std::string& name, int32_t start, bool tryConditionalForm) const;
 
+  /// The startup prompt section of attribute `name`: its label "StartupInfoPrompt_<name>:"
+  /// at or after "Sub Main()", and the first plain-form attribute line at or after the
+  /// label. Each is -1 when missing (the attribute line always is when the label is).
+  struct PromptSection {
+    int32_t prompt = -1;
+    int32_t attrib = -1;
+  };
+  PromptSection FindPromptSection(const std::string& name);
+
+  /// The checks that the prompt section of `name` makes on a typed answer, read from its
+  /// label up to its attribute line; none when there is no such section.
+  ValueRule PromptValueRule(const std::string& name);
+
   // Edits. Each returns true when it did its work and false when it left the lines
   // exactly as they were. They print nothing.
 
@@ -39,6 +53,9 @@ class EBScript : public PlainTextFile {
   bool SetDataFileName(const std::string& name);
   /// Puts `folder` in front of the data file assignment's expression (data_file.cc).
   bool SetDataFilePath(const std::string& folder);
+  /// Answers the startup info summary question with Yes in place of asking it
+  /// (startup_summary.cc).
+  bool AnswerStartupSummary();
   /// Insert calls of the user's routines where the script defines them (hook_calls.cc).
   bool InsertHandleFilenameCall();
   bool InsertPreRunCall();

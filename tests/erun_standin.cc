@@ -2,9 +2,11 @@
 // erun-record.txt in its current folder: one line per argument in brackets, then
 // whether the last argument names a readable file, then, when the variable
 // ERUN_STANDIN_SHOW is set, the script's lines that hold its text (so a test of several
-// runs can tell which values each run got). It first waits a moment, so the
-// record is only there in time when the caller waited for it to end; the console is
-// closed at once, so whoever reads the caller's output does not wait for it either.
+// runs can tell which values each run got). It first waits a moment, so the record is
+// only there in time when the caller waited for it to end, and, when ERUN_STANDIN_WAIT_FOR
+// names a file, until that file exists (at most a minute), so a test can do something
+// else while E-Run runs. The console is closed at once, so whoever reads the caller's
+// output does not wait for it either.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,11 +20,19 @@
 int main(int argc, char** argv) {
   std::fclose(stdout);
   std::fclose(stderr);
+  const char* waitFor = std::getenv("ERUN_STANDIN_WAIT_FOR");
+  for (int waited = 0; waited < 60000; waited += 100) {
+    std::FILE* go = waitFor != nullptr ? std::fopen(waitFor, "rb") : nullptr;
+    if (go != nullptr)
+      std::fclose(go);
+    if (waited >= 300 && (waitFor == nullptr || go != nullptr))
+      break;
 #ifdef _WIN32
-  Sleep(300);
+    Sleep(100);
 #else
-  usleep(300 * 1000);
+    usleep(100 * 1000);
 #endif
+  }
   std::FILE* record = std::fopen("erun-record.txt", "ab");
   if (record == nullptr)
     return 2;

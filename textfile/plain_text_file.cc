@@ -204,7 +204,7 @@ bool PlainTextFile::Load(const std::string& path, std::string& message) {
   return true;
 }
 
-bool PlainTextFile::Save(const std::string& path, std::string& message) const {
+bool PlainTextFile::Save(const std::string& path, std::string& message, FileHold* hold) const {
   if (IsReadOnlyFile(path)) {
     message = "Couldn't open " + path;
     return false;
@@ -230,9 +230,12 @@ bool PlainTextFile::Save(const std::string& path, std::string& message) const {
                             : NumberedReport("Couldn't write line", lines.size(), "to", path);
     return false;
   }
-  if (!ReplaceFileWith(tempPath, path)) {
+  ReplaceOutcome replaced = ReplaceFileWith(tempPath, path, hold);
+  if (replaced != ReplaceOutcome::kReplaced) {
     RemoveFileQuietly(tempPath);
-    message = "Couldn't open " + path;
+    message = replaced == ReplaceOutcome::kHeld
+                  ? "Couldn't replace " + path + ": another run is using it"
+                  : "Couldn't open " + path;
     return false;
   }
   message = "Saved " + std::to_string(lines.size()) + " lines in " + path;

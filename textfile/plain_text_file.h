@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file_system.h"
 #include "textfile/line_list.h"
 
 /// A text file held in memory as its lines, each without its line end.
@@ -27,8 +28,9 @@ class PlainTextFile {
 
   /// Writes all lines to `path` through a temporary file in the same folder that then
   /// replaces the target, so a failure never leaves a partial file at `path` and leaves
-  /// whatever stood there before untouched. `message` receives a one-line report.
-  bool Save(const std::string& path, std::string& message) const;
+  /// whatever stood there before untouched. `message` receives a one-line report. Fails
+  /// while another run holds `path`; with `hold`, this run holds it from then on.
+  bool Save(const std::string& path, std::string& message, FileHold* hold = nullptr) const;
 
   LineList lines;
 

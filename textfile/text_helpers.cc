@@ -37,7 +37,7 @@ std::string EscapeBackslashes(const char* text) {
   result.reserve(std::strlen(text) + 4);
   for (const char* p = text; *p != '\0'; ++p) {
     result.push_back(*p);
-    if (*p == '\\' && p[1] != '\\')
+    if (*p == '\\')
       result.push_back('\\');
   }
   return result;

@@ -47,8 +47,9 @@ std::string SqueezeText(const char* text, bool upperCase);
 /// The same for a counted text; the whole content counts, NUL bytes included.
 std::string SqueezeText(std::string_view text, bool upperCase);
 
-/// Doubles the last backslash of every run of backslashes, so a run of n becomes n + 1.
-/// This is how a path is written into an E-Basic string literal. Null gives "".
+/// Doubles every backslash, so a run of n becomes 2n. E-Basic string literals know
+/// backslash escapes ("\n"), so this is how a text reaches a literal unchanged; a UNC
+/// folder keeps both of its leading backslashes. Null gives "".
 std::string EscapeBackslashes(const char* text);
 
 /// The text with one backslash added, unless it is empty or already ends with one.

@@ -35,15 +35,15 @@ TEST(SqueezeText, StringFormKeepsBytesAfterNul) {
   EXPECT_EQ(std::string("A\0B", 3), SqueezeText(std::string("a\0 b", 4), true));
 }
 
-TEST(EscapeBackslashes, EachRunGainsOneBackslash) {
+TEST(EscapeBackslashes, EveryBackslashIsDoubled) {
   struct Row {
     const char* text;
     const char* expected;
   } rows[] = {
       {"C:\\data\\x", "C:\\\\data\\\\x"},
       {"C:\\data\\", "C:\\\\data\\\\"},
-      {"a\\\\b", "a\\\\\\b"},
-      {"a\\\\\\b", "a\\\\\\\\b"},
+      {"\\\\srv\\share", "\\\\\\\\srv\\\\share"},
+      {"a\\\\\\b", "a\\\\\\\\\\\\b"},
       {"\\", "\\\\"},
       {"plain", "plain"},
       {"", ""},

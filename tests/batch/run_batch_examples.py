@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Runs the example batch files under Wine with the Windows program and a stand-in E-Run
 registered in Wine's registry, and checks the runs: their order, the values each run
-gave the script, the arguments E-Run received, and that a failure stops the batch
-(Tarvo's failure code -1, which "if errorlevel 1" would miss)."""
+gave the script, the arguments E-Run received, that input they cannot use is refused,
+and that a failure stops the batch (Tarvo's failure code -1, which "if errorlevel 1"
+would miss)."""
 
 import os
 import shutil
@@ -80,11 +81,38 @@ def main():
                   expected_record(folder, [("7", "1"), ("7", "2"), ("7", "3")]), record)
             check(failures, "run_sessions console", 3, console.count("E-Run ready"))
 
+            # Leading zeros are decimal: "set /a" alone would take 010 for 8 and refuse 08.
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_sessions.bat", "rt.ebs", "07", "08", "010"])
+            check(failures, "run_sessions leading zeros exit code", 0, code)
+            check(failures, "run_sessions leading zeros record",
+                  expected_record(folder, [("7", "8"), ("7", "9"), ("7", "10")]), record)
+
+            for numbers, line in [
+                    (["x", "1", "2"], 'The subject must be a whole number: "x"'),
+                    (["7", "1", "-2"], 'The last session must be a whole number: "-2"'),
+                    (["7", "", "2"], 'The first session must be a whole number: ""')]:
+                code, console, record = run_batch(emulator, folder,
+                                                  ["run_sessions.bat", "rt.ebs"] + numbers)
+                check(failures, "run_sessions %r" % numbers, (2, line + "\n", []),
+                      (code, console, record))
+
             code, console, record = run_batch(emulator, folder,
                                               ["run_from_csv.bat", "rt.ebs", "sessions.csv"])
             check(failures, "run_from_csv exit code", 0, code)
             check(failures, "run_from_csv record",
                   expected_record(folder, [("3", "1"), ("3", "2"), ("4", "1")]), record)
+
+            # An empty field stops the batch at its row; "for /f" alone would shift the
+            # next field into its place.
+            with open(os.path.join(folder, "gap.csv"), "wb") as f:
+                f.write(b"Subject,Session\r\n5, 1\r\n,2\r\n5,3\r\n")
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_from_csv.bat", "rt.ebs", "gap.csv"])
+            check(failures, "run_from_csv empty field", (1, True),
+                  (code, console.endswith('Stopped: row ",2" has an empty field.\n')))
+            check(failures, "run_from_csv empty field record",
+                  expected_record(folder, [("5", "1")]), record)
 
             # A failing run stops the batch: on a missing script the first run fails and
             # the rest are skipped.
@@ -104,6 +132,15 @@ def main():
             check(failures, "failing run_sessions runs", 1, console.count("Couldn't open"))
             check(failures, "failing run_sessions stop line", True,
                   "Stopped: Tarvo failed for subject 7, session 1." in console)
+
+            # An E-Run that cannot be started fails the run, and so stops the batch.
+            missing = '"%s" "%%1"' % windows_path(os.path.join(folder, "gone.exe"))
+            wine(emulator, ["reg", "add", KEY, "/ve", "/d", missing, "/f"], folder)
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_sessions.bat", "rt.ebs", "7", "1", "3"])
+            check(failures, "E-Run failure stops run_sessions", (1, 1, True),
+                  (code, console.count("E-Run failed"),
+                   "Stopped: Tarvo failed for subject 7, session 1." in console))
 
             # Why the examples test "not %errorlevel%==0": "if errorlevel 1" misses -1.
             with open(os.path.join(folder, "errorlevel.bat"), "wb") as f:

@@ -10,6 +10,7 @@ NO_KEY_LINES = ["Couldn't open ebsfile settings in registry", INSTALLED]
 NO_VALUE_LINES = ["Couldn't get value for ebsfile\\shell\\open\\command in registry", INSTALLED]
 NO_PLACEHOLDER_LINES = ["Couldn't locate file entry (%1) in registry settings", INSTALLED]
 WAITED = ["Waiting for E-Run to finish", "E-Run ready"]
+FAILED = ["E-Run failed"]
 STANDIN = "erun_standin"
 COMMON = Registry("REG_SZ", '"{ERUN}" "%1"')
 
@@ -67,15 +68,15 @@ CASES = [
            exit=-1),
     launch("launch_empty_value", sz(""), NO_PLACEHOLDER_LINES, exit=-1),
     launch("launch_program_missing", sz('"{DIR}{/}missing.exe" "%1"'),
-           started('"{DIR}{/}missing.exe"  /a "' + at("x_tarvo.ebs") + '"') + ["E-Run failed"]),
+           started('"{DIR}{/}missing.exe"  /a "' + at("x_tarvo.ebs") + '"') + FAILED, exit=-1),
     launch("launch_erun_ran", COMMON, ran('"{ERUN}"  /a "' + at("x_tarvo.ebs") + '"'),
            record=record("/a", at("x_tarvo.ebs"))),
 
     # The registered command and the command line made from it.
     launch("launch_longest_value", sz('"' + "e" * 504 + '" "%1"'),
-           started('"' + "e" * 504 + '"  /a "' + at("x_tarvo.ebs") + '"') + ["E-Run failed"]),
+           started('"' + "e" * 504 + '"  /a "' + at("x_tarvo.ebs") + '"') + FAILED, exit=-1),
     launch("launch_value_begins_with_placeholder", sz('"%1" /x'),
-           started('"" /a "' + at("x_tarvo.ebs") + '"') + ["E-Run failed"]),
+           started('"" /a "' + at("x_tarvo.ebs") + '"') + FAILED, exit=-1),
     launch("launch_unquoted_program_keeps_its_blank", sz('{ERUN} "%1"'),
            ran('"{ERUN} " /a "' + at("x_tarvo.ebs") + '"'),
            record=record("/a", at("x_tarvo.ebs"))),
@@ -103,8 +104,8 @@ CASES = [
 
     # POSIX: the registry export file that stands in for the registry.
     launch("launch_program_not_executable", sz('"{DIR}/x.ebs" "%1"'),
-           started('"{DIR}/x.ebs"  /a "' + at("x_tarvo.ebs") + '"') + ["E-Run failed"],
-           platforms=("posix",)),
+           started('"{DIR}/x.ebs"  /a "' + at("x_tarvo.ebs") + '"') + FAILED,
+           exit=-1, platforms=("posix",)),
     launch("launch_registry_file_missing", None, NO_KEY_LINES, exit=-1,
            env={"TARVO_REGISTRY": "{DIR}/gone.reg"}, platforms=("posix",)),
     launch("launch_registry_file_endless", None, NO_KEY_LINES, exit=-1,

@@ -50,11 +50,27 @@ NO_VALUE = Registry("no value")
 ERUN_RECORD = "erun-record.txt"
 
 
+SECOND_RUN_ENDED = "second-run-ended"
+
+
+class Run:
+    """A second run of the program, started in the same folder once the case's own run
+    has printed `after`, and checked by its console lines and exit code. When it has
+    ended, the file SECOND_RUN_ENDED is made in the folder (the stand-in E-Run can wait
+    for it: ERUN_STANDIN_WAIT_FOR)."""
+
+    def __init__(self, args, stdout, exit=0, after="Waiting for E-Run to finish"):
+        self.args = args
+        self.stdout = stdout
+        self.exit = exit
+        self.after = after
+
+
 class Case:
     def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
                  platforms=("posix", "windows"), setup=None, unchanged=True,
                  extra_files_ok=False, registry=None, erun=None, erun_record=None,
-                 file_size_limit=None):
+                 file_size_limit=None, second=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -74,3 +90,4 @@ class Case:
         # POSIX only: the program may not make any file larger than this many bytes, as
         # on a full disk (RLIMIT_FSIZE, with SIGXFSZ ignored so writes fail instead).
         self.file_size_limit = file_size_limit
+        self.second = second              # a Run beside the case's own, or None

@@ -12,7 +12,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cases import CASES  # noqa: E402
-from e2e_support import ERUN_RECORD  # noqa: E402
+from e2e_support import ERUN_RECORD, SECOND_RUN_ENDED  # noqa: E402
 
 EXIT_CODES = {-1: 255}
 OPEN_COMMAND_KEY = "HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command"
@@ -101,6 +101,46 @@ def limit_file_size(limit):
     return apply
 
 
+def run_beside(command, second, folder, env, args, fill):
+    """Runs `command` and, once it has printed the line `second.after`, the second run to
+    its end; then lets the first finish. Returns both results."""
+    first = subprocess.Popen(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    seen = b""
+    for line in iter(first.stdout.readline, b""):
+        seen += line
+        if line.rstrip(b"\r\n") == second.after.encode("latin-1"):
+            break
+    second_command = command[:command.index(args.program) + 1] + [fill(a) for a in second.args]
+    other = subprocess.run(second_command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                           capture_output=True, timeout=120)
+    open(os.path.join(folder, SECOND_RUN_ENDED), "wb").close()
+    rest, err = first.communicate(timeout=120)
+    return subprocess.CompletedProcess(command, first.returncode, seen + rest, err), other
+
+
+def check_run(failures, result, stdout, exit, args, fill, what=""):
+    """Checks a run's console lines and exit code."""
+    out = result.stdout.decode("latin-1")
+    if args.platform == "windows":
+        if out.replace("\r\n", "") .count("\n"):
+            failures.append(what + "console line without CR LF")
+        out = out.replace("\r\n", "\n")
+    actual = out.split("\n")
+    if actual and actual[-1] == "":
+        actual.pop()
+    else:
+        failures.append(what + "last console line has no line end")
+    expected = [fill(line) for line in stdout]
+    if actual != expected:
+        failures.append(what + diff_lines(expected, actual))
+    if args.platform == "posix" and result.stderr:
+        failures.append(what + "standard error: %r" % result.stderr[:500])
+    want_exit = EXIT_CODES.get(exit, exit)
+    if result.returncode != want_exit:
+        failures.append(what + "exit code %d, expected %d" % (result.returncode, want_exit))
+
+
 def list_files(folder):
     found = set()
     for root, dirs, files in os.walk(folder):
@@ -141,32 +181,24 @@ def run_case(case, args):
             case, folder, args, env, fill(case.registry.data) if case.registry else "")
         if registry_failure:
             return [registry_failure]
+        if args.platform == "windows":
+            # Wine reads the Unix arguments in the locale's character set.
+            for name in ("LC_ALL", "LC_CTYPE"):
+                env.pop(name, None)
+            env["LANG"] = "C.UTF-8"
         env.update({k: fill(v) for k, v in case.env.items()})
         try:
-            result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                                    capture_output=True, timeout=120,
-                                    preexec_fn=limit_file_size(case.file_size_limit))
+            if case.second:
+                result, second = run_beside(command, case.second, folder, env, args, fill)
+                check_run(failures, second, case.second.stdout, case.second.exit, args, fill,
+                          "second run: ")
+            else:
+                result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                                        capture_output=True, timeout=120,
+                                        preexec_fn=limit_file_size(case.file_size_limit))
         finally:
             tear_down_registry(case, args)
-
-        out = result.stdout.decode("latin-1")
-        if args.platform == "windows":
-            if out.replace("\r\n", "") .count("\n"):
-                failures.append("console line without CR LF")
-            out = out.replace("\r\n", "\n")
-        actual = out.split("\n")
-        if actual and actual[-1] == "":
-            actual.pop()
-        else:
-            failures.append("last console line has no line end")
-        expected = [fill(line) for line in case.stdout]
-        if actual != expected:
-            failures.append(diff_lines(expected, actual))
-        if args.platform == "posix" and result.stderr:
-            failures.append("standard error: %r" % result.stderr[:500])
-        want_exit = EXIT_CODES.get(case.exit, case.exit)
-        if result.returncode != want_exit:
-            failures.append("exit code %d, expected %d" % (result.returncode, want_exit))
+        check_run(failures, result, case.stdout, case.exit, args, fill)
 
         for name, data in case.outputs.items():
             path = os.path.join(folder, name)
@@ -201,7 +233,7 @@ def run_case(case, args):
 
         if not case.extra_files_ok:
             allowed = set(case.files) | {n for n, d in case.outputs.items() if d is not None}
-            allowed |= {REG_FILE, ERUN_RECORD}
+            allowed |= {REG_FILE, ERUN_RECORD, SECOND_RUN_ENDED}
             if erun_copy(case, args.platform):
                 allowed.add(erun_copy(case, args.platform))
             extra = list_files(folder) - allowed

@@ -1,0 +1,49 @@
+"""End-to-end cases of arguments the run cannot use: each ends the run with its line and
+exit code -1 before anything is read, written or started."""
+
+from e2e_support import BANNER, Case, at
+
+GROUP = b'Sub Main()\r\n\tc.SetAttrib "Group", "a"\r\nEnd Sub\r\n'
+
+
+def refused(name, args, line, platforms=("posix", "windows")):
+    return Case(name, args, BANNER + [line], exit=-1, files={"x.ebs": GROUP},
+                outputs={"x_tarvo.ebs": None}, platforms=platforms)
+
+
+def device(name):
+    return Case("device_" + name.lower(), [name + ".ebs", "-N"],
+                BANNER + ["Couldn't open %s.ebs" % name], exit=-1, platforms=("windows",))
+
+
+CASES = [
+    refused("missing_value_at_end", ["x.ebs", "-N", "-F"], "Missing value for -F"),
+    # "-O %DATADIR% Subject=1" with the variable unset.
+    refused("missing_value_switch_follows", ["x.ebs", "/o", "-N", "Subject=1"],
+            "Missing value for -O"),
+    refused("missing_value_empty", ["-N", "-I", "", "x.ebs"], "Missing value for -I"),
+    refused("line_break_in_attribute_value", ["x.ebs", "-N", "Group=1\nEnd Sub"],
+            "Line break in argument 3"),
+    refused("line_break_in_folder", ["x.ebs", "-O", "C:\\data\r\nx"], "Line break in argument 3"),
+    # cmd's trap: in -O "C:\My Data\" Subject=12 the backslash keeps the quote open.
+    refused("double_quote_in_folder", ["x.ebs", "-O", 'C:\\My Data" Subject=12', "-N"],
+            'Double quote in -O value: C:\\My Data" Subject=12'),
+    refused("double_quote_in_file_name", ["x.ebs", "-F", 'a"b.txt', "-N"],
+            'Double quote in -F value: a"b.txt'),
+
+    # Windows: a character of the command line that the ANSI code page (here 1252) cannot
+    # hold ends the run, checked before parsing; one it holds goes in as its byte.
+    refused("outside_code_page", ["x.ebs", "-N", "Group=\u03a9"],
+            "Argument 3 has characters outside the ANSI code page", platforms=("windows",)),
+    refused("outside_code_page_before_parsing", ["-H", "-O", "C:\\\u0141\u00f3d\u017a"],
+            "Argument 3 has characters outside the ANSI code page", platforms=("windows",)),
+    Case("inside_code_page", ["x.ebs", "-N", "Group=\u00e9"],
+         BANNER + ["Loaded 3 lines from x.ebs", "Setting attribute value: Group = \xe9",
+                   "Saved 3 lines in " + at("x_tarvo.ebs")],
+         files={"x.ebs": GROUP},
+         outputs={"x_tarvo.ebs": GROUP.replace(b'"a"', b'"\xe9"   \' value set by Tarvo')},
+         platforms=("windows",)),
+
+    # Windows: these names are devices, whatever their extension; reading one can hang.
+    device("CON"), device("AUX"), device("COM1"), device("NUL"),
+]
