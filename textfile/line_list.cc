@@ -42,8 +42,8 @@ Lead LeadOf(const char* p, const char* end) {
 
 // The first key at or after `from` that `match` accepts, or keys.size(). Whole blocks are
 // tested without stopping early, which lets the compiler test many keys at once.
-template <typename Key, typename Match>
-size_t FirstMatch(const std::vector<Key>& keys, size_t from, Match match) {
+template <typename Keys, typename Match>
+size_t FirstMatch(const Keys& keys, size_t from, Match match) {
   const size_t kBlock = 32;
   size_t count = keys.size();
   size_t i = from;

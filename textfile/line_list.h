@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/memory.h"
+
 /// A squeezed probe (see SqueezeText) made ready for LineList::NextCandidate.
 class LeadProbe {
  public:
@@ -84,9 +86,11 @@ class LineList {
   std::shared_ptr<const char[]> loaded_;
   // A deque, so the text of one line stays where it is while others are added.
   std::deque<std::string> own_;
-  std::vector<Line> lines_;
-  std::vector<uint32_t> heads_;
-  std::vector<uint16_t> digests_;
+  template <typename T>
+  using Array = std::vector<T, LargeBlockAllocator<T>>;
+  Array<Line> lines_;
+  Array<uint32_t> heads_;
+  Array<uint16_t> digests_;
 };
 
 #endif  // TARVO_TEXTFILE_LINE_LIST_H_

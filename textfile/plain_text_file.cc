@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/file_system.h"
+#include "platform/memory.h"
 
 static_assert(PlainTextFile::kMaxLineLength <= LineList::kMaxLoadedLength,
               "every line read fits the compact store");
@@ -81,7 +82,7 @@ bool HoldsText(const char* p, const char* end) {
 
 // A file's bytes up to its end or its first 0x1A byte, in one block.
 struct Input {
-  std::unique_ptr<char[]> bytes;
+  LargeBlock bytes;
   size_t size = 0;
   bool readError = false;
   bool textAfterEnd = false;  // text follows the 0x1A
@@ -106,12 +107,12 @@ Input ReadAll(std::FILE* file) {
   Input input;
   // One byte more than the file holds, so the read that meets the end comes back short.
   size_t capacity = std::max(SizeOf(file) + 1, kFirstBlockSize);
-  input.bytes.reset(new char[capacity]);
+  input.bytes = AllocateLargeBlock(capacity);
   size_t lineStart = 0;  // the first byte after the last LF
   for (;;) {
     if (input.size == capacity) {
       capacity *= 2;
-      std::unique_ptr<char[]> larger(new char[capacity]);
+      LargeBlock larger = AllocateLargeBlock(capacity);
       std::memcpy(larger.get(), input.bytes.get(), input.size);
       input.bytes = std::move(larger);
     }
