@@ -16,7 +16,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const size_t kFillerSize = 64 * 1024;
+const size_t kFillerSize = size_t{64} * 1024;
 
 struct Expected {
   bool ok = true;

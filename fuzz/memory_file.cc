@@ -48,7 +48,7 @@ std::vector<std::string> EntryNames(const std::string& folder) {
 
 void RemoveScratch() {
   for (const std::string& name : EntryNames(g_scratch))
-    unlink((g_scratch + "/" + name).c_str());
+    unlink((g_scratch + '/').append(name).c_str());
   rmdir(g_scratch.c_str());
 }
 

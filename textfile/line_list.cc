@@ -109,9 +109,10 @@ void LineList::push_back(std::string text) {
 }
 
 void LineList::Insert(size_t index, std::string text) {
-  lines_.insert(lines_.begin() + index, Own(std::move(text)));
-  heads_.insert(heads_.begin() + index, 0);
-  digests_.insert(digests_.begin() + index, 0);
+  auto at = static_cast<std::ptrdiff_t>(index);
+  lines_.insert(lines_.begin() + at, Own(std::move(text)));
+  heads_.insert(heads_.begin() + at, 0);
+  digests_.insert(digests_.begin() + at, 0);
   SetKeys(index);
 }
 
@@ -125,9 +126,11 @@ void LineList::Replace(size_t index, std::string text) {
 }
 
 void LineList::Erase(size_t first, size_t end) {
-  lines_.erase(lines_.begin() + first, lines_.begin() + end);
-  heads_.erase(heads_.begin() + first, heads_.begin() + end);
-  digests_.erase(digests_.begin() + first, digests_.begin() + end);
+  auto from = static_cast<std::ptrdiff_t>(first);
+  auto to = static_cast<std::ptrdiff_t>(end);
+  lines_.erase(lines_.begin() + from, lines_.begin() + to);
+  heads_.erase(heads_.begin() + from, heads_.begin() + to);
+  digests_.erase(digests_.begin() + from, digests_.begin() + to);
 }
 
 void LineList::StartLoading(std::shared_ptr<const char[]> block) {

@@ -78,7 +78,7 @@ const Lines kLines = {
 
 // A list loaded the way Load does it: `bytes` as the block, a line for each
 // {offset, length} of `spans`.
-LineList Loaded(std::string_view bytes, std::vector<std::pair<size_t, size_t>> spans) {
+LineList Loaded(std::string_view bytes, const std::vector<std::pair<size_t, size_t>>& spans) {
   std::shared_ptr<char[]> block(new char[bytes.size()]);
   std::memcpy(block.get(), bytes.data(), bytes.size());
   LineList lines;

@@ -14,13 +14,13 @@ static_assert(PlainTextFile::kMaxLineLength <= LineList::kMaxLoadedLength,
 namespace {
 
 // Where reading starts when the file's size cannot be told; the block grows as needed.
-const size_t kFirstBlockSize = 64 * 1024;
+const size_t kFirstBlockSize = size_t{64} * 1024;
 // Room for lines is reserved by the file's size divided by this, a little below the usual
 // line length, so the list is seldom copied while it grows; untouched room costs no
 // memory. Never more than kMostLinesReserved, which leaves huge files address space.
 const size_t kTypicalLineBytes = 16;
-const size_t kMostLinesReserved = 4 * 1024 * 1024;
-const size_t kWriteChunkSize = 64 * 1024;
+const size_t kMostLinesReserved = size_t{4} * 1024 * 1024;
+const size_t kWriteChunkSize = size_t{64} * 1024;
 const char kEndOfInput = 0x1A;
 const char kNotTextScript[] =
     ": not an E-Basic text script (scripts of E-Prime 2 and later cannot be rewritten)";
