@@ -5,7 +5,7 @@ import importlib
 import os
 
 import cases_rewrite
-from e2e_support import BANNER, USAGE, Case, Registry, at, fixture
+from e2e_support import BANNER, COMMON, STANDIN, USAGE, Case, at, fixture
 
 RT = fixture("rt.ebs")
 SIMPLE = b"Sub Main()\r\n\tx = 1\r\nEnd Sub\r\n"
@@ -166,7 +166,7 @@ CASES = [
     # Faults: a full disk, inputs that are no files, outputs that are links.
     full_disk("full_disk_starts_no_erun", ["x.ebs"], 4096,
               files={"x.ebs": HEADER}, outputs={"x_tarvo.ebs": None},
-              registry=Registry("REG_SZ", '"{ERUN}" "%1"'), erun="erun_standin"),
+              registry=COMMON, erun=STANDIN),
     full_disk("full_disk_keeps_earlier_rewrite", ["x.ebs", "-N"], 9000,
               files={"x.ebs": HEADER, "x_tarvo.ebs": EARLIER},
               outputs={"x_tarvo.ebs": EARLIER}),

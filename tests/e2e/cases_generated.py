@@ -6,7 +6,7 @@ built in a variable; no line end after its last line). Both are Windows-1252 tex
 CR LF line ends and data sections after "End Sub". Each expected *_tarvo.ebs was made
 from its input by hand, edit by edit."""
 
-from e2e_support import BANNER, Case, Registry, at, fixture
+from e2e_support import BANNER, COMMON, STANDIN, Case, at, fixture
 
 FLANKER = fixture("flanker.ebs")
 FLANKER_EVERYDAY = fixture("flanker_everyday_tarvo.ebs")
@@ -31,7 +31,7 @@ CASES = [
                    "Waiting for E-Run to finish",
                    "E-Run ready"],
          files={"flanker.ebs": FLANKER}, outputs={"flanker_tarvo.ebs": FLANKER_EVERYDAY},
-         registry=Registry("REG_SZ", '"{ERUN}" "%1"'), erun="erun_standin",
+         registry=COMMON, erun=STANDIN,
          erun_record=["[/a]", "[" + at("flanker_tarvo.ebs") + "]", "script readable"]),
     # Its output run again: the values written before are replaced (not the plain
     # defaults above them), no call is doubled, and -Y answers the summary question.
@@ -56,7 +56,7 @@ CASES = [
                    "Invalid value for Session: 0 (a whole number from 1 to 32767)",
                    "Setting attribute value: Subject = 12"],
          exit=-1, files={"flanker.ebs": FLANKER, "flanker_tarvo.ebs": FLANKER_EVERYDAY},
-         registry=Registry("REG_SZ", '"{ERUN}" "%1"'), erun="erun_standin"),
+         registry=COMMON, erun=STANDIN),
     # Session's own section goes and SessionType's, before it, stays; Sub has no prompt
     # of its own in Subject's. -F with "\t" and "\n" in it, -Y inside the newer block.
     Case("generated_newer_everyday",

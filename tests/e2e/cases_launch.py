@@ -2,7 +2,7 @@
 the command line made from it, the start of E-Run and the wait for it. The stand-in
 E-Run (tests/erun_standin.cc) writes the arguments it got to erun-record.txt."""
 
-from e2e_support import BANNER, NO_KEY, NO_VALUE, Case, Registry, at
+from e2e_support import BANNER, COMMON, NO_KEY, NO_VALUE, STANDIN, Case, Registry, at
 
 SIMPLE = b"Sub Main()\r\n\tx = 1\r\nEnd Sub\r\n"
 INSTALLED = "Was E-Prime installed properly?"
@@ -11,8 +11,6 @@ NO_VALUE_LINES = ["Couldn't get value for ebsfile\\shell\\open\\command in regis
 NO_PLACEHOLDER_LINES = ["Couldn't locate file entry (%1) in registry settings", INSTALLED]
 WAITED = ["Waiting for E-Run to finish", "E-Run ready"]
 FAILED = ["E-Run failed"]
-STANDIN = "erun_standin"
-COMMON = Registry("REG_SZ", '"{ERUN}" "%1"')
 
 
 def sz(data):

@@ -2,8 +2,8 @@
 run holds its rewritten script until its E-Run has ended, so the second cannot replace it
 and E-Run reads the first run's values."""
 
-from cases_launch import COMMON, STANDIN, ran, record
-from e2e_support import BANNER, Case, Run, at
+from cases_launch import ran, record
+from e2e_support import BANNER, COMMON, STANDIN, Case, Run, at
 
 SUBJECT = b'Sub Main()\r\n\tc.SetAttrib "Subject", "0"\r\nEnd Sub\r\n'
 SET = "\tc.SetAttrib \"Subject\", \"%s\"   ' value set by Tarvo"

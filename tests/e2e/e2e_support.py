@@ -47,6 +47,9 @@ class Registry:
 
 NO_KEY = Registry("no key")
 NO_VALUE = Registry("no value")
+# E-Prime's usual registration, with the stand-in E-Run copied into the case folder as STANDIN.
+COMMON = Registry("REG_SZ", '"{ERUN}" "%1"')
+STANDIN = "erun_standin"
 ERUN_RECORD = "erun-record.txt"
 
 
