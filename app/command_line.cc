@@ -22,112 +22,148 @@ bool IsSwitch(const std::string& argument, SlashSwitches slashSwitches) {
   return false;
 }
 
+bool HasLineBreak(const std::string& text) {
+  return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// Takes the arguments one at a time. Each Take* step applies one rule and returns false
+// when the argument ends the parse; the outcome and its lines are then in `result_`.
+class Parser {
+ public:
+  explicit Parser(SlashSwitches slashSwitches) : slashSwitches_(slashSwitches) {}
+
+  ParseResult Parse(const std::vector<std::string>& arguments) {
+    for (size_t index = 0; index < arguments.size(); ++index) {
+      // Counted as the user counts them: 1 is the first argument after the program's name.
+      number_ = index + 1;
+      const std::string& argument = arguments[index];
+      if (!(IsSwitch(argument, slashSwitches_) ? TakeSwitch(argument) : TakePlain(argument)))
+        return result_;
+    }
+    if (pendingSwitch_ != 0)
+      MissingValue();
+    return result_;
+  }
+
+ private:
+  bool Fail(std::string line) {
+    result_.lines.push_back(std::move(line));
+    result_.outcome = ParseOutcome::kBadArgument;
+    return false;
+  }
+
+  bool MissingValue() { return Fail(std::string("Missing value for -") + pendingSwitch_); }
+
+  bool LineBreak() { return Fail("Line break in argument " + std::to_string(number_)); }
+
+  bool BadSwitch() {
+    result_.outcome = ParseOutcome::kBadSwitch;
+    return false;
+  }
+
+  // A switch: exactly two characters, the letter in either case.
+  bool TakeSwitch(const std::string& argument) {
+    // An unset variable in a batch file ("-O %DATADIR%") leaves the switch without its
+    // value; taking the next switch silently would put the data elsewhere.
+    if (pendingSwitch_ != 0)
+      return MissingValue();
+    if (argument.size() != 2)
+      return BadSwitch();
+    char letter = UpperCaseAscii(argument[1]);
+    switch (letter) {
+      case '?':
+      case 'H':
+        result_.outcome = ParseOutcome::kShowUsage;
+        return false;
+      case 'F':
+        return ExpectValue(ArgumentState::kExpectDataFileName, letter);
+      case 'O':
+        return ExpectValue(ArgumentState::kExpectDataFolder, letter);
+      case 'I':
+        return ExpectValue(ArgumentState::kExpectScript, letter);
+      case 'N':
+        result_.request.noRun = true;
+        state_ = ArgumentState::kExpectAttribute;
+        return true;
+      case 'Y':
+        result_.request.answerSummary = true;
+        state_ = ArgumentState::kExpectAttribute;
+        return true;
+      default:
+        return BadSwitch();
+    }
+  }
+
+  bool ExpectValue(ArgumentState state, char letter) {
+    state_ = state;
+    pendingSwitch_ = letter;
+    return true;
+  }
+
+  // A plain argument: the state says what it is.
+  bool TakePlain(const std::string& argument) {
+    if (pendingSwitch_ != 0 && argument.empty())
+      return MissingValue();
+    pendingSwitch_ = 0;
+    ArgumentState state = state_;
+    state_ = ArgumentState::kExpectAttribute;
+    switch (state) {
+      case ArgumentState::kExpectScript:
+        result_.request.scriptPath = argument;
+        return true;
+      case ArgumentState::kExpectDataFileName:
+        return TakeFileValue(argument, 'F', &result_.request.dataFileName);
+      case ArgumentState::kExpectDataFolder:
+        return TakeFileValue(argument, 'O', &result_.request.dataFolder);
+      case ArgumentState::kExpectAttribute:
+        return TakeAttribute(argument);
+    }
+    return true;
+  }
+
+  // A -F or -O value ends up inside a quoted text of the script: a line break would split
+  // its line, and a quote can only come from cmd's trap -O "C:\My Data\" (the backslash
+  // keeps the quote open and swallows the rest of the line).
+  bool TakeFileValue(const std::string& argument, char letter, std::optional<std::string>* field) {
+    if (HasLineBreak(argument))
+      return LineBreak();
+    if (argument.find('"') != std::string::npos)
+      return Fail(std::string("Double quote in -") + letter + " value: " + argument);
+    *field = argument;
+    return true;
+  }
+
+  // name=value: both trimmed; a later definition of a name replaces an earlier one.
+  bool TakeAttribute(const std::string& argument) {
+    size_t equals = argument.find('=');
+    if (equals == std::string::npos)
+      return Fail("Missing '=' in attribute definition " + argument);
+    std::string name = argument.substr(0, equals);
+    std::string value = argument.substr(equals + 1);
+    Trim(name);
+    Trim(value);
+    if (HasLineBreak(name) || HasLineBreak(value))
+      return LineBreak();
+    if (value.empty())
+      result_.lines.push_back("Warning: setting attribute to empty value: " + name);
+    if (!name.empty())
+      result_.request.attributes[name] = value;
+    return true;
+  }
+
+  SlashSwitches slashSwitches_;
+  ParseResult result_;
+  ArgumentState state_ = ArgumentState::kExpectScript;
+  // The letter of a -F, -O or -I still waiting for its value, or 0.
+  char pendingSwitch_ = 0;
+  size_t number_ = 0;
+};
+
 }  // namespace
 
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
                              SlashSwitches slashSwitches) {
-  ParseResult result;
-  RunRequest& request = result.request;
-  ArgumentState state = ArgumentState::kExpectScript;
-  // The letter of a -F, -O or -I still waiting for its value, or 0.
-  char pendingSwitch = 0;
-
-  auto fail = [&](std::string line) {
-    result.lines.push_back(std::move(line));
-    result.outcome = ParseOutcome::kBadArgument;
-    return result;
-  };
-  auto missingValue = [&]() { return fail(std::string("Missing value for -") + pendingSwitch); };
-
-  for (size_t index = 0; index < arguments.size(); ++index) {
-    const std::string& argument = arguments[index];
-    // Counted as the user counts them: 1 is the first argument after the program's name.
-    auto lineBreak = [&]() { return fail("Line break in argument " + std::to_string(index + 1)); };
-    if (IsSwitch(argument, slashSwitches)) {
-      // An unset variable in a batch file ("-O %DATADIR%") leaves the switch without its
-      // value; taking the next switch silently would put the data elsewhere.
-      if (pendingSwitch != 0)
-        return missingValue();
-      if (argument.size() != 2) {
-        result.outcome = ParseOutcome::kBadSwitch;
-        return result;
-      }
-      char letter = UpperCaseAscii(argument[1]);
-      switch (letter) {
-        case '?':
-        case 'H':
-          result.outcome = ParseOutcome::kShowUsage;
-          return result;
-        case 'F':
-          state = ArgumentState::kExpectDataFileName;
-          pendingSwitch = letter;
-          break;
-        case 'O':
-          state = ArgumentState::kExpectDataFolder;
-          pendingSwitch = letter;
-          break;
-        case 'I':
-          state = ArgumentState::kExpectScript;
-          pendingSwitch = letter;
-          break;
-        case 'N':
-          request.noRun = true;
-          state = ArgumentState::kExpectAttribute;
-          break;
-        case 'Y':
-          request.answerSummary = true;
-          state = ArgumentState::kExpectAttribute;
-          break;
-        default:
-          result.outcome = ParseOutcome::kBadSwitch;
-          return result;
-      }
-      continue;
-    }
-    if (pendingSwitch != 0 && argument.empty())
-      return missingValue();
-    pendingSwitch = 0;
-
-    switch (state) {
-      case ArgumentState::kExpectScript:
-        request.scriptPath = argument;
-        break;
-      case ArgumentState::kExpectDataFileName:
-      case ArgumentState::kExpectDataFolder: {
-        // Both end up inside a quoted text of the script: a line break would split its
-        // line, and a quote can only come from cmd's trap -O "C:\My Data\" (the backslash
-        // keeps the quote open and swallows the rest of the line).
-        if (argument.find_first_of("\r\n") != std::string::npos)
-          return lineBreak();
-        bool folder = state == ArgumentState::kExpectDataFolder;
-        if (argument.find('"') != std::string::npos)
-          return fail(std::string("Double quote in ") + (folder ? "-O" : "-F") +
-                      " value: " + argument);
-        (folder ? request.dataFolder : request.dataFileName) = argument;
-        break;
-      }
-      case ArgumentState::kExpectAttribute: {
-        size_t equals = argument.find('=');
-        if (equals == std::string::npos)
-          return fail("Missing '=' in attribute definition " + argument);
-        std::string name = argument.substr(0, equals);
-        std::string value = argument.substr(equals + 1);
-        Trim(name);
-        Trim(value);
-        if ((name + value).find_first_of("\r\n") != std::string::npos)
-          return lineBreak();
-        if (value.empty())
-          result.lines.push_back("Warning: setting attribute to empty value: " + name);
-        if (!name.empty())
-          request.attributes[name] = value;
-        break;
-      }
-    }
-    state = ArgumentState::kExpectAttribute;
-  }
-  if (pendingSwitch != 0)
-    return missingValue();
-  return result;
+  return Parser(slashSwitches).Parse(arguments);
 }
 
 bool HasEbsExtension(const std::string& scriptPath) {
@@ -139,12 +175,6 @@ bool HasEbsExtension(const std::string& scriptPath) {
       return false;
   }
   return true;
-}
-
-bool IsLaterEPrimeScript(const std::string& scriptPath) {
-  size_t size = scriptPath.size();
-  return size >= 5 && HasEbsExtension(scriptPath.substr(0, size - 1)) &&
-         (scriptPath[size - 1] == '2' || scriptPath[size - 1] == '3');
 }
 
 std::string OutputScriptName(const std::string& scriptPath) {

@@ -35,10 +35,6 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
 /// True when the script path ends with ".ebs" in any letter case.
 bool HasEbsExtension(const std::string& scriptPath);
 
-/// True when the script path ends with ".ebs2" or ".ebs3" in any letter case: a script of
-/// E-Prime 2 or later, which is not text and cannot be rewritten.
-bool IsLaterEPrimeScript(const std::string& scriptPath);
-
 /// The rewritten script's path before it is made absolute: the script path without its
 /// last four characters, followed by "_tarvo.ebs".
 std::string OutputScriptName(const std::string& scriptPath);

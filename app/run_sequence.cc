@@ -97,7 +97,7 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
   }
   if (!HasEbsExtension(*request.scriptPath)) {
     PrintLine("EBS-script requires extension .ebs: " + *request.scriptPath);
-    if (IsLaterEPrimeScript(*request.scriptPath))
+    if (IsLaterEPrimeScriptName(*request.scriptPath))
       PrintLine("Scripts of E-Prime 2 and later (.ebs2, .ebs3) cannot be rewritten");
     return kExitFailure;
   }

@@ -2,14 +2,20 @@
 
 #include "launch/erun_launcher.h"
 #include "platform/console.h"
+#include "script/data_file.h"
+#include "script/hook_calls.h"
+#include "script/set_attribute.h"
+#include "script/startup_summary.h"
+#include "script/value_rule.h"
 
 bool AttributeStage(EBScript& script, const std::string& name, const std::string& value) {
-  ValueRule rule = script.PromptValueRule(name);
+  std::optional<PromptSection> section = FindPromptSection(script, name);
+  ValueRule rule = section ? ReadValueRule(script, *section) : ValueRule();
   if (!rule.Accepts(value)) {
     PrintLine("Invalid value for " + name + ": " + value + " (" + rule.Describe() + ")");
     return false;
   }
-  if (script.SetAttribute(name, value))
+  if (SetAttribute(script, name, value))
     PrintLine("Setting attribute value: " + name + " = " + value);
   else
     PrintLine("Couldn't set attribute value for " + name);
@@ -17,38 +23,38 @@ bool AttributeStage(EBScript& script, const std::string& name, const std::string
 }
 
 void DataFileNameStage(EBScript& script, const std::string& dataFileName) {
-  if (script.SetDataFileName(dataFileName))
+  if (SetDataFileName(script, dataFileName))
     PrintLine("Setting output filename to " + dataFileName);
   else
     PrintLine("Couldn't set output filename to " + dataFileName);
 }
 
 void DataFolderStage(EBScript& script, const std::string& dataFolder) {
-  if (script.SetDataFilePath(dataFolder))
+  if (SetDataFolder(script, dataFolder))
     PrintLine("Setting output path to " + dataFolder);
   else
     PrintLine("Couldn't set output path to " + dataFolder);
 }
 
 void StartupSummaryStage(EBScript& script) {
-  if (script.AnswerStartupSummary())
+  if (AnswerStartupSummary(script))
     PrintLine("Answered the startup info summary");
   else
     PrintLine("Couldn't find the startup info summary");
 }
 
 void HandleFilenameHookStage(EBScript& script) {
-  if (script.InsertHandleFilenameCall())
+  if (InsertHandleFilenameCall(script))
     PrintLine("Inserted HandleFilename() call");
 }
 
 void PreRunHookStage(EBScript& script) {
-  if (script.InsertPreRunCall())
+  if (InsertPreRunCall(script))
     PrintLine("Inserted PreRun() call");
 }
 
 void AtExitHookStage(EBScript& script) {
-  if (script.InsertAtExitCall())
+  if (InsertAtExitCall(script))
     PrintLine("Inserted AtExit() call");
 }
 

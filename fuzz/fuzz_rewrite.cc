@@ -17,9 +17,13 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "fake_file_system.h"
 #include "fuzz/fuzz_check.h"
-#include "fuzz/memory_file.h"
-#include "script/eb_script.h"
+#include "script/data_file.h"
+#include "script/hook_calls.h"
+#include "script/set_attribute.h"
+#include "script/startup_summary.h"
+#include "script/value_rule.h"
 
 namespace {
 
@@ -83,7 +87,7 @@ size_t FirstDifference(const Lines& a, const Lines& b) {
 // What every edit must keep: a false result changes nothing, nothing changes without a
 // "Sub Main()" line, and the lines up to it never change. Returns its index.
 int32_t CheckCommon(EBScript& script, const Lines& before, bool result) {
-  const Lines after = script.lines.ToVector();
+  const Lines after = script.lines().ToVector();
   const int32_t subMain = FindByTheRules(before, "Sub Main()", 0);
   if (!result)
     FUZZ_CHECK(after == before);
@@ -92,8 +96,9 @@ int32_t CheckCommon(EBScript& script, const Lines& before, bool result) {
   } else {
     FUZZ_CHECK(FirstDifference(before, after) > static_cast<size_t>(subMain));
   }
-  // The cached index must still name the line a fresh search finds.
-  FUZZ_CHECK(script.FindSubMain() == subMain);
+  // No edit moves the "Sub Main()" line.
+  FUZZ_CHECK(script.FindSubMain().value_or(SIZE_MAX) == static_cast<size_t>(subMain) ||
+             subMain < 0);
   return subMain;
 }
 
@@ -156,8 +161,8 @@ bool PassesTheSectionsChecks(const Lines& lines, const std::string& name, const 
 // and the assignment takes its place (or replaces the prompt line when no attribute
 // line follows). Without one: one attribute line of either form is replaced.
 void CheckAttribute(EBScript& script, const std::string& name, const std::string& value) {
-  const Lines before = script.lines.ToVector();
-  bool result = script.SetAttribute(name, value);
+  const Lines before = script.lines().ToVector();
+  bool result = SetAttribute(script, name, value);
   int32_t subMain = CheckCommon(script, before, result);
   if (subMain < 0)
     return;
@@ -166,7 +171,7 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
       "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
   const std::string assignment = "\tc.SetAttrib \"" + Doubled(name, '"') + "\", \"" +
                                  Doubled(Doubled(value, '"'), '\\') + "\"   ' value set by Tarvo";
-  const Lines after = script.lines.ToVector();
+  const Lines after = script.lines().ToVector();
 
   int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name + ":", subMain);
   if (prompt < 0) {
@@ -204,24 +209,32 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
   FUZZ_CHECK(after == expected);
 }
 
-// Exactly the data file line changed, or nothing when there is none below "Sub Main()".
-void CheckDataFile(EBScript& script, const std::function<bool()>& edit) {
-  const Lines before = script.lines.ToVector();
+// Exactly the data file line changed, to `expected` of its old text, or nothing when there
+// is none below "Sub Main()".
+void CheckDataFile(EBScript& script, const std::function<bool()>& edit,
+                   const std::function<std::string(const std::string&)>& expected) {
+  const Lines before = script.lines().ToVector();
   bool result = edit();
   int32_t subMain = CheckCommon(script, before, result);
   int32_t dataFileLine = subMain < 0 ? -1 : FindByTheRules(before, kDataFileProbe, subMain);
   FUZZ_CHECK(result == (dataFileLine >= 0));
   if (!result)
     return;
-  Lines expected = before;
-  expected[static_cast<size_t>(dataFileLine)] = script.lines[static_cast<size_t>(dataFileLine)];
-  FUZZ_CHECK(script.lines == expected);
+  Lines changed = before;
+  std::string& line = changed[static_cast<size_t>(dataFileLine)];
+  line = expected(line);
+  FUZZ_CHECK(script.lines().ToVector() == changed);
+}
+
+// How -F and -O write their text into a literal: quotes doubled, then backslashes.
+std::string Literal(const std::string& text) {
+  return "\"" + Doubled(Doubled(text, '"'), '\\') + "\"";
 }
 
 // The first summary question after "Sub Main()" answered, its indentation kept.
 void CheckSummary(EBScript& script) {
-  const Lines before = script.lines.ToVector();
-  bool result = script.AnswerStartupSummary();
+  const Lines before = script.lines().ToVector();
+  bool result = AnswerStartupSummary(script);
   int32_t subMain = CheckCommon(script, before, result);
   int32_t question = subMain < 0 ? -1 : FindByTheRules(before, "nSummaryAnswer = MsgBox(", subMain);
   FUZZ_CHECK(result == (question >= 0));
@@ -231,7 +244,7 @@ void CheckSummary(EBScript& script) {
   std::string& line = expected[static_cast<size_t>(question)];
   line = line.substr(0, line.find_first_not_of(" \t")) +
          "nSummaryAnswer = ebYes   ' summary answered by Tarvo";
-  FUZZ_CHECK(script.lines == expected);
+  FUZZ_CHECK(script.lines().ToVector() == expected);
 }
 
 // A line at or below the anchor that begins, after blanks and tabs, with the routine's
@@ -252,7 +265,7 @@ bool CallInPlaceByTheRules(const Lines& lines, const Hook& hook, int32_t anchor)
 // At most one line, the hook's own, directly below its anchor, and only when the script
 // defines the routine and holds no call of it at or below the anchor.
 void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& edit) {
-  const Lines before = script.lines.ToVector();
+  const Lines before = script.lines().ToVector();
   bool result = edit();
   int32_t subMain = CheckCommon(script, before, result);
   int32_t anchor = subMain < 0 ? -1 : FindByTheRules(before, hook.anchor, subMain);
@@ -263,7 +276,50 @@ void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& 
   Lines expected = before;
   if (!CallInPlaceByTheRules(before, hook, anchor))
     expected.insert(expected.begin() + anchor + 1, hook.line);
-  FUZZ_CHECK(script.lines == expected);
+  FUZZ_CHECK(script.lines().ToVector() == expected);
+}
+
+// Every attribute of the request: a value that the prompt's checks refuse changes
+// nothing and is refused with the rule the checks make. False when one was refused.
+bool CheckAttributes(EBScript& script, const RunRequest& request) {
+  bool refused = false;
+  for (const auto& [name, value] : request.attributes) {
+    std::string rule;
+    bool passes = PassesTheSectionsChecks(script.lines().ToVector(), name, value, &rule);
+    std::optional<PromptSection> section = FindPromptSection(script, name);
+    ValueRule found = section ? ReadValueRule(script, *section) : ValueRule();
+    FUZZ_CHECK(found.Accepts(value) == passes);
+    if (passes) {
+      CheckAttribute(script, name, value);
+      continue;
+    }
+    FUZZ_CHECK(found.Describe() == rule);
+    refused = true;
+  }
+  return !refused;
+}
+
+// -F writes the whole line anew; -O puts the folder behind its first "=".
+void CheckDataFileEdits(EBScript& script, const RunRequest& request) {
+  if (const std::optional<std::string>& name = request.dataFileName) {
+    CheckDataFile(
+        script, [&] { return SetDataFileName(script, *name); },
+        [&](const std::string&) {
+          return "\tc.DataFile.Filename = CStr(" + Literal(*name) + ")   ' value set by Tarvo";
+        });
+  }
+  if (const std::optional<std::string>& folder = request.dataFolder) {
+    std::string inFront = *folder;
+    if (!inFront.empty() && inFront.back() != '\\')
+      inFront += '\\';
+    CheckDataFile(
+        script, [&] { return SetDataFolder(script, *folder); },
+        [&](const std::string& line) {
+          size_t equals = line.find('=') + 1;
+          return line.substr(0, equals) + " CStr(" + Literal(inFront) + ") & " +
+                 line.substr(equals) + "  ' path inserted by Tarvo";
+        });
+  }
 }
 
 std::vector<std::string> SplitAtNul(const std::string& text) {
@@ -281,7 +337,7 @@ std::vector<std::string> SplitAtNul(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static MemoryFile input;
+  FakeFileSystem files;
 
   std::string bytes(reinterpret_cast<const char*>(data), size);
   std::vector<std::string> arguments = kDefaultArguments;
@@ -294,36 +350,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   arguments.insert(arguments.begin(), "x.ebs");
   RunRequest request = ParseCommandLine(arguments, SlashSwitches::kAll).request;
 
-  EBScript script;
+  files.files["x.ebs"] = bytes;
+  EBScript script(files);
   std::string message;
-  input.Set(bytes.data(), bytes.size());
-  if (!script.Load(input.path(), message))
+  if (!script.Load("x.ebs", message))
     return 0;
 
   // A refused value ends the run after the attribute stage, with nothing saved.
-  bool refused = false;
-  for (const auto& [name, value] : request.attributes) {
-    std::string rule;
-    bool passes = PassesTheSectionsChecks(script.lines.ToVector(), name, value, &rule);
-    ValueRule found = script.PromptValueRule(name);
-    FUZZ_CHECK(found.Accepts(value) == passes);
-    if (passes) {
-      CheckAttribute(script, name, value);
-      continue;
-    }
-    FUZZ_CHECK(found.Describe() == rule);
-    refused = true;
-  }
-  if (refused)
+  if (!CheckAttributes(script, request))
     return 0;
-  if (request.dataFileName)
-    CheckDataFile(script, [&] { return script.SetDataFileName(*request.dataFileName); });
-  if (request.dataFolder)
-    CheckDataFile(script, [&] { return script.SetDataFilePath(*request.dataFolder); });
+  CheckDataFileEdits(script, request);
   if (request.answerSummary)
     CheckSummary(script);
-  CheckHook(script, kHandleFilename, [&] { return script.InsertHandleFilenameCall(); });
-  CheckHook(script, kPreRun, [&] { return script.InsertPreRunCall(); });
-  CheckHook(script, kAtExit, [&] { return script.InsertAtExitCall(); });
+  CheckHook(script, kHandleFilename, [&] { return InsertHandleFilenameCall(script); });
+  CheckHook(script, kPreRun, [&] { return InsertPreRunCall(script); });
+  CheckHook(script, kAtExit, [&] { return InsertAtExitCall(script); });
   return 0;
 }

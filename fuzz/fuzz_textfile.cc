@@ -1,6 +1,6 @@
-// Arbitrary bytes through Load; a successful Load must give exactly the lines the file
-// format's rules give, and Save and Load again must give them back, also when Save
-// meets LF bytes inside lines. An input whose first byte is 0xF0 to 0xFD is moved behind
+// Arbitrary bytes through Load, on files in memory; a successful Load must give exactly the
+// lines the file format's rules give, and Save and Load again must give them back, also
+// when Save meets LF bytes inside lines. An input whose first byte is 0xF0 to 0xFD is moved behind
 // a filler of about 64 KiB of short lines, so large files are tried as well; 0xFE and
 // 0xFF stay, as the start of a UTF-16 byte-order mark.
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "fake_file_system.h"
 #include "fuzz/fuzz_check.h"
-#include "fuzz/memory_file.h"
 #include "textfile/plain_text_file.h"
 
 namespace {
@@ -79,73 +79,49 @@ std::string Encoded(const Lines& lines) {
   return bytes;
 }
 
-std::string FileContent(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  FUZZ_CHECK(file != nullptr);
-  std::string bytes;
-  char block[4096];
-  size_t count;
-  while ((count = std::fread(block, 1, sizeof block, file)) > 0)
-    bytes.append(block, count);
-  std::fclose(file);
-  return bytes;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static MemoryFile input;
-  // One object for every input: Load must discard whatever the last one left.
-  static PlainTextFile file;
-
+  FakeFileSystem files;
   std::string bytes(reinterpret_cast<const char*>(data), size);
   if (size > 0 && data[0] >= 0xF0 && data[0] <= 0xFD)
     bytes = Filler(data[0]) + bytes.substr(1);
-  input.Set(bytes.data(), bytes.size());
+  files.files["in.ebs"] = bytes;
+  // Odd sizes are read as from a file whose size is not known, in growing blocks.
+  files.unknownSize = size % 2 == 1;
 
   Expected expected = ReadByTheRules(bytes);
+  PlainTextFile file(files);
   std::string message;
-  bool loaded = file.Load(input.path(), message);
-  FUZZ_CHECK(loaded == expected.ok);
-  FUZZ_CHECK(file.lines == expected.lines);
-  for (size_t i = 0; i < file.lines.size(); ++i)
-    FUZZ_CHECK(file.lines[i].size() <= PlainTextFile::kMaxLineLength);
-  if (expected.notText) {
-    FUZZ_CHECK(message == "Couldn't load " + input.path() +
-                              ": not an E-Basic text script (scripts of E-Prime 2 and later "
-                              "cannot be rewritten)");
+  LoadOutcome outcome = file.Load("in.ebs", message);
+  FUZZ_CHECK((outcome == LoadOutcome::kLoaded) == expected.ok);
+  FUZZ_CHECK((outcome == LoadOutcome::kUtf16) == expected.notText);
+  FUZZ_CHECK(file.lines.ToVector() == expected.lines);
+  if (expected.notText)
+    return 0;
+  if (!expected.ok) {
+    FUZZ_CHECK(message ==
+               "Couldn't load line " + std::to_string(expected.lines.size() + 1) + " from in.ebs");
     return 0;
   }
-  if (!loaded) {
-    FUZZ_CHECK(message == "Couldn't load line " + std::to_string(expected.lines.size() + 1) +
-                              " from " + input.path());
-    return 0;
-  }
-  FUZZ_CHECK(message ==
-             "Loaded " + std::to_string(expected.lines.size()) + " lines from " + input.path());
+  FUZZ_CHECK(message == "Loaded " + std::to_string(expected.lines.size()) + " lines from in.ebs");
 
   // Inputs of odd size save their lines joined in pairs by LF, as an edit may leave
   // them: each LF is written as a line end, so the same lines come back.
-  PlainTextFile out;
-  out.lines = file.lines;
-  if (size % 2 == 1) {
-    out.lines.clear();
-    for (size_t i = 0; i < file.lines.size(); i += 2) {
-      std::string joined(file.lines[i]);
-      if (i + 1 < file.lines.size())
-        joined.append("\n").append(file.lines[i + 1]);
-      out.lines.push_back(joined);
-    }
+  PlainTextFile out(files);
+  for (size_t i = 0; i < file.lines.size(); i += size % 2 + 1) {
+    std::string joined(file.lines[i]);
+    if (size % 2 == 1 && i + 1 < file.lines.size())
+      joined.append("\n").append(file.lines[i + 1]);
+    out.lines.push_back(joined);
   }
-  const std::string& folder = ScratchFolder();
-  const std::string saved = folder + "/out_tarvo.ebs";
-  FUZZ_CHECK(out.Save(saved, message));
-  FUZZ_CHECK(message == "Saved " + std::to_string(out.lines.size()) + " lines in " + saved);
-  FUZZ_CHECK(CountEntries(folder) == 1);  // no temporary file left beside it
-  FUZZ_CHECK(FileContent(saved) == Encoded(expected.lines));
+  FUZZ_CHECK(out.Save("out_tarvo.ebs", message));
+  FUZZ_CHECK(message == "Saved " + std::to_string(out.lines.size()) + " lines in out_tarvo.ebs");
+  FUZZ_CHECK(files.files.size() == 2);  // no temporary file left beside it
+  FUZZ_CHECK(files.files["out_tarvo.ebs"] == Encoded(expected.lines));
 
-  PlainTextFile again;
-  FUZZ_CHECK(again.Load(saved, message));
-  FUZZ_CHECK(again.lines == expected.lines);
+  PlainTextFile again(files);
+  FUZZ_CHECK(again.Load("out_tarvo.ebs", message) == LoadOutcome::kLoaded);
+  FUZZ_CHECK(again.lines.ToVector() == expected.lines);
   return 0;
 }

@@ -37,7 +37,7 @@ class FakeWorld : public Registry, public ProcessStarter, public LaunchProgress 
 
  private:
   struct Key : RegistryKey {
-    explicit Key(FakeWorld* world) : world(world) {}
+    explicit Key(FakeWorld* owner) : world(owner) {}
     ~Key() override { world->events.push_back("close key"); }
     long QueryValue(const char*, uint32_t* type, unsigned char* data, uint32_t* size) override {
       *type = world->type_;
@@ -50,7 +50,7 @@ class FakeWorld : public Registry, public ProcessStarter, public LaunchProgress 
     FakeWorld* world;
   };
   struct Process : ChildProcess {
-    explicit Process(FakeWorld* world) : world(world) {}
+    explicit Process(FakeWorld* owner) : world(owner) {}
     void WaitAndClose() override { world->events.push_back("wait"); }
     FakeWorld* world;
   };
@@ -81,6 +81,14 @@ TEST(LaunchERun, StepsInOrderAndTheKeyClosedLast) {
       {"too long",
        FakeWorld(true, kRegistryString, std::string(512, 'e') + '\0', true),
        LaunchOutcome::kNoRegistryValue,
+       {open, "close key"}},
+      {"no bytes at all",
+       FakeWorld(true, kRegistryString, "", true),
+       LaunchOutcome::kNoFileEntry,
+       {open, "close key"}},
+      {"a zero byte ends the value",
+       FakeWorld(true, kRegistryString, std::string("E.exe\0\"%1\"\0", 11), true),
+       LaunchOutcome::kNoFileEntry,
        {open, "close key"}},
       {"no quoted %1",
        FakeWorld(true, kRegistryString, std::string("E.exe %1\0", 9), true),

@@ -2,50 +2,24 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
+#include "platform/file_system_shared.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
+const char kPathSeparators[] = "\\/:";
+
+class FileHoldAccess {
+ public:
+  static intptr_t& Handle(FileHold& hold) { return hold.handle_; }
+};
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of("\\/:");
-  if (slash == std::string::npos)
-    return std::string();
-  return path.substr(0, slash + 1);
-}
-
-// The temporary file an interrupt must remove. The console's handler runs on a thread of
-// its own while the main thread may still be writing: the file is created shared for
-// deletion, so DeleteFileA works and the file goes when the process ends.
-char interruptedTemp[MAX_PATH + 16];
-volatile LONG interruptedTempSet = 0;
-
+// The console's handler runs on a thread of its own while the main thread may still be
+// writing: temporary files are created shared for deletion, so DeleteFileA works and the
+// file goes when the process ends.
 BOOL WINAPI RemoveTempOnInterrupt(DWORD) {
-  if (interruptedTempSet)
-    DeleteFileA(interruptedTemp);
+  if (const char* temp = FileToRemoveOnInterrupt())
+    DeleteFileA(temp);
   return FALSE;  // the default handling ends the process
-}
-
-void RemoveOnInterrupt(const std::string& path) {
-  static bool installed = false;
-  interruptedTempSet = 0;
-  if (path.size() >= sizeof interruptedTemp)
-    return;
-  std::memcpy(interruptedTemp, path.c_str(), path.size() + 1);
-  interruptedTempSet = 1;
-  if (!installed)
-    installed = SetConsoleCtrlHandler(RemoveTempOnInterrupt, TRUE) != 0;
-}
-
-void ForgetTemp(const std::string& path) {
-  if (interruptedTempSet && path == interruptedTemp)
-    interruptedTempSet = 0;
 }
 
 bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
@@ -67,12 +41,147 @@ bool IsHeld(const std::string& path) {
   return false;
 }
 
-}  // namespace
-
-class FileHoldAccess {
+class Win32Reader : public FileReader {
  public:
-  static intptr_t& Handle(FileHold& hold) { return hold.handle_; }
+  Win32Reader(HANDLE handle, size_t size) : handle_(handle), size_(size) {}
+  ~Win32Reader() override { CloseHandle(handle_); }
+  Win32Reader(const Win32Reader&) = delete;
+  Win32Reader& operator=(const Win32Reader&) = delete;
+
+  size_t Read(char* buffer, size_t size) override {
+    size_t done = 0;
+    while (done < size && !failed_) {
+      DWORD chunk = static_cast<DWORD>(size - done < 0x40000000 ? size - done : 0x40000000);
+      DWORD count = 0;
+      if (!ReadFile(handle_, buffer + done, chunk, &count, nullptr))
+        failed_ = true;
+      else if (count == 0)
+        break;
+      done += count;
+    }
+    return done;
+  }
+  bool Failed() const override { return failed_; }
+  size_t Size() const override { return size_; }
+
+ private:
+  HANDLE handle_;
+  size_t size_;
+  bool failed_ = false;
 };
+
+class Win32Writer : public FileWriter {
+ public:
+  explicit Win32Writer(HANDLE handle) : handle_(handle) {}
+  ~Win32Writer() override {
+    if (handle_ != INVALID_HANDLE_VALUE)
+      CloseHandle(handle_);
+  }
+  Win32Writer(const Win32Writer&) = delete;
+  Win32Writer& operator=(const Win32Writer&) = delete;
+
+  size_t Write(const char* data, size_t size) override {
+    size_t done = 0;
+    while (done < size) {
+      DWORD chunk = static_cast<DWORD>(size - done < 0x40000000 ? size - done : 0x40000000);
+      DWORD count = 0;
+      if (!WriteFile(handle_, data + done, chunk, &count, nullptr) || count == 0)
+        break;
+      done += count;
+    }
+    return done;
+  }
+  bool Close() override {
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(handle) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+    // Shared as the C runtime's fopen shares. A folder does not open without backup
+    // semantics; "COM1.ebs" or "CON.ebs" opens a device, whose reads can wait forever.
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+      return nullptr;
+    LARGE_INTEGER size;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
+      CloseHandle(handle);
+      return nullptr;
+    }
+    return std::make_unique<Win32Reader>(handle, static_cast<size_t>(size.QuadPart));
+  }
+
+  bool IsReadOnlyFile(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_READONLY);
+  }
+
+  CreateOutcome CreateTemporary(const std::string& path,
+                                std::unique_ptr<FileWriter>* file) override {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+      return GetLastError() == ERROR_FILE_EXISTS ? CreateOutcome::kExists : CreateOutcome::kFailed;
+    RemoveOnInterrupt(path);
+    *file = std::make_unique<Win32Writer>(handle);
+    return CreateOutcome::kCreated;
+  }
+
+  ReplaceOutcome Replace(const std::string& from, const std::string& target,
+                         FileHold* hold) override {
+    // Our file's identity, to know it again once it is in place.
+    BY_HANDLE_FILE_INFORMATION ours;
+    HANDLE own =
+        CreateFileA(from.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (own == INVALID_HANDLE_VALUE)
+      return ReplaceOutcome::kFailed;
+    bool known = GetFileInformationByHandle(own, &ours) != 0;
+    CloseHandle(own);
+    if (!known)
+      return ReplaceOutcome::kFailed;
+
+    // Fails while another run holds the target: its handle does not share deletion.
+    if (!MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+      return IsHeld(target) ? ReplaceOutcome::kHeld : ReplaceOutcome::kFailed;
+    ForgetOnInterrupt(from);
+    if (hold == nullptr)
+      return ReplaceOutcome::kReplaced;
+
+    // The hold shares reading only: E-Run can read the file, no other run can replace,
+    // delete or write it. (A handle that could rename it would need DELETE access, and
+    // that would keep E-Run's fopen out.) Another run may have put its own file in place
+    // between the move and this open; then that run has it.
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE)
+      return GetLastError() == ERROR_SHARING_VIOLATION ? ReplaceOutcome::kHeld
+                                                       : ReplaceOutcome::kFailed;
+    BY_HANDLE_FILE_INFORMATION found;
+    if (!GetFileInformationByHandle(held, &found) || !SameFile(ours, found)) {
+      CloseHandle(held);
+      return ReplaceOutcome::kHeld;
+    }
+    hold->Release();
+    FileHoldAccess::Handle(*hold) = reinterpret_cast<intptr_t>(held);
+    return ReplaceOutcome::kReplaced;
+  }
+
+  void Remove(const std::string& path) override {
+    DeleteFileA(path.c_str());
+    ForgetOnInterrupt(path);
+  }
+};
+
+}  // namespace
 
 void FileHold::Release() {
   if (handle_ != -1)
@@ -80,108 +189,17 @@ void FileHold::Release() {
   handle_ = -1;
 }
 
-std::FILE* OpenForReading(const std::string& path) {
-  // Shared as the C runtime's fopen shares. A folder does not open without backup
-  // semantics; "COM1.ebs" or "CON.ebs" opens a device, whose reads can wait forever.
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE)
-    return nullptr;
-  if (GetFileType(handle) != FILE_TYPE_DISK) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
-  if (fd < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  std::FILE* file = _fdopen(fd, "rb");
-  if (file == nullptr)
-    _close(fd);
-  return file;
+FileSystem& RealFileSystem() {
+  static Win32FileSystem files;
+  return files;
 }
 
-bool IsReadOnlyFile(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         (attributes & FILE_ATTRIBUTE_READONLY);
+unsigned ProcessNumber() {
+  return static_cast<unsigned>(GetCurrentProcessId());
 }
 
-std::FILE* CreateTempFileBeside(const std::string& target, std::string* tempPath) {
-  std::string folder = FolderOf(target);
-  unsigned seed = static_cast<unsigned>(GetCurrentProcessId()) * 2654435761u ^
-                  static_cast<unsigned>(std::time(nullptr));
-  for (unsigned attempt = 0; attempt < 200; ++attempt) {
-    char name[16];
-    std::snprintf(name, sizeof name, "~T%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);
-    std::string candidate = folder + name;
-    HANDLE handle =
-        CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      if (GetLastError() == ERROR_FILE_EXISTS)
-        continue;
-      return nullptr;
-    }
-    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    std::FILE* file = fd < 0 ? nullptr : _fdopen(fd, "wb");
-    if (file == nullptr) {
-      if (fd < 0)
-        CloseHandle(handle);
-      else
-        _close(fd);
-      DeleteFileA(candidate.c_str());
-      return nullptr;
-    }
-    *tempPath = candidate;
-    RemoveOnInterrupt(candidate);
-    return file;
-  }
-  return nullptr;
-}
-
-ReplaceOutcome ReplaceFileWith(const std::string& from, const std::string& target, FileHold* hold) {
-  // Our file's identity, to know it again once it is in place.
-  BY_HANDLE_FILE_INFORMATION ours;
-  HANDLE own = CreateFileA(from.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (own == INVALID_HANDLE_VALUE)
-    return ReplaceOutcome::kFailed;
-  bool known = GetFileInformationByHandle(own, &ours) != 0;
-  CloseHandle(own);
-  if (!known)
-    return ReplaceOutcome::kFailed;
-
-  // Fails while another run holds the target: its handle does not share deletion.
-  if (!MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-    return IsHeld(target) ? ReplaceOutcome::kHeld : ReplaceOutcome::kFailed;
-  ForgetTemp(from);
-  if (hold == nullptr)
-    return ReplaceOutcome::kReplaced;
-
-  // The hold shares reading only: E-Run can read the file, no other run can replace,
-  // delete or write it. (A handle that could rename it would need DELETE access, and
-  // that would keep E-Run's fopen out.) Another run may have put its own file in place
-  // between the move and this open; then that run has it.
-  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (held == INVALID_HANDLE_VALUE)
-    return GetLastError() == ERROR_SHARING_VIOLATION ? ReplaceOutcome::kHeld
-                                                     : ReplaceOutcome::kFailed;
-  BY_HANDLE_FILE_INFORMATION found;
-  if (!GetFileInformationByHandle(held, &found) || !SameFile(ours, found)) {
-    CloseHandle(held);
-    return ReplaceOutcome::kHeld;
-  }
-  hold->Release();
-  FileHoldAccess::Handle(*hold) = reinterpret_cast<intptr_t>(held);
-  return ReplaceOutcome::kReplaced;
-}
-
-void RemoveFileQuietly(const std::string& path) {
-  DeleteFileA(path.c_str());
-  ForgetTemp(path);
+void InstallInterruptCleanup() {
+  SetConsoleCtrlHandler(RemoveTempOnInterrupt, TRUE);
 }
 
 bool GetFullPath(const std::string& path, std::string* fullPath) {

@@ -1,32 +1,41 @@
 #ifndef TARVO_PLATFORM_FILE_SYSTEM_H_
 #define TARVO_PLATFORM_FILE_SYSTEM_H_
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 
-// The few file-system operations the program needs, one implementation per platform
-// (file_system-posix.cc, file_system-win32.cc). Files are always opened in binary
-// mode: the line-end translation is done by our own code, so both builds behave alike.
+// The file operations of the program. FileSystem is the seam: reading, writing and holding
+// a script go through it, so tests can make any step fail. RealFileSystem() is the
+// platform's own (file_system-posix.cc, file_system-win32.cc); what both share is in
+// file_system.cc. Files are always binary: line ends are translated by our own code, so
+// both builds behave alike.
 
-/// Opens an existing file for reading. Returns nullptr when `path` cannot be opened or
-/// is no disk file (a folder, a device such as CON or /dev/zero, a named pipe). Never
-/// blocks.
-std::FILE* OpenForReading(const std::string& path);
+/// A file open for reading.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  /// Reads up to `size` bytes into `buffer` and returns how many it read. Fewer than asked
+  /// means the end of the file, or a read error when Failed() says so.
+  virtual size_t Read(char* buffer, size_t size) = 0;
+  virtual bool Failed() const = 0;
+  /// The size the file system gives for the file; 0 when it gives none.
+  virtual size_t Size() const = 0;
+};
 
-/// True when `path` is an existing file marked read-only (no write permission at all),
-/// which Save must not replace.
-bool IsReadOnlyFile(const std::string& path);
-
-/// Creates a new, empty file with a fresh name in the folder of `target`, open for
-/// writing. Its name is never longer than the last component of a "*_tarvo.ebs"
-/// target, so it fits wherever the target fits. Returns nullptr on failure. Until the
-/// file is put in place or removed, an interrupt (Ctrl+C, closing the console, SIGINT,
-/// SIGTERM, SIGHUP) removes it before the program ends.
-std::FILE* CreateTempFileBeside(const std::string& target, std::string* tempPath);
+/// A new file open for writing. Destroyed while open, it is closed without a report.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  /// Writes `size` bytes straight to the file; returns how many reached it.
+  virtual size_t Write(const char* data, size_t size) = 0;
+  /// Closes the file; false when its bytes may not all have reached the disk.
+  virtual bool Close() = 0;
+};
 
 /// A run's hold on the file it put in place: while it lasts, no other run's
-/// ReplaceFileWith replaces that file, and any program can still read it.
+/// FileSystem::Replace replaces that file, and any program can still read it.
 class FileHold {
  public:
   FileHold() = default;
@@ -34,11 +43,18 @@ class FileHold {
   FileHold(const FileHold&) = delete;
   FileHold& operator=(const FileHold&) = delete;
 
+  bool held() const { return handle_ != -1; }
   void Release();
 
  private:
   friend class FileHoldAccess;
   intptr_t handle_ = -1;  // a file descriptor or a HANDLE, or -1
+};
+
+enum class CreateOutcome {
+  kCreated,
+  kExists,  // the name is taken
+  kFailed,
 };
 
 enum class ReplaceOutcome {
@@ -47,15 +63,45 @@ enum class ReplaceOutcome {
   kFailed,  // the target cannot be replaced (a folder, say); `from` is left in place
 };
 
-/// Puts the file `from` (closed) in place of `target` in one step, unless another run
-/// holds `target`. A link at `target` is replaced itself, never followed. With `hold`,
-/// the file stays held from before anyone else can replace it until `hold` is released.
-ReplaceOutcome ReplaceFileWith(const std::string& from, const std::string& target, FileHold* hold);
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
 
-/// Removes a file; failures are ignored (used to clean up temporary files).
-void RemoveFileQuietly(const std::string& path);
+  /// Opens an existing file for reading. nullptr when `path` cannot be opened or is no disk
+  /// file (a folder, a device such as CON or /dev/zero, a named pipe). Never blocks.
+  virtual std::unique_ptr<FileReader> OpenForReading(const std::string& path) = 0;
 
-/// The absolute form of `path`, resolved against the current directory, at most 259
+  /// True when `path` is an existing file marked read-only, which a save must not replace.
+  virtual bool IsReadOnlyFile(const std::string& path) = 0;
+
+  /// Creates the new file `path` for writing. Until it is put in place by Replace or
+  /// removed by Remove, an interrupt of the program (Ctrl+C, closing the console, SIGINT,
+  /// SIGTERM, SIGHUP) removes it before the program ends.
+  virtual CreateOutcome CreateTemporary(const std::string& path,
+                                        std::unique_ptr<FileWriter>* file) = 0;
+
+  /// Puts the closed file `from` in place of `target` in one step, unless another run holds
+  /// `target`. A link at `target` is replaced itself, never followed. With `hold`, the file
+  /// stays held from before anyone else can replace it until `hold` is released.
+  virtual ReplaceOutcome Replace(const std::string& from, const std::string& target,
+                                 FileHold* hold) = 0;
+
+  /// Removes a file; failures are ignored (it cleans up temporary files).
+  virtual void Remove(const std::string& path) = 0;
+};
+
+FileSystem& RealFileSystem();
+
+/// Creates a temporary file with a fresh name in the folder of `target`, through `files`.
+/// Its name is never longer than the last component of a "*_tarvo.ebs" target, so it fits
+/// wherever the target fits. nullptr on failure.
+std::unique_ptr<FileWriter> CreateTempFileBeside(FileSystem& files, const std::string& target,
+                                                 std::string* tempPath);
+
+/// The folder part of `path` with its final separator, or "" for a bare name.
+std::string FolderOf(const std::string& path);
+
+/// The absolute form of `path`, resolved against the current folder, at most 259
 /// characters. False when it cannot be resolved or does not fit.
 bool GetFullPath(const std::string& path, std::string* fullPath);
 

@@ -7,9 +7,14 @@
 #include "test_support.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 TEST(GetFullPath, ResolvesAndNormalisesLexically) {
   TempDir dir;
@@ -51,34 +56,32 @@ TEST(TempFileBeside, FreshNameInTheSameFolder) {
   TempDir dir;
   std::string target = dir.Path("x_tarvo.ebs");
   std::string first, second;
-  std::FILE* a = CreateTempFileBeside(target, &first);
-  std::FILE* b = CreateTempFileBeside(target, &second);
-  ASSERT_NE(nullptr, a);
-  ASSERT_NE(nullptr, b);
+  FileSystem& files = RealFileSystem();
+  std::unique_ptr<FileWriter> a = CreateTempFileBeside(files, target, &first);
+  std::unique_ptr<FileWriter> b = CreateTempFileBeside(files, target, &second);
+  ASSERT_TRUE(a && b);
   EXPECT_NE(first, second);
   EXPECT_EQ(std::filesystem::path(target).parent_path(),
             std::filesystem::path(first).parent_path());
   EXPECT_LE(std::filesystem::path(first).filename().string().size(),
             std::string("_tarvo.ebs").size());
-  std::fclose(a);
-  std::fclose(b);
-  ASSERT_EQ(ReplaceOutcome::kReplaced, ReplaceFileWith(first, target, nullptr));
+  EXPECT_TRUE(a->Close() && b->Close());
+  ASSERT_EQ(ReplaceOutcome::kReplaced, files.Replace(first, target, nullptr));
   EXPECT_FALSE(Exists(first));
-  RemoveFileQuietly(second);
+  files.Remove(second);
   EXPECT_EQ(std::vector<std::string>{"x_tarvo.ebs"}, FolderEntries(dir.path()));
 }
 
 // Puts a new file with `bytes` in place of `target`, as Save does.
 ReplaceOutcome PutInPlace(const std::string& target, const std::string& bytes, FileHold* hold) {
   std::string temp;
-  std::FILE* file = CreateTempFileBeside(target, &temp);
-  if (file == nullptr)
+  FileSystem& files = RealFileSystem();
+  std::unique_ptr<FileWriter> file = CreateTempFileBeside(files, target, &temp);
+  if (!file || file->Write(bytes.data(), bytes.size()) != bytes.size() || !file->Close())
     return ReplaceOutcome::kFailed;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-  ReplaceOutcome outcome = ReplaceFileWith(temp, target, hold);
+  ReplaceOutcome outcome = files.Replace(temp, target, hold);
   if (outcome != ReplaceOutcome::kReplaced)
-    RemoveFileQuietly(temp);
+    files.Remove(temp);
   return outcome;
 }
 
@@ -99,20 +102,47 @@ TEST(FileHold, NoOtherRunReplacesAHeldFile) {
 }
 
 #ifndef _WIN32
+// An interrupt removes the temporary file; a signal that the caller ignores (nohup, a
+// background job) stays ignored and removes nothing. Each case runs in a fresh process,
+// where no handler has been installed yet, making its file in a folder named after the
+// test's own process.
 TEST(TempFileBeside, RemovedWhenTheRunIsInterrupted) {
-  TempDir dir;
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto folderOf = [](pid_t test) {
+    return std::filesystem::temp_directory_path().string() + "/tarvo-interrupt-" +
+           std::to_string(test);
+  };
+  auto makeTempAndRaise = [&](int signalNumber, bool ignored) {
+    if (ignored)
+      signal(signalNumber, SIG_IGN);
+    std::string temp;
+    std::unique_ptr<FileWriter> file =
+        CreateTempFileBeside(RealFileSystem(), folderOf(getppid()) + "/x_tarvo.ebs", &temp);
+    raise(signalNumber);
+    std::_Exit(file ? 7 : 8);
+  };
+  std::string folder = folderOf(getpid());
   for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-    pid_t child = fork();
-    if (child == 0) {
-      std::string temp;
-      CreateTempFileBeside(dir.Path("x_tarvo.ebs"), &temp);
-      raise(signalNumber);
-      _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << signalNumber;
-    EXPECT_EQ(std::vector<std::string>{}, FolderEntries(dir.path())) << signalNumber;
+    std::filesystem::create_directory(folder);
+    EXPECT_EXIT(makeTempAndRaise(signalNumber, false), testing::KilledBySignal(signalNumber), "");
+    EXPECT_EQ(0u, FolderEntries(folder).size()) << signalNumber;
+    EXPECT_EXIT(makeTempAndRaise(signalNumber, true), testing::ExitedWithCode(7), "");
+    EXPECT_EQ(1u, FolderEntries(folder).size()) << signalNumber;
+    std::filesystem::remove_all(folder);
   }
+}
+
+// The check whether the target is held and the rename are one step under a lock of the
+// folder, so two runs cannot both find the target free.
+TEST(FileHold, ReplaceWaitsForTheFolderLock) {
+  TempDir dir;
+  int folder = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(0, flock(folder, LOCK_EX));
+  std::thread other([&] { PutInPlace(dir.Path("x_tarvo.ebs"), "other", nullptr); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(Exists(dir.Path("x_tarvo.ebs")));
+  close(folder);
+  other.join();
+  EXPECT_EQ("other", ReadBytes(dir.Path("x_tarvo.ebs")));
 }
 #endif

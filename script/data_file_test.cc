@@ -1,8 +1,6 @@
-#include "script/eb_script.h"
+#include "script/data_file.h"
 
 #include <gtest/gtest.h>
-
-#include "test_support.h"
 
 namespace {
 
@@ -10,15 +8,13 @@ using Lines = std::vector<std::string>;
 
 // The data file line of {"Sub Main()", line} after the edit; "<false>" when it failed.
 std::string AfterName(const char* line, const char* name) {
-  EBScript script;
-  script.lines = {"Sub Main()", line};
-  return script.SetDataFileName(name) ? std::string(script.lines[1]) : "<false>";
+  EBScript script({"Sub Main()", line});
+  return SetDataFileName(script, name) ? std::string(script.lines()[1]) : "<false>";
 }
 
 std::string AfterFolder(const char* line, const char* folder) {
-  EBScript script;
-  script.lines = {"Sub Main()", line};
-  return script.SetDataFilePath(folder) ? std::string(script.lines[1]) : "<false>";
+  EBScript script({"Sub Main()", line});
+  return SetDataFolder(script, folder) ? std::string(script.lines()[1]) : "<false>";
 }
 
 }  // namespace
@@ -35,7 +31,7 @@ TEST(SetDataFileName, ReplacesTheWholeLine) {
             AfterName("c.DataFile.Filename = e", ""));
 }
 
-TEST(SetDataFilePath, PutsTheFolderInFrontOfTheExpression) {
+TEST(SetDataFolder, PutsTheFolderInFrontOfTheExpression) {
   const char* const line = "\tc.DataFile.Filename = e";
   EXPECT_EQ("\tc.DataFile.Filename = CStr(\"C:\\\\data\\\\\") &  e  ' path inserted by Tarvo",
             AfterFolder(line, "C:\\data"));
@@ -74,11 +70,10 @@ TEST(DataFileLine, OnlyTheFirstAssignmentAfterSubMain) {
         "\tc.DataFile.Filename = CStr(\"n\")   ' value set by Tarvo", "c.DataFile.Filename = c"}},
   };
   for (const Row& row : rows) {
-    EBScript script;
-    script.lines = row.before;
-    EXPECT_EQ(row.result, script.SetDataFileName("n")) << row.what;
-    EXPECT_EQ(row.after, script.lines) << row.what;
-    script.lines = row.before;
-    EXPECT_EQ(row.result, script.SetDataFilePath("D")) << row.what;
+    EBScript script(row.before);
+    EXPECT_EQ(row.result, SetDataFileName(script, "n")) << row.what;
+    EXPECT_EQ(row.after, script.lines().ToVector()) << row.what;
+    EBScript again(row.before);
+    EXPECT_EQ(row.result, SetDataFolder(again, "D")) << row.what;
   }
 }

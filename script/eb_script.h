@@ -1,67 +1,54 @@
 #ifndef TARVO_SCRIPT_EB_SCRIPT_H_
 #define TARVO_SCRIPT_EB_SCRIPT_H_
 
-#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "script/value_rule.h"
+#include "script/ebasic.h"
 #include "textfile/plain_text_file.h"
 
-/// An E-Prime generated E-Basic script, held as lines, with the searches and edits the
-/// rewriting needs. Script text is matched, never parsed: a line matches a probe when
-/// its squeezed form (whitespace removed, letters upper-cased) begins with, or for
-/// FindLine without `atStartOnly` contains, the squeezed probe. Every search looks at
-/// the lines afresh, so each edit sees the edits made before it.
-class EBScript : public PlainTextFile {
+/// The two forms in which a generated script assigns an attribute.
+enum class AttribForm {
+  kPlain,        // c.SetAttrib "name", ...
+  kConditional,  // If Not c.AttribExists("name") Then c.SetAttrib "name", ...
+};
+
+/// An E-Prime generated E-Basic script, held as lines, with the searches that every edit
+/// builds on. Script text is matched, never parsed (see LineProbe). Every search looks at
+/// the lines afresh, so each edit sees the edits made before it. The edits themselves are
+/// free functions, one file each: set_attribute.h, data_file.h, startup_summary.h,
+/// hook_calls.h.
+class EBScript {
  public:
-  EBScript() = default;
+  explicit EBScript(FileSystem& files = RealFileSystem()) : file_(files) {}
+  /// A script of the given lines, as if loaded.
+  explicit EBScript(const std::vector<std::string>& lines);
 
-  /// The first line at or after `start` whose squeezed form contains the squeezed
-  /// `probe` (at its very beginning when `atStartOnly`), or -1. An empty or
-  /// whitespace-only probe matches nothing.
-  int32_t FindLine(const std::string& probe, uint32_t start, bool atStartOnly) const;
+  /// Reads the script at `path`; `message` receives the one-line report either way.
+  bool Load(const std::string& path, std::string& message);
+  /// Writes the script to `path` (see PlainTextFile::Save).
+  bool Save(const std::string& path, std::string& message, FileHold* hold = nullptr) const;
 
-  /// The index of the "Sub Main()" line, or -1. Remembered in `subMainLine` and checked
-  /// before every reuse, so edits elsewhere never make it stale.
-  int32_t FindSubMain();
+  const LineList& lines() const { return file_.lines; }
+  void InsertLine(size_t index, std::string text) { file_.lines.Insert(index, std::move(text)); }
+  void ReplaceLine(size_t index, std::string text) { file_.lines.Replace(index, std::move(text)); }
+  /// Removes the lines [first, end).
+  void EraseLines(size_t first, size_t end) { file_.lines.Erase(first, end); }
 
-  /// The first line at or after `start` that assigns attribute `name`: preferably in
-  /// the conditional form "If Not c.AttribExists("name") Then c.SetAttrib "name","
-  /// when `tryConditionalForm`, otherwise (or failing that) the plain form
-  /// "c.SetAttrib "name",". -1 when there is none or `start` is negative.
-  int32_t FindAttribLine(const std::string& name, int32_t start, bool tryConditionalForm) const;
+  /// The first line at or after `start` that `probe` matches.
+  std::optional<size_t> FindLine(const LineProbe& probe, size_t start) const;
+  /// The line that opens the main routine, "Sub Main()". Every edit stays below it.
+  std::optional<size_t> FindSubMain() const;
+  /// The first line at or after `start` that assigns attribute `name` in `form`. The
+  /// closing quote belongs to the probe, so Subject's never finds SubjectGroup's.
+  std::optional<size_t> FindAttribLine(std::string_view name, size_t start, AttribForm form) const;
+  /// The data file line: the first assignment of the data file name after "Sub Main()".
+  std::optional<size_t> FindDataFileLine() const;
 
-  /// The startup prompt section of attribute `name`: its label "StartupInfoPrompt_<name>:"
-  /// at or after "Sub Main()", and the first plain-form attribute line at or after the
-  /// label. Each is -1 when missing (the attribute line always is when the label is).
-  struct PromptSection {
-    int32_t prompt = -1;
-    int32_t attrib = -1;
-  };
-  PromptSection FindPromptSection(const std::string& name);
-
-  /// The checks that the prompt section of `name` makes on a typed answer, read from its
-  /// label up to its attribute line; none when there is no such section.
-  ValueRule PromptValueRule(const std::string& name);
-
-  // Edits. Each returns true when it did its work and false when it left the lines
-  // exactly as they were. They print nothing.
-
-  /// Gives attribute `name` the fixed value `value` (set_attribute.cc).
-  bool SetAttribute(const std::string& name, const std::string& value);
-  /// Replaces the data file assignment by a fixed name (data_file.cc).
-  bool SetDataFileName(const std::string& name);
-  /// Puts `folder` in front of the data file assignment's expression (data_file.cc).
-  bool SetDataFilePath(const std::string& folder);
-  /// Answers the startup info summary question with Yes in place of asking it
-  /// (startup_summary.cc).
-  bool AnswerStartupSummary();
-  /// Insert calls of the user's routines where the script defines them (hook_calls.cc).
-  bool InsertHandleFilenameCall();
-  bool InsertPreRunCall();
-  bool InsertAtExitCall();
-
-  int32_t subMainLine = -1;
+ private:
+  PlainTextFile file_;
 };
 
 #endif  // TARVO_SCRIPT_EB_SCRIPT_H_

@@ -1,92 +1,70 @@
-#include "script/eb_script.h"
+#include "script/hook_calls.h"
 
-#include <string_view>
-
-#include "textfile/text_helpers.h"
+#include <string>
 
 namespace {
 
 // One user routine: how the script defines it, the line in the main routine below which
-// its call goes, how an existing call is recognised, and the call itself.
+// its call goes, its name, and the call itself.
 struct Hook {
   const char* definition;
-  const char* anchor;
+  std::optional<size_t> (*findAnchor)(const EBScript& script);
+  const char* routine;
   const char* call;
-  const char* inserted;
 };
 
+std::optional<size_t> DataFileLine(const EBScript& script) {
+  return script.FindDataFileLine();
+}
+
+// The first line at or after "Sub Main()" that `probe` matches.
+std::optional<size_t> InMain(const EBScript& script, const LineProbe& probe) {
+  std::optional<size_t> subMain = script.FindSubMain();
+  if (!subMain)
+    return std::nullopt;
+  return script.FindLine(probe, *subMain);
+}
+
 const Hook kHandleFilename = {
-    "Function HandleFilename(", "c.DataFile.Filename = ", "HandleFilename",
+    "Function HandleFilename(", DataFileLine, "HandleFilename",
     "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
-    "ExperimentAbort ' line inserted by Tarvo"};
-const Hook kPreRun = {
-    "Function PreRun(", "InitObjects c", "PreRun",
-    "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ' line inserted by Tarvo"};
-const Hook kAtExit = {"Sub AtExit(", "ExperimentFinish:", "AtExit",
-                      "AtExit c.DataFile.Filename ' line inserted by Tarvo"};
+    "ExperimentAbort "};
+const Hook kPreRun = {"Function PreRun(",
+                      [](const EBScript& script) { return InMain(script, "InitObjects c"); },
+                      "PreRun", "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort "};
+const Hook kAtExit = {"Sub AtExit(",
+                      [](const EBScript& script) { return InMain(script, "ExperimentFinish:"); },
+                      "AtExit", "AtExit c.DataFile.Filename "};
 
-bool IsIdentifierByte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+// A call stands at or below the anchor: one of the routine's own, or the line this program
+// inserted on an earlier run (which for HandleFilename and PreRun begins with other
+// words), so that a rewritten script given again gains no second call.
+bool CallInPlace(const EBScript& script, const Hook& hook, size_t anchor) {
+  return script.FindLine(hook.call, anchor) ||
+         script.FindLine(LineProbe(hook.routine, LineMatch::kBeginsWithWord), anchor);
 }
 
-// True when `line` begins, after blanks and tabs, with the routine's name in any letter
-// case, followed by the end of the line or a byte that cannot continue a name: a call of
-// the routine, or the assignment of a function's result in its own body, but not
-// "PreRunDone = True".
-bool NamesRoutine(std::string_view line, std::string_view name) {
-  size_t begin = line.find_first_not_of(" \t");
-  if (begin == std::string_view::npos || line.size() - begin < name.size())
-    return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (UpperCaseAscii(line[begin + i]) != UpperCaseAscii(name[i]))
-      return false;
-  }
-  size_t end = begin + name.size();
-  return end == line.size() || !IsIdentifierByte(line[end]);
-}
-
-// A call stands at or below the anchor: one of the routine's own, or the line this
-// program inserted on an earlier run (which for HandleFilename and PreRun begins with
-// other words), so that a rewritten script given again gains no second call.
-bool CallInPlace(const EBScript& script, const Hook& hook, int32_t anchor) {
-  std::string_view inserted = hook.inserted;
-  std::string ownCall(inserted.substr(0, inserted.find('\'')));
-  if (script.FindLine(ownCall, static_cast<uint32_t>(anchor), true) >= 0)
-    return true;
-  // Every line that names the routine also begins with it in squeezed form.
-  for (int32_t line = script.FindLine(hook.call, static_cast<uint32_t>(anchor), true); line >= 0;
-       line = script.FindLine(hook.call, static_cast<uint32_t>(line) + 1, true)) {
-    if (NamesRoutine(script.lines[static_cast<size_t>(line)], hook.call))
-      return true;
-  }
-  return false;
-}
-
-// True also when a call is already in place.
 bool InsertCall(EBScript& script, const Hook& hook) {
-  int32_t subMain = script.FindSubMain();
-  if (subMain < 0)
+  if (!script.FindSubMain() || !script.FindLine(hook.definition, 0))
     return false;
-  if (script.FindLine(hook.definition, 0, true) < 0)
+  std::optional<size_t> anchor = hook.findAnchor(script);
+  if (!anchor)
     return false;
-  int32_t anchor = script.FindLine(hook.anchor, static_cast<uint32_t>(subMain), true);
-  if (anchor < 0)
-    return false;
-  if (!CallInPlace(script, hook, anchor))
-    script.lines.Insert(anchor + 1, hook.inserted);
+  if (!CallInPlace(script, hook, *anchor))
+    script.InsertLine(*anchor + 1, std::string(hook.call) + kLineComment);
   return true;
 }
 
 }  // namespace
 
-bool EBScript::InsertHandleFilenameCall() {
-  return InsertCall(*this, kHandleFilename);
+bool InsertHandleFilenameCall(EBScript& script) {
+  return InsertCall(script, kHandleFilename);
 }
 
-bool EBScript::InsertPreRunCall() {
-  return InsertCall(*this, kPreRun);
+bool InsertPreRunCall(EBScript& script) {
+  return InsertCall(script, kPreRun);
 }
 
-bool EBScript::InsertAtExitCall() {
-  return InsertCall(*this, kAtExit);
+bool InsertAtExitCall(EBScript& script) {
+  return InsertCall(script, kAtExit);
 }

@@ -1,8 +1,6 @@
-#include "script/eb_script.h"
+#include "script/hook_calls.h"
 
 #include <gtest/gtest.h>
-
-#include "test_support.h"
 
 namespace {
 
@@ -20,11 +18,11 @@ enum Hook { kHandleFilename, kPreRun, kAtExit };
 bool Insert(EBScript& script, Hook hook) {
   switch (hook) {
     case kHandleFilename:
-      return script.InsertHandleFilenameCall();
+      return InsertHandleFilenameCall(script);
     case kPreRun:
-      return script.InsertPreRunCall();
+      return InsertPreRunCall(script);
     case kAtExit:
-      return script.InsertAtExitCall();
+      return InsertAtExitCall(script);
   }
   return false;
 }
@@ -47,11 +45,10 @@ TEST(HookCalls, DefinitionProbes) {
       {kAtExit, "Function AtExit(strTxtFile as string) as boolean", false},
   };
   for (const Row& row : rows) {
-    EBScript script;
-    script.lines = {row.definition, "Sub Main()", "c.DataFile.Filename = e", "InitObjects c",
-                    "ExperimentFinish:"};
+    EBScript script({row.definition, "Sub Main()", "c.DataFile.Filename = e", "InitObjects c",
+                     "ExperimentFinish:"});
     EXPECT_EQ(row.counts, Insert(script, row.hook)) << row.definition;
-    EXPECT_EQ(row.counts ? 6u : 5u, script.lines.size()) << row.definition;
+    EXPECT_EQ(row.counts ? 6u : 5u, script.lines().size()) << row.definition;
   }
 }
 
@@ -71,10 +68,9 @@ TEST(HookCalls, FalseLeavesTheScriptAlone) {
        {"Function PreRun(s as string) as boolean", "InitObjects c", "Sub Main()"}},
   };
   for (const Row& row : rows) {
-    EBScript script;
-    script.lines = row.lines;
+    EBScript script(row.lines);
     EXPECT_FALSE(Insert(script, row.hook)) << row.what;
-    EXPECT_EQ(row.lines, script.lines) << row.what;
+    EXPECT_EQ(row.lines, script.lines().ToVector()) << row.what;
   }
 }
 
@@ -138,9 +134,8 @@ TEST(HookCalls, AnchorAndCallProbes) {
         "\tc.DataFile.Filename = CStr(\"x\")", kHandleCall}},
   };
   for (const Row& row : rows) {
-    EBScript script;
-    script.lines = row.before;
+    EBScript script(row.before);
     EXPECT_TRUE(Insert(script, row.hook)) << row.what;
-    EXPECT_EQ(row.after, script.lines) << row.what;
+    EXPECT_EQ(row.after, script.lines().ToVector()) << row.what;
   }
 }

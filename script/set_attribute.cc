@@ -1,101 +1,76 @@
-#include "script/eb_script.h"
+#include "script/set_attribute.h"
 
-#include "textfile/text_helpers.h"
+#include <string>
+
+#include "script/prompt_section.h"
 
 namespace {
 
-const char* const kValueComment = "' value set by Tarvo";
-
-// The unconditional assignment that replaces the script's own. Quotes are doubled so a
-// typed value cannot end the string literal and inject script code; the value's
-// backslashes are doubled so "C:\temp" does not become a tab. The name stays as searched.
-std::string AssignmentLine(const std::string& name, const std::string& value, bool promptRemoved) {
-  std::string line = "\tc.SetAttrib \"" + DoubleQuotes(name) + "\", \"" +
-                     EscapeBackslashes(DoubleQuotes(value).c_str()) + "\"   " + kValueComment;
+// The unconditional assignment that replaces the script's own.
+std::string AssignmentLine(std::string_view name, std::string_view value, bool promptRemoved) {
+  std::string line =
+      "\tc.SetAttrib " + NameLiteral(name) + ", " + StringLiteral(value) + "   " + kValueComment;
   if (promptRemoved)
-    line += "; removed user prompt section";
+    line += kPromptRemovedNote;
   return line;
 }
 
-bool SqueezedLineStartsWith(const EBScript& script, size_t line, std::string_view probe) {
-  return line < script.lines.size() &&
-         SqueezeText(script.lines[line], true).compare(0, probe.size(), probe) == 0;
-}
-
 // True when the "Else / GoTo ExperimentAbort / End If" tail of a prompt section follows
-// the attribute line at `attrib` directly, in exactly that shape. Only that shape goes:
-// anything else below the attribute line belongs to the rest of the script.
-bool AbortBlockFollows(const EBScript& script, int32_t attrib) {
-  size_t first = static_cast<size_t>(attrib) + 1;
-  if (first >= script.lines.size())
-    return false;
-  std::string_view elseLine = script.lines[first];
-  if (SqueezeText(elseLine.substr(0, elseLine.find('\'')), true) != "ELSE")
-    return false;
-  return SqueezedLineStartsWith(script, first + 1, "GOTOEXPERIMENTABORT") &&
-         SqueezedLineStartsWith(script, first + 2, "ENDIF");
+// the line at `assignment` directly, in exactly that shape. Only that shape goes:
+// anything else below the assignment belongs to the rest of the script.
+bool AbortBlockFollows(const EBScript& script, size_t assignment) {
+  static const LineProbe kElse("Else", LineMatch::kIs);
+  static const LineProbe kGoToAbort("GoTo ExperimentAbort");
+  static const LineProbe kEndIf("End If");
+  const LineList& lines = script.lines();
+  size_t first = assignment + 1;
+  return first + 2 < lines.size() && kElse.Matches(lines[first]) &&
+         kGoToAbort.Matches(lines[first + 1]) && kEndIf.Matches(lines[first + 2]);
 }
 
-// A plain-form assignment of `name` that Tarvo wrote on an earlier run, found by its
-// comment, searching on from `firstPlain`, the first plain-form line. Setting the
-// attribute again must replace this line: replacing the script's conditional default
-// instead would leave the earlier value in force after it.
-int32_t FindOwnAssignment(const EBScript& script, const std::string& name, int32_t firstPlain) {
-  for (int32_t line = firstPlain; line >= 0; line = script.FindAttribLine(name, line + 1, false)) {
-    if (script.lines[line].find(kValueComment) != std::string_view::npos)
+// The line to replace when the script has no prompt section for `name`: a plain-form
+// assignment that Tarvo wrote on an earlier run (found by its comment), else the
+// conditional default, even below a plain one, else the first plain-form assignment. Replacing the
+// default while Tarvo's own line stands below it would leave the earlier value in force.
+std::optional<size_t> FindDefaultAssignment(const EBScript& script, std::string_view name,
+                                            size_t subMain) {
+  std::optional<size_t> firstPlain = script.FindAttribLine(name, subMain, AttribForm::kPlain);
+  for (std::optional<size_t> line = firstPlain; line;
+       line = script.FindAttribLine(name, *line + 1, AttribForm::kPlain)) {
+    if (script.lines()[*line].find(kValueComment) != std::string_view::npos)
       return line;
   }
-  return -1;
+  if (std::optional<size_t> conditional =
+          script.FindAttribLine(name, subMain, AttribForm::kConditional))
+    return conditional;
+  return firstPlain;
 }
 
 }  // namespace
 
-EBScript::PromptSection EBScript::FindPromptSection(const std::string& name) {
-  PromptSection section;
-  int32_t subMain = FindSubMain();
-  if (subMain < 0)
-    return section;
-  // The label with its colon, so that Sub= does not take the prompt of Subject.
-  section.prompt =
-      FindLine("StartupInfoPrompt_" + name + ":", static_cast<uint32_t>(subMain), true);
-  if (section.prompt >= 0)
-    section.attrib = FindAttribLine(name, section.prompt, false);
-  return section;
-}
-
-ValueRule EBScript::PromptValueRule(const std::string& name) {
-  ValueRule rule;
-  PromptSection section = FindPromptSection(name);
-  for (int32_t line = section.prompt; section.attrib >= 0 && line < section.attrib; ++line)
-    rule.Read(lines[static_cast<size_t>(line)]);
-  return rule;
-}
-
-bool EBScript::SetAttribute(const std::string& name, const std::string& value) {
-  int32_t subMain = FindSubMain();
-  if (subMain < 0)
+bool SetAttribute(EBScript& script, std::string_view name, std::string_view value) {
+  std::optional<size_t> subMain = script.FindSubMain();
+  if (!subMain)
     return false;
 
-  PromptSection section = FindPromptSection(name);
-  int32_t prompt = section.prompt;
-  int32_t target;
-  if (prompt < 0) {
-    target = FindOwnAssignment(*this, name, FindAttribLine(name, subMain, false));
-    if (target < 0)
-      target = FindAttribLine(name, subMain, true);
-    if (target < 0)
+  std::optional<PromptSection> section = FindPromptSection(script, name);
+  size_t target;
+  if (!section) {
+    std::optional<size_t> line = FindDefaultAssignment(script, name, *subMain);
+    if (!line)
       return false;
+    target = *line;
   } else {
-    int32_t attrib = section.attrib;
-    if (attrib >= 0) {
-      // The section from the prompt line to the attribute line goes, with the abort block
-      // after it; the assignment takes the prompt line's place. One erase, since every
-      // line below moves.
-      int32_t last = AbortBlockFollows(*this, attrib) ? attrib + 3 : attrib;
-      lines.Erase(prompt + 1, last + 1);
+    if (section->assignment) {
+      // The section from its label to its assignment goes, with the abort block after it;
+      // the new assignment takes the label's place. One erase, since every line below moves.
+      size_t last = *section->assignment;
+      if (AbortBlockFollows(script, last))
+        last += 3;
+      script.EraseLines(section->label + 1, last + 1);
     }
-    target = prompt;
+    target = section->label;
   }
-  lines.Replace(target, AssignmentLine(name, value, prompt >= 0));
+  script.ReplaceLine(target, AssignmentLine(name, value, section.has_value()));
   return true;
 }

@@ -1,8 +1,6 @@
-#include "script/eb_script.h"
+#include "script/set_attribute.h"
 
 #include <gtest/gtest.h>
-
-#include "test_support.h"
 
 namespace {
 
@@ -19,10 +17,9 @@ struct Row {
 
 void CheckRows(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
-    EBScript script;
-    script.lines = row.before;
-    EXPECT_EQ(row.result, script.SetAttribute(row.name, row.value)) << row.what;
-    EXPECT_EQ(row.after, script.lines) << row.what;
+    EBScript script(row.before);
+    EXPECT_EQ(row.result, SetAttribute(script, row.name, row.value)) << row.what;
+    EXPECT_EQ(row.after, script.lines().ToVector()) << row.what;
   }
 }
 
@@ -172,13 +169,12 @@ TEST(SetAttribute, WritesOneStringLiteral) {
 TEST(SetAttribute, SettingAgainReplacesTheValueWrittenBefore) {
   // The rewritten script keeps the conditional default above the line written first;
   // replacing the default would leave the first value in force.
-  EBScript script;
-  script.lines = {"Sub Main()", kConditional,           kPrompt,  kAttrib,
-                  "Else",       "GoTo ExperimentAbort", "End If", "n"};
-  EXPECT_TRUE(script.SetAttribute("Subject", "12"));
-  EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines);
-  EXPECT_TRUE(script.SetAttribute("subject", "13"));
+  EBScript script({"Sub Main()", kConditional, kPrompt, kAttrib, "Else", "GoTo ExperimentAbort",
+                   "End If", "n"});
+  EXPECT_TRUE(SetAttribute(script, "Subject", "12"));
+  EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines().ToVector());
+  EXPECT_TRUE(SetAttribute(script, "subject", "13"));
   EXPECT_EQ((Lines{"Sub Main()", kConditional,
                    "\tc.SetAttrib \"subject\", \"13\"   ' value set by Tarvo", "n"}),
-            script.lines);
+            script.lines().ToVector());
 }

@@ -1,16 +1,22 @@
-#include "script/eb_script.h"
+#include "script/startup_summary.h"
 
-bool EBScript::AnswerStartupSummary() {
-  int32_t subMain = FindSubMain();
-  if (subMain < 0)
+#include <string>
+
+#include "textfile/text_helpers.h"
+
+bool AnswerStartupSummary(EBScript& script) {
+  std::optional<size_t> subMain = script.FindSubMain();
+  if (!subMain)
     return false;
-  int32_t line = FindLine("nSummaryAnswer = MsgBox(", static_cast<uint32_t>(subMain), true);
-  if (line < 0)
+  std::optional<size_t> line = script.FindLine("nSummaryAnswer = MsgBox(", *subMain);
+  if (!line)
     return false;
   // The answer keeps the question's indentation, so the block around it still reads.
-  std::string_view question = lines[static_cast<size_t>(line)];
-  std::string answer(question.substr(0, question.find_first_not_of(" \t")));
-  lines.Replace(static_cast<size_t>(line),
-                answer + "nSummaryAnswer = ebYes   ' summary answered by Tarvo");
+  std::string_view question = script.lines()[*line];
+  size_t indent = 0;
+  while (indent < question.size() && IsBlank(question[indent]))
+    ++indent;
+  script.ReplaceLine(*line, std::string(question.substr(0, indent)) + "nSummaryAnswer = ebYes   " +
+                                kSummaryComment);
   return true;
 }

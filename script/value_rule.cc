@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "script/ebasic.h"
 #include "textfile/text_helpers.h"
 
 namespace {
@@ -53,8 +54,9 @@ std::optional<int64_t> Bound(std::string_view squeezed, std::string_view compari
 }  // namespace
 
 void ValueRule::Read(std::string_view line) {
-  std::string squeezed = SqueezeText(line, true);
-  if (StartsWith(squeezed, "IFNOTISNUMERIC(VANSWER)"))
+  static const LineProbe kNumberCheck("If Not IsNumeric(vAnswer)");
+  std::string squeezed = SqueezeText(line);
+  if (kNumberCheck.Matches(line))
     wholeNumber = true;
   if (std::optional<int64_t> low = Bound(squeezed, "<"))
     lowest = lowest ? std::max(*lowest, *low) : *low;
@@ -90,4 +92,13 @@ std::string ValueRule::Describe() const {
   if (highest)
     return "a whole number of at most " + std::to_string(*highest);
   return "a whole number";
+}
+
+ValueRule ReadValueRule(const EBScript& script, const PromptSection& section) {
+  ValueRule rule;
+  if (section.assignment) {
+    for (size_t line = section.label; line < *section.assignment; ++line)
+      rule.Read(script.lines()[line]);
+  }
+  return rule;
 }

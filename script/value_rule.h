@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "script/prompt_section.h"
+
 /// The checks that a startup prompt section makes on the typed answer: whether it must
 /// be a whole number, and the lowest and highest value it lets through. Removing the
 /// section removes these checks, so a fixed value must pass them instead.
@@ -24,5 +26,9 @@ struct ValueRule {
   /// "... of at most 9".
   std::string Describe() const;
 };
+
+/// The checks of a prompt section, read from its label up to its own assignment; none
+/// when it has no assignment.
+ValueRule ReadValueRule(const EBScript& script, const PromptSection& section);
 
 #endif  // TARVO_SCRIPT_VALUE_RULE_H_

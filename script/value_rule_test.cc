@@ -52,6 +52,7 @@ TEST(ValueRule, AcceptsWholeNumbersWithinTheBounds) {
       {"32767", true, true},
       {"+12", true, true},
       {"0012", true, true},
+      {"0000000000000000000012", true, true},  // leading zeros do not count as digits
       {"-1", false, true},
       {"32768", false, true},
       {"-2147483648", false, true},

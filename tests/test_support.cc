@@ -55,10 +55,3 @@ std::vector<std::string> FolderEntries(const std::string& path) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-void PrintTo(const LineList& lines, std::ostream* out) {
-  *out << "{";
-  for (size_t i = 0; i < lines.size(); ++i)
-    *out << (i == 0 ? " \"" : ", \"") << lines[i] << "\"";
-  *out << " }";
-}

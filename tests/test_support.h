@@ -1,11 +1,8 @@
 #ifndef TARVO_TESTS_TEST_SUPPORT_H_
 #define TARVO_TESTS_TEST_SUPPORT_H_
 
-#include <iosfwd>
 #include <string>
 #include <vector>
-
-#include "textfile/line_list.h"
 
 /// A fresh, empty folder under the system's temporary folder, removed with its content
 /// when the object goes away.
@@ -30,8 +27,5 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 /// Names of the entries of a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& path);
-
-/// Lets a test failure show the lines of a LineList.
-void PrintTo(const LineList& lines, std::ostream* out);
 
 #endif  // TARVO_TESTS_TEST_SUPPORT_H_

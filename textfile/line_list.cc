@@ -4,78 +4,23 @@
 
 namespace {
 
-// A probe this long or longer is looked for by the digest of its first kDigested bytes,
-// a shorter one by its first kHeadBytes bytes. Long enough to tell apart the
-// `c.SetAttrib "` lines of a script by their attribute's first letters.
-const size_t kDigested = 14;
 const size_t kHeadBytes = 4;
 
-static_assert(kSqueezedOut == 0x100, "LeadOf counts a byte by bit 8 of its folded value");
-
-struct Lead {
-  uint32_t head;
-  uint16_t digest;
-  size_t length;  // of the squeezed form taken, at most kDigested
-};
-
-// The beginning of the upper-cased squeezed form of [p, end): its first bytes, zero-padded,
-// and a digest of them. Stops after kDigested bytes, so long lines cost no more. Runs
-// once for every line of a script, hence no branch on whitespace: its folded value
-// adds a zero byte and does not count.
-Lead LeadOf(const char* p, const char* end) {
-  uint64_t low = 0;
-  uint64_t high = 0;
+// The first bytes of the squeezed form, the first in the lowest byte, zero-padded.
+uint32_t HeadOf(std::string_view line) {
+  uint32_t head = 0;
   size_t taken = 0;
-  for (; p != end && taken < 8; ++p) {
-    uint16_t folded = SqueezedByte(*p);
-    low |= static_cast<uint64_t>(folded & 0xFF) << (8 * taken);
-    taken += (folded >> 8) ^ 1;
+  for (size_t i = 0; i < line.size() && taken < kHeadBytes; ++i) {
+    uint16_t folded = SqueezedByte(line[i]);
+    if (folded == kSqueezedOut)
+      continue;
+    head |= static_cast<uint32_t>(folded) << (8 * taken);
+    ++taken;
   }
-  for (; p != end && taken < kDigested; ++p) {
-    uint16_t folded = SqueezedByte(*p);
-    high |= static_cast<uint64_t>(folded & 0xFF) << (8 * (taken - 8));
-    taken += (folded >> 8) ^ 1;
-  }
-  uint64_t mixed = low * 0x9E3779B97F4A7C15ull + high * 0xC2B2AE3D27D4EB4Full;
-  return {static_cast<uint32_t>(low), static_cast<uint16_t>(mixed >> 48), taken};
-}
-
-// The first key at or after `from` that `match` accepts, or keys.size(). Whole blocks are
-// tested without stopping early, which lets the compiler test many keys at once.
-template <typename Keys, typename Match>
-size_t FirstMatch(const Keys& keys, size_t from, Match match) {
-  const size_t kBlock = 32;
-  size_t count = keys.size();
-  size_t i = from;
-  for (; i < count && count - i >= kBlock; i += kBlock) {
-    unsigned hits = 0;
-    for (size_t j = 0; j < kBlock; ++j)
-      hits |= match(keys[i + j]) ? 1u : 0u;
-    if (hits != 0)
-      break;
-  }
-  for (; i < count; ++i) {
-    if (match(keys[i]))
-      return i;
-  }
-  return count;
+  return head;
 }
 
 }  // namespace
-
-LeadProbe::LeadProbe(std::string_view squeezed) {
-  Lead lead = LeadOf(squeezed.data(), squeezed.data() + squeezed.size());
-  byDigest_ = lead.length >= kDigested;
-  size_t headBytes = lead.length < kHeadBytes ? lead.length : kHeadBytes;
-  headMask_ = headBytes == 4 ? 0xFFFFFFFFu : (1u << (8 * headBytes)) - 1;
-  head_ = lead.head & headMask_;
-  digest_ = lead.digest;
-}
-
-LineList::LineList(std::initializer_list<std::string> lines) {
-  for (const std::string& line : lines)
-    push_back(line);
-}
 
 LineList::LineList(const std::vector<std::string>& lines) {
   for (const std::string& line : lines)
@@ -83,25 +28,14 @@ LineList::LineList(const std::vector<std::string>& lines) {
 }
 
 std::vector<std::string> LineList::ToVector() const {
-  std::vector<std::string> result;
-  result.reserve(size());
-  for (size_t i = 0; i < size(); ++i)
-    result.emplace_back((*this)[i]);
-  return result;
+  return std::vector<std::string>(lines_.begin(), lines_.end());
 }
 
 void LineList::clear() {
-  loaded_.reset();
-  own_.clear();
   lines_.clear();
   heads_.clear();
-  digests_.clear();
-}
-
-void LineList::reserve(size_t count) {
-  lines_.reserve(count);
-  heads_.reserve(count);
-  digests_.reserve(count);
+  own_.clear();
+  loaded_.reset();
 }
 
 void LineList::push_back(std::string text) {
@@ -109,68 +43,66 @@ void LineList::push_back(std::string text) {
 }
 
 void LineList::Insert(size_t index, std::string text) {
-  auto at = static_cast<std::ptrdiff_t>(index);
-  lines_.insert(lines_.begin() + at, Own(std::move(text)));
-  heads_.insert(heads_.begin() + at, 0);
-  digests_.insert(digests_.begin() + at, 0);
-  SetKeys(index);
+  std::string_view line = Own(std::move(text));
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), line);
+  heads_.insert(heads_.begin() + static_cast<std::ptrdiff_t>(index), HeadOf(line));
 }
 
 void LineList::Replace(size_t index, std::string text) {
-  Line& line = lines_[index];
-  if (line.own)
-    own_[line.offset] = std::move(text);
-  else
-    line = Own(std::move(text));
-  SetKeys(index);
+  lines_[index] = Own(std::move(text));
+  heads_[index] = HeadOf(lines_[index]);
 }
 
 void LineList::Erase(size_t first, size_t end) {
-  auto from = static_cast<std::ptrdiff_t>(first);
-  auto to = static_cast<std::ptrdiff_t>(end);
-  lines_.erase(lines_.begin() + from, lines_.begin() + to);
-  heads_.erase(heads_.begin() + from, heads_.begin() + to);
-  digests_.erase(digests_.begin() + from, digests_.begin() + to);
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(first),
+               lines_.begin() + static_cast<std::ptrdiff_t>(end));
+  heads_.erase(heads_.begin() + static_cast<std::ptrdiff_t>(first),
+               heads_.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
-void LineList::StartLoading(std::shared_ptr<const char[]> block) {
+LineList::HeadKey::HeadKey(std::string_view squeezed) {
+  size_t bytes = squeezed.size() < kHeadBytes ? squeezed.size() : kHeadBytes;
+  mask_ = bytes == kHeadBytes ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1;
+  head_ = HeadOf(squeezed) & mask_;
+}
+
+size_t LineList::HeadKey::Next(const std::vector<uint32_t>& heads, size_t from) const {
+  const uint32_t* all = heads.data();
+  const uint32_t head = head_;
+  const uint32_t mask = mask_;
+  auto agrees = [all, head, mask](size_t i) { return (all[i] & mask) == head; };
+  // Blocks of heads are tested without stopping early, which lets the compiler test many
+  // at once; most searches skip most lines.
+  const size_t kBlock = 32;
+  size_t count = heads.size();
+  size_t i = from;
+  for (; i < count && count - i >= kBlock; i += kBlock) {
+    unsigned hits = 0;
+    for (size_t j = 0; j < kBlock; ++j)
+      hits |= agrees(i + j) ? 1u : 0u;
+    if (hits != 0)
+      break;
+  }
+  for (; i < count; ++i) {
+    if (agrees(i))
+      return i;
+  }
+  return count;
+}
+
+void LineList::StartLoading(std::unique_ptr<char[]> block, size_t expectedLines) {
   clear();
   loaded_ = std::move(block);
+  lines_.reserve(expectedLines);
+  heads_.reserve(expectedLines);
 }
 
 void LineList::AppendLoaded(size_t offset, size_t length) {
-  const char* text = loaded_.get() + offset;
-  Lead lead = LeadOf(text, text + length);
-  lines_.push_back({offset, length, false});
-  heads_.push_back(lead.head);
-  digests_.push_back(lead.digest);
+  lines_.emplace_back(loaded_.get() + offset, length);
+  heads_.push_back(HeadOf(lines_.back()));
 }
 
-size_t LineList::NextCandidate(const LeadProbe& probe, size_t from) const {
-  if (probe.byDigest_)
-    return FirstMatch(digests_, from, [&](uint16_t digest) { return digest == probe.digest_; });
-  return FirstMatch(heads_, from,
-                    [&](uint32_t head) { return (head & probe.headMask_) == probe.head_; });
-}
-
-LineList::Line LineList::Own(std::string text) {
+std::string_view LineList::Own(std::string text) {
   own_.push_back(std::move(text));
-  return {own_.size() - 1, 0, true};
-}
-
-void LineList::SetKeys(size_t index) {
-  std::string_view text = (*this)[index];
-  Lead lead = LeadOf(text.data(), text.data() + text.size());
-  heads_[index] = lead.head;
-  digests_[index] = lead.digest;
-}
-
-bool operator==(const LineList& a, const std::vector<std::string>& b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i])
-      return false;
-  }
-  return true;
+  return own_.back();
 }

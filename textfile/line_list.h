@@ -4,93 +4,74 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/memory.h"
-
-/// A squeezed probe (see SqueezeText) made ready for LineList::NextCandidate.
-class LeadProbe {
- public:
-  explicit LeadProbe(std::string_view squeezed);
-
- private:
-  friend class LineList;
-  bool byDigest_;
-  uint32_t head_;
-  uint32_t headMask_;
-  uint16_t digest_;
-};
-
-/// The lines of a text, without their line ends, held compactly: lines read from a file
-/// stay in the one block they were read into, which copies of the list share, and only
-/// lines put in by an edit have storage of their own. Beside each line it keeps a few bytes about
-/// the beginning of its upper-cased squeezed form, so a search by leading text reads those few
-/// bytes of each line rather than the line. Every edit keeps them up to date.
+/// The lines of a text, without their line ends. Lines read from a file stay in the one
+/// block they were read into; a line put in by an edit gets storage of its own. Beside
+/// each line its head is kept, the first four bytes of its squeezed form (see SqueezeText),
+/// so that a search by how lines begin reads four bytes a line rather than the line.
 class LineList {
  public:
   LineList() = default;
-  LineList(std::initializer_list<std::string> lines);
-  LineList(const std::vector<std::string>& lines);
+  explicit LineList(const std::vector<std::string>& lines);
+  LineList(LineList&&) = default;
+  LineList& operator=(LineList&&) = default;
 
   size_t size() const { return lines_.size(); }
   bool empty() const { return lines_.empty(); }
   /// Valid until the line is replaced or erased, or the list is cleared or loaded.
-  std::string_view operator[](size_t index) const {
-    const Line& line = lines_[index];
-    if (line.own)
-      return own_[line.offset];
-    return std::string_view(loaded_.get() + line.offset, line.length);
-  }
+  std::string_view operator[](size_t index) const { return lines_[index]; }
   std::vector<std::string> ToVector() const;
 
   void clear();
-  /// Room for `count` lines, so loading a large file does not copy the list as it grows.
-  void reserve(size_t count);
   void push_back(std::string text);
   void Insert(size_t index, std::string text);
   void Replace(size_t index, std::string text);
   /// Removes the lines [first, end).
   void Erase(size_t first, size_t end);
 
-  /// Drops every line and takes `block` as the block that AppendLoaded refers to.
-  void StartLoading(std::shared_ptr<const char[]> block);
-  /// Adds the bytes [offset, offset + length) of the loaded block as a line; `length` is
-  /// at most kMaxLoadedLength.
+  /// The first line at or after `from` whose squeezed form begins with `squeezed` and that
+  /// `matches` accepts; size() when there is none. Only lines whose head agrees with
+  /// `squeezed` are handed to `matches`.
+  template <typename Match>
+  size_t Find(std::string_view squeezed, size_t from, Match matches) const {
+    HeadKey key(squeezed);
+    for (size_t i = key.Next(heads_, from); i < size(); i = key.Next(heads_, i + 1)) {
+      if (matches(lines_[i]))
+        return i;
+    }
+    return size();
+  }
+
+  /// Drops every line and takes `block` as what AppendLoaded refers to, with room for
+  /// `expectedLines` lines.
+  void StartLoading(std::unique_ptr<char[]> block, size_t expectedLines);
+  /// Adds the bytes [offset, offset + length) of the loaded block as a line.
   void AppendLoaded(size_t offset, size_t length);
-  static const size_t kMaxLoadedLength = 2047;
-
-  /// The first line at or after `from` whose squeezed form may begin with the probe, or
-  /// size(). Lines it skips cannot begin with it; a line it returns still has to be
-  /// compared in full.
-  size_t NextCandidate(const LeadProbe& probe, size_t from) const;
-
-  friend bool operator==(const LineList& a, const std::vector<std::string>& b);
-  friend bool operator==(const std::vector<std::string>& a, const LineList& b) { return b == a; }
 
  private:
-  // Eight bytes a line, whatever the platform: fewer bytes to fill keep a large script
-  // quick to load.
-  struct Line {
-    uint64_t offset : 52;  // into the loaded block, or into own_ when `own`
-    uint64_t length : 11;  // of a loaded line
-    uint64_t own : 1;
+  // The head that lines beginning with a squeezed text have.
+  class HeadKey {
+   public:
+    explicit HeadKey(std::string_view squeezed);
+    /// The first index at or after `from` whose head agrees, or heads.size().
+    size_t Next(const std::vector<uint32_t>& heads, size_t from) const;
+
+   private:
+    uint32_t head_;
+    uint32_t mask_;
   };
 
-  Line Own(std::string text);
-  void SetKeys(size_t index);
+  std::string_view Own(std::string text);
 
-  std::shared_ptr<const char[]> loaded_;
+  std::unique_ptr<char[]> loaded_;
   // A deque, so the text of one line stays where it is while others are added.
   std::deque<std::string> own_;
-  template <typename T>
-  using Array = std::vector<T, LargeBlockAllocator<T>>;
-  Array<Line> lines_;
-  Array<uint32_t> heads_;
-  Array<uint16_t> digests_;
+  std::vector<std::string_view> lines_;
+  std::vector<uint32_t> heads_;
 };
 
 #endif  // TARVO_TEXTFILE_LINE_LIST_H_

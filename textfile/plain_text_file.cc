@@ -1,15 +1,8 @@
 #include "textfile/plain_text_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-
-#include "platform/file_system.h"
-#include "platform/memory.h"
-
-static_assert(PlainTextFile::kMaxLineLength <= LineList::kMaxLoadedLength,
-              "every line read fits the compact store");
 
 namespace {
 
@@ -22,8 +15,6 @@ const size_t kTypicalLineBytes = 16;
 const size_t kMostLinesReserved = size_t{4} * 1024 * 1024;
 const size_t kWriteChunkSize = size_t{64} * 1024;
 const char kEndOfInput = 0x1A;
-const char kNotTextScript[] =
-    ": not an E-Basic text script (scripts of E-Prime 2 and later cannot be rewritten)";
 
 std::string NumberedReport(const char* verb, size_t lineNumber, const char* preposition,
                            const std::string& path) {
@@ -42,7 +33,7 @@ void AppendEncoded(std::string_view line, std::string* out) {
 
 // Writes the lines in chunks of whole lines. Returns 0, or after a short write the number
 // of the first line that did not reach the file whole.
-size_t WriteLines(const LineList& lines, std::FILE* file) {
+size_t WriteLines(const LineList& lines, FileWriter& file) {
   std::string chunk;
   chunk.reserve(kWriteChunkSize + PlainTextFile::kMaxLineLength + 2);
   size_t first = 0;  // the first line in `chunk`
@@ -50,7 +41,7 @@ size_t WriteLines(const LineList& lines, std::FILE* file) {
     AppendEncoded(lines[i], &chunk);
     if (chunk.size() < kWriteChunkSize && i + 1 < lines.size())
       continue;
-    size_t written = std::fwrite(chunk.data(), 1, chunk.size(), file);
+    size_t written = file.Write(chunk.data(), chunk.size());
     if (written < chunk.size()) {
       chunk.clear();
       for (;; ++first) {
@@ -65,15 +56,6 @@ size_t WriteLines(const LineList& lines, std::FILE* file) {
   return 0;
 }
 
-// The size of a regular file, or 0 when it cannot be told (a pipe or a device).
-size_t SizeOf(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0)
-    return 0;
-  long size = std::ftell(file);
-  std::rewind(file);
-  return size > 0 ? static_cast<size_t>(size) : 0;
-}
-
 // True when [p, end) holds a byte other than CR, LF and 0x1A.
 bool HoldsText(const char* p, const char* end) {
   return std::find_if(p, end, [](char c) { return c != '\r' && c != '\n' && c != kEndOfInput; }) !=
@@ -82,46 +64,47 @@ bool HoldsText(const char* p, const char* end) {
 
 // A file's bytes up to its end or its first 0x1A byte, in one block.
 struct Input {
-  LargeBlock bytes;
+  std::unique_ptr<char[]> bytes;
   size_t size = 0;
   bool readError = false;
   bool textAfterEnd = false;  // text follows the 0x1A
 };
 
 // Reads what follows a 0x1A byte, up to the end or the first text.
-void ReadAfterEnd(std::FILE* file, Input* input) {
+void ReadAfterEnd(FileReader& file, Input* input) {
   std::unique_ptr<char[]> block(new char[kFirstBlockSize]);
   size_t count;
-  while ((count = std::fread(block.get(), 1, kFirstBlockSize, file)) > 0) {
+  while ((count = file.Read(block.get(), kFirstBlockSize)) > 0) {
     if (HoldsText(block.get(), block.get() + count)) {
       input->textAfterEnd = true;
       return;
     }
   }
-  input->readError = std::ferror(file) != 0;
+  input->readError = file.Failed();
 }
 
 // Reads in as few calls as the file allows. Stops early once the bytes after the last LF
-// can only make a line that is too long, so an endless device cannot fill memory.
-Input ReadAll(std::FILE* file) {
+// can only make a line that is too long, so a huge file without line ends cannot fill
+// memory.
+Input ReadAll(FileReader& file) {
   Input input;
   // One byte more than the file holds, so the read that meets the end comes back short.
-  size_t capacity = std::max(SizeOf(file) + 1, kFirstBlockSize);
-  input.bytes = AllocateLargeBlock(capacity);
+  size_t capacity = std::max(file.Size() + 1, kFirstBlockSize);
+  input.bytes.reset(new char[capacity]);
   size_t lineStart = 0;  // the first byte after the last LF
   for (;;) {
     if (input.size == capacity) {
       capacity *= 2;
-      LargeBlock larger = AllocateLargeBlock(capacity);
+      std::unique_ptr<char[]> larger(new char[capacity]);
       std::memcpy(larger.get(), input.bytes.get(), input.size);
       input.bytes = std::move(larger);
     }
     char* fresh = input.bytes.get() + input.size;
     size_t wanted = capacity - input.size;
-    size_t count = std::fread(fresh, 1, wanted, file);
+    size_t count = file.Read(fresh, wanted);
     bool end = count < wanted;
     if (end)
-      input.readError = std::ferror(file) != 0;
+      input.readError = file.Failed();
     if (const void* stop = std::memchr(fresh, kEndOfInput, count)) {
       size_t kept = static_cast<size_t>(static_cast<const char*>(stop) - fresh);
       input.textAfterEnd = HoldsText(fresh + kept, fresh + count);
@@ -143,7 +126,7 @@ Input ReadAll(std::FILE* file) {
   }
 }
 
-// UTF-16 text begins with one of these marks; the scripts of E-Prime 2 and later do.
+// UTF-16 text begins with one of these marks.
 bool BeginsWithUtf16Mark(const Input& input) {
   if (input.size < 2)
     return false;
@@ -154,25 +137,23 @@ bool BeginsWithUtf16Mark(const Input& input) {
 
 }  // namespace
 
-bool PlainTextFile::Load(const std::string& path, std::string& message) {
+LoadOutcome PlainTextFile::Load(const std::string& path, std::string& message) {
   lines.clear();
 
-  std::FILE* file = OpenForReading(path);
-  if (file == nullptr) {
+  std::unique_ptr<FileReader> file = files_.OpenForReading(path);
+  if (!file) {
     message = "Couldn't open " + path;
-    return false;
+    return LoadOutcome::kFailed;
   }
-  Input input = ReadAll(file);
-  std::fclose(file);
-  if (BeginsWithUtf16Mark(input)) {
-    message = "Couldn't load " + path + kNotTextScript;
-    return false;
-  }
+  Input input = ReadAll(*file);
+  file.reset();
+  if (BeginsWithUtf16Mark(input))
+    return LoadOutcome::kUtf16;
 
   const char* bytes = input.bytes.get();
   size_t size = input.size;
-  lines.StartLoading(std::move(input.bytes));
-  lines.reserve(std::min(size / kTypicalLineBytes + 1, kMostLinesReserved));
+  lines.StartLoading(std::move(input.bytes),
+                     std::min(size / kTypicalLineBytes + 1, kMostLinesReserved));
   bool tooLong = false;
   size_t begin = 0;
   while (const void* found =
@@ -199,41 +180,38 @@ bool PlainTextFile::Load(const std::string& path, std::string& message) {
   }
   if (tooLong || cutShort) {
     message = NumberedReport("Couldn't load line", lines.size() + 1, "from", path);
-    return false;
+    return LoadOutcome::kFailed;
   }
   message = "Loaded " + std::to_string(lines.size()) + " lines from " + path;
-  return true;
+  return LoadOutcome::kLoaded;
 }
 
 bool PlainTextFile::Save(const std::string& path, std::string& message, FileHold* hold) const {
-  if (IsReadOnlyFile(path)) {
+  if (files_.IsReadOnlyFile(path)) {
     message = "Couldn't open " + path;
     return false;
   }
   std::string tempPath;
-  std::FILE* file = CreateTempFileBeside(path, &tempPath);
-  if (file == nullptr) {
+  std::unique_ptr<FileWriter> file = CreateTempFileBeside(files_, path, &tempPath);
+  if (!file) {
     message = "Couldn't open " + path;
     return false;
   }
-  // Unbuffered: each chunk goes straight to the file, and a short write tells exactly
-  // how far the file got, hence which line failed.
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  if (size_t failed = WriteLines(lines, file)) {
-    std::fclose(file);
-    RemoveFileQuietly(tempPath);
+  if (size_t failed = WriteLines(lines, *file)) {
+    file.reset();
+    files_.Remove(tempPath);
     message = NumberedReport("Couldn't write line", failed, "to", path);
     return false;
   }
-  if (!CloseSaved(file)) {
-    RemoveFileQuietly(tempPath);
+  if (!file->Close()) {
+    files_.Remove(tempPath);
     message = lines.empty() ? "Couldn't open " + path
                             : NumberedReport("Couldn't write line", lines.size(), "to", path);
     return false;
   }
-  ReplaceOutcome replaced = ReplaceFileWith(tempPath, path, hold);
+  ReplaceOutcome replaced = files_.Replace(tempPath, path, hold);
   if (replaced != ReplaceOutcome::kReplaced) {
-    RemoveFileQuietly(tempPath);
+    files_.Remove(tempPath);
     message = replaced == ReplaceOutcome::kHeld
                   ? "Couldn't replace " + path + ": another run is using it"
                   : "Couldn't open " + path;
@@ -241,8 +219,4 @@ bool PlainTextFile::Save(const std::string& path, std::string& message, FileHold
   }
   message = "Saved " + std::to_string(lines.size()) + " lines in " + path;
   return true;
-}
-
-bool PlainTextFile::CloseSaved(std::FILE* file) const {
-  return std::fclose(file) == 0;
 }

@@ -1,11 +1,16 @@
 #ifndef TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
 #define TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
 
-#include <cstdio>
 #include <string>
 
 #include "platform/file_system.h"
 #include "textfile/line_list.h"
+
+enum class LoadOutcome {
+  kLoaded,
+  kFailed,
+  kUtf16,  // the file begins with a UTF-16 byte-order mark: no single-byte text
+};
 
 /// A text file held in memory as its lines, each without its line end.
 ///
@@ -15,16 +20,14 @@
 /// CR LF. Every other byte, NUL included, is kept as it is.
 class PlainTextFile {
  public:
-  static const size_t kMaxLineLength = 1023;
+  static constexpr size_t kMaxLineLength = 1023;
 
-  PlainTextFile() = default;
-  virtual ~PlainTextFile() = default;
+  explicit PlainTextFile(FileSystem& files = RealFileSystem()) : files_(files) {}
 
   /// Replaces `lines` with the lines of the file at `path`. `message` receives a one-line
-  /// report in every case. Fails on a UTF-16 byte-order mark at the start, and on a line
-  /// that is too long, cannot be read, or holds a 0x1A that text follows; the lines
-  /// before such a line are kept.
-  bool Load(const std::string& path, std::string& message);
+  /// report, except for kUtf16, which the caller words. Fails on a line that is too long,
+  /// cannot be read, or holds a 0x1A that text follows; the lines before it are kept.
+  LoadOutcome Load(const std::string& path, std::string& message);
 
   /// Writes all lines to `path` through a temporary file in the same folder that then
   /// replaces the target, so a failure never leaves a partial file at `path` and leaves
@@ -34,10 +37,8 @@ class PlainTextFile {
 
   LineList lines;
 
- protected:
-  /// Closes the file that Save has written; false when its bytes may not all have
-  /// reached the disk. Virtual so that tests can make it fail, as a local disk seldom does.
-  virtual bool CloseSaved(std::FILE* file) const;
+ private:
+  FileSystem& files_;
 };
 
 #endif  // TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_

@@ -2,53 +2,49 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "test_support.h"
+#include "fake_file_system.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// Loads `bytes` from a fresh file; returns the lines, the result and the report.
 struct Loaded {
-  bool ok;
+  LoadOutcome outcome;
   Lines lines;
   std::string message;
 };
 
-Loaded LoadBytes(const TempDir& dir, const std::string& bytes) {
-  std::string path = dir.Path("in.ebs");
-  WriteBytes(path, bytes);
-  PlainTextFile file;
+// Loads "in.ebs" holding `bytes` from `files`.
+Loaded LoadBytes(const std::string& bytes, FakeFileSystem files = FakeFileSystem()) {
+  files.files["in.ebs"] = bytes;
+  PlainTextFile file(files);
+  file.lines = LineList({"left over"});
   Loaded result;
-  result.ok = file.Load(path, result.message);
+  result.outcome = file.Load("in.ebs", result.message);
   result.lines = file.lines.ToVector();
   return result;
 }
 
-std::string SaveLines(const TempDir& dir, const Lines& lines) {
-  PlainTextFile file;
-  file.lines = lines;
+struct Saved {
+  bool ok;
   std::string message;
-  std::string path = dir.Path("out.ebs");
-  EXPECT_TRUE(file.Save(path, message)) << message;
-  return ReadBytes(path);
-}
-
-// Closes the saved file and then reports a failure, as a close that could not write
-// buffered bytes would.
-class CloseFails : public PlainTextFile {
-  bool CloseSaved(std::FILE* file) const override {
-    std::fclose(file);
-    return false;
-  }
+  std::map<std::string, std::string> files;  // what is on disk afterwards
 };
+
+// Saves `lines` to "out.ebs" in `files`, where "out.ebs" holds an earlier rewrite.
+Saved SaveLines(const Lines& lines, FakeFileSystem files = FakeFileSystem()) {
+  files.files["out.ebs"] = "earlier\r\n";
+  PlainTextFile file(files);
+  file.lines = LineList(lines);
+  Saved result;
+  result.ok = file.Save("out.ebs", result.message);
+  result.files = files.files;
+  return result;
+}
 
 }  // namespace
 
 TEST(PlainTextFileLoad, LineEnds) {
-  TempDir dir;
   struct Row {
     std::string bytes;
     Lines expected;
@@ -70,194 +66,167 @@ TEST(PlainTextFileLoad, LineEnds) {
       {std::string("A\0B\r\nC", 6), {std::string("A\0B", 3), "C"}},
   };
   for (const Row& row : rows) {
-    Loaded loaded = LoadBytes(dir, row.bytes);
-    EXPECT_TRUE(loaded.ok) << loaded.message;
+    Loaded loaded = LoadBytes(row.bytes);
+    EXPECT_EQ(LoadOutcome::kLoaded, loaded.outcome) << loaded.message;
     EXPECT_EQ(row.expected, loaded.lines) << testing::PrintToString(row.bytes);
-    EXPECT_EQ("Loaded " + std::to_string(row.expected.size()) + " lines from " + dir.Path("in.ebs"),
+    EXPECT_EQ("Loaded " + std::to_string(row.expected.size()) + " lines from in.ebs",
               loaded.message);
   }
 }
 
-TEST(PlainTextFileLoad, LineLengthLimit) {
-  TempDir dir;
+// A line too long, a 0x1A that text follows, and a read error each fail the line they are
+// in; the lines before it stay.
+TEST(PlainTextFileLoad, FailsAtTheLineThatCannotBeRead) {
   std::string max(1023, 'x');
+  FakeFileSystem readError;
+  readError.readFailsAt = 6;
   struct Row {
     std::string bytes;
-    bool ok;
+    FakeFileSystem files;
+    LoadOutcome outcome;
     size_t linesKept;
   } rows[] = {
-      {max, true, 1},
-      {max + "\r\n", true, 1},
-      {max + "\n" + max, true, 2},
-      {max + "\r", false, 0},  // the lone CR is a 1024th character
-      {max + "\r\r\n", false, 0},
-      {"a\nb\nc\nd\n" + max + "y\n", false, 4},
-      {"a\nb\nc\nd\n" + std::string(200000, 'z'), false, 4},
+      {max, {}, LoadOutcome::kLoaded, 1},
+      {max + "\r\n" + max, {}, LoadOutcome::kLoaded, 2},
+      {max + "\r", {}, LoadOutcome::kFailed, 0},  // the lone CR is a 1024th character
+      {max + "\r\r\n", {}, LoadOutcome::kFailed, 0},
+      {"a\nb\nc\nd\n" + max + "y\n", {}, LoadOutcome::kFailed, 4},
+      {"a\nb\nc\nd\n" + std::string(200000, 'z'), {}, LoadOutcome::kFailed, 4},
+      {"AB\x1A"
+       "CD\r\nEF",
+       {},
+       LoadOutcome::kFailed,
+       0},
+      {"A\r\nB\r\n\x1A\r\n\tC", {}, LoadOutcome::kFailed, 2},
+      {"A\r\nB\r\nC\r\n", readError, LoadOutcome::kFailed, 2},
+      {std::string("\xFF\xFE<\0", 4), {}, LoadOutcome::kUtf16, 0},
+      {std::string("\xFE\xFF\0<", 4), {}, LoadOutcome::kUtf16, 0},
   };
-  for (const Row& row : rows) {
-    Loaded loaded = LoadBytes(dir, row.bytes);
-    EXPECT_EQ(row.ok, loaded.ok) << row.bytes.size();
-    EXPECT_EQ(row.linesKept, loaded.lines.size());
-    if (!row.ok) {
-      EXPECT_EQ(
-          "Couldn't load line " + std::to_string(row.linesKept + 1) + " from " + dir.Path("in.ebs"),
-          loaded.message);
+  for (Row& row : rows) {
+    Loaded loaded = LoadBytes(row.bytes, row.files);
+    EXPECT_EQ(row.outcome, loaded.outcome) << row.bytes.size();
+    EXPECT_EQ(row.linesKept, loaded.lines.size()) << row.bytes.size();
+    if (row.outcome == LoadOutcome::kFailed) {
+      EXPECT_EQ("Couldn't load line " + std::to_string(row.linesKept + 1) + " from in.ebs",
+                loaded.message);
     }
   }
 }
 
-TEST(PlainTextFileLoad, TextAfterA0x1AOrUtf16Fails) {
-  TempDir dir;
-  std::string notText = "Couldn't load " + dir.Path("in.ebs") +
-                        ": not an E-Basic text script (scripts of E-Prime 2 and later cannot be "
-                        "rewritten)";
-  struct Row {
-    std::string bytes;
-    size_t linesKept;
-    std::string message;
-  } rows[] = {
-      {"AB\x1A"
-       "CD\r\nEF",
-       0, "Couldn't load line 1 from " + dir.Path("in.ebs")},
-      {"A\r\nB\r\n\x1A\r\n\tC", 2, "Couldn't load line 3 from " + dir.Path("in.ebs")},
-      {std::string("\xFF\xFE<\0?\0", 6), 0, notText},
-      {std::string("\xFE\xFF\0<\0?\0\r\0\n", 10), 0, notText},
-  };
-  for (const Row& row : rows) {
-    Loaded loaded = LoadBytes(dir, row.bytes);
-    EXPECT_FALSE(loaded.ok) << testing::PrintToString(row.bytes);
-    EXPECT_EQ(row.linesKept, loaded.lines.size());
-    EXPECT_EQ(row.message, loaded.message);
-  }
-}
-
+// A file whose size is not known is read in growing blocks; a line end may be split
+// between two of them, also right after the longest line.
 TEST(PlainTextFileLoad, LinesAcrossReadBlocks) {
-  TempDir dir;
+  FakeFileSystem unknownSize;
+  unknownSize.unknownSize = true;
+  // Lines of 64 bytes, then the longest line and a CR that end the first block of 64 KiB,
+  // then the LF of that CR.
+  Lines expected(1008, std::string(62, 'f'));
+  expected.push_back(std::string(1023, '-'));
+  expected.push_back("last");
   std::string bytes;
-  Lines expected;
-  for (int i = 0; i < 20000; ++i) {
-    std::string line = "line " + std::to_string(i) + std::string(i % 37, '.');
-    expected.push_back(line);
-    bytes += line + (i % 3 == 0 ? "\n" : "\r\n");
-  }
-  Loaded loaded = LoadBytes(dir, bytes);
-  ASSERT_TRUE(loaded.ok);
+  for (const std::string& line : expected)
+    bytes += line + "\r\n";
+  bytes.resize(bytes.size() - 2);
+  ASSERT_EQ('\r', bytes[65535]);
+  Loaded loaded = LoadBytes(bytes, unknownSize);
+  EXPECT_EQ(LoadOutcome::kLoaded, loaded.outcome) << loaded.message;
   EXPECT_EQ(expected, loaded.lines);
 }
 
-TEST(PlainTextFileLoad, MissingFileOrFolderEmptiesLines) {
-  TempDir dir;
-  PlainTextFile file;
-  file.lines = {"old"};
+TEST(PlainTextFileLoad, MissingFileEmptiesLines) {
+  FakeFileSystem files;
+  PlainTextFile file(files);
+  file.lines = LineList({"old"});
   std::string message;
-  EXPECT_FALSE(file.Load(dir.Path("missing.ebs"), message));
-  EXPECT_EQ("Couldn't open " + dir.Path("missing.ebs"), message);
+  EXPECT_EQ(LoadOutcome::kFailed, file.Load("missing.ebs", message));
+  EXPECT_EQ("Couldn't open missing.ebs", message);
   EXPECT_TRUE(file.lines.empty());
-
-  std::filesystem::create_directory(dir.Path("folder.ebs"));
-  EXPECT_FALSE(file.Load(dir.Path("folder.ebs"), message));
-  EXPECT_EQ("Couldn't open " + dir.Path("folder.ebs"), message);
 }
 
 TEST(PlainTextFileSave, WritesCrLfAfterEveryLine) {
-  TempDir dir;
-  EXPECT_EQ("A\r\nB\r\n", SaveLines(dir, {"A", "B"}));
-  EXPECT_EQ("A\r\r\n", SaveLines(dir, {"A\r"}));
-  EXPECT_EQ("a\r\nb\r\n", SaveLines(dir, {"a\nb"}));
-  EXPECT_EQ("\r\n", SaveLines(dir, {""}));
-  EXPECT_EQ("", SaveLines(dir, {}));
-  EXPECT_EQ(std::string("x\0y\r\n", 5), SaveLines(dir, {std::string("x\0y", 3)}));
+  struct Row {
+    Lines lines;
+    std::string bytes;
+  } rows[] = {
+      {{"A", "B"}, "A\r\nB\r\n"},
+      {{"A\r"}, "A\r\r\n"},
+      {{"a\nb"}, "a\r\nb\r\n"},
+      {{""}, "\r\n"},
+      {{}, ""},
+      {{std::string("x\0y", 3)}, std::string("x\0y\r\n", 5)},
+  };
+  for (const Row& row : rows) {
+    Saved saved = SaveLines(row.lines);
+    EXPECT_TRUE(saved.ok) << saved.message;
+    EXPECT_EQ("Saved " + std::to_string(row.lines.size()) + " lines in out.ebs", saved.message);
+    EXPECT_EQ((std::map<std::string, std::string>{{"out.ebs", row.bytes}}), saved.files);
+  }
 }
 
 TEST(PlainTextFileSave, LoadedLinesAsTheyNowStand) {
-  // Erased lines stay in the block that was read; every line goes out with CR LF,
-  // whatever it was read with.
-  TempDir dir;
-  WriteBytes(dir.Path("in.ebs"), "a\r\nb\r\nc\r\nd\ne");
-  PlainTextFile file;
+  FakeFileSystem files;
+  files.files["in.ebs"] = "a\r\nb\r\nc\r\nd\ne";
+  PlainTextFile file(files);
   std::string message;
-  ASSERT_TRUE(file.Load(dir.Path("in.ebs"), message));
+  ASSERT_EQ(LoadOutcome::kLoaded, file.Load("in.ebs", message));
   file.lines.Erase(1, 2);
-  ASSERT_TRUE(file.Save(dir.Path("out.ebs"), message));
-  EXPECT_EQ("a\r\nc\r\nd\r\ne\r\n", ReadBytes(dir.Path("out.ebs")));
+  file.lines.Replace(2, "D");
+  ASSERT_TRUE(file.Save("out.ebs", message));
+  EXPECT_EQ("a\r\nc\r\nD\r\ne\r\n", files.files["out.ebs"]);
 }
 
-TEST(PlainTextFileSave, ReportsAndLeavesNoTemporaryFile) {
-  TempDir dir;
-  PlainTextFile file;
-  file.lines = {"1", "2", "3"};
-  std::string message;
-  ASSERT_TRUE(file.Save(dir.Path("out.ebs"), message));
-  EXPECT_EQ("Saved 3 lines in " + dir.Path("out.ebs"), message);
-  EXPECT_EQ(Lines{"out.ebs"}, FolderEntries(dir.path()));
+// Each step that can fail leaves the earlier rewrite as it was and no temporary file.
+TEST(PlainTextFileSave, FailuresKeepWhatStoodThere) {
+  Lines lines;
+  for (int i = 0; i < 3000; ++i) {  // 126,000 bytes: more than one write
+    lines.push_back("line " + std::to_string(i));
+    lines.back().resize(39, '.');
+    lines.back() += i % 10 == 9 ? '\n' : '.';  // an LF takes one byte more
+  }
+  auto diskOf = [](size_t bytes) {
+    FakeFileSystem files;
+    files.diskSpace = bytes;
+    return files;
+  };
+  FakeFileSystem cannotCreate, readOnly, closeFails, renameFails, held;
+  cannotCreate.failOpen = true;
+  readOnly.readOnly.insert("out.ebs");
+  closeFails.failClose = true;
+  renameFails.failRename = true;
+  held.held.insert("out.ebs");
+  struct Row {
+    FakeFileSystem files;
+    std::string message;
+  } rows[] = {
+      {cannotCreate, "Couldn't open out.ebs"},
+      {readOnly, "Couldn't open out.ebs"},
+      {diskOf(0), "Couldn't write line 1 to out.ebs"},
+      {diskOf(41), "Couldn't write line 1 to out.ebs"},
+      {diskOf(42), "Couldn't write line 2 to out.ebs"},
+      {diskOf(65536), "Couldn't write line 1557 to out.ebs"},
+      {diskOf(126299), "Couldn't write line 3000 to out.ebs"},
+      {closeFails, "Couldn't write line 3000 to out.ebs"},
+      {renameFails, "Couldn't open out.ebs"},
+      {held, "Couldn't replace out.ebs: another run is using it"},
+  };
+  for (Row& row : rows) {
+    Saved saved = SaveLines(lines, row.files);
+    EXPECT_FALSE(saved.ok) << row.message;
+    EXPECT_EQ(row.message, saved.message);
+    EXPECT_EQ((std::map<std::string, std::string>{{"out.ebs", "earlier\r\n"}}), saved.files)
+        << row.message;
+  }
+  EXPECT_TRUE(SaveLines(lines, diskOf(126300)).ok);
 }
 
 TEST(PlainTextFileSave, RoundTripKeepsLines) {
-  TempDir dir;
-  Lines lines = {"first",      "\tindented",           "", "trailing blank ",
-                 "cr\rinside", std::string(1023, 'm'), ""};
-  PlainTextFile out;
-  out.lines = lines;
-  std::string saveMessage, loadMessage;
-  ASSERT_TRUE(out.Save(dir.Path("r.ebs"), saveMessage));
-  PlainTextFile in;
-  ASSERT_TRUE(in.Load(dir.Path("r.ebs"), loadMessage));
-  EXPECT_EQ(lines, in.lines);
-  EXPECT_EQ("Loaded 7 lines from " + dir.Path("r.ebs"), loadMessage);
-}
-
-TEST(PlainTextFileSave, FailuresKeepWhatStoodThere) {
-  TempDir dir;
-  PlainTextFile file;
-  file.lines = {"new"};
+  FakeFileSystem files;
+  Lines lines = {"first", "\tindented", "", "cr\rinside", std::string(1023, 'm'), ""};
+  PlainTextFile out(files);
+  out.lines = LineList(lines);
   std::string message;
-
-  std::string missingFolder = dir.Path("no-such-folder/out.ebs");
-  EXPECT_FALSE(file.Save(missingFolder, message));
-  EXPECT_EQ("Couldn't open " + missingFolder, message);
-
-  std::string folder = dir.Path("taken.ebs");
-  std::filesystem::create_directory(folder);
-  EXPECT_FALSE(file.Save(folder, message));
-  EXPECT_EQ("Couldn't open " + folder, message);
-  EXPECT_TRUE(std::filesystem::is_directory(folder));
-
-  std::string readOnly = dir.Path("readonly.ebs");
-  WriteBytes(readOnly, "old\r\n");
-  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::group_read |
-                                             std::filesystem::perms::others_read);
-  EXPECT_FALSE(file.Save(readOnly, message));
-  EXPECT_EQ("Couldn't open " + readOnly, message);
-  EXPECT_EQ("old\r\n", ReadBytes(readOnly));
-
-  EXPECT_EQ((Lines{"readonly.ebs", "taken.ebs"}), FolderEntries(dir.path()));
+  ASSERT_TRUE(out.Save("r.ebs", message));
+  PlainTextFile in(files);
+  ASSERT_EQ(LoadOutcome::kLoaded, in.Load("r.ebs", message));
+  EXPECT_EQ(lines, in.lines.ToVector());
 }
-
-TEST(PlainTextFileSave, FailedCloseKeepsTheEarlierFile) {
-  TempDir dir;
-  std::string path = dir.Path("out.ebs");
-  WriteBytes(path, "earlier\r\n");
-  CloseFails file;
-  file.lines = {"a", "b"};
-  std::string message;
-  EXPECT_FALSE(file.Save(path, message));
-  EXPECT_EQ("Couldn't write line 2 to " + path, message);
-  EXPECT_EQ("earlier\r\n", ReadBytes(path));
-  EXPECT_EQ(Lines{"out.ebs"}, FolderEntries(dir.path()));
-}
-
-#ifndef _WIN32
-TEST(PlainTextFileSave, ReplacesLinkInsteadOfFollowingIt) {
-  TempDir dir;
-  WriteBytes(dir.Path("input.ebs"), "original\r\n");
-  std::filesystem::create_symlink(dir.Path("input.ebs"), dir.Path("out.ebs"));
-  PlainTextFile file;
-  file.lines = {"rewritten"};
-  std::string message;
-  ASSERT_TRUE(file.Save(dir.Path("out.ebs"), message));
-  EXPECT_EQ("original\r\n", ReadBytes(dir.Path("input.ebs")));
-  EXPECT_EQ("rewritten\r\n", ReadBytes(dir.Path("out.ebs")));
-  EXPECT_FALSE(std::filesystem::is_symlink(dir.Path("out.ebs")));
-}
-#endif

@@ -5,10 +5,17 @@
 #include <string>
 #include <string_view>
 
-/// Whitespace of the "C" locale: tab, LF, vertical tab, form feed, CR and blank.
-/// Bytes 0x80 to 0xFF and NUL are never whitespace, whatever the code page.
+// The two classes of blank bytes, and the squeezed form that script text is compared in.
+
+/// Whitespace of the "C" locale: tab, LF, vertical tab, form feed, CR and blank. Bytes
+/// 0x80 to 0xFF and NUL are never whitespace, whatever the code page.
 constexpr bool IsWhitespace(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+/// A blank or a tab: what separates words on a line of program text.
+constexpr bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
 }
 
 /// Upper-cases the 26 ASCII letters only; every other byte is returned unchanged.
@@ -35,28 +42,14 @@ constexpr SqueezeTable MakeSqueezeTable() {
 
 inline constexpr SqueezeTable kSqueezeTable = MakeSqueezeTable();
 
-/// A byte as the upper-cased squeezed form holds it, or kSqueezedOut. One table lookup,
-/// for the loops that squeeze while they compare instead of building a squeezed copy.
+/// A byte as the squeezed form holds it, or kSqueezedOut. One table lookup, for the loops
+/// that squeeze while they compare instead of building a squeezed copy.
 inline uint16_t SqueezedByte(char c) {
   return kSqueezeTable.value[static_cast<unsigned char>(c)];
 }
 
-/// The comparison form of a text: every whitespace byte removed, letters upper-cased
-/// when `upperCase` is true. A null or empty text gives an empty string.
-std::string SqueezeText(const char* text, bool upperCase);
-/// The same for a counted text; the whole content counts, NUL bytes included.
-std::string SqueezeText(std::string_view text, bool upperCase);
-
-/// Doubles every backslash, so a run of n becomes 2n. E-Basic string literals know
-/// backslash escapes ("\n"), so this is how a text reaches a literal unchanged; a UNC
-/// folder keeps both of its leading backslashes. Null gives "".
-std::string EscapeBackslashes(const char* text);
-
-/// The text with one backslash added, unless it is empty or already ends with one.
-std::string AppendBackslash(const char* text);
-
-/// Every double quote doubled, the way E-Basic writes a quote inside a string literal,
-/// so a text typed by the user cannot end the literal early. Other bytes are copied.
-std::string DoubleQuotes(const std::string& text);
+/// The comparison form of a text: every whitespace byte removed and the letters a to z
+/// upper-cased. The whole content counts, NUL bytes included.
+std::string SqueezeText(std::string_view text);
 
 #endif  // TARVO_TEXTFILE_TEXT_HELPERS_H_

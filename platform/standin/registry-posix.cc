@@ -1,6 +1,5 @@
 #include "platform/registry.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,17 +39,14 @@ class ExportedRegistryKey : public RegistryKey {
 const size_t kMaxExportFileSize = size_t{16} * 1024 * 1024;
 
 bool ReadWholeFile(const std::string& path, std::string* content) {
-  std::FILE* file = OpenForReading(path);
-  if (file == nullptr)
+  std::unique_ptr<FileReader> file = RealFileSystem().OpenForReading(path);
+  if (!file)
     return false;
   char buffer[4096];
   size_t count;
-  while (content->size() <= kMaxExportFileSize &&
-         (count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+  while (content->size() <= kMaxExportFileSize && (count = file->Read(buffer, sizeof buffer)) > 0)
     content->append(buffer, count);
-  bool ok = !std::ferror(file) && content->size() <= kMaxExportFileSize;
-  std::fclose(file);
-  return ok;
+  return !file->Failed() && content->size() <= kMaxExportFileSize;
 }
 
 class ExportFileRegistry : public Registry {

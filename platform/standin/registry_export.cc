@@ -7,14 +7,6 @@
 
 namespace {
 
-std::string TrimBlanks(const std::string& text) {
-  size_t begin = text.find_first_not_of(" \t\r");
-  if (begin == std::string::npos)
-    return std::string();
-  size_t end = text.find_last_not_of(" \t\r");
-  return text.substr(begin, end - begin + 1);
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9')
     return c - '0';
@@ -109,6 +101,7 @@ bool ParseValueData(const std::string& text, ExportedKey* key) {
   return false;
 }
 
+// The lines of the file without their line ends, CR LF or LF.
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -116,7 +109,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos)
       end = text.size();
-    lines.push_back(TrimBlanks(text.substr(start, end - start)));
+    size_t length = end - start;
+    if (length > 0 && text[end - 1] == '\r')
+      --length;
+    lines.push_back(text.substr(start, length));
     start = end + 1;
   }
   return lines;

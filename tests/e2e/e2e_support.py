@@ -4,6 +4,7 @@ leave. Placeholders in arguments, console lines and environment values:
   {DIR}  the absolute path of the case's folder, in the platform's own form
   {/}    the platform's path separator
   {ERUN} the absolute path of the case's copy of the stand-in E-Run (field `erun`)
+  {VERSION} the program's version, as the build gives it
 """
 
 import os
@@ -11,7 +12,7 @@ import os
 HERE = os.path.dirname(os.path.abspath(__file__))
 FIXTURES = os.path.join(HERE, "fixtures")
 
-BANNER = ["Tarvo Version 1.2.2", ""]
+BANNER = ["Tarvo Version {VERSION}", ""]
 
 
 def fixture(name):
@@ -73,7 +74,7 @@ class Case:
     def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
                  platforms=("posix", "windows"), setup=None, unchanged=True,
                  extra_files_ok=False, registry=None, erun=None, erun_record=None,
-                 file_size_limit=None, second=None):
+                 second=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -90,7 +91,4 @@ class Case:
         self.registry = registry
         self.erun = erun                  # where the stand-in E-Run is copied, or None
         self.erun_record = erun_record    # the stand-in's record lines; None: it never ran
-        # POSIX only: the program may not make any file larger than this many bytes, as
-        # on a full disk (RLIMIT_FSIZE, with SIGXFSZ ignored so writes fail instead).
-        self.file_size_limit = file_size_limit
         self.second = second              # a Run beside the case's own, or None

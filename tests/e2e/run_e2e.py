@@ -3,9 +3,7 @@
 
 import argparse
 import os
-import resource
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -25,9 +23,9 @@ def native_dir(folder, platform):
     return folder
 
 
-def expand(text, folder, platform, erun=""):
+def expand(text, folder, platform, erun="", version=""):
     sep = "\\" if platform == "windows" else "/"
-    text = text.replace("{ERUN}", erun)
+    text = text.replace("{ERUN}", erun).replace("{VERSION}", version)
     return text.replace("{DIR}", native_dir(folder, platform)).replace("{/}", sep)
 
 
@@ -88,17 +86,6 @@ def set_up_registry(case, folder, args, env, data):
 def tear_down_registry(case, args):
     if args.platform == "windows" and case.registry is not None:
         wine_reg(args.emulator, "delete", "HKCR\\ebsfile", "/f")
-
-
-def limit_file_size(limit):
-    """What the child runs before the program when a case sets `file_size_limit`."""
-    if limit is None:
-        return None
-
-    def apply():
-        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-    return apply
 
 
 def run_beside(command, second, folder, env, args, fill):
@@ -172,7 +159,7 @@ def run_case(case, args):
                           folder, args.platform)
 
         def fill(text):
-            return expand(text, folder, args.platform, erun)
+            return expand(text, folder, args.platform, erun, args.version)
 
         command = ([args.emulator] if args.emulator else []) + [args.program]
         command += [fill(a) for a in case.args]
@@ -194,8 +181,7 @@ def run_case(case, args):
                           "second run: ")
             else:
                 result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                                        capture_output=True, timeout=120,
-                                        preexec_fn=limit_file_size(case.file_size_limit))
+                                        capture_output=True, timeout=120)
         finally:
             tear_down_registry(case, args)
         check_run(failures, result, case.stdout, case.exit, args, fill)
@@ -269,6 +255,7 @@ def main():
     parser.add_argument("--case")
     parser.add_argument("--program")
     parser.add_argument("--emulator", default="")
+    parser.add_argument("--version", default="")
     parser.add_argument("--platform", choices=["posix", "windows"], default="posix")
     args = parser.parse_args()
 

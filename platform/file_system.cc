@@ -1,0 +1,69 @@
+#include "platform/file_system.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "platform/file_system_shared.h"
+
+namespace {
+
+// The file an interrupt must remove. Only a fixed buffer and a flag are safe to read in a
+// signal handler, or on the thread of Windows' console handler.
+char g_interruptedTemp[4096];
+volatile std::sig_atomic_t g_interruptedTempSet = 0;
+
+}  // namespace
+
+void RemoveOnInterrupt(const std::string& path) {
+  static bool installed = false;
+  g_interruptedTempSet = 0;
+  if (path.empty() || path.size() >= sizeof g_interruptedTemp)
+    return;
+  std::memcpy(g_interruptedTemp, path.c_str(), path.size() + 1);
+  g_interruptedTempSet = 1;
+  if (!installed) {
+    installed = true;
+    InstallInterruptCleanup();
+  }
+}
+
+void ForgetOnInterrupt(const std::string& path) {
+  if (g_interruptedTempSet && path == g_interruptedTemp)
+    g_interruptedTempSet = 0;
+}
+
+const char* FileToRemoveOnInterrupt() {
+  return g_interruptedTempSet ? g_interruptedTemp : nullptr;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t separator = path.find_last_of(kPathSeparators);
+  if (separator == std::string::npos)
+    return std::string();
+  return path.substr(0, separator + 1);
+}
+
+std::unique_ptr<FileWriter> CreateTempFileBeside(FileSystem& files, const std::string& target,
+                                                 std::string* tempPath) {
+  std::string folder = FolderOf(target);
+  unsigned seed = ProcessNumber() * 2654435761u ^ static_cast<unsigned>(std::time(nullptr));
+  for (unsigned attempt = 0; attempt < 200; ++attempt) {
+    // "~T1234.tmp" is shorter than "_tarvo.ebs", so it fits wherever the target fits.
+    char name[16];
+    std::snprintf(name, sizeof name, "~T%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);
+    std::string candidate = folder + name;
+    std::unique_ptr<FileWriter> file;
+    switch (files.CreateTemporary(candidate, &file)) {
+      case CreateOutcome::kCreated:
+        *tempPath = candidate;
+        return file;
+      case CreateOutcome::kExists:
+        continue;
+      case CreateOutcome::kFailed:
+        return nullptr;
+    }
+  }
+  return nullptr;
+}

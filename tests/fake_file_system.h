@@ -1,0 +1,40 @@
+#ifndef TARVO_TESTS_FAKE_FILE_SYSTEM_H_
+#define TARVO_TESTS_FAKE_FILE_SYSTEM_H_
+
+#include <cstddef>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+
+/// Files in memory, by path, for tests and fuzzers; every step can be made to fail.
+class FakeFileSystem : public FileSystem {
+ public:
+  static constexpr size_t kNever = static_cast<size_t>(-1);
+
+  std::map<std::string, std::string> files;
+  std::set<std::string> readOnly;
+  /// Targets that another run holds; Replace with a hold adds its target.
+  std::set<std::string> held;
+
+  bool failOpen = false;        // OpenForReading and CreateTemporary fail
+  bool unknownSize = false;     // a reader gives the size 0, as a device or /proc file does
+  size_t readFailsAt = kNever;  // reading fails on reaching this offset
+  size_t diskSpace = kNever;    // bytes that written files may hold in all, as on a full disk
+  bool failClose = false;
+  bool failRename = false;  // Replace fails (a folder in the way, say)
+
+  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override;
+  bool IsReadOnlyFile(const std::string& path) override;
+  CreateOutcome CreateTemporary(const std::string& path,
+                                std::unique_ptr<FileWriter>* file) override;
+  ReplaceOutcome Replace(const std::string& from, const std::string& target,
+                         FileHold* hold) override;
+  void Remove(const std::string& path) override;
+
+ private:
+  size_t written_ = 0;
+};
+
+#endif  // TARVO_TESTS_FAKE_FILE_SYSTEM_H_
