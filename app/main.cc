@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
   const SlashSwitches slashSwitches =
       LongSlashArgumentsAreSwitches() ? SlashSwitches::kAll : SlashSwitches::kTwoCharactersOnly;
+  PrepareConsole();
   try {
     return RunTarvo(ReadProgramArguments(argc, argv), slashSwitches);
   } catch (const std::bad_alloc&) {

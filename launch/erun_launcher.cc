@@ -16,8 +16,8 @@ constexpr uint32_t kValueCapacity = 512;
 
 }  // namespace
 
-LaunchOutcome LaunchERun(const std::string& outputScriptPath, Registry& registry,
-                         ProcessStarter& processes, LaunchProgress& progress) {
+LaunchOutcome LaunchERun(const std::string& outputScriptPath, const FileHold& hold,
+                         Registry& registry, ProcessStarter& processes, LaunchProgress& progress) {
   // Closed when the function returns, on every path, and so only after E-Run has ended.
   std::unique_ptr<RegistryKey> key;
   if (registry.OpenClassesRootKey(kOpenCommandKey, &key) != kRegistrySuccess)
@@ -36,7 +36,8 @@ LaunchOutcome LaunchERun(const std::string& outputScriptPath, Registry& registry
     return LaunchOutcome::kNoFileEntry;
 
   progress.Starting(*commandLine);
-  std::unique_ptr<ChildProcess> erun = processes.Start(*commandLine);
+  std::unique_ptr<ChildProcess> erun =
+      processes.Start(*commandLine, FolderOf(outputScriptPath), hold);
   if (!erun)
     return LaunchOutcome::kStartFailed;
   progress.Waiting();

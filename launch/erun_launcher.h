@@ -26,9 +26,11 @@ class LaunchProgress {
 };
 
 /// Starts E-Run on the rewritten script with the command E-Prime registered for opening
-/// .ebs files (HKEY_CLASSES_ROOT\ebsfile\shell\open\command) and waits, without time-out,
+/// .ebs files (HKEY_CLASSES_ROOT\ebsfile\shell\open\command), in the script's folder, so
+/// that the experiment's files and relative data file names are found as when the script
+/// is opened from Explorer; hands it the script's `hold`; and waits, without time-out,
 /// until it has ended. The registry key stays open until then.
-LaunchOutcome LaunchERun(const std::string& outputScriptPath, Registry& registry,
-                         ProcessStarter& processes, LaunchProgress& progress);
+LaunchOutcome LaunchERun(const std::string& outputScriptPath, const FileHold& hold,
+                         Registry& registry, ProcessStarter& processes, LaunchProgress& progress);
 
 #endif  // TARVO_LAUNCH_ERUN_LAUNCHER_H_

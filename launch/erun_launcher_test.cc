@@ -24,8 +24,9 @@ class FakeWorld : public Registry, public ProcessStarter, public LaunchProgress 
     key->reset(new Key(this));
     return kRegistrySuccess;
   }
-  std::unique_ptr<ChildProcess> Start(const std::string& commandLine) override {
-    events.push_back("start " + commandLine);
+  std::unique_ptr<ChildProcess> Start(const std::string& commandLine, const std::string& folder,
+                                      const FileHold&) override {
+    events.push_back("start " + commandLine + " in " + folder);
     return starts_ ? std::unique_ptr<ChildProcess>(new Process(this)) : nullptr;
   }
   void Starting(const std::string& commandLine) override {
@@ -65,7 +66,9 @@ class FakeWorld : public Registry, public ProcessStarter, public LaunchProgress 
 
 TEST(LaunchERun, StepsInOrderAndTheKeyClosedLast) {
   const std::string open = "open ebsfile\\shell\\open\\command";
-  const std::string run = "\"E.exe\"  /a \"C:\\x_tarvo.ebs\"";
+  const std::string script = "exp/x_tarvo.ebs";
+  const std::string folder = "exp/";
+  const std::string run = "\"E.exe\"  /a \"exp/x_tarvo.ebs\"";
   const std::string common("\"E.exe\" \"%1\"\0", 13);
   struct Row {
     const char* what;
@@ -97,15 +100,15 @@ TEST(LaunchERun, StepsInOrderAndTheKeyClosedLast) {
       {"start fails",
        FakeWorld(true, kRegistryString, common, false),
        LaunchOutcome::kStartFailed,
-       {open, "starting " + run, "start " + run, "close key"}},
+       {open, "starting " + run, "start " + run + " in " + folder, "close key"}},
       {"E-Run runs",
        FakeWorld(true, kRegistryString, common, true),
        LaunchOutcome::kERunEnded,
-       {open, "starting " + run, "start " + run, "waiting", "wait", "close key"}},
+       {open, "starting " + run, "start " + run + " in " + folder, "waiting", "wait", "close key"}},
   };
   for (Row& row : rows) {
-    EXPECT_EQ(row.outcome, LaunchERun("C:\\x_tarvo.ebs", row.world, row.world, row.world))
-        << row.what;
+    FileHold hold;
+    EXPECT_EQ(row.outcome, LaunchERun(script, hold, row.world, row.world, row.world)) << row.what;
     EXPECT_EQ(row.events, row.world.events) << row.what;
   }
 }

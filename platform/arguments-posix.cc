@@ -10,3 +10,7 @@ ProgramArguments ReadProgramArguments(int argc, char** argv) {
     result.arguments.assign(argv + 1, argv + argc);
   return result;
 }
+
+bool CurrentFolderFitsCodePage() {
+  return true;
+}

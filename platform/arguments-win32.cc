@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -64,4 +65,15 @@ ProgramArguments ReadProgramArguments(int argc, char** argv) {
     result.arguments.push_back(argument);
   }
   return result;
+}
+
+bool CurrentFolderFitsCodePage() {
+  DWORD size = GetCurrentDirectoryW(0, nullptr);
+  if (size == 0)
+    return true;  // nothing to mangle; resolving the path reports its own failure
+  std::wstring folder(size, L'\0');
+  DWORD length = GetCurrentDirectoryW(size, &folder[0]);
+  folder.resize(length);
+  std::string converted;
+  return ToAnsiCodePage(folder.c_str(), &converted);
 }

@@ -25,4 +25,8 @@ struct ProgramArguments {
 /// character silently turns into another; elsewhere `argv` as it is.
 ProgramArguments ReadProgramArguments(int argc, char** argv);
 
+/// True when the current folder can be written in the program's single-byte text (on
+/// Windows, the ANSI code page): a path resolved against it would be mangled otherwise.
+bool CurrentFolderFitsCodePage();
+
 #endif  // TARVO_PLATFORM_ARGUMENTS_H_

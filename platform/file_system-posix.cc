@@ -244,3 +244,7 @@ bool GetFullPath(const std::string& path, std::string* fullPath) {
   *fullPath = result;
   return true;
 }
+
+bool IsAbsolutePath(const std::string& path) {
+  return !path.empty() && path[0] == '/';
+}

@@ -210,3 +210,8 @@ bool GetFullPath(const std::string& path, std::string* fullPath) {
   fullPath->assign(buffer, length);
   return true;
 }
+
+bool IsAbsolutePath(const std::string& path) {
+  bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  return drive || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}

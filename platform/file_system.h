@@ -44,6 +44,8 @@ class FileHold {
   FileHold& operator=(const FileHold&) = delete;
 
   bool held() const { return handle_ != -1; }
+  /// The file descriptor or HANDLE, for the process start that hands the hold on.
+  intptr_t handle() const { return handle_; }
   void Release();
 
  private:
@@ -104,5 +106,9 @@ std::string FolderOf(const std::string& path);
 /// The absolute form of `path`, resolved against the current folder, at most 259
 /// characters. False when it cannot be resolved or does not fit.
 bool GetFullPath(const std::string& path, std::string* fullPath);
+
+/// True when `path` does not depend on the current folder: "/x" on POSIX; "C:\x",
+/// "\\server\x" or "\x" (the current drive) on Windows.
+bool IsAbsolutePath(const std::string& path);
 
 #endif  // TARVO_PLATFORM_FILE_SYSTEM_H_

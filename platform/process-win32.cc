@@ -34,7 +34,8 @@ class Win32ChildProcess : public ChildProcess {
 
 class Win32ProcessStarter : public ProcessStarter {
  public:
-  std::unique_ptr<ChildProcess> Start(const std::string& commandLine) override {
+  std::unique_ptr<ChildProcess> Start(const std::string& commandLine, const std::string& folder,
+                                      const FileHold& hold) override {
     // CreateProcessA may write into the command line, so it gets a copy of its own.
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
@@ -43,8 +44,16 @@ class Win32ProcessStarter : public ProcessStarter {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
     ZeroMemory(&info, sizeof info);
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    // The hold is the one handle of ours that is inheritable: E-Run keeps the script held
+    // when this run ends first, killed or with its console closed.
+    HANDLE held = reinterpret_cast<HANDLE>(hold.handle());
+    if (hold.held())
+      SetHandleInformation(held, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    BOOL started = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, hold.held(), 0, nullptr,
+                                  folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+    if (hold.held())
+      SetHandleInformation(held, HANDLE_FLAG_INHERIT, 0);
+    if (!started)
       return nullptr;
     return std::unique_ptr<ChildProcess>(new Win32ChildProcess(info));
   }

@@ -4,11 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_system.h"
+
 // Starting a child process and waiting for it, one implementation per platform
 // (process-win32.cc, process-posix.cc).
 
-/// A started child process. It shares our console, environment and current folder;
-/// nothing of its output or exit status is read.
+/// A started child process. It shares our console and environment; nothing of its output
+/// or exit status is read.
 class ChildProcess {
  public:
   virtual ~ChildProcess() = default;
@@ -24,9 +26,13 @@ class ProcessStarter {
   virtual ~ProcessStarter() = default;
 
   /// Starts `commandLine`, whose first token names the program, the way CreateProcessA
-  /// does. Returns nullptr when the process cannot be started. The command line is
-  /// passed whole, however long.
-  virtual std::unique_ptr<ChildProcess> Start(const std::string& commandLine) = 0;
+  /// does, with `folder` as its current folder; a relative program path is resolved
+  /// against ours. The child gets `hold`, so the held file stays held until the child has
+  /// ended too, and no other file of ours; it starts with every signal at its default.
+  /// Returns nullptr when the process cannot be started. The command line is passed whole,
+  /// however long.
+  virtual std::unique_ptr<ChildProcess> Start(const std::string& commandLine,
+                                              const std::string& folder, const FileHold& hold) = 0;
 };
 
 ProcessStarter& SystemProcessStarter();

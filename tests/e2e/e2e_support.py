@@ -59,15 +59,17 @@ SECOND_RUN_ENDED = "second-run-ended"
 
 class Run:
     """A second run of the program, started in the same folder once the case's own run
-    has printed `after`, and checked by its console lines and exit code. When it has
-    ended, the file SECOND_RUN_ENDED is made in the folder (the stand-in E-Run can wait
-    for it: ERUN_STANDIN_WAIT_FOR)."""
+    has printed `after` (and, with `kill_first`, has been killed), and checked by its
+    console lines and exit code. When it has ended, the file SECOND_RUN_ENDED is made in
+    the folder (the stand-in E-Run can wait for it: ERUN_STANDIN_WAIT_FOR)."""
 
-    def __init__(self, args, stdout, exit=0, after="Waiting for E-Run to finish"):
+    def __init__(self, args, stdout, exit=0, after="Waiting for E-Run to finish",
+                 kill_first=False):
         self.args = args
         self.stdout = stdout
         self.exit = exit
         self.after = after
+        self.kill_first = kill_first
 
 
 class Case:

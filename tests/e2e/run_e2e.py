@@ -7,6 +7,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cases import CASES  # noqa: E402
@@ -90,7 +91,9 @@ def tear_down_registry(case, args):
 
 def run_beside(command, second, folder, env, args, fill):
     """Runs `command` and, once it has printed the line `second.after`, the second run to
-    its end; then lets the first finish. Returns both results."""
+    its end (after killing the first, with `second.kill_first`); then lets the first finish,
+    and a stand-in E-Run that outlives a killed first run write its record. Returns both
+    results."""
     first = subprocess.Popen(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     seen = b""
@@ -98,11 +101,20 @@ def run_beside(command, second, folder, env, args, fill):
         seen += line
         if line.rstrip(b"\r\n") == second.after.encode("latin-1"):
             break
+    if second.kill_first:
+        first.kill()
+        first.wait(timeout=120)
     second_command = command[:command.index(args.program) + 1] + [fill(a) for a in second.args]
     other = subprocess.run(second_command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
                            capture_output=True, timeout=120)
     open(os.path.join(folder, SECOND_RUN_ENDED), "wb").close()
     rest, err = first.communicate(timeout=120)
+    record = os.path.join(folder, ERUN_RECORD)
+    for _ in range(600 if second.kill_first else 0):
+        if os.path.exists(record):
+            time.sleep(0.5)  # written at once, but give it time to close
+            break
+        time.sleep(0.1)
     return subprocess.CompletedProcess(command, first.returncode, seen + rest, err), other
 
 
@@ -173,6 +185,7 @@ def run_case(case, args):
             for name in ("LC_ALL", "LC_CTYPE"):
                 env.pop(name, None)
             env["LANG"] = "C.UTF-8"
+        env["ERUN_STANDIN_RECORD"] = fill("{DIR}{/}" + ERUN_RECORD)
         env.update({k: fill(v) for k, v in case.env.items()})
         try:
             if case.second:
