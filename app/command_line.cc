@@ -26,6 +26,21 @@ bool HasLineBreak(const std::string& text) {
   return text.find_first_of("\r\n") != std::string::npos;
 }
 
+// Bytes 0x01 to 0x1F other than tab, and 0x7F: no script line can hold them as typed (a
+// Ctrl-Z would even end the script when it is read again).
+bool HasControlCharacter(const std::string& text) {
+  for (char c : text) {
+    if ((c > 0 && c < 0x20 && c != '\t') || c == 0x7F)
+      return true;
+  }
+  return false;
+}
+
+bool IsBlankText(std::string text) {
+  Trim(text);
+  return text.empty();
+}
+
 // Takes the arguments one at a time. Each Take* step applies one rule and returns false
 // when the argument ends the parse; the outcome and its lines are then in `result_`.
 class Parser {
@@ -55,6 +70,10 @@ class Parser {
   bool MissingValue() { return Fail(std::string("Missing value for -") + pendingSwitch_); }
 
   bool LineBreak() { return Fail("Line break in argument " + std::to_string(number_)); }
+
+  bool ControlCharacter() {
+    return Fail("Control character in argument " + std::to_string(number_));
+  }
 
   bool BadSwitch() {
     result_.outcome = ParseOutcome::kBadSwitch;
@@ -102,7 +121,10 @@ class Parser {
 
   // A plain argument: the state says what it is.
   bool TakePlain(const std::string& argument) {
-    if (pendingSwitch_ != 0 && argument.empty())
+    // An empty value is no value; so is a blank file name or folder.
+    bool blankFileValue =
+        state_ == ArgumentState::kExpectDataFileName || state_ == ArgumentState::kExpectDataFolder;
+    if (pendingSwitch_ != 0 && (argument.empty() || (blankFileValue && IsBlankText(argument))))
       return MissingValue();
     pendingSwitch_ = 0;
     ArgumentState state = state_;
@@ -123,17 +145,24 @@ class Parser {
 
   // A -F or -O value ends up inside a quoted text of the script: a line break would split
   // its line, and a quote can only come from cmd's trap -O "C:\My Data\" (the backslash
-  // keeps the quote open and swallows the rest of the line).
+  // keeps the quote open and swallows the rest of the line). No file name holds * ? < > |.
   bool TakeFileValue(const std::string& argument, char letter, std::optional<std::string>* field) {
+    std::string switchName = std::string("-") + letter;
     if (HasLineBreak(argument))
       return LineBreak();
+    if (HasControlCharacter(argument))
+      return ControlCharacter();
     if (argument.find('"') != std::string::npos)
-      return Fail(std::string("Double quote in -") + letter + " value: " + argument);
+      return Fail("Double quote in " + switchName + " value: " + argument);
+    if (argument.find_first_of("*?<>|") != std::string::npos)
+      return Fail("Invalid character in " + switchName + " value: " + argument);
     *field = argument;
     return true;
   }
 
-  // name=value: both trimmed; a later definition of a name replaces an earlier one.
+  // name=value: both trimmed; a later definition of a name replaces an earlier one. A
+  // quote would end the value's string literal early: after cmd's trap
+  // Group="C:\dir\" Subject=12 -N the value swallows Subject and -N.
   bool TakeAttribute(const std::string& argument) {
     size_t equals = argument.find('=');
     if (equals == std::string::npos)
@@ -144,10 +173,26 @@ class Parser {
     Trim(value);
     if (HasLineBreak(name) || HasLineBreak(value))
       return LineBreak();
+    if (HasControlCharacter(name) || HasControlCharacter(value))
+      return ControlCharacter();
+    if (argument.find('"') != std::string::npos)
+      return Fail("Double quote in attribute definition: " + argument);
     if (value.empty())
       result_.lines.push_back("Warning: setting attribute to empty value: " + name);
-    if (!name.empty())
-      result_.request.attributes[name] = value;
+    if (name.empty())
+      return true;
+    return TakeName(name, value);
+  }
+
+  // Names match the script blank- and case-blind, so two that differ only so would set
+  // one attribute twice, and one of them would silently win.
+  bool TakeName(const std::string& name, const std::string& value) {
+    AttributeMap& attributes = result_.request.attributes;
+    for (const auto& entry : attributes) {
+      if (entry.first != name && SqueezeText(entry.first) == SqueezeText(name))
+        return Fail("Attribute given twice: " + name);
+    }
+    attributes[name] = value;
     return true;
   }
 

@@ -8,54 +8,118 @@
 #include "script/startup_summary.h"
 #include "script/value_rule.h"
 
-bool AttributeStage(EBScript& script, const std::string& name, const std::string& value) {
+namespace {
+
+const char kTooLong[] = "Too long for one script line: ";
+
+// The checks of the attribute's prompt section, which the fixed value replaces; false,
+// after its refusal, when the value cannot be let through.
+bool PassesPromptChecks(const EBScript& script, const std::string& name, const std::string& value,
+                        RunLog& log) {
   std::optional<PromptSection> section = FindPromptSection(script, name);
-  ValueRule rule = section ? ReadValueRule(script, *section) : ValueRule();
-  if (!rule.Accepts(value)) {
-    PrintLine("Invalid value for " + name + ": " + value + " (" + rule.Describe() + ")");
+  if (!section)
+    return true;
+  if (!section->assignment) {
+    log.Refuse("Couldn't find the end of the prompt for " + name);
     return false;
   }
-  if (SetAttribute(script, name, value))
-    PrintLine("Setting attribute value: " + name + " = " + value);
-  else
-    PrintLine("Couldn't set attribute value for " + name);
+  ValueRule rule = ReadValueRule(script, *section);
+  if (rule.unreadable) {
+    log.Refuse("Couldn't read the check of the prompt for " + name + ": " + *rule.unreadable);
+    return false;
+  }
+  if (!rule.Possible() || !rule.Accepts(value)) {
+    log.Refuse("Invalid value for " + name + ": " + value + " (" + rule.Describe() + ")");
+    return false;
+  }
   return true;
 }
 
-void DataFileNameStage(EBScript& script, const std::string& dataFileName) {
-  if (SetDataFileName(script, dataFileName))
-    PrintLine("Setting output filename to " + dataFileName);
-  else
-    PrintLine("Couldn't set output filename to " + dataFileName);
+void HookCall(EBScript& script, EditOutcome (*insert)(EBScript&), const std::string& routine,
+              RunLog& log) {
+  switch (insert(script)) {
+    case EditOutcome::kDone:
+      log.Line("Inserted " + routine + "() call");
+      break;
+    case EditOutcome::kNoAbortLabel:
+      log.Refuse("Couldn't insert " + routine + "() call: the script has no ExperimentAbort label");
+      break;
+    case EditOutcome::kNotFound:
+    case EditOutcome::kTooLong:
+      break;
+  }
 }
 
-void DataFolderStage(EBScript& script, const std::string& dataFolder) {
-  if (SetDataFolder(script, dataFolder))
-    PrintLine("Setting output path to " + dataFolder);
-  else
-    PrintLine("Couldn't set output path to " + dataFolder);
+}  // namespace
+
+void AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log) {
+  for (const auto& [name, value] : attributes) {
+    if (!PassesPromptChecks(script, name, value, log))
+      continue;
+    switch (SetAttribute(script, name, value)) {
+      case EditOutcome::kDone:
+        log.Line(std::string("Setting attribute value: ").append(name).append(" = ").append(value));
+        break;
+      case EditOutcome::kTooLong:
+        log.Refuse(kTooLong + name);
+        break;
+      case EditOutcome::kNotFound:
+      case EditOutcome::kNoAbortLabel:
+        log.Line("Couldn't set attribute value for " + name);
+        break;
+    }
+  }
 }
 
-void StartupSummaryStage(EBScript& script) {
-  if (AnswerStartupSummary(script))
-    PrintLine("Answered the startup info summary");
-  else
-    PrintLine("Couldn't find the startup info summary");
+void DataFileNameStage(EBScript& script, const std::string& dataFileName, RunLog& log) {
+  switch (SetDataFileName(script, dataFileName)) {
+    case EditOutcome::kDone:
+      log.Line("Setting output filename to " + dataFileName);
+      break;
+    case EditOutcome::kTooLong:
+      log.Refuse(std::string(kTooLong) + "-F");
+      break;
+    case EditOutcome::kNotFound:
+    case EditOutcome::kNoAbortLabel:
+      log.Line("Couldn't set output filename to " + dataFileName);
+      break;
+  }
 }
 
-void HandleFilenameHookStage(EBScript& script) {
-  if (InsertHandleFilenameCall(script))
-    PrintLine("Inserted HandleFilename() call");
+void DataFolderStage(EBScript& script, const std::string& dataFolder, RunLog& log) {
+  switch (SetDataFolder(script, dataFolder)) {
+    case EditOutcome::kDone:
+      log.Line("Setting output path to " + dataFolder);
+      break;
+    case EditOutcome::kTooLong:
+      log.Refuse(std::string(kTooLong) + "-O");
+      break;
+    case EditOutcome::kNotFound:
+    case EditOutcome::kNoAbortLabel:
+      log.Line("Couldn't set output path to " + dataFolder);
+      break;
+  }
 }
 
-void PreRunHookStage(EBScript& script) {
-  if (InsertPreRunCall(script))
-    PrintLine("Inserted PreRun() call");
+void StartupSummaryStage(EBScript& script, RunLog& log) {
+  switch (AnswerStartupSummary(script)) {
+    case EditOutcome::kDone:
+      log.Line("Answered the startup info summary");
+      break;
+    case EditOutcome::kTooLong:
+      log.Refuse(std::string(kTooLong) + "-Y");
+      break;
+    case EditOutcome::kNotFound:
+    case EditOutcome::kNoAbortLabel:
+      log.Line("Couldn't find the startup info summary");
+      break;
+  }
 }
 
-void AtExitHookStage(EBScript& script) {
-  if (InsertAtExitCall(script))
-    PrintLine("Inserted AtExit() call");
+void HookCallStage(EBScript& script, RunLog& log) {
+  HookCall(script, InsertHandleFilenameCall, "HandleFilename", log);
+  HookCall(script, InsertPreRunCall, "PreRun", log);
+  HookCall(script, InsertAtExitCall, "AtExit", log);
 }
 
 namespace {
@@ -71,9 +135,9 @@ class ConsoleProgress : public LaunchProgress {
 
 }  // namespace
 
-bool LaunchStage(const std::string& outputScriptPath) {
+bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold) {
   ConsoleProgress progress;
-  switch (LaunchERun(outputScriptPath, SystemRegistry(), SystemProcessStarter(), progress)) {
+  switch (LaunchERun(outputScriptPath, hold, SystemRegistry(), SystemProcessStarter(), progress)) {
     case LaunchOutcome::kNoRegistryKey:
       PrintLine("Couldn't open ebsfile settings in registry\nWas E-Prime installed properly?");
       return false;

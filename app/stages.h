@@ -3,30 +3,30 @@
 
 #include <string>
 
+#include "app/run_log.h"
+#include "app/run_request.h"
+#include "platform/file_system.h"
 #include "script/eb_script.h"
 
-// The stages of a run that edit the script or start E-Run: each calls one operation and
-// prints its console lines. The editing stages never stop the run.
+// The stages of a run that edit the script or start E-Run: each calls its operations and
+// writes its console lines to the log. An editing stage that refuses has finished all it
+// does first; the run then ends before the next stage.
 
-/// Gives one attribute its fixed value; once per attribute, in ascending order of name.
-/// False when the value fails the checks of the attribute's prompt section: the script is
-/// left as it was for it, and the run must end once every attribute has been looked at.
-bool AttributeStage(EBScript& script, const std::string& name, const std::string& value);
+/// Gives each attribute its fixed value, in ascending order of name, once the value has
+/// passed the checks of the attribute's prompt section.
+void AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log);
 /// Fixes the data file name (-F).
-void DataFileNameStage(EBScript& script, const std::string& dataFileName);
+void DataFileNameStage(EBScript& script, const std::string& dataFileName, RunLog& log);
 /// Puts the data folder in front of the data file name (-O).
-void DataFolderStage(EBScript& script, const std::string& dataFolder);
+void DataFolderStage(EBScript& script, const std::string& dataFolder, RunLog& log);
 /// Answers the startup info summary with Yes (-Y).
-void StartupSummaryStage(EBScript& script);
-/// Insert the calls of the user's routines, on every run; silent when the script does
-/// not define the routine.
-void HandleFilenameHookStage(EBScript& script);
-void PreRunHookStage(EBScript& script);
-void AtExitHookStage(EBScript& script);
-
-/// Starts E-Run on the rewritten script and waits for it, reporting each step. False
-/// when the registry gave no usable E-Run command or E-Run could not be started, which
-/// fails the run.
-bool LaunchStage(const std::string& outputScriptPath);
+void StartupSummaryStage(EBScript& script, RunLog& log);
+/// Inserts the calls of the user's routines, on every run; silent for a routine that the
+/// script does not define.
+void HookCallStage(EBScript& script, RunLog& log);
+/// Starts E-Run on the rewritten script in its folder, hands it the script's hold, and
+/// waits for it, reporting each step. False when the registry gave no usable E-Run command
+/// or E-Run could not be started, which fails the run.
+bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold);
 
 #endif  // TARVO_APP_STAGES_H_

@@ -2,16 +2,13 @@
 // sequence's order. The input is the script, optionally followed by two NUL bytes and
 // NUL-separated arguments as the command line would give them after the script path
 // ("Subject=12", "-F", "name.txt", "-O", "C:\data"); without them a fixed set is used.
-// After each operation: the lines up to the "Sub Main()" line are unchanged, a false
-// result left every line as it was, and an edit changed only what its kind may change;
-// the data file and hook edits are checked exactly against a slow search of our own.
+// After each operation: the lines up to the "Sub Main()" line are unchanged, an edit that
+// did not happen left every line as it was, no line grew beyond what Load reads, and the
+// lines are exactly what a slow model of each edit, written here on its own, gives.
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -31,21 +28,24 @@ using Lines = std::vector<std::string>;
 
 const std::vector<std::string> kDefaultArguments = {
     "Subject=12", "Session=1", "Group=", "-F", "C:\\data\\rt-12.txt", "-O", "C:\\data"};
+const size_t kLongest = 1023;
 
-// The script searches done the slow, obvious way, as a check on the fast ones: a line
-// matches when, with whitespace removed and a to z upper-cased on both sides, it
-// begins with the probe. An empty probe matches nothing.
+// The script searches done the slow, obvious way: a line matches when, with whitespace
+// removed and a to z upper-cased on both sides, it begins with the probe.
+bool IsSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 std::string Squeezed(const std::string& text) {
   std::string squeezed;
   for (char c : text) {
-    if (c == ' ' || (c >= '\t' && c <= '\r'))
-      continue;
-    squeezed += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (!IsSpace(c))
+      squeezed += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   }
   return squeezed;
 }
 
-int32_t FindByTheRules(const Lines& lines, const std::string& probe, int32_t start) {
+int32_t Find(const Lines& lines, const std::string& probe, int32_t start) {
   std::string squeezedProbe = Squeezed(probe);
   if (squeezedProbe.empty() || start < 0)
     return -1;
@@ -56,50 +56,21 @@ int32_t FindByTheRules(const Lines& lines, const std::string& probe, int32_t sta
   return -1;
 }
 
-const char kDataFileProbe[] = "c.DataFile.Filename = ";
-
-// The hook texts are written out again here on purpose: the check must not share them
-// with the code it checks, or a wrong text in that code would pass.
-struct Hook {
-  const char* definition;
-  const char* anchor;
-  const char* call;
-  const char* line;
-};
-
-const Hook kHandleFilename = {
-    "Function HandleFilename(", kDataFileProbe, "HandleFilename",
-    "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
-    "ExperimentAbort ' line inserted by Tarvo"};
-const Hook kPreRun = {
-    "Function PreRun(", "InitObjects c", "PreRun",
-    "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ' line inserted by Tarvo"};
-const Hook kAtExit = {"Sub AtExit(", "ExperimentFinish:", "AtExit",
-                      "AtExit c.DataFile.Filename ' line inserted by Tarvo"};
-
-size_t FirstDifference(const Lines& a, const Lines& b) {
-  size_t i = 0;
-  while (i < a.size() && i < b.size() && a[i] == b[i])
-    ++i;
-  return i;
+// A statement goes on while its line ends in a blank or tab and "_", blanks after it aside.
+int32_t StatementEnd(const Lines& lines, int32_t line) {
+  static const std::regex kContinued("[ \t]_[ \t]*$");
+  while (static_cast<size_t>(line) + 1 < lines.size() &&
+         std::regex_search(lines[static_cast<size_t>(line)], kContinued))
+    ++line;
+  return line;
 }
 
-// What every edit must keep: a false result changes nothing, nothing changes without a
-// "Sub Main()" line, and the lines up to it never change. Returns its index.
-int32_t CheckCommon(EBScript& script, const Lines& before, bool result) {
-  const Lines after = script.lines().ToVector();
-  const int32_t subMain = FindByTheRules(before, "Sub Main()", 0);
-  if (!result)
-    FUZZ_CHECK(after == before);
-  if (subMain < 0) {
-    FUZZ_CHECK(!result);
-  } else {
-    FUZZ_CHECK(FirstDifference(before, after) > static_cast<size_t>(subMain));
-  }
-  // No edit moves the "Sub Main()" line.
-  FUZZ_CHECK(script.FindSubMain().value_or(SIZE_MAX) == static_cast<size_t>(subMain) ||
-             subMain < 0);
-  return subMain;
+// `lines` with the statement that begins on `line` replaced by `text`.
+Lines Replaced(Lines lines, int32_t line, const std::string& text) {
+  auto first = lines.begin() + line;
+  lines.erase(first + 1, lines.begin() + StatementEnd(lines, line) + 1);
+  lines[static_cast<size_t>(line)] = text;
+  return lines;
 }
 
 std::string Doubled(const std::string& text, char c) {
@@ -109,152 +80,204 @@ std::string Doubled(const std::string& text, char c) {
   return doubled;
 }
 
-// The prompt section's checks on the typed value, read the slow way with patterns: true
-// when `value` passes them, with the rule's wording in `rule`.
-bool PassesTheSectionsChecks(const Lines& lines, const std::string& name, const std::string& value,
-                             std::string* rule) {
-  int32_t subMain = FindByTheRules(lines, "Sub Main()", 0);
-  int32_t prompt = FindByTheRules(lines, "StartupInfoPrompt_" + name + ":", subMain);
-  int32_t attrib = FindByTheRules(lines, "c.SetAttrib \"" + name + "\",", prompt);
-  if (subMain < 0 || prompt < 0 || attrib < 0)
-    return true;
-  static const std::regex bound("^(ELSE)?IFCLNG\\(VANSWER\\)([<>])(-?[0-9]{1,18})THEN");
-  bool checked = false;
-  std::optional<long long> low, high;
-  for (int32_t i = prompt; i < attrib; ++i) {
-    std::string line = Squeezed(lines[static_cast<size_t>(i)]);
-    std::smatch match;
-    if (line.rfind("IFNOTISNUMERIC(VANSWER)", 0) == 0)
-      checked = true;
-    if (!std::regex_search(line, match, bound))
-      continue;
-    checked = true;
-    long long number = std::stoll(match[3].str());
-    if (match[2].str() == "<")
-      low = low ? std::max(*low, number) : number;
-    else
-      high = high ? std::min(*high, number) : number;
-  }
-  if (!checked)
-    return true;
-  *rule = "a whole number";
-  if (low && high)
-    *rule += " from " + std::to_string(*low) + " to " + std::to_string(*high);
-  else if (low)
-    *rule += " of at least " + std::to_string(*low);
-  else if (high)
-    *rule += " of at most " + std::to_string(*high);
-  static const std::regex whole("[-+]?0*([0-9]{0,10})");
-  std::smatch match;
-  if (!std::regex_match(value, match, whole) ||
-      value.find_first_of("0123456789") == std::string::npos)
-    return false;
-  long long number = match[1].length() == 0 ? 0 : std::stoll(match[1].str());
-  if (value[0] == '-')
-    number = -number;
-  return number >= INT32_MIN && number <= INT32_MAX && (!low || number >= *low) &&
-         (!high || number <= *high);
-}
-
-// With a prompt section for the name: the section from its first line to the first
-// plain-form attribute line at or after it goes, with an abort block right below that,
-// and the assignment takes its place (or replaces the prompt line when no attribute
-// line follows). Without one: one attribute line of either form is replaced.
-void CheckAttribute(EBScript& script, const std::string& name, const std::string& value) {
-  const Lines before = script.lines().ToVector();
-  bool result = SetAttribute(script, name, value);
-  int32_t subMain = CheckCommon(script, before, result);
-  if (subMain < 0)
-    return;
-  const std::string plainProbe = "c.SetAttrib \"" + name + "\",";
-  const std::string conditionalProbe =
-      "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",";
-  const std::string assignment = "\tc.SetAttrib \"" + Doubled(name, '"') + "\", \"" +
-                                 Doubled(Doubled(value, '"'), '\\') + "\"   ' value set by Tarvo";
-  const Lines after = script.lines().ToVector();
-
-  int32_t prompt = FindByTheRules(before, "StartupInfoPrompt_" + name + ":", subMain);
-  if (prompt < 0) {
-    FUZZ_CHECK(result == (FindByTheRules(before, plainProbe, subMain) >= 0 ||
-                          FindByTheRules(before, conditionalProbe, subMain) >= 0));
-    if (!result)
-      return;
-    FUZZ_CHECK(after.size() == before.size());
-    size_t target = FirstDifference(before, after);
-    if (target == after.size())
-      return;  // the line already read so
-    FUZZ_CHECK(after[target] == assignment);
-    Lines same = after;
-    same[target] = before[target];
-    FUZZ_CHECK(same == before);
-    int32_t line = static_cast<int32_t>(target);
-    FUZZ_CHECK(FindByTheRules(before, plainProbe, line) == line ||
-               FindByTheRules(before, conditionalProbe, line) == line);
-    return;
-  }
-
-  FUZZ_CHECK(result);
-  Lines expected = before;
-  int32_t attrib = FindByTheRules(before, plainProbe, prompt);
-  if (attrib >= 0) {
-    expected.erase(expected.begin() + prompt, expected.begin() + attrib);
-    size_t next = static_cast<size_t>(prompt) + 1;
-    if (next + 2 < expected.size() &&
-        Squeezed(expected[next].substr(0, expected[next].find('\''))) == "ELSE" &&
-        FindByTheRules(expected, "GoTo ExperimentAbort", prompt) == prompt + 2 &&
-        FindByTheRules(expected, "End If", prompt + 2) == prompt + 3)
-      expected.erase(expected.begin() + prompt + 1, expected.begin() + prompt + 4);
-  }
-  expected[static_cast<size_t>(prompt)] = assignment + "; removed user prompt section";
-  FUZZ_CHECK(after == expected);
-}
-
-// Exactly the data file line changed, to `expected` of its old text, or nothing when there
-// is none below "Sub Main()".
-void CheckDataFile(EBScript& script, const std::function<bool()>& edit,
-                   const std::function<std::string(const std::string&)>& expected) {
-  const Lines before = script.lines().ToVector();
-  bool result = edit();
-  int32_t subMain = CheckCommon(script, before, result);
-  int32_t dataFileLine = subMain < 0 ? -1 : FindByTheRules(before, kDataFileProbe, subMain);
-  FUZZ_CHECK(result == (dataFileLine >= 0));
-  if (!result)
-    return;
-  Lines changed = before;
-  std::string& line = changed[static_cast<size_t>(dataFileLine)];
-  line = expected(line);
-  FUZZ_CHECK(script.lines().ToVector() == changed);
-}
-
-// How -F and -O write their text into a literal: quotes doubled, then backslashes.
 std::string Literal(const std::string& text) {
   return "\"" + Doubled(Doubled(text, '"'), '\\') + "\"";
 }
 
-// The first summary question after "Sub Main()" answered, its indentation kept.
-void CheckSummary(EBScript& script) {
-  const Lines before = script.lines().ToVector();
-  bool result = AnswerStartupSummary(script);
-  int32_t subMain = CheckCommon(script, before, result);
-  int32_t question = subMain < 0 ? -1 : FindByTheRules(before, "nSummaryAnswer = MsgBox(", subMain);
-  FUZZ_CHECK(result == (question >= 0));
-  if (!result)
-    return;
-  Lines expected = before;
-  std::string& line = expected[static_cast<size_t>(question)];
-  line = line.substr(0, line.find_first_not_of(" \t")) +
-         "nSummaryAnswer = ebYes   ' summary answered by Tarvo";
-  FUZZ_CHECK(script.lines().ToVector() == expected);
+// What follows the first `count` non-blank bytes of `line`.
+std::string After(const std::string& line, size_t count) {
+  size_t i = 0;
+  for (; i < line.size() && count > 0; ++i)
+    count -= IsSpace(line[i]) ? 0 : 1;
+  return line.substr(i);
 }
 
+std::string Trimmed(std::string text) {
+  while (!text.empty() && IsSpace(text.back()))
+    text.pop_back();
+  size_t begin = 0;
+  while (begin < text.size() && IsSpace(text[begin]))
+    ++begin;
+  return text.substr(begin);
+}
+
+// What every edit must keep; returns the "Sub Main()" line.
+int32_t CheckCommon(EBScript& script, const Lines& before, EditOutcome outcome) {
+  const Lines after = script.lines().ToVector();
+  const int32_t subMain = Find(before, "Sub Main()", 0);
+  if (outcome != EditOutcome::kDone)
+    FUZZ_CHECK(after == before);
+  if (subMain < 0)
+    FUZZ_CHECK(outcome == EditOutcome::kNotFound);
+  for (int32_t i = 0; i <= subMain; ++i)
+    FUZZ_CHECK(after[static_cast<size_t>(i)] == before[static_cast<size_t>(i)]);
+  for (const std::string& line : after)
+    FUZZ_CHECK(line.size() <= kLongest);
+  return subMain;
+}
+
+// `expected` unless a line of it is too long: then the edit must refuse and change nothing.
+void CheckOutcome(EBScript& script, EditOutcome outcome, const Lines& before,
+                  const Lines& expected) {
+  bool fits = true;
+  for (const std::string& line : expected)
+    fits = fits && line.size() <= kLongest;
+  FUZZ_CHECK(outcome == (fits ? EditOutcome::kDone : EditOutcome::kTooLong));
+  FUZZ_CHECK(script.lines().ToVector() == (fits ? expected : before));
+}
+
+// With a prompt section for the name, from its label to its own assignment's statement
+// and an abort block right below go, and the assignment takes the label's place; an
+// assignment after the section's end is not its own. Without one, Tarvo's own assignment,
+// else the conditional default, else the plain one is replaced, whole statement and all.
+void CheckAttribute(EBScript& script, const std::string& name, const std::string& value) {
+  const Lines before = script.lines().ToVector();
+  EditOutcome outcome = SetAttribute(script, name, value);
+  int32_t subMain = CheckCommon(script, before, outcome);
+  if (subMain < 0)
+    return;
+  const std::string plain = "c.SetAttrib \"" + name + "\",";
+  auto line = [&](const std::string& spelling) {
+    return "\tc.SetAttrib \"" + spelling + "\", " + Literal(value) + "   ' value set by Tarvo";
+  };
+  int32_t label = Find(before, "StartupInfoPrompt_" + name + ":", subMain);
+  if (label < 0) {
+    int32_t target = Find(before, plain, subMain);
+    while (target >= 0 &&
+           before[static_cast<size_t>(target)].find("' value set by Tarvo") == std::string::npos)
+      target = Find(before, plain, target + 1);
+    int32_t conditional =
+        Find(before, "If Not c.AttribExists(\"" + name + "\") Then c.SetAttrib \"" + name + "\",",
+             subMain);
+    target = target >= 0 ? target : conditional >= 0 ? conditional : Find(before, plain, subMain);
+    if (target < 0) {
+      FUZZ_CHECK(outcome == EditOutcome::kNotFound);
+      return;
+    }
+    const std::string& text = before[static_cast<size_t>(target)];
+    std::string spelling = After(text, Squeezed(text).find("SETATTRIB\"") + 10);
+    spelling = spelling.substr(0, spelling.find('"'));
+    return CheckOutcome(script, outcome, before, Replaced(before, target, line(spelling)));
+  }
+  int32_t end = -1;
+  for (const char* probe :
+       {"StartupInfoPrompt_", "nSummaryAnswer =", "c.DataFile.Filename =", "InitObjects c"}) {
+    int32_t found = Find(before, probe, label + 1);
+    end = found >= 0 && (end < 0 || found < end) ? found : end;
+  }
+  int32_t assignment = Find(before, plain, label);
+  if (assignment < 0 || (end >= 0 && assignment > end)) {
+    FUZZ_CHECK(outcome == EditOutcome::kNotFound);
+    return;
+  }
+  const std::string& text = before[static_cast<size_t>(label)];
+  std::string spelling = After(text, 18);
+  spelling = Trimmed(spelling.substr(0, spelling.find(':')));
+  Lines expected = before;
+  int32_t last = StatementEnd(before, assignment);
+  size_t next = static_cast<size_t>(last) + 1;
+  if (next + 2 < before.size() &&
+      Squeezed(before[next].substr(0, before[next].find('\''))) == "ELSE" &&
+      Find(before, "GoTo ExperimentAbort", last + 2) == last + 2 &&
+      Find(before, "End If", last + 3) == last + 3)
+    last += 3;
+  expected.erase(expected.begin() + label + 1, expected.begin() + last + 1);
+  expected[static_cast<size_t>(label)] = line(spelling) + "; removed user prompt section";
+  CheckOutcome(script, outcome, before, expected);
+}
+
+// -F: the data file statement becomes one line. -O: the folder goes behind the first "=",
+// in place of the folders of earlier runs, and the comment ends the statement once.
+void CheckDataFile(EBScript& script, const RunRequest& request, bool folder) {
+  const Lines before = script.lines().ToVector();
+  const std::string& text = folder ? *request.dataFolder : *request.dataFileName;
+  EditOutcome outcome = folder ? SetDataFolder(script, text) : SetDataFileName(script, text);
+  int32_t subMain = CheckCommon(script, before, outcome);
+  int32_t line = subMain < 0 ? -1 : Find(before, "c.DataFile.Filename = ", subMain);
+  if (line < 0) {
+    FUZZ_CHECK(outcome == EditOutcome::kNotFound);
+    return;
+  }
+  if (!folder) {
+    return CheckOutcome(
+        script, outcome, before,
+        Replaced(before, line,
+                 "\tc.DataFile.Filename = CStr(" + Literal(text) + ")   ' value set by Tarvo"));
+  }
+  static const std::regex kEarlier("^ CStr\\(\"([^\"]|\"\")*\"\\) & ");
+  const std::string comment = "  ' path inserted by Tarvo";
+  Lines expected = before;
+  std::string& first = expected[static_cast<size_t>(line)];
+  std::string& last = expected[static_cast<size_t>(StatementEnd(before, line))];
+  bool earlier = last.size() >= comment.size() &&
+                 last.compare(last.size() - comment.size(), comment.size(), comment) == 0;
+  size_t equals = first.find('=') + 1;
+  std::string expression = first.substr(equals);
+  std::smatch match;
+  while (earlier && std::regex_search(expression, match, kEarlier))
+    expression = match.suffix();
+  std::string inFront = text.empty() || text.back() == '\\' ? text : text + "\\";
+  first = first.substr(0, equals) + " CStr(" + Literal(inFront) + ") & " + expression;
+  if (!earlier)
+    last += comment;
+  CheckOutcome(script, outcome, before, expected);
+}
+
+// Every summary question after "Sub Main()" answered, each at its indentation.
+void CheckSummary(EBScript& script) {
+  const Lines before = script.lines().ToVector();
+  EditOutcome outcome = AnswerStartupSummary(script);
+  int32_t subMain = CheckCommon(script, before, outcome);
+  Lines expected = before;
+  bool found = false;
+  for (int32_t question = Find(expected, "nSummaryAnswer = MsgBox(", subMain + 1);
+       subMain >= 0 && question >= 0;
+       question = Find(expected, "nSummaryAnswer = MsgBox(", question + 1)) {
+    std::string text = expected[static_cast<size_t>(question)];
+    expected = Replaced(expected, question,
+                        text.substr(0, text.find_first_not_of(" \t")) +
+                            "nSummaryAnswer = ebYes   ' summary answered by Tarvo");
+    found = true;
+  }
+  if (!found) {
+    FUZZ_CHECK(outcome == EditOutcome::kNotFound);
+    return;
+  }
+  CheckOutcome(script, outcome, before, expected);
+}
+
+// The hook texts are written out again here on purpose: the check must not share them
+// with the code it checks, or a wrong text in that code would pass.
+struct Hook {
+  const char* definition;
+  const char* anchor;
+  const char* routine;
+  const char* line;
+  bool jumps;
+  EditOutcome (*insert)(EBScript&);
+};
+
+const Hook kHooks[] = {
+    {"Function HandleFilename(", "c.DataFile.Filename = ", "HandleFilename",
+     "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
+     "ExperimentAbort ' line inserted by Tarvo",
+     true, InsertHandleFilenameCall},
+    {"Function PreRun(", "InitObjects c", "PreRun",
+     "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ' line inserted by Tarvo", true,
+     InsertPreRunCall},
+    {"Sub AtExit(", "ExperimentFinish:", "AtExit",
+     "AtExit c.DataFile.Filename ' line inserted by Tarvo", false, InsertAtExitCall},
+};
+
 // A line at or below the anchor that begins, after blanks and tabs, with the routine's
-// name (any case) ended by a byte that cannot continue it, or that reads as the line the
-// program inserts, up to its comment.
-bool CallInPlaceByTheRules(const Lines& lines, const Hook& hook, int32_t anchor) {
+// name (any case, "Call" before it or not) ended by a byte that cannot continue it, or
+// that reads as the line the program inserts, up to its comment.
+bool CallInPlace(const Lines& lines, const Hook& hook, int32_t anchor) {
   std::string ownCall(hook.line, std::strchr(hook.line, '\'') - hook.line);
-  if (FindByTheRules(lines, ownCall, anchor) >= 0)
+  if (Find(lines, ownCall, anchor) >= 0)
     return true;
-  std::regex call("^[ \t]*" + std::string(hook.call) + "([^A-Za-z0-9_]|$)", std::regex::icase);
+  std::regex call("^[ \t]*(call[ \t]+)?" + std::string(hook.routine) + "([^A-Za-z0-9_]|$)",
+                  std::regex::icase);
   for (size_t i = static_cast<size_t>(anchor); i < lines.size(); ++i) {
     if (std::regex_search(lines[i], call))
       return true;
@@ -262,64 +285,45 @@ bool CallInPlaceByTheRules(const Lines& lines, const Hook& hook, int32_t anchor)
   return false;
 }
 
-// At most one line, the hook's own, directly below its anchor, and only when the script
-// defines the routine and holds no call of it at or below the anchor.
-void CheckHook(EBScript& script, const Hook& hook, const std::function<bool()>& edit) {
+// The call, directly below its anchor's statement, when the script defines the routine,
+// holds no call of it at or below the anchor, and has the label the call may jump to.
+EditOutcome CheckHook(EBScript& script, const Hook& hook) {
   const Lines before = script.lines().ToVector();
-  bool result = edit();
-  int32_t subMain = CheckCommon(script, before, result);
-  int32_t anchor = subMain < 0 ? -1 : FindByTheRules(before, hook.anchor, subMain);
-  bool defined = FindByTheRules(before, hook.definition, 0) >= 0;
-  FUZZ_CHECK(result == (defined && anchor >= 0));
-  if (!result)
-    return;
+  EditOutcome outcome = hook.insert(script);
+  int32_t subMain = CheckCommon(script, before, outcome);
+  int32_t anchor = subMain < 0 ? -1 : Find(before, hook.anchor, subMain);
+  if (Find(before, hook.definition, 0) < 0 || anchor < 0) {
+    FUZZ_CHECK(outcome == EditOutcome::kNotFound);
+    return outcome;
+  }
   Lines expected = before;
-  if (!CallInPlaceByTheRules(before, hook, anchor))
-    expected.insert(expected.begin() + anchor + 1, hook.line);
+  if (!CallInPlace(before, hook, anchor)) {
+    if (hook.jumps && Find(before, "ExperimentAbort:", subMain) < 0) {
+      FUZZ_CHECK(outcome == EditOutcome::kNoAbortLabel);
+      return outcome;
+    }
+    expected.insert(expected.begin() + StatementEnd(before, anchor) + 1, hook.line);
+  }
+  FUZZ_CHECK(outcome == EditOutcome::kDone);
   FUZZ_CHECK(script.lines().ToVector() == expected);
+  return outcome;
 }
 
-// Every attribute of the request: a value that the prompt's checks refuse changes
-// nothing and is refused with the rule the checks make. False when one was refused.
+// Every attribute whose value the prompt's checks let through. False when one was refused,
+// which ends the run after the stage.
 bool CheckAttributes(EBScript& script, const RunRequest& request) {
   bool refused = false;
   for (const auto& [name, value] : request.attributes) {
-    std::string rule;
-    bool passes = PassesTheSectionsChecks(script.lines().ToVector(), name, value, &rule);
     std::optional<PromptSection> section = FindPromptSection(script, name);
-    ValueRule found = section ? ReadValueRule(script, *section) : ValueRule();
-    FUZZ_CHECK(found.Accepts(value) == passes);
-    if (passes) {
-      CheckAttribute(script, name, value);
+    ValueRule rule = section ? ReadValueRule(script, *section) : ValueRule();
+    if ((section && !section->assignment) || rule.unreadable || !rule.Possible() ||
+        !rule.Accepts(value)) {
+      refused = true;
       continue;
     }
-    FUZZ_CHECK(found.Describe() == rule);
-    refused = true;
+    CheckAttribute(script, name, value);
   }
   return !refused;
-}
-
-// -F writes the whole line anew; -O puts the folder behind its first "=".
-void CheckDataFileEdits(EBScript& script, const RunRequest& request) {
-  if (const std::optional<std::string>& name = request.dataFileName) {
-    CheckDataFile(
-        script, [&] { return SetDataFileName(script, *name); },
-        [&](const std::string&) {
-          return "\tc.DataFile.Filename = CStr(" + Literal(*name) + ")   ' value set by Tarvo";
-        });
-  }
-  if (const std::optional<std::string>& folder = request.dataFolder) {
-    std::string inFront = *folder;
-    if (!inFront.empty() && inFront.back() != '\\')
-      inFront += '\\';
-    CheckDataFile(
-        script, [&] { return SetDataFolder(script, *folder); },
-        [&](const std::string& line) {
-          size_t equals = line.find('=') + 1;
-          return line.substr(0, equals) + " CStr(" + Literal(inFront) + ") & " +
-                 line.substr(equals) + "  ' path inserted by Tarvo";
-        });
-  }
 }
 
 std::vector<std::string> SplitAtNul(const std::string& text) {
@@ -337,8 +341,6 @@ std::vector<std::string> SplitAtNul(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FakeFileSystem files;
-
   std::string bytes(reinterpret_cast<const char*>(data), size);
   std::vector<std::string> arguments = kDefaultArguments;
   size_t split = bytes.rfind(std::string(2, '\0'));
@@ -350,20 +352,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   arguments.insert(arguments.begin(), "x.ebs");
   RunRequest request = ParseCommandLine(arguments, SlashSwitches::kAll).request;
 
+  FakeFileSystem files;
   files.files["x.ebs"] = bytes;
   EBScript script(files);
   std::string message;
-  if (!script.Load("x.ebs", message))
+  if (!script.Load("x.ebs", message) || !CheckAttributes(script, request))
     return 0;
-
-  // A refused value ends the run after the attribute stage, with nothing saved.
-  if (!CheckAttributes(script, request))
-    return 0;
-  CheckDataFileEdits(script, request);
+  if (request.dataFileName)
+    CheckDataFile(script, request, false);
+  if (request.dataFolder)
+    CheckDataFile(script, request, true);
   if (request.answerSummary)
     CheckSummary(script);
-  CheckHook(script, kHandleFilename, [&] { return InsertHandleFilenameCall(script); });
-  CheckHook(script, kPreRun, [&] { return InsertPreRunCall(script); });
-  CheckHook(script, kAtExit, [&] { return InsertAtExitCall(script); });
+  for (const Hook& hook : kHooks)
+    CheckHook(script, hook);
   return 0;
 }

@@ -6,74 +6,106 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The data file line of {"Sub Main()", line} after the edit; "<false>" when it failed.
-std::string AfterName(const char* line, const char* name) {
-  EBScript script({"Sub Main()", line});
-  return SetDataFileName(script, name) ? std::string(script.lines()[1]) : "<false>";
+// The lines of {"Sub Main()", lines...} after the edit; {"<not found>"} or {"<too long>"}
+// when it failed, after checking that nothing changed.
+Lines After(const Lines& lines, EditOutcome (*edit)(EBScript&, std::string_view),
+            const std::string& text) {
+  Lines before = {"Sub Main()"};
+  before.insert(before.end(), lines.begin(), lines.end());
+  EBScript script(before);
+  EditOutcome outcome = edit(script, text);
+  Lines after = script.lines().ToVector();
+  if (outcome != EditOutcome::kDone) {
+    EXPECT_EQ(before, after) << text;
+    return {outcome == EditOutcome::kTooLong ? "<too long>" : "<not found>"};
+  }
+  after.erase(after.begin());
+  return after;
 }
 
-std::string AfterFolder(const char* line, const char* folder) {
-  EBScript script({"Sub Main()", line});
-  return SetDataFolder(script, folder) ? std::string(script.lines()[1]) : "<false>";
-}
+const char* const kPath = "  ' path inserted by Tarvo";
 
 }  // namespace
 
-TEST(SetDataFileName, ReplacesTheWholeLine) {
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"run1.txt\")   ' value set by Tarvo",
-            AfterName("  c.DataFile.Filename = e ' own", "run1.txt"));
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"C:\\\\d\\\\r.txt\")   ' value set by Tarvo",
-            AfterName("c.datafile.filename=e", "C:\\d\\r.txt"));
-  // A UNC path keeps both leading backslashes; quotes are doubled.
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"\\\\\\\\srv\\\\x\"\"\")   ' value set by Tarvo",
-            AfterName("c.DataFile.Filename = e", "\\\\srv\\x\""));
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"\")   ' value set by Tarvo",
-            AfterName("c.DataFile.Filename = e", ""));
+TEST(SetDataFileName, ReplacesTheWholeStatement) {
+  struct Row {
+    Lines lines;
+    std::string name;
+    Lines after;
+  } rows[] = {
+      {{"  c.DataFile.Filename = e ' own"},
+       "run1.txt",
+       {"\tc.DataFile.Filename = CStr(\"run1.txt\")   ' value set by Tarvo"}},
+      {{"c.datafile.filename=e"},
+       "\\\\srv\\d\\r.txt",
+       {"\tc.DataFile.Filename = CStr(\"\\\\\\\\srv\\\\d\\\\r.txt\")   ' value set by Tarvo"}},
+      {{"c.DataFile.Filename = e & _", "  f", "x"},
+       "",
+       {"\tc.DataFile.Filename = CStr(\"\")   ' value set by Tarvo", "x"}},
+      {{"c.DataFile.Filename = e"}, std::string(990, 'n'), {"<too long>"}},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(row.after, After(row.lines, SetDataFileName, row.name)) << row.name;
 }
 
 TEST(SetDataFolder, PutsTheFolderInFrontOfTheExpression) {
-  const char* const line = "\tc.DataFile.Filename = e";
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"C:\\\\data\\\\\") &  e  ' path inserted by Tarvo",
-            AfterFolder(line, "C:\\data"));
-  EXPECT_EQ(AfterFolder(line, "C:\\data"), AfterFolder(line, "C:\\data\\"));
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"data/\\\\\") &  e  ' path inserted by Tarvo",
-            AfterFolder(line, "data/"));
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"\") &  e  ' path inserted by Tarvo",
-            AfterFolder(line, ""));
-  EXPECT_EQ("\tc.DataFile.Filename = CStr(\"a \"\"b\"\"\\\\\") &  e  ' path inserted by Tarvo",
-            AfterFolder(line, "a \"b\""));
-  EXPECT_EQ("C.DATAFILE.FILENAME= CStr(\"D:\\\\\") & e  ' path inserted by Tarvo",
-            AfterFolder("C.DATAFILE.FILENAME=e", "D:"));
+  const std::string line = "\tc.DataFile.Filename = e";
+  const std::string inC = "\tc.DataFile.Filename = CStr(\"C:\\\\data\\\\\") &  e";
+  struct Row {
+    Lines lines;
+    std::string folder;
+    Lines after;
+  } rows[] = {
+      {{line}, "C:\\data", {inC + kPath}},
+      {{line}, "C:\\data\\", {inC + kPath}},
+      {{line}, "data/", {"\tc.DataFile.Filename = CStr(\"data/\\\\\") &  e" + std::string(kPath)}},
+      {{line}, "", {"\tc.DataFile.Filename = CStr(\"\") &  e" + std::string(kPath)}},
+      {{"C.DATAFILE.FILENAME=e ' own"},
+       "D:",
+       {"C.DATAFILE.FILENAME= CStr(\"D:\\\\\") & e ' own" + std::string(kPath)}},
+      // A folder of an earlier run is replaced, as are two of an older one.
+      {{inC + kPath},
+       "D:\\x",
+       {"\tc.DataFile.Filename = CStr(\"D:\\\\x\\\\\") &  e" + std::string(kPath)}},
+      {{"c.DataFile.Filename = CStr(\"a\\\\\") &  CStr(\"b\\\\\") &  e" + std::string(kPath) +
+        kPath},
+       "D:",
+       {"c.DataFile.Filename = CStr(\"D:\\\\\") &  e" + std::string(kPath) + kPath}},
+      // Not without the comment that marks it as Tarvo's.
+      {{"c.DataFile.Filename = CStr(\"a\\\\\") & e"},
+       "D:",
+       {"c.DataFile.Filename = CStr(\"D:\\\\\") &  CStr(\"a\\\\\") & e" + std::string(kPath)}},
+      // After the first "=", with the comment at the end of the statement.
+      {{"c.DataFile.Filename = a & _", "  b", "x"},
+       "D:",
+       {"c.DataFile.Filename = CStr(\"D:\\\\\") &  a & _", "  b" + std::string(kPath), "x"}},
+      {{line + std::string(960, ' ')}, "C:\\data", {"<too long>"}},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(row.after, After(row.lines, SetDataFolder, row.folder)) << row.lines[0];
 }
 
 TEST(DataFileLine, OnlyTheFirstAssignmentAfterSubMain) {
+  const size_t kNone = static_cast<size_t>(-1);
   struct Row {
     const char* what;
     Lines before;
-    bool result;
-    Lines after;
+    size_t changed;  // kNone: no line
   } rows[] = {
-      {"no Sub Main line", {"c.DataFile.Filename = e"}, false, {"c.DataFile.Filename = e"}},
-      {"only before Sub Main",
-       {"c.DataFile.Filename = e", "Sub Main()"},
-       false,
-       {"c.DataFile.Filename = e", "Sub Main()"}},
+      {"no Sub Main line", {"c.DataFile.Filename = e"}, kNone},
+      {"only before Sub Main", {"c.DataFile.Filename = e", "Sub Main()"}, kNone},
       {"a longer member name or a comment does not count",
        {"Sub Main()", "c.DataFile.FilenameX = e", "' c.DataFile.Filename = e"},
-       false,
-       {"Sub Main()", "c.DataFile.FilenameX = e", "' c.DataFile.Filename = e"}},
+       kNone},
       {"the first of two after Sub Main",
        {"c.DataFile.Filename = a", "Sub Main()", "c.DataFile.Filename = b",
         "c.DataFile.Filename = c"},
-       true,
-       {"c.DataFile.Filename = a", "Sub Main()",
-        "\tc.DataFile.Filename = CStr(\"n\")   ' value set by Tarvo", "c.DataFile.Filename = c"}},
+       2},
   };
   for (const Row& row : rows) {
     EBScript script(row.before);
-    EXPECT_EQ(row.result, SetDataFileName(script, "n")) << row.what;
-    EXPECT_EQ(row.after, script.lines().ToVector()) << row.what;
-    EBScript again(row.before);
-    EXPECT_EQ(row.result, SetDataFolder(again, "D")) << row.what;
+    EXPECT_EQ(row.changed != kNone, SetDataFileName(script, "n") == EditOutcome::kDone) << row.what;
+    for (size_t i = 0; i < row.before.size(); ++i)
+      EXPECT_EQ(i == row.changed, script.lines()[i] != row.before[i]) << row.what << i;
   }
 }

@@ -23,6 +23,30 @@ bool EBScript::Save(const std::string& path, std::string& message, FileHold* hol
   return file_.Save(path, message, hold);
 }
 
+void EBScript::ReplaceStatement(size_t first, std::string text) {
+  EraseLines(first + 1, StatementEnd(first) + 1);
+  ReplaceLine(first, std::move(text));
+}
+
+size_t EBScript::StatementEnd(size_t first) const {
+  size_t last = first;
+  while (last + 1 < lines().size() && ContinuesOnNextLine(lines()[last]))
+    ++last;
+  return last;
+}
+
+std::string EBScript::StatementCode(size_t first) const {
+  std::string code;
+  size_t last = StatementEnd(first);
+  for (size_t line = first; line <= last; ++line) {
+    std::string_view part = CodeOf(lines()[line]);
+    if (ContinuesOnNextLine(part))
+      part = part.substr(0, part.find_last_of('_'));
+    code.append(part).append(" ");
+  }
+  return code;
+}
+
 std::optional<size_t> EBScript::FindLine(const LineProbe& probe, size_t start) const {
   // A probe that squeezes to nothing matches no line.
   const LineList& all = file_.lines;

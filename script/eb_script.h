@@ -15,6 +15,14 @@ enum class AttribForm {
   kConditional,  // If Not c.AttribExists("name") Then c.SetAttrib "name", ...
 };
 
+/// How an edit of the script went.
+enum class EditOutcome {
+  kDone,
+  kNotFound,     // the script lacks what the edit changes; it is left as it was
+  kTooLong,      // a line it would write is longer than Load accepts; nothing changed
+  kNoAbortLabel  // a call that would jump to ExperimentAbort, in a script without that label
+};
+
 /// An E-Prime generated E-Basic script, held as lines, with the searches that every edit
 /// builds on. Script text is matched, never parsed (see LineProbe). Every search looks at
 /// the lines afresh, so each edit sees the edits made before it. The edits themselves are
@@ -31,11 +39,22 @@ class EBScript {
   /// Writes the script to `path` (see PlainTextFile::Save).
   bool Save(const std::string& path, std::string& message, FileHold* hold = nullptr) const;
 
+  /// The longest line the script may hold: a longer one would not load again.
+  static constexpr size_t kLongestLine = PlainTextFile::kMaxLineLength;
+
   const LineList& lines() const { return file_.lines; }
   void InsertLine(size_t index, std::string text) { file_.lines.Insert(index, std::move(text)); }
   void ReplaceLine(size_t index, std::string text) { file_.lines.Replace(index, std::move(text)); }
   /// Removes the lines [first, end).
   void EraseLines(size_t first, size_t end) { file_.lines.Erase(first, end); }
+  /// Puts `text` in place of the whole statement that begins on line `first`.
+  void ReplaceStatement(size_t first, std::string text);
+
+  /// The last line of the statement that begins on line `first`: lines that end in " _"
+  /// go on on the next one.
+  size_t StatementEnd(size_t first) const;
+  /// The code of that statement: its lines without comments and continuation marks, joined.
+  std::string StatementCode(size_t first) const;
 
   /// The first line at or after `start` that `probe` matches.
   std::optional<size_t> FindLine(const LineProbe& probe, size_t start) const;

@@ -15,10 +15,6 @@ std::string Doubled(std::string_view text, char c) {
   return result;
 }
 
-bool IsNameByte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 // Compares while skipping whitespace, so no squeezed copy of the line is made.
 bool BeginsWithSqueezed(std::string_view line, std::string_view squeezed) {
   if (squeezed.empty())
@@ -36,18 +32,27 @@ bool BeginsWithSqueezed(std::string_view line, std::string_view squeezed) {
   return false;
 }
 
-bool BeginsWithWord(std::string_view line, std::string_view word) {
-  size_t begin = 0;
-  while (begin < line.size() && IsBlank(line[begin]))
-    ++begin;
-  if (line.size() - begin < word.size())
-    return false;
-  for (size_t i = 0; i < word.size(); ++i) {
-    if (UpperCaseAscii(line[begin + i]) != UpperCaseAscii(word[i]))
+size_t SkipBlanks(std::string_view line, size_t at) {
+  while (at < line.size() && IsBlank(line[at]))
+    ++at;
+  return at;
+}
+
+bool BeginsWithWords(std::string_view line, std::string_view words) {
+  size_t at = SkipBlanks(line, 0);
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == ' ') {
+      size_t next = SkipBlanks(line, at);
+      if (next == at)
+        return false;
+      at = next;
+      continue;
+    }
+    if (at == line.size() || UpperCaseAscii(line[at]) != UpperCaseAscii(words[i]))
       return false;
+    ++at;
   }
-  size_t end = begin + word.size();
-  return end == line.size() || !IsNameByte(line[end]);
+  return at == line.size() || !IsNameByte(line[at]);
 }
 
 }  // namespace
@@ -56,25 +61,86 @@ std::string StringLiteral(std::string_view text) {
   return "\"" + Doubled(Doubled(text, '"'), '\\') + "\"";
 }
 
-std::string NameLiteral(std::string_view name) {
-  return "\"" + Doubled(name, '"') + "\"";
-}
-
 LineProbe::LineProbe(std::string_view text, LineMatch match)
     : squeezed_(SqueezeText(text)),
-      word_(match == LineMatch::kBeginsWithWord ? text : std::string_view()),
+      words_(match == LineMatch::kBeginsWithWords ? text : std::string_view()),
       match_(match) {}
 
 bool LineProbe::Matches(std::string_view line) const {
   switch (match_) {
     case LineMatch::kBeginsWith:
       return BeginsWithSqueezed(line, squeezed_);
-    case LineMatch::kBeginsWithWord:
-      return BeginsWithWord(line, word_);
+    case LineMatch::kBeginsWithWords:
+      return BeginsWithWords(line, words_);
     case LineMatch::kIs:
       return SqueezeText(line.substr(0, line.find('\''))) == squeezed_;
   }
   return false;
+}
+
+bool IsNameByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool ContinuesOnNextLine(std::string_view line) {
+  size_t end = line.size();
+  while (end > 0 && IsBlank(line[end - 1]))
+    --end;
+  return end >= 2 && line[end - 1] == '_' && IsBlank(line[end - 2]);
+}
+
+std::string_view CodeOf(std::string_view line) {
+  bool inLiteral = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"')
+      inLiteral = !inLiteral;
+    else if (line[i] == '\'' && !inLiteral)
+      return line.substr(0, i);
+  }
+  return line;
+}
+
+bool Token::Is(std::string_view upperCase) const {
+  if (kind != kName || text.size() != upperCase.size())
+    return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (UpperCaseAscii(text[i]) != upperCase[i])
+      return false;
+  }
+  return true;
+}
+
+std::vector<Token> Tokenize(std::string_view code) {
+  std::vector<Token> tokens;
+  size_t at = 0;
+  while ((at = SkipBlanks(code, at)) < code.size()) {
+    size_t end = at + 1;
+    Token::Kind kind = Token::kSymbol;
+    if (IsNameByte(code[at])) {
+      kind = Token::kName;
+      while (end < code.size() && IsNameByte(code[end]))
+        ++end;
+    } else if (code[at] == '"') {
+      // A doubled quote stands for one quote inside the literal.
+      kind = Token::kString;
+      while (end < code.size() &&
+             (code[end] != '"' || (end + 1 < code.size() && code[end + 1] == '"')))
+        end += code[end] == '"' ? 2 : 1;
+      end = end < code.size() ? end + 1 : end;
+    }
+    tokens.push_back({kind, code.substr(at, end - at)});
+    at = end;
+  }
+  return tokens;
+}
+
+std::string_view RawAfterSqueezed(std::string_view line, size_t count) {
+  size_t i = 0;
+  for (; i < line.size() && count > 0; ++i) {
+    if (SqueezedByte(line[i]) != kSqueezedOut)
+      --count;
+  }
+  return line.substr(i);
 }
 
 bool IsLaterEPrimeScriptName(std::string_view path) {

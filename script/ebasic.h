@@ -3,9 +3,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The rules of E-Basic text that the rewriting relies on, each in one place: how a text is
-// written into the script, how Tarvo marks what it wrote, and how a line is matched.
+// written into the script, how Tarvo marks what it wrote, how a line is matched, where a
+// statement and a line's code end.
 
 /// The comments that end the lines Tarvo writes, so a reader and a later run know them.
 inline constexpr char kValueComment[] = "' value set by Tarvo";
@@ -19,19 +21,15 @@ inline constexpr char kSummaryComment[] = "' summary answered by Tarvo";
 /// so this is how C:\temp stays C:\temp and a UNC folder keeps both leading backslashes.
 std::string StringLiteral(std::string_view text);
 
-/// An attribute name as a string literal: only its double quotes are doubled, so the name
-/// stays the one the script's own lines use.
-std::string NameLiteral(std::string_view name);
-
 /// How a line is compared with a probe.
 enum class LineMatch {
   /// The squeezed line (whitespace removed, letters upper-cased) begins with the squeezed
   /// probe; anything may follow. An empty probe matches nothing.
   kBeginsWith,
-  /// The line begins, after blanks and tabs, with the probe in any letter case, followed by
-  /// its end or by a byte that cannot continue a name: a call of a routine or the
-  /// assignment of its result, but not "PreRunDone = True".
-  kBeginsWithWord,
+  /// The line begins, after blanks and tabs, with the probe's words in any letter case,
+  /// separated by blanks or tabs and followed by the line's end or by a byte that cannot
+  /// continue a name: "Call PreRun" matches "call  PreRun(x)" but not "Call PreRunDone".
+  kBeginsWithWords,
   /// The squeezed line, up to its first apostrophe (a comment), is the squeezed probe.
   kIs,
 };
@@ -50,9 +48,39 @@ class LineProbe {
 
  private:
   std::string squeezed_;
-  std::string word_;  // for kBeginsWithWord, as given
+  std::string words_;  // for kBeginsWithWords, as given
   LineMatch match_;
 };
+
+/// True for the bytes that can continue a name: letters, digits and the underscore.
+bool IsNameByte(char c);
+
+/// True when the statement on `line` goes on on the next line: after its trailing blanks
+/// and tabs, the line ends in a blank or tab followed by "_".
+bool ContinuesOnNextLine(std::string_view line);
+
+/// The line without its comment: everything from the first apostrophe that stands outside
+/// a string literal on.
+std::string_view CodeOf(std::string_view line);
+
+/// A word of E-Basic code: a name (letters, digits and underscores, so a number too), a
+/// string literal with its quotes, or any other single byte. Blanks and tabs only separate.
+struct Token {
+  enum Kind { kName, kString, kSymbol };
+  Kind kind;
+  std::string_view text;
+
+  /// True for the name `upperCase`, in any letter case.
+  bool Is(std::string_view upperCase) const;
+};
+
+/// The words of `code`, which holds no comment (see CodeOf). A literal that lacks its
+/// closing quote runs to the end.
+std::vector<Token> Tokenize(std::string_view code);
+
+/// What follows the first `count` bytes of the line's squeezed form, as the line has it.
+/// Lets a search in squeezed form point back into the line.
+std::string_view RawAfterSqueezed(std::string_view line, size_t count);
 
 /// True when `path` names a script of E-Prime 2 or later: ".ebs2" or ".ebs3" in any letter
 /// case. Such scripts are encrypted, not text, and cannot be rewritten.

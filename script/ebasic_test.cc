@@ -14,7 +14,6 @@ TEST(StringLiteral, QuotesThenBackslashesDoubled) {
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.literal, StringLiteral(row.text)) << row.text;
-  EXPECT_EQ("\"a\"\"b\\c\"", NameLiteral("a\"b\\c"));
 }
 
 TEST(LineProbe, EachKindOfMatch) {
@@ -28,17 +27,35 @@ TEST(LineProbe, EachKindOfMatch) {
       {"c.DataFile.Filename = ", LineMatch::kBeginsWith, "c.DataFile.FilenameX = x", false},
       {"Sub Main()", LineMatch::kBeginsWith, "End Sub Main()", false},
       {"", LineMatch::kBeginsWith, "", false},
-      {"PreRun", LineMatch::kBeginsWithWord, " \tprerun x", true},
-      {"PreRun", LineMatch::kBeginsWithWord, "PreRun", true},
-      {"PreRun", LineMatch::kBeginsWithWord, "PreRun(x)", true},
-      {"PreRun", LineMatch::kBeginsWithWord, "PreRunDone = True", false},
-      {"PreRun", LineMatch::kBeginsWithWord, "PreRun_2 = 1", false},
-      {"PreRun", LineMatch::kBeginsWithWord, "Pre Run x", false},
-      {"PreRun", LineMatch::kBeginsWithWord, "\vPreRun x", false},  // only blanks and tabs
+      {"PreRun", LineMatch::kBeginsWithWords, " \tprerun x", true},
+      {"PreRun", LineMatch::kBeginsWithWords, "PreRun", true},
+      {"PreRun", LineMatch::kBeginsWithWords, "PreRun(x)", true},
+      {"PreRun", LineMatch::kBeginsWithWords, "PreRunDone = True", false},
+      {"PreRun", LineMatch::kBeginsWithWords, "PreRun_2 = 1", false},
+      {"PreRun", LineMatch::kBeginsWithWords, "Pre Run x", false},
+      {"PreRun", LineMatch::kBeginsWithWords, "\vPreRun x", false},  // only blanks and tabs
+      {"Call PreRun", LineMatch::kBeginsWithWords, "\tcall \t PreRun(x)", true},
+      {"Call PreRun", LineMatch::kBeginsWithWords, "CallPreRun(x)", false},
       {"Else", LineMatch::kIs, "  ELSE ' none", true},
       {"Else", LineMatch::kIs, "Else x", false},
       {"Else", LineMatch::kIs, "ElseIf x Then", false},
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.matches, LineProbe(row.probe, row.match).Matches(row.line)) << row.line;
+}
+
+TEST(EBasicText, StatementsCommentsAndWords) {
+  EXPECT_TRUE(ContinuesOnNextLine("x = 1 & _ \t"));
+  EXPECT_TRUE(ContinuesOnNextLine("x = 1 &\t_"));
+  EXPECT_FALSE(ContinuesOnNextLine("x = a_"));
+  EXPECT_FALSE(ContinuesOnNextLine("_"));
+  EXPECT_EQ("x = \"it's\" ", CodeOf("x = \"it's\" ' a comment"));
+  EXPECT_EQ("  ", CodeOf("  ' all comment"));
+  EXPECT_EQ("  Ject:", RawAfterSqueezed(" Sub  Ject:", 3));
+  std::vector<std::string> words;
+  for (const Token& token : Tokenize("If CLng(v) <= -5 Then x = \"a \"\"b\"\"\" & \"c"))
+    words.emplace_back(token.text);
+  EXPECT_EQ((std::vector<std::string>{"If", "CLng", "(", "v", ")", "<", "=", "-", "5", "Then", "x",
+                                      "=", "\"a \"\"b\"\"\"", "&", "\"c"}),
+            words);
 }

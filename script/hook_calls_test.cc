@@ -15,7 +15,7 @@ const char* const kAtExitCall = "AtExit c.DataFile.Filename ' line inserted by T
 
 enum Hook { kHandleFilename, kPreRun, kAtExit };
 
-bool Insert(EBScript& script, Hook hook) {
+EditOutcome Insert(EBScript& script, Hook hook) {
   switch (hook) {
     case kHandleFilename:
       return InsertHandleFilenameCall(script);
@@ -24,7 +24,7 @@ bool Insert(EBScript& script, Hook hook) {
     case kAtExit:
       return InsertAtExitCall(script);
   }
-  return false;
+  return EditOutcome::kNotFound;
 }
 
 }  // namespace
@@ -46,30 +46,44 @@ TEST(HookCalls, DefinitionProbes) {
   };
   for (const Row& row : rows) {
     EBScript script({row.definition, "Sub Main()", "c.DataFile.Filename = e", "InitObjects c",
-                     "ExperimentFinish:"});
-    EXPECT_EQ(row.counts, Insert(script, row.hook)) << row.definition;
-    EXPECT_EQ(row.counts ? 6u : 5u, script.lines().size()) << row.definition;
+                     "ExperimentFinish:", "ExperimentAbort:"});
+    EXPECT_EQ(row.counts, Insert(script, row.hook) == EditOutcome::kDone) << row.definition;
+    EXPECT_EQ(row.counts ? 7u : 6u, script.lines().size()) << row.definition;
   }
 }
 
-TEST(HookCalls, FalseLeavesTheScriptAlone) {
+TEST(HookCalls, NothingInsertedLeavesTheScriptAlone) {
+  const EditOutcome kNotFound = EditOutcome::kNotFound;
   struct Row {
     const char* what;
     Hook hook;
     Lines lines;
+    EditOutcome outcome;
   } rows[] = {
-      {"no Sub Main", kAtExit, {"Sub AtExit(s as string)", "ExperimentFinish:"}},
-      {"not defined", kHandleFilename, {"Sub Main()", "c.DataFile.Filename = e"}},
+      {"no Sub Main", kAtExit, {"Sub AtExit(s as string)", "ExperimentFinish:"}, kNotFound},
+      {"not defined", kHandleFilename, {"Sub Main()", "c.DataFile.Filename = e"}, kNotFound},
       {"anchor missing",
        kPreRun,
-       {"Function PreRun(s as string) as boolean", "Sub Main()", "InitDevices c"}},
+       {"Function PreRun(s as string) as boolean", "Sub Main()", "InitDevices c"},
+       kNotFound},
       {"anchor only before Sub Main",
        kPreRun,
-       {"Function PreRun(s as string) as boolean", "InitObjects c", "Sub Main()"}},
+       {"Function PreRun(s as string) as boolean", "InitObjects c", "Sub Main()"},
+       kNotFound},
+      // A call that jumps to a label the main routine lacks would not compile.
+      {"no ExperimentAbort label",
+       kHandleFilename,
+       {"Function HandleFilename(c)", "ExperimentAbort:", "Sub Main()", "c.DataFile.Filename = e",
+        "ExperimentAbortX:"},
+       EditOutcome::kNoAbortLabel},
+      {"in place already, with Call",
+       kPreRun,
+       {"Function PreRun(s)", "Sub Main()", "InitObjects c", "\tCall PreRun(c.DataFile.Filename)"},
+       EditOutcome::kDone},
   };
   for (const Row& row : rows) {
     EBScript script(row.lines);
-    EXPECT_FALSE(Insert(script, row.hook)) << row.what;
+    EXPECT_EQ(row.outcome, Insert(script, row.hook)) << row.what;
     EXPECT_EQ(row.lines, script.lines().ToVector()) << row.what;
   }
 }
@@ -86,10 +100,15 @@ TEST(HookCalls, AnchorAndCallProbes) {
        {"Sub Main()", "ExperimentFinish: ' done", "End Sub", "Sub AtExit(s as string)"},
        {"Sub Main()", "ExperimentFinish: ' done", kAtExitCall, "End Sub",
         "Sub AtExit(s as string)"}},
-      {"anchor as the last line",
+      {"an anchor in any letter case and spacing",
        kPreRun,
        {"Function PreRun(s as string) as boolean", "Sub Main()", "  initobjects  C"},
        {"Function PreRun(s as string) as boolean", "Sub Main()", "  initobjects  C", kPreRunCall}},
+      {"below the anchor's whole statement",
+       kHandleFilename,
+       {"Function HandleFilename(c)", "Sub Main()", "c.DataFile.Filename = a & _", "  b", "x"},
+       {"Function HandleFilename(c)", "Sub Main()", "c.DataFile.Filename = a & _", "  b",
+        kHandleCall, "x"}},
       {"a call below the anchor stops the insertion",
        kAtExit,
        {"Sub AtExit(s as string)", "Sub Main()", "ExperimentFinish:", "x", "  atexit y"},
@@ -134,8 +153,12 @@ TEST(HookCalls, AnchorAndCallProbes) {
         "\tc.DataFile.Filename = CStr(\"x\")", kHandleCall}},
   };
   for (const Row& row : rows) {
-    EBScript script(row.before);
-    EXPECT_TRUE(Insert(script, row.hook)) << row.what;
-    EXPECT_EQ(row.after, script.lines().ToVector()) << row.what;
+    Lines before = row.before;
+    before.push_back("ExperimentAbort:");
+    EBScript script(before);
+    EXPECT_EQ(EditOutcome::kDone, Insert(script, row.hook)) << row.what;
+    Lines after = row.after;
+    after.push_back("ExperimentAbort:");
+    EXPECT_EQ(after, script.lines().ToVector()) << row.what;
   }
 }

@@ -1,14 +1,47 @@
 #include "script/prompt_section.h"
 
-#include <string>
+#include "textfile/text_helpers.h"
+
+namespace {
+
+const char kLabelStart[] = "StartupInfoPrompt_";
+
+// The name between "StartupInfoPrompt_" and the colon, as the label line has it.
+std::string LabelName(std::string_view line) {
+  std::string_view rest = RawAfterSqueezed(line, SqueezeText(kLabelStart).size());
+  rest = rest.substr(0, rest.find(':'));
+  while (!rest.empty() && IsWhitespace(rest.front()))
+    rest.remove_prefix(1);
+  while (!rest.empty() && IsWhitespace(rest.back()))
+    rest.remove_suffix(1);
+  return std::string(rest);
+}
+
+// The first line after the label that no prompt section reaches beyond.
+std::optional<size_t> SectionEnd(const EBScript& script, size_t label) {
+  std::optional<size_t> end;
+  for (const char* probe :
+       {kLabelStart, "nSummaryAnswer =", "c.DataFile.Filename =", "InitObjects c"}) {
+    std::optional<size_t> line = script.FindLine(probe, label + 1);
+    if (line && (!end || *line < *end))
+      end = line;
+  }
+  return end;
+}
+
+}  // namespace
 
 std::optional<PromptSection> FindPromptSection(const EBScript& script, std::string_view name) {
   std::optional<size_t> subMain = script.FindSubMain();
   if (!subMain)
     return std::nullopt;
-  std::optional<size_t> label =
-      script.FindLine("StartupInfoPrompt_" + std::string(name) + ":", *subMain);
+  std::optional<size_t> label = script.FindLine(kLabelStart + std::string(name) + ":", *subMain);
   if (!label)
     return std::nullopt;
-  return PromptSection{*label, script.FindAttribLine(name, *label, AttribForm::kPlain)};
+  PromptSection section{*label, LabelName(script.lines()[*label]), std::nullopt};
+  std::optional<size_t> assignment = script.FindAttribLine(name, *label, AttribForm::kPlain);
+  std::optional<size_t> end = SectionEnd(script, *label);
+  if (assignment && (!end || *assignment < *end))
+    section.assignment = assignment;
+  return section;
 }

@@ -1,22 +1,38 @@
 #include "script/startup_summary.h"
 
 #include <string>
+#include <vector>
 
 #include "textfile/text_helpers.h"
 
-bool AnswerStartupSummary(EBScript& script) {
-  std::optional<size_t> subMain = script.FindSubMain();
-  if (!subMain)
-    return false;
-  std::optional<size_t> line = script.FindLine("nSummaryAnswer = MsgBox(", *subMain);
-  if (!line)
-    return false;
-  // The answer keeps the question's indentation, so the block around it still reads.
-  std::string_view question = script.lines()[*line];
+namespace {
+
+// The answer, at the question's own indentation, so the block around it still reads.
+std::string Answer(std::string_view question) {
   size_t indent = 0;
   while (indent < question.size() && IsBlank(question[indent]))
     ++indent;
-  script.ReplaceLine(*line, std::string(question.substr(0, indent)) + "nSummaryAnswer = ebYes   " +
-                                kSummaryComment);
-  return true;
+  return std::string(question.substr(0, indent)) + "nSummaryAnswer = ebYes   " + kSummaryComment;
+}
+
+}  // namespace
+
+EditOutcome AnswerStartupSummary(EBScript& script) {
+  std::optional<size_t> subMain = script.FindSubMain();
+  std::vector<size_t> questions;
+  for (std::optional<size_t> line = subMain; line;
+       line = script.FindLine("nSummaryAnswer = MsgBox(", *line + 1)) {
+    if (line != subMain)
+      questions.push_back(*line);
+  }
+  if (questions.empty())
+    return EditOutcome::kNotFound;
+  for (size_t question : questions) {
+    if (Answer(script.lines()[question]).size() > EBScript::kLongestLine)
+      return EditOutcome::kTooLong;
+  }
+  // From the last question up, so the earlier ones keep their places.
+  for (auto question = questions.rbegin(); question != questions.rend(); ++question)
+    script.ReplaceStatement(*question, Answer(script.lines()[*question]));
+  return EditOutcome::kDone;
 }

@@ -6,43 +6,71 @@
 
 namespace {
 
+// The rule of Subject's prompt section made of `lines`.
 ValueRule RuleOf(const std::vector<std::string>& lines) {
-  ValueRule rule;
-  for (const std::string& line : lines)
-    rule.Read(line);
-  return rule;
+  std::vector<std::string> script = {"Sub Main()", "StartupInfoPrompt_Subject:"};
+  script.insert(script.end(), lines.begin(), lines.end());
+  script.push_back("c.SetAttrib \"Subject\", CStr(vAnswer)");
+  EBScript parsed(script);
+  return ReadValueRule(parsed, *FindPromptSection(parsed, "Subject"));
 }
+
+// What the rule says: its description, "-" when it checks nothing, or the line it cannot
+// read behind "?".
+std::string Described(const std::vector<std::string>& lines) {
+  ValueRule rule = RuleOf(lines);
+  if (rule.unreadable)
+    return "? " + *rule.unreadable;
+  return rule.wholeNumber || rule.lowest || rule.highest ? rule.Describe() : "-";
+}
+
+const char* const kBack = "\tGoTo StartupInfoPrompt_Subject";
+const char* const kAbort = "GoTo ExperimentAbort";
 
 }  // namespace
 
-TEST(ValueRule, ReadsTheChecksOfAPromptSection) {
+TEST(ValueRule, ReadsTheRefusingChecksOfASection) {
   struct Row {
     std::vector<std::string> lines;
-    std::string described;  // "" when nothing is checked
+    std::string described;
   } rows[] = {
-      {{"\t\tIf Not IsNumeric(vAnswer) then"}, "a whole number"},
-      {{"if not isnumeric( vAnswer ) Then", "\t\tElseIf CLng(vAnswer) < 0 Then",
-        "\t\tElseIf CLng(vAnswer) > 32767 Then ' most"},
+      // The generated form: the empty-answer test around the checks is none itself.
+      {{"If Not IsEmpty(vAnswer) then", "\tIf Not IsNumeric(vAnswer) then", kBack,
+        "\tElseIf CLng(vAnswer) < 0 Then", kBack, "\tElseIf CLng(vAnswer) > 32767 Then ' most",
+        kBack, "\tEnd If", "Else", kAbort, "End If"},
        "a whole number from 0 to 32767"},
-      {{"If CLng(vAnswer) < -5 Then", "ElseIf CLng(vAnswer) < -9 Then"},
+      {{"If cint( vAnswer ) <= -6 Then", kBack, "ElseIf Val(vAnswer) < -9 Then", kAbort, "End If"},
        "a whole number of at least -5"},
-      {{"ElseIf CLng(vAnswer) > 9 Then", "ElseIf CLng(vAnswer) > 7 Then"},
-       "a whole number of at most 7"},
-      {{"ElseIf CLng(vAnswer) <= 1 Then", "ElseIf CLng(vAnswer) < x Then",
-        "ElseIf CLng(vAnswer) < 1", "x = IsNumeric(vAnswer)", "If Not IsEmpty(vAnswer) then"},
-       ""},
+      {{"If CLng(vAnswer) >= 10 Then : MsgBox \"x\" : " + std::string(kAbort)},
+       "a whole number of at most 9"},
+      {{"If CLng(vAnswer) < 5 Then", kBack, "ElseIf CLng(vAnswer) > 2 Then", kBack, "End If"},
+       "no value can pass: at least 5 and at most 2"},
+      // A branch that only warns, and a condition on anything else, check nothing.
+      {{"If CLng(vAnswer) > 100 Then", "\tMsgBox \"That is old\"", "End If", "If bStrict Then",
+        kBack, "End If"},
+       "-"},
+      // What cannot be read, in a branch that refuses.
+      {{"If Not IsNumeric(vAnswer) Or CLng(vAnswer) < 0 Then", kBack, "End If"},
+       "? If Not IsNumeric(vAnswer) Or CLng(vAnswer) < 0 Then"},
+      {{"If CLng(vAnswer) > MAXSUBJECT Then", kBack, "End If"},
+       "? If CLng(vAnswer) > MAXSUBJECT Then"},
+      {{"If CLng(vAnswer) > &H32 Then " + std::string(kAbort)},
+       "? If CLng(vAnswer) > &H32 Then GoTo ExperimentAbort"},
+      {{"If Not IsEmpty(vAnswer) Then", "  If CLng(vAnswer) > 50.5 Then", kBack, "End If",
+        "End If"},
+       "? If CLng(vAnswer) > 50.5 Then"},
+      {{"  If CLng(vAnswer) > _  ", "  10 Then", kBack, "End If"}, "? If CLng(vAnswer) > _"},
+      {{"If Len(vAnswer) > 1 Then", "  If x Then", kBack, "  End If", "End If"},
+       "? If Len(vAnswer) > 1 Then"},
   };
-  for (const Row& row : rows) {
-    ValueRule rule = RuleOf(row.lines);
-    bool checks = rule.wholeNumber || rule.lowest || rule.highest;
-    EXPECT_EQ(row.described, checks ? rule.Describe() : "") << row.lines[0];
-  }
+  for (const Row& row : rows)
+    EXPECT_EQ(row.described, Described(row.lines)) << row.lines[0];
 }
 
 TEST(ValueRule, AcceptsWholeNumbersWithinTheBounds) {
-  ValueRule bounded =
-      RuleOf({"ElseIf CLng(vAnswer) < 0 Then", "ElseIf CLng(vAnswer) > 32767 Then"});
-  ValueRule whole = RuleOf({"If Not IsNumeric(vAnswer) then"});
+  ValueRule bounded = RuleOf(
+      {"If CLng(vAnswer) < 0 Then", kBack, "ElseIf CLng(vAnswer) > 32767 Then", kBack, "End If"});
+  ValueRule whole = RuleOf({"If Not IsNumeric(vAnswer) then", kBack, "End If"});
   struct Row {
     const char* value;
     bool bounded;

@@ -30,6 +30,33 @@ CASES = [
             'Double quote in -O value: C:\\My Data" Subject=12'),
     refused("double_quote_in_file_name", ["x.ebs", "-F", 'a"b.txt', "-N"],
             'Double quote in -F value: a"b.txt'),
+    # cmd's trap for a value: Group="C:\dir\" Subject=12 -N gives one argument.
+    refused("double_quote_in_value", ["x.ebs", 'Group=C:\\dir" Subject=12 -N'],
+            'Double quote in attribute definition: Group=C:\\dir" Subject=12 -N'),
+    refused("double_quote_in_name", ["x.ebs", '"Group"=1', "-N"],
+            'Double quote in attribute definition: "Group"=1'),
+    refused("control_character_in_value", ["x.ebs", "-N", "Group=a\x1ab"],
+            "Control character in argument 3"),
+    refused("control_character_in_folder", ["x.ebs", "-O", "C:\\d\x7f"],
+            "Control character in argument 3"),
+    refused("blank_folder", ["x.ebs", "-O", "  ", "-N"], "Missing value for -O"),
+    refused("invalid_character_in_file_name", ["x.ebs", "-F", "s?.txt", "-N"],
+            "Invalid character in -F value: s?.txt"),
+    refused("invalid_character_in_folder", ["x.ebs", "-O", "C:\\a|b", "-N"],
+            "Invalid character in -O value: C:\\a|b"),
+    # Within one argument: line break, control character, double quote, invalid character;
+    # the first argument that is refused decides.
+    refused("line_break_before_control_character", ["x.ebs", "G\x01=a\nb"],
+            "Line break in argument 2"),
+    refused("control_character_before_quote", ["x.ebs", 'G"=\x02'], "Control character in argument 2"),
+    refused("quote_before_invalid_character", ["x.ebs", "-O", 'a"*'], 'Double quote in -O value: a"*'),
+    refused("first_refused_argument_decides", ["x.ebs", "-O", "a*", 'G"=1'],
+            "Invalid character in -O value: a*"),
+    # Names match blank- and case-blind: two spellings of one name would set it twice.
+    refused("attribute_given_twice", ["x.ebs", "Subject=2", "subject=1", "-N"],
+            "Attribute given twice: subject"),
+    refused("attribute_given_twice_with_blanks", ["x.ebs", "Session =3", "Ses sion=4"],
+            "Attribute given twice: Ses sion"),
 
     # Windows: a character of the command line that the ANSI code page (here 1252) cannot
     # hold ends the run, checked before parsing; one it holds goes in as its byte.

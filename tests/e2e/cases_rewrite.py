@@ -35,27 +35,31 @@ CASES = [
          ["Saved 271 lines in " + at("rt_tarvo_tarvo_tarvo.ebs")],
          files={"rt_tarvo_tarvo.ebs": RT_RERUN1},
          outputs={"rt_tarvo_tarvo_tarvo.ebs": fixture("rt_rerun2_tarvo.ebs")}),
-    # Letter case, indentation, a comment after a label, and Handedness's prompt inside
-    # Age's section: Age's removal takes it along, so Handedness gets no suffix.
-    Case("rewrite_prompt_sections",
-         ["stroop.ebs", "Subject=7", "Session=2", "Age=31", "Handedness=L", "-N"],
+    # Letter case, indentation, a comment after a label; the names as the script spells
+    # them.
+    Case("rewrite_prompt_sections", ["stroop.ebs", "subject=7", "SESSION=2", "-N"],
          BANNER + ["Loaded 141 lines from stroop.ebs",
-                   "Setting attribute value: Age = 31",
-                   "Setting attribute value: Handedness = L",
-                   "Setting attribute value: Session = 2",
-                   "Setting attribute value: Subject = 7"] + HOOKS +
-         ["Saved 120 lines in " + at("stroop_tarvo.ebs")],
+                   "Setting attribute value: SESSION = 2",
+                   "Setting attribute value: subject = 7"] + HOOKS +
+         ["Saved 128 lines in " + at("stroop_tarvo.ebs")],
          files={"stroop.ebs": STROOP},
          outputs={"stroop_tarvo.ebs": fixture("stroop_attributes_tarvo.ebs")}),
+    # Handedness's label stands between Age's label and Age's assignment: Age's section
+    # ends there, so the assignment below is not its own. The other attributes are still
+    # looked at, then the run ends with nothing saved.
+    Case("rewrite_prompt_without_its_end", ["stroop.ebs", "Age=31", "Handedness=L", "-N"],
+         BANNER + ["Loaded 141 lines from stroop.ebs",
+                   "Couldn't find the end of the prompt for Age",
+                   "Setting attribute value: Handedness = L"],
+         exit=-1, files={"stroop.ebs": STROOP}, outputs={"stroop_tarvo.ebs": None}),
     # -F and -O together on a lower-case data file line; a default without a prompt; an
-    # attribute the script lacks; a quote and a backslash in a value, doubled in the
-    # script only.
+    # attribute the script lacks; a backslash in a value, doubled in the script only.
     Case("rewrite_file_and_folder",
-         ["stroop.ebs", "-F", "data\\s7.txt", "-O", "C:\\lab data", "Group=a\"b\\c", "Block=1",
+         ["stroop.ebs", "-F", "data\\s7.txt", "-O", "C:\\lab data", "Group=a\\b", "Block=1",
           "Subject=7", "-N"],
          BANNER + ["Loaded 141 lines from stroop.ebs",
                    "Couldn't set attribute value for Block",
-                   "Setting attribute value: Group = a\"b\\c",
+                   "Setting attribute value: Group = a\\b",
                    "Setting attribute value: Subject = 7",
                    "Setting output filename to data\\s7.txt",
                    "Setting output path to C:\\lab data"] + HOOKS +

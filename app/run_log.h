@@ -1,0 +1,22 @@
+#ifndef TARVO_APP_RUN_LOG_H_
+#define TARVO_APP_RUN_LOG_H_
+
+#include <string>
+
+/// The console lines of one run. A refusal is a line after which the run ends, once the
+/// stage that refused has finished: nothing is saved and E-Run is not started.
+class RunLog {
+ public:
+  void Line(const std::string& text);
+  void Refuse(const std::string& text);
+
+  bool refused() const { return refused_; }
+  /// The first refusal's line, or "".
+  const std::string& firstRefusal() const { return firstRefusal_; }
+
+ private:
+  bool refused_ = false;
+  std::string firstRefusal_;
+};
+
+#endif  // TARVO_APP_RUN_LOG_H_
