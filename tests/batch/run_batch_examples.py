@@ -91,7 +91,9 @@ def main():
             for numbers, line in [
                     (["x", "1", "2"], 'The subject must be a whole number: "x"'),
                     (["7", "1", "-2"], 'The last session must be a whole number: "-2"'),
-                    (["7", "", "2"], 'The first session must be a whole number: ""')]:
+                    (["7", "", "2"], 'The first session must be a whole number: ""'),
+                    (["7", "010", "08"],
+                     "The first session (10) is greater than the last session (8).")]:
                 code, console, record = run_batch(emulator, folder,
                                                   ["run_sessions.bat", "rt.ebs"] + numbers)
                 check(failures, "run_sessions %r" % numbers, (2, line + "\n", []),
