@@ -2,6 +2,7 @@
 rem Runs the sessions of one participant in a row and stops at the first failure.
 rem usage: run_sessions.bat <script.ebs> <subject> <first session> <last session>
 rem The three numbers must be whole numbers; leading zeros are read as decimal (08 is 8).
+rem The first session must not be greater than the last.
 rem Set TARVO to the path of tarvo.exe if it is not on the PATH.
 setlocal
 if not defined TARVO set TARVO=tarvo.exe
@@ -16,6 +17,7 @@ call :whole SESSION "first session" "%~3"
 if errorlevel 1 exit /b 2
 call :whole LAST "last session" "%~4"
 if errorlevel 1 exit /b 2
+if %SESSION% GTR %LAST% goto backwards
 
 :next
 if %SESSION% GTR %LAST% goto done
@@ -32,6 +34,10 @@ exit /b 0
 :failed
 echo Stopped: Tarvo failed for subject %SUBJECT%, session %SESSION%.
 exit /b 1
+
+:backwards
+echo The first session (%SESSION%) is greater than the last session (%LAST%).
+exit /b 2
 
 rem call :whole VARIABLE "what" "text": sets VARIABLE to the text read as a decimal whole
 rem number of at most 9 digits, or says what is wrong and sets errorlevel 1. Leading zeros
