@@ -190,10 +190,6 @@ FileSystem& RealFileSystem() {
   return files;
 }
 
-unsigned ProcessNumber() {
-  return static_cast<unsigned>(getpid());
-}
-
 void InstallInterruptCleanup() {
   for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
     // A signal the caller ignores (nohup, a background job) stays ignored.

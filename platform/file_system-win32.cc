@@ -194,10 +194,6 @@ FileSystem& RealFileSystem() {
   return files;
 }
 
-unsigned ProcessNumber() {
-  return static_cast<unsigned>(GetCurrentProcessId());
-}
-
 void InstallInterruptCleanup() {
   SetConsoleCtrlHandler(RemoveTempOnInterrupt, TRUE);
 }

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/file_system_shared.h"
+#include "platform/system.h"
 
 namespace {
 

@@ -8,9 +8,6 @@
 /// The bytes that separate folders in a path: "/" on POSIX, "\\/:" on Windows.
 extern const char kPathSeparators[];
 
-/// A number that differs between processes running at once, for temporary names.
-unsigned ProcessNumber();
-
 /// Remembers `path` as the temporary file that an interrupt must remove, and has the
 /// platform's handler installed the first time. One file at a time: a later call replaces
 /// the one remembered.
