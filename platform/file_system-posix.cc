@@ -99,6 +99,52 @@ class PosixWriter : public FileWriter {
   int fd_;
 };
 
+// Unlocked when closed: the lock belongs to this descriptor alone, which no child inherits.
+class PosixLockedFile : public LockedFile {
+ public:
+  explicit PosixLockedFile(int fd) : fd_(fd) {}
+  ~PosixLockedFile() override { close(fd_); }
+  PosixLockedFile(const PosixLockedFile&) = delete;
+  PosixLockedFile& operator=(const PosixLockedFile&) = delete;
+
+  bool ReadAll(std::string* content) override {
+    content->clear();
+    if (lseek(fd_, 0, SEEK_SET) != 0)
+      return false;
+    char block[16 * 1024];
+    for (;;) {
+      ssize_t count = read(fd_, block, sizeof block);
+      if (count > 0)
+        content->append(block, static_cast<size_t>(count));
+      else if (count == 0)
+        return true;
+      else if (errno != EINTR)
+        return false;
+    }
+  }
+
+  bool Append(const std::string& bytes) override {
+    off_t end = lseek(fd_, 0, SEEK_END);
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t count = write(fd_, bytes.data() + done, bytes.size() - done);
+      if (count > 0)
+        done += static_cast<size_t>(count);
+      else if (count == 0 || errno != EINTR)
+        break;
+    }
+    if (done < bytes.size() && end >= 0) {
+      // What did reach the file is cut off, so that it cannot run into the next row.
+      int cut = ftruncate(fd_, end);
+      static_cast<void>(cut);
+    }
+    return done == bytes.size();
+  }
+
+ private:
+  int fd_;
+};
+
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
@@ -174,6 +220,27 @@ class PosixFileSystem : public FileSystem {
   void Remove(const std::string& path) override {
     unlink(path.c_str());
     ForgetOnInterrupt(path);
+  }
+
+  LockOutcome OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) override {
+    // O_NONBLOCK keeps open() from waiting for a named pipe, which fstat then refuses.
+    int fd =
+        open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+      return LockOutcome::kFailed;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !RetryLock([fd] { return flock(fd, LOCK_EX | LOCK_NB) == 0; })) {
+      close(fd);
+      return LockOutcome::kFailed;
+    }
+    *file = std::make_unique<PosixLockedFile>(fd);
+    return LockOutcome::kLocked;
+  }
+
+  bool Exists(const std::string& path) override {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
   }
 };
 

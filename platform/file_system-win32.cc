@@ -101,6 +101,53 @@ class Win32Writer : public FileWriter {
   HANDLE handle_;
 };
 
+class Win32LockedFile : public LockedFile {
+ public:
+  explicit Win32LockedFile(HANDLE handle) : handle_(handle) {}
+  ~Win32LockedFile() override {
+    // Unlocked before closing: a lock left to CloseHandle may linger a while.
+    OVERLAPPED fromStart = {};
+    UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &fromStart);
+    CloseHandle(handle_);
+  }
+  Win32LockedFile(const Win32LockedFile&) = delete;
+  Win32LockedFile& operator=(const Win32LockedFile&) = delete;
+
+  bool ReadAll(std::string* content) override {
+    content->clear();
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN))
+      return false;
+    char block[16 * 1024];
+    for (;;) {
+      DWORD count = 0;
+      if (!ReadFile(handle_, block, sizeof block, &count, nullptr))
+        return false;
+      if (count == 0)
+        return true;
+      content->append(block, count);
+    }
+  }
+
+  bool Append(const std::string& bytes) override {
+    LARGE_INTEGER none = {};
+    LARGE_INTEGER end;
+    if (bytes.size() > MAXDWORD || !SetFilePointerEx(handle_, none, &end, FILE_END))
+      return false;
+    DWORD count = 0;
+    if (WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) &&
+        count == bytes.size())
+      return true;
+    // What did reach the file is cut off, so that it cannot run into the next row.
+    if (SetFilePointerEx(handle_, end, nullptr, FILE_BEGIN))
+      SetEndOfFile(handle_);
+    return false;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
 class Win32FileSystem : public FileSystem {
  public:
   std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
@@ -178,6 +225,33 @@ class Win32FileSystem : public FileSystem {
   void Remove(const std::string& path) override {
     DeleteFileA(path.c_str());
     ForgetOnInterrupt(path);
+  }
+
+  LockOutcome OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) override {
+    // Shares reading and writing with other runs, which wait for the lock instead. A
+    // spreadsheet that has the file open shares no writing: that is kInUse at once. The
+    // handle is not inheritable, so E-Run never keeps the lock.
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+      return GetLastError() == ERROR_SHARING_VIOLATION ? LockOutcome::kInUse : LockOutcome::kFailed;
+    // The lock covers every byte the file has or will have.
+    auto tryLock = [handle] {
+      OVERLAPPED fromStart = {};
+      return LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                        MAXDWORD, &fromStart) != 0;
+    };
+    if (GetFileType(handle) != FILE_TYPE_DISK || !RetryLock(tryLock)) {
+      CloseHandle(handle);
+      return LockOutcome::kFailed;
+    }
+    *file = std::make_unique<Win32LockedFile>(handle);
+    return LockOutcome::kLocked;
+  }
+
+  bool Exists(const std::string& path) override {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 };
 

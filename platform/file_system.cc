@@ -1,9 +1,11 @@
 #include "platform/file_system.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include "platform/file_system_shared.h"
 #include "platform/system.h"
@@ -15,7 +17,21 @@ namespace {
 char g_interruptedTemp[4096];
 volatile std::sig_atomic_t g_interruptedTempSet = 0;
 
+const auto kLockRetryInterval = std::chrono::milliseconds(50);
+const auto kLockWait = std::chrono::seconds(10);
+
 }  // namespace
+
+bool RetryLock(const std::function<bool()>& tryLock) {
+  auto giveUp = std::chrono::steady_clock::now() + kLockWait;
+  for (;;) {
+    if (tryLock())
+      return true;
+    if (std::chrono::steady_clock::now() >= giveUp)
+      return false;
+    std::this_thread::sleep_for(kLockRetryInterval);
+  }
+}
 
 void RemoveOnInterrupt(const std::string& path) {
   static bool installed = false;

@@ -53,6 +53,24 @@ class FileHold {
   intptr_t handle_ = -1;  // a file descriptor or a HANDLE, or -1
 };
 
+/// A file that runs on several stations append to, open and locked against all of them.
+class LockedFile {
+ public:
+  virtual ~LockedFile() = default;  // unlocks and closes
+  /// The file's whole content; false when it cannot be read.
+  virtual bool ReadAll(std::string* content) = 0;
+  /// Appends `bytes` at the end of the file in one write; false when they did not all
+  /// reach it. Bytes that did are cut off again where the file system allows, so a failed
+  /// append leaves no part of a row behind.
+  virtual bool Append(const std::string& bytes) = 0;
+};
+
+enum class LockOutcome {
+  kLocked,
+  kInUse,  // open in another program that shares no writing, such as a spreadsheet (Windows)
+  kFailed,
+};
+
 enum class CreateOutcome {
   kCreated,
   kExists,  // the name is taken
@@ -90,6 +108,14 @@ class FileSystem {
 
   /// Removes a file; failures are ignored (it cleans up temporary files).
   virtual void Remove(const std::string& path) = 0;
+
+  /// Opens `path` for reading and appending, creating it when it does not exist, and locks
+  /// the whole file exclusively, waiting up to 10 seconds for another run's lock without
+  /// blocking. Only a disk file: a folder or a device is kFailed.
+  virtual LockOutcome OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) = 0;
+
+  /// True when `path` names an existing file (any kind of entry counts).
+  virtual bool Exists(const std::string& path) = 0;
 };
 
 FileSystem& RealFileSystem();

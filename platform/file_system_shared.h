@@ -1,12 +1,17 @@
 #ifndef TARVO_PLATFORM_FILE_SYSTEM_SHARED_H_
 #define TARVO_PLATFORM_FILE_SYSTEM_SHARED_H_
 
+#include <functional>
 #include <string>
 
 // Between file_system.cc, which holds what both platforms share, and the platform twins.
 
 /// The bytes that separate folders in a path: "/" on POSIX, "\\/:" on Windows.
 extern const char kPathSeparators[];
+
+/// Calls `tryLock` until it gives true, every 50 ms for at most 10 seconds: another run
+/// holds a locked file only for a read and a write. False when it never gave true.
+bool RetryLock(const std::function<bool()>& tryLock);
 
 /// Remembers `path` as the temporary file that an interrupt must remove, and has the
 /// platform's handler installed the first time. One file at a time: a later call replaces

@@ -2,20 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "test_support.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
-#include <chrono>
-#include <thread>
-
+#ifndef _WIN32
 TEST(GetFullPath, ResolvesAndNormalisesLexically) {
   TempDir dir;
   std::string cwd = std::filesystem::current_path().string();
@@ -144,5 +149,69 @@ TEST(FileHold, ReplaceWaitsForTheFolderLock) {
   close(folder);
   other.join();
   EXPECT_EQ("other", ReadBytes(dir.Path("x_tarvo.ebs")));
+}
+#endif
+
+// Each turn reads the rows so far and appends the next number while holding the lock, as
+// the journal's guard does; runs that did not take turns would write a number twice.
+TEST(LockedFile, RunsTakeTurnsToReadAndAppend) {
+  TempDir dir;
+  std::string path = dir.Path("journal.csv");
+  auto run = [&] {
+    for (int turn = 0; turn < 20; ++turn) {
+      std::unique_ptr<LockedFile> file;
+      std::string content;
+      if (RealFileSystem().OpenLocked(path, &file) != LockOutcome::kLocked ||
+          !file->ReadAll(&content))
+        return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      file->Append(std::to_string(std::count(content.begin(), content.end(), '\n')) + "\n");
+    }
+  };
+  std::thread other(run);
+  run();
+  other.join();
+  std::string expected;
+  for (int row = 0; row < 40; ++row)
+    expected += std::to_string(row) + "\n";
+  EXPECT_EQ(expected, ReadBytes(path));
+}
+
+TEST(LockedFile, OnlyADiskFile) {
+  TempDir dir;
+  std::unique_ptr<LockedFile> file;
+  EXPECT_EQ(LockOutcome::kFailed, RealFileSystem().OpenLocked(dir.path(), &file));
+  EXPECT_TRUE(RealFileSystem().Exists(dir.path()));
+  EXPECT_FALSE(RealFileSystem().Exists(dir.Path("journal.csv")));
+}
+
+#ifdef _WIN32
+TEST(LockedFile, InUseWhileAProgramSharesNoWriting) {
+  TempDir dir;
+  std::string path = dir.Path("journal.csv");
+  HANDLE spreadsheet = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, spreadsheet);
+  std::unique_ptr<LockedFile> file;
+  EXPECT_EQ(LockOutcome::kInUse, RealFileSystem().OpenLocked(path, &file));
+  CloseHandle(spreadsheet);
+  EXPECT_EQ(LockOutcome::kLocked, RealFileSystem().OpenLocked(path, &file));
+}
+#else
+// A write that fills the disk halfway is cut back, so no part of a row is left behind.
+TEST(LockedFile, AShortAppendLeavesNothing) {
+  TempDir dir;
+  std::string path = dir.Path("journal.csv");
+  WriteBytes(path, "row\n");
+  auto appendBeyondTheLimit = [&] {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = {8, 8};  // room for 4 more bytes
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::unique_ptr<LockedFile> file;
+    RealFileSystem().OpenLocked(path, &file);
+    std::_Exit(file && !file->Append("next row\n") ? 0 : 1);
+  };
+  EXPECT_EXIT(appendBeyondTheLimit(), testing::ExitedWithCode(0), "");
+  EXPECT_EQ("row\n", ReadBytes(path));
 }
 #endif

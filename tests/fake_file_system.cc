@@ -50,6 +50,32 @@ class FakeWriter : public FileWriter {
   bool failClose_;
 };
 
+class FakeLockedFile : public LockedFile {
+ public:
+  FakeLockedFile(std::string* file, FakeFileSystem* owner, size_t* written)
+      : file_(file), owner_(owner), written_(written) {}
+
+  bool ReadAll(std::string* content) override {
+    if (owner_->readFailsAt <= file_->size())
+      return false;
+    *content = *file_;
+    return true;
+  }
+  bool Append(const std::string& bytes) override {
+    size_t space = owner_->diskSpace;
+    if (space != FakeFileSystem::kNever && bytes.size() > space - std::min(space, *written_))
+      return false;
+    file_->append(bytes);
+    *written_ += bytes.size();
+    return true;
+  }
+
+ private:
+  std::string* file_;
+  FakeFileSystem* owner_;
+  size_t* written_;
+};
+
 }  // namespace
 
 std::unique_ptr<FileReader> FakeFileSystem::OpenForReading(const std::string& path) {
@@ -89,4 +115,15 @@ ReplaceOutcome FakeFileSystem::Replace(const std::string& from, const std::strin
 
 void FakeFileSystem::Remove(const std::string& path) {
   files.erase(path);
+}
+
+LockOutcome FakeFileSystem::OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) {
+  if (lockOutcome != LockOutcome::kLocked)
+    return lockOutcome;
+  *file = std::make_unique<FakeLockedFile>(&files[path], this, &written_);
+  return LockOutcome::kLocked;
+}
+
+bool FakeFileSystem::Exists(const std::string& path) {
+  return files.count(path) != 0;
 }
