@@ -21,6 +21,19 @@ class TempDir {
   std::string path_;
 };
 
+/// Sets the time zone (the TZ variable, in its POSIX form, such as "EST5") for as long as
+/// the object lasts.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone);
+  ~ScopedTimeZone();
+  ScopedTimeZone(const ScopedTimeZone&) = delete;
+  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+ private:
+  std::string savedZone_;  // "" when TZ was not set
+};
+
 /// The whole content of a file, or "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
