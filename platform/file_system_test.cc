@@ -177,14 +177,6 @@ TEST(LockedFile, RunsTakeTurnsToReadAndAppend) {
   EXPECT_EQ(expected, ReadBytes(path));
 }
 
-TEST(LockedFile, OnlyADiskFile) {
-  TempDir dir;
-  std::unique_ptr<LockedFile> file;
-  EXPECT_EQ(LockOutcome::kFailed, RealFileSystem().OpenLocked(dir.path(), &file));
-  EXPECT_TRUE(RealFileSystem().Exists(dir.path()));
-  EXPECT_FALSE(RealFileSystem().Exists(dir.Path("journal.csv")));
-}
-
 #ifdef _WIN32
 TEST(LockedFile, InUseWhileAProgramSharesNoWriting) {
   TempDir dir;

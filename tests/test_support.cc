@@ -1,7 +1,6 @@
 #include "test_support.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -31,32 +30,14 @@ std::string TempDir::Path(const std::string& name) const {
   return (fs::path(path_) / name).string();
 }
 
-namespace {
-
-// An empty zone removes the variable.
-void SetTimeZone(const std::string& zone) {
+void SetTimeZone(const char* zone) {
 #ifdef _WIN32
-  _putenv_s("TZ", zone.c_str());
+  _putenv_s("TZ", zone);
   _tzset();
 #else
-  if (zone.empty())
-    unsetenv("TZ");
-  else
-    setenv("TZ", zone.c_str(), 1);
+  setenv("TZ", zone, 1);
   tzset();
 #endif
-}
-
-}  // namespace
-
-ScopedTimeZone::ScopedTimeZone(const char* zone) {
-  const char* saved = std::getenv("TZ");
-  savedZone_ = saved != nullptr ? saved : "";
-  SetTimeZone(zone);
-}
-
-ScopedTimeZone::~ScopedTimeZone() {
-  SetTimeZone(savedZone_);
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -21,18 +21,9 @@ class TempDir {
   std::string path_;
 };
 
-/// Sets the time zone (the TZ variable, in its POSIX form, such as "EST5") for as long as
-/// the object lasts.
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char* zone);
-  ~ScopedTimeZone();
-  ScopedTimeZone(const ScopedTimeZone&) = delete;
-  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
- private:
-  std::string savedZone_;  // "" when TZ was not set
-};
+/// Sets the time zone (the TZ variable, in its POSIX form, such as "EST5") for the rest of
+/// the test program.
+void SetTimeZone(const char* zone);
 
 /// The whole content of a file, or "<missing>" when it cannot be read.
 std::string ReadBytes(const std::string& path);
