@@ -44,7 +44,7 @@ Row ReadRow(std::string_view text, size_t* pos) {
   Row row;
   for (;;) {
     std::string field;
-    // A quote that no quote closes is read as text, with the rest of its line.
+    // A quote that no quote closes is text, the start of an unquoted field.
     if (*pos < text.size() && text[*pos] == '"')
       ReadQuoted(text, pos, &field);
     ReadPlain(text, pos, &field);
