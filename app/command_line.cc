@@ -9,6 +9,7 @@ enum class ArgumentState {
   kExpectScript,
   kExpectDataFileName,
   kExpectDataFolder,
+  kExpectJournal,
   kExpectAttribute
 };
 
@@ -100,6 +101,12 @@ class Parser {
         return ExpectValue(ArgumentState::kExpectDataFolder, letter);
       case 'I':
         return ExpectValue(ArgumentState::kExpectScript, letter);
+      case 'L':
+        return ExpectValue(ArgumentState::kExpectJournal, letter);
+      case 'D':
+        result_.request.dataCheck = true;
+        state_ = ArgumentState::kExpectAttribute;
+        return true;
       case 'N':
         result_.request.noRun = true;
         state_ = ArgumentState::kExpectAttribute;
@@ -137,6 +144,8 @@ class Parser {
         return TakeFileValue(argument, 'F', &result_.request.dataFileName);
       case ArgumentState::kExpectDataFolder:
         return TakeFileValue(argument, 'O', &result_.request.dataFolder);
+      case ArgumentState::kExpectJournal:
+        return TakeFileValue(argument, 'L', &result_.request.journal);
       case ArgumentState::kExpectAttribute:
         return TakeAttribute(argument);
     }
@@ -145,7 +154,8 @@ class Parser {
 
   // A -F or -O value ends up inside a quoted text of the script: a line break would split
   // its line, and a quote can only come from cmd's trap -O "C:\My Data\" (the backslash
-  // keeps the quote open and swallows the rest of the line). No file name holds * ? < > |.
+  // keeps the quote open and swallows the rest of the line). No file name holds * ? < > |,
+  // nor the journal's (-L).
   bool TakeFileValue(const std::string& argument, char letter, std::optional<std::string>* field) {
     std::string switchName = std::string("-") + letter;
     if (HasLineBreak(argument))

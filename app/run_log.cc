@@ -8,6 +8,10 @@ void RunLog::Line(const std::string& text) {
 
 void RunLog::Refuse(const std::string& text) {
   PrintLine(text);
+  Refused(text);
+}
+
+void RunLog::Refused(const std::string& text) {
   if (!refused_)
     firstRefusal_ = text;
   refused_ = true;

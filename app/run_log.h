@@ -9,6 +9,8 @@ class RunLog {
  public:
   void Line(const std::string& text);
   void Refuse(const std::string& text);
+  /// A refusal whose line was printed earlier, where it belongs.
+  void Refused(const std::string& text);
 
   bool refused() const { return refused_; }
   /// The first refusal's line, or "".

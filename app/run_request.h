@@ -9,7 +9,7 @@
 /// values, case-sensitively, which is the order the attributes are applied in.
 using AttributeMap = std::map<std::string, std::string>;
 
-/// What the command line asked for. A -F or -O value, when present, is never empty.
+/// What the command line asked for. A -F, -O or -L value, when present, is never blank.
 struct RunRequest {
   std::optional<std::string> scriptPath;
   std::optional<std::string> dataFileName;
@@ -17,6 +17,10 @@ struct RunRequest {
   bool noRun = false;
   /// -Y: answer the script's startup info summary with Yes, so the run asks nothing.
   bool answerSummary = false;
+  /// -D: the run ends with exit code 0 only when the participant's data were saved.
+  bool dataCheck = false;
+  /// -L, or the variable TARVO_JOURNAL: the journal of runs to append to.
+  std::optional<std::string> journal;
   AttributeMap attributes;
 };
 

@@ -1,7 +1,10 @@
 #include "app/run_sequence.h"
 
-#include "app/run_log.h"
+#include <memory>
 
+#include "app/data_check.h"
+#include "app/journal.h"
+#include "app/run_log.h"
 #include "app/stages.h"
 #include "app/usage.h"
 #include "platform/arguments.h"
@@ -15,55 +18,154 @@
 
 namespace {
 
-// The stages, in their fixed order, over one script. Parsing and the checks have passed.
-// A stage that refuses ends the run once it has finished: nothing is saved, so a rewritten
-// script of an earlier run stays as it was, and E-Run is not started.
-int RunStages(const RunRequest& request, const std::string& outputScriptPath) {
-  EBScript script;
-  RunLog log;
-  std::string message;
-  // A script that cannot be read ends the run.
-  bool loaded = script.Load(*request.scriptPath, message);
-  PrintLine(message);
-  if (!loaded)
-    return kExitFailure;
+// One run over one script: the stages in their fixed order, the data check, and the rows
+// of the journal. Parsing and the checks of the command line have passed.
+class ScriptRun {
+ public:
+  ScriptRun(const RunRequest& request, std::string outputScriptPath)
+      : request_(request), outputScriptPath_(std::move(outputScriptPath)) {}
+
+  int Go() {
+    OpenJournal();
+    std::string message;
+    // A script that cannot be read ends the run.
+    bool loaded = script_.Load(*request_.scriptPath, message);
+    PrintLine(message);
+    if (!loaded)
+      return Refused(message);
+    if (!Edit() || !CheckData())
+      return Refused(log_.firstRefusal());
+    if (journal_) {
+      std::string refusal;
+      switch (journal_->Start(data_.Final(), &refusal)) {
+        case Journal::Outcome::kWritten:
+          break;
+        case Journal::Outcome::kRefused:
+          PrintLine(refusal);
+          if (!journal_->failure().empty())
+            PrintLine(journal_->failure());
+          return kExitFailure;
+        case Journal::Outcome::kFailed:
+          PrintLine(journal_->failure());
+          return kExitFailure;
+      }
+    }
+    return SaveAndLaunch();
+  }
+
+ private:
+  // -N runs keep no journal: nothing of the experiment happens.
+  void OpenJournal() {
+    if (!request_.journal || request_.noRun)
+      return;
+    std::string attributes;
+    for (const auto& [name, value] : request_.attributes)
+      attributes.append(attributes.empty() ? "" : "; ").append(name).append("=").append(value);
+    std::string script;
+    if (!GetFullPath(*request_.scriptPath, &script))
+      script = *request_.scriptPath;
+    journal_ = std::make_unique<Journal>(RealFileSystem(), *request_.journal, ThisStation(), script,
+                                         attributes);
+  }
+
   // Attributes in ascending order of name, then the data file name and the data folder,
-  // the startup summary, and the calls of the user's routines.
-  AttributeStage(script, request.attributes, log);
-  if (log.refused())
-    return kExitFailure;
-  if (request.dataFileName) {
-    DataFileNameStage(script, *request.dataFileName, log);
-    if (log.refused())
-      return kExitFailure;
+  // the startup summary, and the calls of the user's routines. A stage that refuses ends
+  // the run once it has finished: nothing is saved, so a rewritten script of an earlier
+  // run stays as it was, and E-Run is not started.
+  bool Edit() {
+    given_ = AttributeStage(script_, request_.attributes, log_);
+    subjectZero_ = SubjectZeroStage(script_, given_, log_);
+    if (log_.refused())
+      return false;
+    if (request_.dataFileName)
+      DataFileNameStage(script_, *request_.dataFileName, log_);
+    if (!log_.refused() && request_.dataFolder)
+      DataFolderStage(script_, *request_.dataFolder, log_);
+    if (!log_.refused() && request_.answerSummary)
+      StartupSummaryStage(script_, log_);
+    if (!log_.refused())
+      HookCallStage(script_, log_);
+    return !log_.refused();
   }
-  if (request.dataFolder) {
-    DataFolderStage(script, *request.dataFolder, log);
-    if (log.refused())
-      return kExitFailure;
+
+  // -D, or a journal, which checks the data wherever the data file can be worked out.
+  bool CheckData() {
+    checking_ = request_.dataCheck || journal_;
+    if (checking_) {
+      data_ = DataFileStage(script_, given_, subjectZero_, outputScriptPath_, request_.dataCheck,
+                            RealFileSystem(), log_);
+    }
+    return !log_.refused();
   }
-  if (request.answerSummary) {
-    StartupSummaryStage(script, log);
-    if (log.refused())
-      return kExitFailure;
+
+  int SaveAndLaunch() {
+    // A failed save ends the run, so E-Run never starts on a stale script. Until E-Run has
+    // ended the script stays held: a run of the same script elsewhere must not replace it.
+    FileHold hold;
+    std::string message;
+    bool saved = script_.Save(outputScriptPath_, message, request_.noRun ? nullptr : &hold);
+    PrintLine(message);
+    if (!saved)
+      return End(JournalEvent::kErunFailed, kExitFailure, message);
+    // -N: a dry run ends with the save.
+    if (request_.noRun)
+      return kExitSuccess;
+    // No usable registry entry, or an E-Run that could not be started, fails the run.
+    std::string lastLine;
+    if (!LaunchStage(outputScriptPath_, hold, &lastLine))
+      return End(JournalEvent::kErunFailed, kExitFailure, lastLine);
+    if (!checking_ || data_.dataFile.empty())
+      return End(JournalEvent::kEnded, kExitSuccess, lastLine);
+    DataOutcome outcome = DataOutcomeStage(data_, RealFileSystem(), log_);
+    return End(outcome.event, outcome.event == JournalEvent::kSaved ? kExitSuccess : kExitFailure,
+               outcome.line);
   }
-  HookCallStage(script, log);
-  if (log.refused())
+
+  // The end row; a journal that cannot be written fails the run, whatever else it gave.
+  int End(JournalEvent event, int exitCode, const std::string& message) {
+    if (journal_ && !journal_->Append({event, data_.Final(), exitCode, message})) {
+      PrintLine(journal_->failure());
+      return kExitFailure;
+    }
+    return exitCode;
+  }
+
+  int Refused(const std::string& line) {
+    End(JournalEvent::kRefused, kExitFailure, line);
     return kExitFailure;
-  // A failed save ends the run, so E-Run never starts on a stale script. Until E-Run has
-  // ended the script stays held: a run of the same script elsewhere must not replace it.
-  FileHold hold;
-  bool saved = script.Save(outputScriptPath, message, request.noRun ? nullptr : &hold);
-  PrintLine(message);
-  if (!saved)
-    return kExitFailure;
-  // -N: a dry run ends with the save.
-  if (request.noRun)
-    return kExitSuccess;
-  // No usable registry entry, or an E-Run that could not be started, fails the run.
-  if (!LaunchStage(outputScriptPath, hold))
-    return kExitFailure;
-  return kExitSuccess;
+  }
+
+  const RunRequest& request_;
+  const std::string outputScriptPath_;
+  EBScript script_;
+  RunLog log_;
+  std::unique_ptr<Journal> journal_;
+  GivenAttributes given_;
+  bool subjectZero_ = false;
+  bool checking_ = false;
+  DataFiles data_;
+};
+
+// The checks of the script's path; false, after the line that says why, when it cannot be
+// rewritten. `outputScriptPath` receives the rewritten script's absolute path.
+bool CheckScriptPath(const std::string& scriptPath, std::string* outputScriptPath) {
+  if (!HasEbsExtension(scriptPath)) {
+    PrintLine("EBS-script requires extension .ebs: " + scriptPath);
+    if (IsLaterEPrimeScriptName(scriptPath))
+      PrintLine("Scripts of E-Prime 2 and later (.ebs2, .ebs3) cannot be rewritten");
+    return false;
+  }
+  // Windows: a folder name that the code page cannot hold would come out mangled.
+  if (!IsAbsolutePath(scriptPath) && !CurrentFolderFitsCodePage()) {
+    PrintLine("The current folder has characters outside the ANSI code page");
+    return false;
+  }
+  std::string outputName = OutputScriptName(scriptPath);
+  if (!GetFullPath(outputName, outputScriptPath)) {
+    PrintLine("Couldn't create full path for new script " + outputName);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -95,28 +197,22 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
       break;
   }
 
-  const RunRequest& request = parsed.request;
+  RunRequest& request = parsed.request;
   if (!request.scriptPath) {
     PrintLine("Missing script specification");
     PrintUsage();
     return kExitFailure;
   }
-  if (!HasEbsExtension(*request.scriptPath)) {
-    PrintLine("EBS-script requires extension .ebs: " + *request.scriptPath);
-    if (IsLaterEPrimeScriptName(*request.scriptPath))
-      PrintLine("Scripts of E-Prime 2 and later (.ebs2, .ebs3) cannot be rewritten");
-    return kExitFailure;
+  // The lab's journal for every run, unless the command line names another.
+  if (!request.journal && !programArguments.journalVariable.empty() && !request.noRun) {
+    if (!programArguments.journalVariableFits) {
+      PrintLine("The variable TARVO_JOURNAL has characters outside the ANSI code page");
+      return kExitFailure;
+    }
+    request.journal = programArguments.journalVariable;
   }
-  // Windows: a folder name that the code page cannot hold would come out mangled.
-  if (!IsAbsolutePath(*request.scriptPath) && !CurrentFolderFitsCodePage()) {
-    PrintLine("The current folder has characters outside the ANSI code page");
-    return kExitFailure;
-  }
-  std::string outputName = OutputScriptName(*request.scriptPath);
   std::string outputScriptPath;
-  if (!GetFullPath(outputName, &outputScriptPath)) {
-    PrintLine("Couldn't create full path for new script " + outputName);
+  if (!CheckScriptPath(*request.scriptPath, &outputScriptPath))
     return kExitFailure;
-  }
-  return RunStages(request, outputScriptPath);
+  return ScriptRun(request, outputScriptPath).Go();
 }

@@ -7,6 +7,7 @@
 #include "script/set_attribute.h"
 #include "script/startup_summary.h"
 #include "script/value_rule.h"
+#include "textfile/text_helpers.h"
 
 namespace {
 
@@ -52,12 +53,14 @@ void HookCall(EBScript& script, EditOutcome (*insert)(EBScript&), const std::str
 
 }  // namespace
 
-void AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log) {
+GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log) {
+  GivenAttributes given;
   for (const auto& [name, value] : attributes) {
     if (!PassesPromptChecks(script, name, value, log))
       continue;
     switch (SetAttribute(script, name, value)) {
       case EditOutcome::kDone:
+        given[SqueezeText(name)] = value;
         log.Line(std::string("Setting attribute value: ").append(name).append(" = ").append(value));
         break;
       case EditOutcome::kTooLong:
@@ -69,6 +72,7 @@ void AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& lo
         break;
     }
   }
+  return given;
 }
 
 void DataFileNameStage(EBScript& script, const std::string& dataFileName, RunLog& log) {
@@ -135,29 +139,26 @@ class ConsoleProgress : public LaunchProgress {
 
 }  // namespace
 
-bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold) {
+bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, std::string* lastLine) {
   ConsoleProgress progress;
   switch (LaunchERun(outputScriptPath, hold, SystemRegistry(), SystemProcessStarter(), progress)) {
     case LaunchOutcome::kNoRegistryKey:
-      PrintLine("Couldn't open ebsfile settings in registry\nWas E-Prime installed properly?");
-      return false;
+      *lastLine = "Couldn't open ebsfile settings in registry";
+      break;
     case LaunchOutcome::kNoRegistryValue:
-      PrintLine(
-          "Couldn't get value for ebsfile\\shell\\open\\command in registry\n"
-          "Was E-Prime installed properly?");
-      return false;
+      *lastLine = "Couldn't get value for ebsfile\\shell\\open\\command in registry";
+      break;
     case LaunchOutcome::kNoFileEntry:
-      PrintLine(
-          "Couldn't locate file entry (%1) in registry settings\n"
-          "Was E-Prime installed properly?");
-      return false;
+      *lastLine = "Couldn't locate file entry (%1) in registry settings";
+      break;
     case LaunchOutcome::kStartFailed:
       // The experiment did not run; a batch file must be able to tell.
-      PrintLine("E-Run failed");
+      PrintLine(*lastLine = "E-Run failed");
       return false;
     case LaunchOutcome::kERunEnded:
-      PrintLine("E-Run ready");
+      PrintLine(*lastLine = "E-Run ready");
       return true;
   }
+  PrintLine(*lastLine + "\nWas E-Prime installed properly?");
   return false;
 }

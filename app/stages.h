@@ -6,6 +6,7 @@
 #include "app/run_log.h"
 #include "app/run_request.h"
 #include "platform/file_system.h"
+#include "script/data_file_name.h"
 #include "script/eb_script.h"
 
 // The stages of a run that edit the script or start E-Run: each calls its operations and
@@ -13,8 +14,8 @@
 // does first; the run then ends before the next stage.
 
 /// Gives each attribute its fixed value, in ascending order of name, once the value has
-/// passed the checks of the attribute's prompt section.
-void AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log);
+/// passed the checks of the attribute's prompt section. Returns the attributes set.
+GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log);
 /// Fixes the data file name (-F).
 void DataFileNameStage(EBScript& script, const std::string& dataFileName, RunLog& log);
 /// Puts the data folder in front of the data file name (-O).
@@ -26,7 +27,7 @@ void StartupSummaryStage(EBScript& script, RunLog& log);
 void HookCallStage(EBScript& script, RunLog& log);
 /// Starts E-Run on the rewritten script in its folder, hands it the script's hold, and
 /// waits for it, reporting each step. False when the registry gave no usable E-Run command
-/// or E-Run could not be started, which fails the run.
-bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold);
+/// or E-Run could not be started, which fails the run. `lastLine` receives the last line.
+bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, std::string* lastLine);
 
 #endif  // TARVO_APP_STAGES_H_

@@ -70,6 +70,10 @@ const char* const kUsage[] = {
     "",
     "  -Y            is a switch to answer the script's \"Summary of Startup Info\"",
     "                question with Yes, so that the experiment starts unattended",
+    "  -D            is a switch to end with exit code 0 only when the participant's",
+    "                data were saved: the data file is checked before and after E-Run",
+    "  -L <journal>  is a CSV file that records every run, for all stations; the",
+    "                variable TARVO_JOURNAL names it when -L is not given",
 };
 // clang-format on
 

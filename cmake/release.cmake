@@ -36,7 +36,7 @@ file(WRITE ${PROJECT_BINARY_DIR}/release/docs/console-lines.md "${console_lines}
 install(TARGETS tarvo RUNTIME DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/release/README.txt DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/release/docs/console-lines.md DESTINATION docs)
-install(FILES examples/rt.ebs examples/run_sessions.bat examples/run_from_csv.bat
+install(FILES examples/rt.ebs examples/nback.ebs examples/run_sessions.bat examples/run_from_csv.bat
               examples/sessions.csv
         DESTINATION examples)
 set(CPACK_GENERATOR ZIP)

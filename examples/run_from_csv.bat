@@ -6,7 +6,9 @@ rem usage: run_from_csv.bat <script.ebs> <sessions.csv>
 rem The CSV file has the header line "Subject,Session", then one "subject,session" a row, both
 rem whole numbers. Blanks are dropped and empty lines skipped; in the header, letter case and
 rem double quotes do not matter. Further fields are not used; each is empty or a whole number.
-rem Set TARVO to the path of tarvo.exe if it is not on the PATH.
+rem Set TARVO to the path of tarvo.exe if it is not on the PATH. Each run checks that the
+rem participant's data were saved (-D), and a failed check stops the batch. Set TARVO_JOURNAL
+rem to a CSV file, on a drive that all stations share, and every run is recorded there.
 setlocal EnableExtensions DisableDelayedExpansion
 if not defined TARVO set TARVO=tarvo.exe
 if "%~2"=="" (
@@ -44,7 +46,7 @@ if %ROW%==%ROWS% goto done
 set /a ROW+=1
 call set "SUBJECT=%%SUBJECT.%ROW%%%"
 call set "SESSION=%%SESSION.%ROW%%%"
-"%TARVO%" "%SCRIPT%" Subject=%SUBJECT% Session=%SESSION%
+"%TARVO%" "%SCRIPT%" Subject=%SUBJECT% Session=%SESSION% -D
 rem Tarvo fails with exit code -1, which "if errorlevel 1" does not catch.
 if not %errorlevel%==0 goto failed
 goto next

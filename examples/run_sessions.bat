@@ -3,7 +3,9 @@ rem Runs the sessions of one participant in a row and stops at the first failure
 rem usage: run_sessions.bat <script.ebs> <subject> <first session> <last session>
 rem The three numbers must be whole numbers; leading zeros are read as decimal (08 is 8).
 rem The first session must not be greater than the last.
-rem Set TARVO to the path of tarvo.exe if it is not on the PATH.
+rem Set TARVO to the path of tarvo.exe if it is not on the PATH. Each run checks that the
+rem participant's data were saved (-D), and a failed check stops the batch. Set TARVO_JOURNAL
+rem to a CSV file, on a drive that all stations share, and every run is recorded there.
 setlocal
 if not defined TARVO set TARVO=tarvo.exe
 if "%~4"=="" (
@@ -21,7 +23,7 @@ if %SESSION% GTR %LAST% goto backwards
 
 :next
 if %SESSION% GTR %LAST% goto done
-"%TARVO%" "%SCRIPT%" Subject=%SUBJECT% Session=%SESSION%
+"%TARVO%" "%SCRIPT%" Subject=%SUBJECT% Session=%SESSION% -D
 rem Tarvo fails with exit code -1, which "if errorlevel 1" does not catch.
 if not %errorlevel%==0 goto failed
 set /a SESSION=%SESSION%+1

@@ -48,6 +48,12 @@ bool LongSlashArgumentsAreSwitches() {
 
 ProgramArguments ReadProgramArguments(int argc, char** argv) {
   ProgramArguments result;
+  DWORD size = GetEnvironmentVariableW(L"TARVO_JOURNAL", nullptr, 0);
+  if (size > 1) {
+    std::wstring journal(size, L'\0');
+    journal.resize(GetEnvironmentVariableW(L"TARVO_JOURNAL", &journal[0], size));
+    result.journalVariableFits = ToAnsiCodePage(journal.c_str(), &result.journalVariable);
+  }
   int wideCount = 0;
   wchar_t** wide = nullptr;
   wchar_t** environment = nullptr;

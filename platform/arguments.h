@@ -18,11 +18,14 @@ struct ProgramArguments {
   /// The number (1 = the first after the program's name) of the first argument that the
   /// program's single-byte text cannot hold, or 0 when all of them fit.
   int firstUnconvertible = 0;
+  /// The variable TARVO_JOURNAL, "" when unset, and whether its text fits as the arguments'.
+  std::string journalVariable;
+  bool journalVariableFits = true;
 };
 
-/// The arguments as bytes the program works with: on Windows taken from the wide command
-/// line and converted to the ANSI code page without best-fit look-alikes, so that no
-/// character silently turns into another; elsewhere `argv` as it is.
+/// The arguments, and the variable TARVO_JOURNAL, as bytes the program works with: on
+/// Windows taken as wide text and converted to the ANSI code page without best-fit
+/// look-alikes, so that no character silently turns into another; elsewhere as they are.
 ProgramArguments ReadProgramArguments(int argc, char** argv);
 
 /// True when the current folder can be written in the program's single-byte text (on

@@ -5,8 +5,9 @@
 // lines that hold its text (so a test of several runs can tell which values each run got).
 // Like an experiment, it then writes the files that ERUN_STANDIN_WRITE names, separated by
 // '|', relative to its current folder: the data file and the converted one of a run that
-// finished, the data file alone of one that was aborted. It first waits a moment, so the
-// record is only there in time when the caller waited for it to end, and, when
+// finished, the data file alone of one that was aborted. "{Name}" in a name stands for the
+// value that a line `c.SetAttrib "Name", "value"` of the script gives. It first waits a moment, so
+// the record is only there in time when the caller waited for it to end, and, when
 // ERUN_STANDIN_WAIT_FOR names a file, until that file exists (at most a minute), so a test
 // can do something else while E-Run runs. The console is closed at once, so whoever reads
 // the caller's output does not wait for it either.
@@ -34,6 +35,24 @@ void Pause() {
 std::string Variable(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
+}
+
+// `text` with each "{Name}" replaced by the value that the script's last line
+// `c.SetAttrib "Name", "value"` gives, which is Tarvo's below the script's default.
+std::string WithValues(std::string text, const std::string& script) {
+  size_t open;
+  while ((open = text.find('{')) != std::string::npos) {
+    size_t close = text.find('}', open);
+    if (close == std::string::npos)
+      break;
+    std::string set = "c.SetAttrib \"" + text.substr(open + 1, close - open - 1) + "\", \"";
+    size_t at = script.rfind(set);
+    std::string value;
+    if (at != std::string::npos)
+      value = script.substr(at + set.size(), script.find('"', at + set.size()) - at - set.size());
+    text.replace(open, close - open + 1, value);
+  }
+  return text;
 }
 
 // Writes each file of the '|'-separated list; false when one cannot be written.
@@ -76,18 +95,18 @@ int main(int argc, char** argv) {
   std::FILE* script = argc > 1 ? std::fopen(argv[argc - 1], "rb") : nullptr;
   std::fprintf(record, "%s\n", script != nullptr ? "script readable" : "script not readable");
   std::string show = Variable("ERUN_STANDIN_SHOW");
-  if (script != nullptr && !show.empty()) {
-    char line[2048];
-    while (std::fgets(line, sizeof line, script) != nullptr) {
-      if (std::strstr(line, show.c_str()) != nullptr) {
-        line[std::strcspn(line, "\r\n")] = '\0';
-        std::fprintf(record, "%s\n", line);
-      }
+  std::string text;
+  char line[2048];
+  while (script != nullptr && std::fgets(line, sizeof line, script) != nullptr) {
+    text += line;
+    if (!show.empty() && std::strstr(line, show.c_str()) != nullptr) {
+      line[std::strcspn(line, "\r\n")] = '\0';
+      std::fprintf(record, "%s\n", line);
     }
   }
   if (script != nullptr)
     std::fclose(script);
-  if (!WriteFiles(Variable("ERUN_STANDIN_WRITE")))
+  if (!WriteFiles(WithValues(Variable("ERUN_STANDIN_WRITE"), text)))
     std::fprintf(record, "could not write the data files\n");
   std::fclose(record);
   // An exit status of its own, which the caller must not take for its own.

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Runs the example batch files under Wine with the Windows program and a stand-in E-Run
-registered in Wine's registry, and checks the runs: their order, the values each run
-gave the script, the arguments E-Run received, that input they cannot use is refused,
-and that a failure stops the batch (Tarvo's failure code -1, which "if errorlevel 1"
-would miss)."""
+registered in Wine's registry, on the example script nback.ebs, whose data file can be
+worked out, and checks the runs: their order, the values each run gave the script, the
+arguments E-Run received, the data files checked and the journal of the runs, that input
+they cannot use is refused, and that a failure stops the batch (Tarvo's failure code -1,
+which "if errorlevel 1" would miss)."""
 
+import csv
 import os
 import shutil
 import subprocess
@@ -30,8 +32,12 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
-def run_batch(emulator, folder, batch_args):
-    env = dict(os.environ, TARVO="tarvo.exe", ERUN_STANDIN_SHOW="value set by Tarvo")
+def run_batch(emulator, folder, batch_args, writes="nback-{Subject}-{Session}.txt|"
+                                                   "nback-{Subject}-{Session}.edat"):
+    """Runs a batch; the stand-in E-Run writes the data files of a run that finished,
+    unless `writes` says otherwise."""
+    env = dict(os.environ, TARVO="tarvo.exe", ERUN_STANDIN_SHOW="value set by Tarvo",
+               ERUN_STANDIN_WRITE=writes, TARVO_JOURNAL="journal.csv")
     code, console = wine(emulator, ["cmd", "/c"] + batch_args, folder, env)
     record_path = os.path.join(folder, "erun-record.txt")
     record = open(record_path).read().split("\n")[:-1] if os.path.exists(record_path) else []
@@ -43,13 +49,21 @@ def run_batch(emulator, folder, batch_args):
 def expected_record(folder, runs):
     lines = []
     for subject, session in runs:
-        lines += ["[/a]", "[%s]" % windows_path(os.path.join(folder, "rt_tarvo.ebs")),
+        lines += ["[/a]", "[%s]" % windows_path(os.path.join(folder, "nback_tarvo.ebs")),
                   "script readable",
                   '\tc.SetAttrib "Subject", "%s"   \' value set by Tarvo; removed user prompt section'
                   % subject,
                   '\tc.SetAttrib "Session", "%s"   \' value set by Tarvo; removed user prompt section'
                   % session]
     return lines
+
+
+def journal_rows(folder):
+    path = os.path.join(folder, "journal.csv")
+    if not os.path.exists(path):
+        return []
+    with open(path, newline="", encoding="latin-1") as f:
+        return list(csv.reader(f))
 
 
 def check(failures, what, expected, actual):
@@ -65,7 +79,7 @@ def main():
     try:
         shutil.copy(tarvo, os.path.join(folder, "tarvo.exe"))
         shutil.copy(standin, os.path.join(folder, "erun.exe"))
-        for name in ["run_sessions.bat", "run_from_csv.bat", "rt.ebs"]:
+        for name in ["run_sessions.bat", "run_from_csv.bat", "nback.ebs"]:
             shutil.copy(os.path.join(examples, name), folder)
         with open(os.path.join(folder, "sessions.csv"), "wb") as f:
             f.write(b"Subject,Session\r\n3,1\r\n3,2\r\n4,1\r\n")
@@ -75,18 +89,28 @@ def main():
             return report(failures)
         try:
             code, console, record = run_batch(emulator, folder,
-                                              ["run_sessions.bat", "rt.ebs", "7", "1", "3"])
+                                              ["run_sessions.bat", "nback.ebs", "7", "1", "3"])
             check(failures, "run_sessions exit code", 0, code)
             check(failures, "run_sessions record",
                   expected_record(folder, [("7", "1"), ("7", "2"), ("7", "3")]), record)
-            check(failures, "run_sessions console", 3, console.count("E-Run ready"))
+            check(failures, "run_sessions console", 3, console.count("Data saved: "))
+            check(failures, "run_sessions journal", ["started", "saved"] * 3,
+                  [row[7] for row in journal_rows(folder)[1:]])
 
-            # Leading zeros are decimal: "set /a" alone would take 010 for 8 and refuse 08.
+            # Leading zeros are decimal: "set /a" alone would refuse 08, an octal number.
             code, console, record = run_batch(emulator, folder,
-                                              ["run_sessions.bat", "rt.ebs", "07", "08", "010"])
+                                              ["run_sessions.bat", "nback.ebs", "08", "03", "04"])
             check(failures, "run_sessions leading zeros exit code", 0, code)
             check(failures, "run_sessions leading zeros record",
-                  expected_record(folder, [("7", "8"), ("7", "9"), ("7", "10")]), record)
+                  expected_record(folder, [("8", "3"), ("8", "4")]), record)
+
+            # A run whose data were not saved stops the batch.
+            code, console, record = run_batch(emulator, folder,
+                                              ["run_sessions.bat", "nback.ebs", "9", "1", "2"],
+                                              writes="nback-{Subject}-{Session}.txt")
+            check(failures, "data check stops run_sessions", (1, 1, True),
+                  (code, console.count("Data not converted: "),
+                   "Stopped: Tarvo failed for subject 9, session 1." in console))
 
             for numbers, line in [
                     (["x", "1", "2"], 'The subject must be a whole number: "x"'),
@@ -95,12 +119,12 @@ def main():
                     (["7", "010", "08"],
                      "The first session (10) is greater than the last session (8).")]:
                 code, console, record = run_batch(emulator, folder,
-                                                  ["run_sessions.bat", "rt.ebs"] + numbers)
+                                                  ["run_sessions.bat", "nback.ebs"] + numbers)
                 check(failures, "run_sessions %r" % numbers, (2, line + "\n", []),
                       (code, console, record))
 
             code, console, record = run_batch(emulator, folder,
-                                              ["run_from_csv.bat", "rt.ebs", "sessions.csv"])
+                                              ["run_from_csv.bat", "nback.ebs", "sessions.csv"])
             check(failures, "run_from_csv exit code", 0, code)
             check(failures, "run_from_csv record",
                   expected_record(folder, [("3", "1"), ("3", "2"), ("4", "1")]), record)
@@ -111,9 +135,10 @@ def main():
             with open(os.path.join(folder, "R&D sessions.csv"), "wb") as f:
                 f.write(b'\xef\xbb\xbf"subject" , "SESSION"\r\n5, 1\r\n\r\n 6 ,2,\r\n')
             code, console, record = run_batch(emulator, folder,
-                                              ["run_from_csv.bat", "rt.ebs", "R&D sessions.csv"])
+                                              ["run_from_csv.bat", "nback.ebs", "R&D sessions.csv"])
             check(failures, "run_from_csv tolerated", (0, True), (code, console.endswith(
-                "E-Run ready\nAll sessions in R&D sessions.csv done.\n")))
+                "Data saved: %s\nAll sessions in R&D sessions.csv done.\n"
+                % windows_path(os.path.join(folder, "nback-6-2.edat")))))
             check(failures, "run_from_csv tolerated record",
                   expected_record(folder, [("5", "1"), ("6", "2")]), record)
 
@@ -138,7 +163,7 @@ def main():
                 with open(os.path.join(folder, "rows.csv"), "wb") as f:
                     f.write(text)
                 code, console, record = run_batch(emulator, folder,
-                                                  ["run_from_csv.bat", "rt.ebs", "rows.csv"])
+                                                  ["run_from_csv.bat", "nback.ebs", "rows.csv"])
                 check(failures, "run_from_csv %r" % text, (2, line + "\n", []),
                       (code, console, record))
 
@@ -165,10 +190,10 @@ def main():
             missing = '"%s" "%%1"' % windows_path(os.path.join(folder, "gone.exe"))
             wine(emulator, ["reg", "add", KEY, "/ve", "/d", missing, "/f"], folder)
             code, console, record = run_batch(emulator, folder,
-                                              ["run_sessions.bat", "rt.ebs", "7", "1", "3"])
+                                              ["run_sessions.bat", "nback.ebs", "11", "1", "3"])
             check(failures, "E-Run failure stops run_sessions", (1, 1, True),
                   (code, console.count("E-Run failed"),
-                   "Stopped: Tarvo failed for subject 7, session 1." in console))
+                   "Stopped: Tarvo failed for subject 11, session 1." in console))
 
             # Why the examples test "not %errorlevel%==0": "if errorlevel 1" misses -1.
             with open(os.path.join(folder, "errorlevel.bat"), "wb") as f:

@@ -76,7 +76,7 @@ class Case:
     def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
                  platforms=("posix", "windows"), setup=None, unchanged=True,
                  extra_files_ok=False, registry=None, erun=None, erun_record=None,
-                 second=None):
+                 second=None, journal=None, many=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -94,3 +94,9 @@ class Case:
         self.erun = erun                  # where the stand-in E-Run is copied, or None
         self.erun_record = erun_record    # the stand-in's record lines; None: it never ran
         self.second = second              # a Run beside the case's own, or None
+        # (name, rows): the journal of runs the case leaves, see journal_check.check_journal
+        self.journal = journal
+        # (threads, runs): the command run so many times at once instead of once, each
+        # with "{N}" in its arguments and variables the run's number; checked only by its
+        # journal (named by `journal`) and the exit codes
+        self.many = many

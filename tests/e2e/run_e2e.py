@@ -11,6 +11,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cases import CASES  # noqa: E402
+import journal_check  # noqa: E402
 from e2e_support import ERUN_RECORD, SECOND_RUN_ENDED  # noqa: E402
 
 EXIT_CODES = {-1: 255}
@@ -188,6 +189,14 @@ def run_case(case, args):
         env["ERUN_STANDIN_RECORD"] = fill("{DIR}{/}" + ERUN_RECORD)
         env.update({k: fill(v) for k, v in case.env.items()})
         try:
+            if case.many:
+                codes = journal_check.run_many(command, folder, env, *case.many,
+                                               lambda text, n: text.replace("{N}", str(n)))
+                if set(codes) != {EXIT_CODES.get(case.exit, case.exit)}:
+                    failures.append("exit codes %r" % sorted(set(codes)))
+                journal = open(os.path.join(folder, case.journal[0]), "rb").read()
+                journal_check.check_many(failures, journal, *case.many)
+                return failures
             if case.second:
                 result, second = run_beside(command, case.second, folder, env, args, fill)
                 check_run(failures, second, case.second.stdout, case.second.exit, args, fill,
@@ -198,6 +207,10 @@ def run_case(case, args):
         finally:
             tear_down_registry(case, args)
         check_run(failures, result, case.stdout, case.exit, args, fill)
+        if case.journal:
+            journal = os.path.join(folder, case.journal[0])
+            journal_check.check_journal(failures, open(journal, "rb").read()
+                                        if os.path.isfile(journal) else b"", case.journal[1], fill)
 
         for name, data in case.outputs.items():
             path = os.path.join(folder, name)
@@ -214,7 +227,7 @@ def run_case(case, args):
                         actual_bytes.decode("latin-1").split("\n"))))
         if case.unchanged:
             for name, data in before.items():
-                if name not in case.outputs:
+                if name not in case.outputs and (not case.journal or name != case.journal[0]):
                     path = os.path.join(folder, name)
                     if not os.path.isfile(path) or open(path, "rb").read() != data:
                         failures.append("input %s changed" % name)

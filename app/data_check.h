@@ -1,0 +1,45 @@
+#ifndef TARVO_APP_DATA_CHECK_H_
+#define TARVO_APP_DATA_CHECK_H_
+
+#include <string>
+
+#include "app/journal.h"
+#include "app/run_log.h"
+#include "platform/file_system.h"
+#include "script/data_file_name.h"
+
+// The data check: which file the experiment writes the participant's data to, whether it
+// is there already before E-Run starts, and whether it is there once E-Run has ended.
+
+/// The files of a run's data, absolute; dataFile is empty when it cannot be checked.
+struct DataFiles {
+  std::string dataFile;
+  std::string converted;  // the .edat file, when the script converts; else ""
+
+  /// The file the participant's data end up in: the converted one, else the data file.
+  const std::string& Final() const { return converted.empty() ? dataFile : converted; }
+};
+
+/// Prints "Subject 0: the experiment writes no data file" when the run gives Subject a
+/// whole number equal to 0 and the script logs data only for another Subject; true then.
+bool SubjectZeroStage(const EBScript& script, const GivenAttributes& given, RunLog& log);
+
+/// Before the save: works out the data files and prints them. With `required` (-D), a
+/// data file that cannot be worked out refuses the run, as Subject 0 does; without it (a
+/// journal), the run goes on unchecked, saying why. A file that is there already refuses
+/// the run either way: the experiment would stop to ask before overwriting it.
+DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bool subjectZero,
+                        const std::string& outputScriptPath, bool required, FileSystem& files,
+                        RunLog& log);
+
+/// What became of the data once E-Run has ended.
+struct DataOutcome {
+  JournalEvent event;  // kSaved, kNotConverted or kNoData
+  std::string line;
+};
+
+/// After E-Run: "Data saved: <file>" when the data are in their final file; otherwise a
+/// line that says what is missing, and the run fails.
+DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& log);
+
+#endif  // TARVO_APP_DATA_CHECK_H_

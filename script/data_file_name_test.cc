@@ -1,0 +1,93 @@
+#include "script/data_file_name.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The name worked out from the main routine `lines`, or "? <what is unknown>".
+std::string WorkedOut(const Lines& lines, const GivenAttributes& given = {}) {
+  Lines script = {"Sub Main()"};
+  script.insert(script.end(), lines.begin(), lines.end());
+  DataFileName name = WorkOutDataFileName(EBScript(script), given);
+  return name.name.empty() ? "? " + name.unknown : name.name;
+}
+
+const char* const kExperiment = "\tebContext.SetAttrib \"Experiment\", \"flanker\"";
+const char* const kOlder =
+    "\tc.DataFile.Filename = CStr(c.GetAttrib(\"Experiment\")) & \"-\" & "
+    "CStr(c.GetAttrib(\"Subject\")) & \".txt\"";
+
+}  // namespace
+
+TEST(WorkOutDataFileName, FromTheDataFileStatement) {
+  const GivenAttributes subject12 = {{"SUBJECT", "12"}};
+  struct Row {
+    Lines lines;
+    GivenAttributes given;
+    std::string expected;
+  } rows[] = {
+      {{kExperiment, "c.SetAttrib \"Subject\", \"1\"", kOlder}, {}, "flanker-1.txt"},
+      {{kExperiment, "c.SetAttrib \"Subject\", \"1\"", kOlder}, subject12, "flanker-12.txt"},
+      // A conditional default counts when nothing set the attribute before it.
+      {{kExperiment, "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", \"3\"",
+        kOlder},
+       {},
+       "flanker-3.txt"},
+      {{kExperiment, "StartupInfoPrompt_Subject:", "c.SetAttrib \"Subject\", CStr(vAnswer)",
+        kOlder},
+       {},
+       "? Subject"},
+      {{kExperiment, kOlder}, {}, "? c.GetAttrib(\"Subject\")"},
+      {{"c.DataFile.Filename = \"C:\\\\d\\\\\"\"q\"\"\" & x"}, {}, "? x"},
+      {{"c.DataFile.Filename = \"a\\tb\""}, {}, "? \"a\\tb\""},
+      {{"c.DataFile.Filename = \"C:\\\\d\\\\\"\"q\"\".txt\""}, {}, "C:\\d\\\"q\".txt"},
+      // Tarvo's -F and -O.
+      {{"\tc.DataFile.Filename = CStr(\"D:\\\\x\\\\\") &  CStr(\"n.txt\")   ' value set by Tarvo"},
+       {},
+       "D:\\x\\n.txt"},
+      {{"c.DataFile.Filename = Format$(Now, \"yyyy\") & \".txt\""}, {}, "? Format$(Now, \"yyyy\")"},
+      {{"c.DataFile.Filename = \"\""}, {}, "? c.DataFile.Filename = \"\""},
+      {{"x = 1"}, {}, "? c.DataFile.Filename"},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(row.expected, WorkedOut(row.lines, row.given)) << row.lines.back();
+}
+
+// The newer generator builds the name in a variable first, from the override attribute
+// only when it is given.
+TEST(WorkOutDataFileName, FromAVariableOfTheBranchThatRuns) {
+  const Lines lines = {kExperiment,
+                       "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", \"1\"",
+                       "Dim strFilenameRecovery As String",
+                       "If c.AttribExists(\"DataFile.Filename.Override\") Then",
+                       "\tstrFilenameRecovery = c.GetAttrib(\"DataFile.Filename.Override\")",
+                       "Else",
+                       "\tstrFilenameRecovery = CStr(c.GetAttrib(\"Experiment\")) & \"-\" & _",
+                       "\t\tCStr(c.GetAttrib(\"Subject\")) & \".txt\"",
+                       "End If",
+                       "c.DataFile.Filename = strFilenameRecovery"};
+  EXPECT_EQ("flanker-1.txt", WorkedOut(lines));
+  EXPECT_EQ("o.txt", WorkedOut(lines, {{"DATAFILE.FILENAME.OVERRIDE", "o.txt"}}));
+  Lines unknownBranch = lines;
+  unknownBranch[3] = "If bUseOverride Then";
+  EXPECT_EQ("? strFilenameRecovery", WorkedOut(unknownBranch));
+}
+
+TEST(WorkOutDataFileName, HandleFilenameAndConvert) {
+  EBScript script({"Function HandleFilename(c As Context) As String", "End Function", "Sub Main()",
+                   "c.DataFile.Filename = \"a.txt\"",
+                   "\tnConvert = c.DataFile.Convert(ebProgressSimple) ' to .edat"});
+  DataFileName name = WorkOutDataFileName(script, {});
+  EXPECT_EQ("HandleFilename", name.unknown);
+  EXPECT_TRUE(name.converted);
+  EXPECT_FALSE(WorkOutDataFileName(EBScript({"Sub Main()", "' c.DataFile.Convert"}), {}).converted);
+}
+
+TEST(LogsDataOnlyForNonZeroSubject, TheGeneratedTest) {
+  EXPECT_TRUE(LogsDataOnlyForNonZeroSubject(
+      EBScript({"Sub Main()", "\tIf CLng(c.GetAttrib(\"Subject\")) <> 0 Then"})));
+  EXPECT_FALSE(LogsDataOnlyForNonZeroSubject(
+      EBScript({"\tIf CLng(c.GetAttrib(\"Subject\")) <> 0 Then", "Sub Main()"})));
+}

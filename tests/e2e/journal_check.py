@@ -1,0 +1,94 @@
+"""What the end-to-end cases check of a journal of runs, and the runs many at once that
+append to one journal."""
+
+import csv
+import io
+import re
+import subprocess
+import threading
+
+HEADER = ["run", "time", "computer", "user", "script", "attributes", "data_file", "event",
+          "exit_code", "message"]
+TIME = re.compile(r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$")
+
+
+def rows_of(data):
+    """The journal's rows, whole: a row cut short or run together shows as a bad row."""
+    text = data.decode("latin-1")
+    if text and not text.endswith("\r\n"):
+        return None
+    return list(csv.reader(io.StringIO(text, newline="")))
+
+
+def check_journal(failures, data, expected, fill):
+    """`expected` lists the rows after the header: a list is a row as written before the
+    run, a dict gives the columns of a row the run wrote (each of which must be well
+    formed: its time, its run id made of computer, process and start time)."""
+    rows = rows_of(data)
+    if rows is None or not rows or rows[0] != HEADER:
+        failures.append("journal: no header, or not CR LF rows: %r" % data[:200])
+        return
+    rows = rows[1:]
+    if len(rows) != len(expected):
+        failures.append("journal: %d rows, expected %d: %r" % (len(rows), len(expected), rows))
+        return
+    runs = set()
+    for row, want in zip(rows, expected):
+        if isinstance(want, list):
+            if row != [fill(c) for c in want]:
+                failures.append("journal row %r, expected %r" % (row, want))
+            continue
+        columns = dict(zip(HEADER, row))
+        if len(row) != len(HEADER) or not TIME.match(columns["time"]):
+            failures.append("journal: bad row %r" % row)
+            continue
+        runs.add(columns["run"])
+        if not re.match(re.escape(columns["computer"]) + r"-\d+-\d{8}T\d{6}$", columns["run"]):
+            failures.append("journal: bad run id %r" % columns["run"])
+        for name, value in want.items():
+            if columns[name] != fill(value):
+                failures.append("journal column %s: %r, expected %r" % (name, columns[name],
+                                                                        fill(value)))
+    if len(runs) > 1:
+        failures.append("journal: rows of one run with two run ids: %r" % runs)
+
+
+def run_many(command, folder, env, threads, runs, fill_run):
+    """Runs `command` `runs` times in each of `threads` threads at once; `fill_run(text, n)`
+    makes the arguments and variables of run n. Returns the exit codes."""
+    codes = []
+    lock = threading.Lock()
+
+    def work(first):
+        for n in range(first, first + runs):
+            run_env = {k: fill_run(v, n) for k, v in env.items()}
+            code = subprocess.run([fill_run(a, n) for a in command], cwd=folder, env=run_env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, timeout=300).returncode
+            with lock:
+                codes.append(code)
+
+    workers = [threading.Thread(target=work, args=(1 + t * runs,)) for t in range(threads)]
+    for worker in workers:
+        worker.start()
+    for worker in workers:
+        worker.join()
+    return codes
+
+
+def check_many(failures, data, threads, runs):
+    """Every run wrote its two rows whole: a started row and an end row, each one line."""
+    rows = rows_of(data)
+    if rows is None or rows[:1] != [HEADER]:
+        failures.append("journal: no header, or not CR LF rows")
+        return
+    rows = rows[1:]
+    by_run = {}
+    for row in rows:
+        if len(row) != len(HEADER) or not TIME.match(row[1]):
+            failures.append("journal: bad row %r" % row)
+        by_run.setdefault(row[0], []).append(row[7])
+    if len(rows) != 2 * threads * runs or any(len(e) != 2 or e[0] != "started"
+                                                 for e in by_run.values()):
+        failures.append("journal: %d rows of %d runs, expected two of each of %d runs" %
+                        (len(rows), len(by_run), threads * runs))
