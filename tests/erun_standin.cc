@@ -10,15 +10,18 @@
 // the record is only there in time when the caller waited for it to end, and, when
 // ERUN_STANDIN_WAIT_FOR names a file, until that file exists (at most a minute), so a test
 // can do something else while E-Run runs. The console is closed at once, so whoever reads
-// the caller's output does not wait for it either.
+// the caller's output does not wait for it either. On POSIX, with ERUN_STANDIN_SIGNALS
+// set, it also records whether it started with SIGINT and SIGPIPE at their defaults.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -106,6 +109,17 @@ int main(int argc, char** argv) {
   }
   if (script != nullptr)
     std::fclose(script);
+#ifndef _WIN32
+  if (!Variable("ERUN_STANDIN_SIGNALS").empty()) {
+    for (auto [number, name] :
+         {std::pair<int, const char*>{SIGINT, "SIGINT"}, {SIGPIPE, "SIGPIPE"}}) {
+      struct sigaction action = {};
+      sigaction(number, nullptr, &action);
+      std::fprintf(record, "%s %s\n", name,
+                   action.sa_handler == SIG_DFL ? "default" : "not default");
+    }
+  }
+#endif
   if (!WriteFiles(WithValues(Variable("ERUN_STANDIN_WRITE"), text)))
     std::fprintf(record, "could not write the data files\n");
   std::fclose(record);

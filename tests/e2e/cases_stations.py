@@ -34,6 +34,13 @@ def stations(name, stdout, exit=0, kill_first=False):
 
 
 CASES = [
+    # Nobody reads the output after the fourth line (| head -4): the run goes on to E-Run,
+    # which starts with every signal at its default, also the SIGINT ignored by our caller.
+    Case("reader_leaves", ["x.ebs", "Subject=1"], loaded("1"),
+         files={"x.ebs": SUBJECT}, outputs={"x_tarvo.ebs": rewritten("1")},
+         registry=COMMON, erun=STANDIN,
+         erun_record=record("/a", at("x_tarvo.ebs")) + ["SIGINT default", "SIGPIPE default"],
+         env={"ERUN_STANDIN_SIGNALS": "1"}, reader_leaves_after=4, platforms=("posix",)),
     stations("station_second_run_refused", ran(COMMAND_LINE)),
     # E-Run has the hold too: the first run killed (its console closed, taskkill), the
     # script stays held until E-Run ends, and E-Run reads the first run's values.

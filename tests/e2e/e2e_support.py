@@ -76,7 +76,7 @@ class Case:
     def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
                  platforms=("posix", "windows"), setup=None, unchanged=True,
                  extra_files_ok=False, registry=None, erun=None, erun_record=None,
-                 second=None, journal=None, many=None):
+                 second=None, journal=None, many=None, reader_leaves_after=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -100,3 +100,6 @@ class Case:
         # with "{N}" in its arguments and variables the run's number; checked only by its
         # journal (named by `journal`) and the exit codes
         self.many = many
+        # POSIX: the run starts with SIGINT ignored, as under nohup, and whoever reads its
+        # output stops reading after so many lines, as `| head` does
+        self.reader_leaves_after = reader_leaves_after

@@ -4,6 +4,7 @@
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -119,6 +120,18 @@ def run_beside(command, second, folder, env, args, fill):
     return subprocess.CompletedProcess(command, first.returncode, seen + rest, err), other
 
 
+def run_with_reader_leaving(command, folder, env, lines):
+    """Runs `command` with SIGINT ignored and stops reading its output after `lines` lines."""
+    run = subprocess.Popen(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                           preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_IGN))
+    seen = b"".join(run.stdout.readline() for _ in range(lines))
+    run.stdout.close()
+    err = run.stderr.read()
+    run.wait(timeout=120)
+    return subprocess.CompletedProcess(command, run.returncode, seen, err)
+
+
 def check_run(failures, result, stdout, exit, args, fill, what=""):
     """Checks a run's console lines and exit code."""
     out = result.stdout.decode("latin-1")
@@ -197,7 +210,9 @@ def run_case(case, args):
                 journal = open(os.path.join(folder, case.journal[0]), "rb").read()
                 journal_check.check_many(failures, journal, *case.many)
                 return failures
-            if case.second:
+            if case.reader_leaves_after:
+                result = run_with_reader_leaving(command, folder, env, case.reader_leaves_after)
+            elif case.second:
                 result, second = run_beside(command, case.second, folder, env, args, fill)
                 check_run(failures, second, case.second.stdout, case.second.exit, args, fill,
                           "second run: ")
