@@ -218,15 +218,3 @@ TEST(PlainTextFileSave, FailuresKeepWhatStoodThere) {
   }
   EXPECT_TRUE(SaveLines(lines, diskOf(126300)).ok);
 }
-
-TEST(PlainTextFileSave, RoundTripKeepsLines) {
-  FakeFileSystem files;
-  Lines lines = {"first", "\tindented", "", "cr\rinside", std::string(1023, 'm'), ""};
-  PlainTextFile out(files);
-  out.lines = LineList(lines);
-  std::string message;
-  ASSERT_TRUE(out.Save("r.ebs", message));
-  PlainTextFile in(files);
-  ASSERT_EQ(LoadOutcome::kLoaded, in.Load("r.ebs", message));
-  EXPECT_EQ(lines, in.lines.ToVector());
-}

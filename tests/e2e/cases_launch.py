@@ -97,6 +97,15 @@ CASES = [
            ran('"{ERUN}" ' + LONG_OPTION + '  /a "' + at(LONG_SCRIPT[:-4] + "_tarvo.ebs") + '"'),
            record=record(LONG_OPTION, "/a", at(LONG_SCRIPT[:-4] + "_tarvo.ebs")),
            script=LONG_SCRIPT),
+    # E-Run starts in the script's folder, but a relative program path in the registry is
+    # resolved against the folder Tarvo runs in, as before.
+    launch("launch_relative_program_posix", sz('"./' + STANDIN + '" "%1"'),
+           ran('"./' + STANDIN + '"  /a "' + at("exp/x_tarvo.ebs") + '"'),
+           record=record("/a", at("exp/x_tarvo.ebs")), script="exp/x.ebs", platforms=("posix",)),
+    launch("launch_relative_program_windows", sz('".\\' + STANDIN + '.exe" "%1"'),
+           ran('".\\' + STANDIN + '.exe"  /a "' + at("exp/x_tarvo.ebs") + '"'),
+           record=record("/a", at("exp/x_tarvo.ebs")), script="exp/x.ebs",
+           platforms=("windows",)),
     Case("launch_not_with_n", ["x.ebs", "-N"], saved("x.ebs"), registry=COMMON, erun=STANDIN,
          files={"x.ebs": SIMPLE}, outputs={"x_tarvo.ebs": SIMPLE}),
 
