@@ -36,6 +36,23 @@ bool PassesPromptChecks(const EBScript& script, const std::string& name, const s
   return true;
 }
 
+// The line of an edit that a switch asked for; one that would write too long a line refuses.
+void ReportSwitchEdit(EditOutcome outcome, const std::string& done, const std::string& notFound,
+                      const char* switchName, RunLog& log) {
+  switch (outcome) {
+    case EditOutcome::kDone:
+      log.Line(done);
+      break;
+    case EditOutcome::kTooLong:
+      log.Refuse(kTooLong + std::string(switchName));
+      break;
+    case EditOutcome::kNotFound:
+    case EditOutcome::kNoAbortLabel:
+      log.Line(notFound);
+      break;
+  }
+}
+
 void HookCall(EBScript& script, EditOutcome (*insert)(EBScript&), const std::string& routine,
               RunLog& log) {
   switch (insert(script)) {
@@ -76,48 +93,19 @@ GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes,
 }
 
 void DataFileNameStage(EBScript& script, const std::string& dataFileName, RunLog& log) {
-  switch (SetDataFileName(script, dataFileName)) {
-    case EditOutcome::kDone:
-      log.Line("Setting output filename to " + dataFileName);
-      break;
-    case EditOutcome::kTooLong:
-      log.Refuse(std::string(kTooLong) + "-F");
-      break;
-    case EditOutcome::kNotFound:
-    case EditOutcome::kNoAbortLabel:
-      log.Line("Couldn't set output filename to " + dataFileName);
-      break;
-  }
+  ReportSwitchEdit(SetDataFileName(script, dataFileName),
+                   "Setting output filename to " + dataFileName,
+                   "Couldn't set output filename to " + dataFileName, "-F", log);
 }
 
 void DataFolderStage(EBScript& script, const std::string& dataFolder, RunLog& log) {
-  switch (SetDataFolder(script, dataFolder)) {
-    case EditOutcome::kDone:
-      log.Line("Setting output path to " + dataFolder);
-      break;
-    case EditOutcome::kTooLong:
-      log.Refuse(std::string(kTooLong) + "-O");
-      break;
-    case EditOutcome::kNotFound:
-    case EditOutcome::kNoAbortLabel:
-      log.Line("Couldn't set output path to " + dataFolder);
-      break;
-  }
+  ReportSwitchEdit(SetDataFolder(script, dataFolder), "Setting output path to " + dataFolder,
+                   "Couldn't set output path to " + dataFolder, "-O", log);
 }
 
 void StartupSummaryStage(EBScript& script, RunLog& log) {
-  switch (AnswerStartupSummary(script)) {
-    case EditOutcome::kDone:
-      log.Line("Answered the startup info summary");
-      break;
-    case EditOutcome::kTooLong:
-      log.Refuse(std::string(kTooLong) + "-Y");
-      break;
-    case EditOutcome::kNotFound:
-    case EditOutcome::kNoAbortLabel:
-      log.Line("Couldn't find the startup info summary");
-      break;
-  }
+  ReportSwitchEdit(AnswerStartupSummary(script), "Answered the startup info summary",
+                   "Couldn't find the startup info summary", "-Y", log);
 }
 
 void HookCallStage(EBScript& script, RunLog& log) {
