@@ -74,9 +74,9 @@ class ScriptRun {
   // run stays as it was, and E-Run is not started.
   bool Edit() {
     given_ = AttributeStage(script_, request_.attributes, log_);
-    subjectZero_ = SubjectZeroStage(script_, given_, log_);
     if (log_.refused())
       return false;
+    subjectZero_ = SubjectZeroStage(script_, given_, log_);
     if (request_.dataFileName)
       DataFileNameStage(script_, *request_.dataFileName, log_);
     if (!log_.refused() && request_.dataFolder)
