@@ -128,9 +128,10 @@ class Parser {
 
   // A plain argument: the state says what it is.
   bool TakePlain(const std::string& argument) {
-    // An empty value is no value; so is a blank file name or folder.
-    bool blankFileValue =
-        state_ == ArgumentState::kExpectDataFileName || state_ == ArgumentState::kExpectDataFolder;
+    // An empty value is no value; so is a blank file name, folder or journal.
+    bool blankFileValue = state_ == ArgumentState::kExpectDataFileName ||
+                          state_ == ArgumentState::kExpectDataFolder ||
+                          state_ == ArgumentState::kExpectJournal;
     if (pendingSwitch_ != 0 && (argument.empty() || (blankFileValue && IsBlankText(argument))))
       return MissingValue();
     pendingSwitch_ = 0;

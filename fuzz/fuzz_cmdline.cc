@@ -3,6 +3,7 @@
 // that begin with '/'. Parsing and these checks read no file, so every input is cheap.
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,15 @@ bool Contains(const Arguments& arguments, const std::string& argument) {
   return false;
 }
 
+// A control character (CR and LF among them, not tab) or a double quote.
+bool HasControlOrQuote(const std::string& text) {
+  for (char c : text) {
+    if ((c > 0 && c < 0x20 && c != '\t') || c == 0x7F || c == '"')
+      return true;
+  }
+  return false;
+}
+
 bool IsTrimmed(const std::string& text) {
   return text.empty() || (!IsWhitespace(text.front()) && !IsWhitespace(text.back()));
 }
@@ -47,6 +57,7 @@ bool SameResult(const ParseResult& a, const ParseResult& b) {
          a.request.dataFileName == b.request.dataFileName &&
          a.request.dataFolder == b.request.dataFolder && a.request.noRun == b.request.noRun &&
          a.request.answerSummary == b.request.answerSummary &&
+         a.request.dataCheck == b.request.dataCheck && a.request.journal == b.request.journal &&
          a.request.attributes == b.request.attributes;
 }
 
@@ -98,26 +109,35 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
     } else {
       FUZZ_CHECK(StartsWith(error, "Missing value for -") ||
                  StartsWith(error, "Line break in argument ") ||
-                 StartsWith(error, "Double quote in -"));
+                 StartsWith(error, "Control character in argument ") ||
+                 StartsWith(error, "Double quote in ") ||
+                 StartsWith(error, "Invalid character in -") ||
+                 StartsWith(error, "Attribute given twice: "));
     }
   }
   for (size_t i = 0; i < warnings; ++i) {
     FUZZ_CHECK(StartsWith(result.lines[i], kWarning));
     FUZZ_CHECK(IsTrimmed(result.lines[i].substr(sizeof kWarning - 1)));
   }
+  // What goes into a quoted text of the script can neither end it nor split its line, and
+  // no two names set one attribute of the script.
+  std::set<std::string> squeezedNames;
   for (const auto& [name, value] : request.attributes) {
     FUZZ_CHECK(!name.empty());
     FUZZ_CHECK(IsTrimmed(name));
     FUZZ_CHECK(IsTrimmed(value));
-    FUZZ_CHECK((name + value).find_first_of("\r\n") == std::string::npos);
+    FUZZ_CHECK(!HasControlOrQuote(name + value));
+    FUZZ_CHECK(squeezedNames.insert(SqueezeText(name)).second);
   }
-  // What goes into a quoted text of the script can neither end it nor split its line.
-  for (const auto* field : {&request.dataFileName, &request.dataFolder})
-    FUZZ_CHECK(!*field || (!field->value().empty() &&
-                           field->value().find_first_of("\r\n\"") == std::string::npos));
+  for (const auto* field : {&request.dataFileName, &request.dataFolder, &request.journal}) {
+    FUZZ_CHECK(!*field || (field->value().find_first_not_of(" \t\v\f") != std::string::npos &&
+                           !HasControlOrQuote(field->value()) &&
+                           field->value().find_first_of("*?<>|") == std::string::npos));
+  }
   CheckTaken(request.scriptPath, arguments, slashSwitches);
   CheckTaken(request.dataFileName, arguments, slashSwitches);
   CheckTaken(request.dataFolder, arguments, slashSwitches);
+  CheckTaken(request.journal, arguments, slashSwitches);
 
   if (result.outcome != ParseOutcome::kRun) {
     // The first argument that ends parsing decides; nothing after it is looked at.

@@ -40,6 +40,7 @@ CASES = [
     refused("control_character_in_folder", ["x.ebs", "-O", "C:\\d\x7f"],
             "Control character in argument 3"),
     refused("blank_folder", ["x.ebs", "-O", "  ", "-N"], "Missing value for -O"),
+    refused("blank_journal", ["x.ebs", "-L", "\t", "-N"], "Missing value for -L"),
     refused("invalid_character_in_file_name", ["x.ebs", "-F", "s?.txt", "-N"],
             "Invalid character in -F value: s?.txt"),
     refused("invalid_character_in_folder", ["x.ebs", "-O", "C:\\a|b", "-N"],
