@@ -72,6 +72,11 @@ CASES = [
          outputs={"x_tarvo.ebs": GROUP.replace(b'"a"', b'"\xe9"   \' value set by Tarvo')},
          platforms=("windows",)),
 
+    # Windows: a relative script path in a folder that the code page cannot hold.
+    Case("current_folder_outside_code_page", ["..\\x.ebs", "-N"],
+         BANNER + ["The current folder has characters outside the ANSI code page"], exit=-1,
+         files={"x.ebs": GROUP, "\u03a9/keep": b""}, run_in="\u03a9",
+         outputs={"x_tarvo.ebs": None}, platforms=("windows",)),
     # Windows: these names are devices, whatever their extension; reading one can hang.
     device("CON"), device("AUX"), device("COM1"), device("NUL"),
 ]

@@ -76,7 +76,8 @@ class Case:
     def __init__(self, name, args, stdout, exit=0, files=None, outputs=None, env=None,
                  platforms=("posix", "windows"), setup=None, unchanged=True,
                  extra_files_ok=False, registry=None, erun=None, erun_record=None,
-                 second=None, journal=None, many=None, reader_leaves_after=None):
+                 second=None, journal=None, many=None, reader_leaves_after=None,
+                 run_in=""):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -103,3 +104,4 @@ class Case:
         # POSIX: the run starts with SIGINT ignored, as under nohup, and whoever reads its
         # output stops reading after so many lines, as `| head` does
         self.reader_leaves_after = reader_leaves_after
+        self.run_in = run_in              # the folder, within the case's, the run starts in

@@ -217,8 +217,8 @@ def run_case(case, args):
                 check_run(failures, second, case.second.stdout, case.second.exit, args, fill,
                           "second run: ")
             else:
-                result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                                        capture_output=True, timeout=120)
+                result = subprocess.run(command, cwd=os.path.join(folder, case.run_in), env=env,
+                                        stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
         finally:
             tear_down_registry(case, args)
         check_run(failures, result, case.stdout, case.exit, args, fill)
