@@ -5,6 +5,7 @@
 
 #include "script/prompt_section.h"
 #include "textfile/text_helpers.h"
+#include "textfile/trim.h"
 
 namespace {
 
@@ -171,7 +172,7 @@ class Evaluator {
       return;
     bool conditional = tokens[0].Is("IF") && tokens.size() > 1 && tokens[1].Is("NOT") &&
                        IsContextCall(tokens, 2, "ATTRIBEXISTS");
-    size_t call = conditional ? ThenAt(tokens) + 1 : 0;
+    size_t call = conditional ? FindToken(tokens, "THEN") + 1 : 0;
     if (IsContextCall(tokens, call, "SETATTRIB") && call + 4 < tokens.size() &&
         tokens[call + 3].kind == Token::kString && tokens[call + 4].text == ",") {
       if (std::optional<std::string> name = ReadLiteral(tokens[call + 3].text))
@@ -185,7 +186,7 @@ class Evaluator {
   // If, Else and End If of the blocks around the statements. Only the test whether an
   // attribute exists can be told, from what was given.
   bool ReadBlock(const Tokens& tokens) {
-    if (tokens[0].Is("IF") && ThenAt(tokens) + 1 == tokens.size()) {
+    if (tokens[0].Is("IF") && FindToken(tokens, "THEN") + 1 == tokens.size()) {
       bool known = tokens.size() == 8 && IsContextCall(tokens, 1, "ATTRIBEXISTS") &&
                    tokens[4].text == "(" && tokens[5].kind == Token::kString;
       std::optional<std::string> name = known ? ReadLiteral(tokens[5].text) : std::nullopt;
@@ -208,13 +209,6 @@ class Evaluator {
       return true;
     }
     return false;
-  }
-
-  static size_t ThenAt(const Tokens& tokens) {
-    size_t then = 0;
-    while (then < tokens.size() && !tokens[then].Is("THEN"))
-      ++then;
-    return then;
   }
 
   // Whether the statement runs, by the blocks around it: skipped when one is skipped.
@@ -271,12 +265,7 @@ DataFileName WorkOutDataFileName(const EBScript& script, const GivenAttributes& 
   result.unknown = value.unknown;
   // An empty name, or nothing to point at: the statement itself is what is not understood.
   if (result.name.empty() && result.unknown.empty()) {
-    std::string_view statement = CodeOf(script.lines()[*line]);
-    while (!statement.empty() && IsWhitespace(statement.front()))
-      statement.remove_prefix(1);
-    while (!statement.empty() && IsWhitespace(statement.back()))
-      statement.remove_suffix(1);
-    result.unknown = std::string(statement);
+    result.unknown = std::string(Trimmed(CodeOf(script.lines()[*line])));
   }
   return result;
 }

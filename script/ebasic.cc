@@ -134,6 +134,12 @@ std::vector<Token> Tokenize(std::string_view code) {
   return tokens;
 }
 
+size_t FindToken(const std::vector<Token>& tokens, std::string_view upperCase, size_t from) {
+  while (from < tokens.size() && !tokens[from].Is(upperCase))
+    ++from;
+  return from;
+}
+
 std::string_view RawAfterSqueezed(std::string_view line, size_t count) {
   size_t i = 0;
   for (; i < line.size() && count > 0; ++i) {

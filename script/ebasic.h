@@ -78,6 +78,9 @@ struct Token {
 /// closing quote runs to the end.
 std::vector<Token> Tokenize(std::string_view code);
 
+/// The first of `tokens` at or after `from` that is the name `upperCase`, or tokens.size().
+size_t FindToken(const std::vector<Token>& tokens, std::string_view upperCase, size_t from = 0);
+
 /// What follows the first `count` bytes of the line's squeezed form, as the line has it.
 /// Lets a search in squeezed form point back into the line.
 std::string_view RawAfterSqueezed(std::string_view line, size_t count);

@@ -1,6 +1,7 @@
 #include "script/prompt_section.h"
 
 #include "textfile/text_helpers.h"
+#include "textfile/trim.h"
 
 namespace {
 
@@ -9,12 +10,7 @@ const char kLabelStart[] = "StartupInfoPrompt_";
 // The name between "StartupInfoPrompt_" and the colon, as the label line has it.
 std::string LabelName(std::string_view line) {
   std::string_view rest = RawAfterSqueezed(line, SqueezeText(kLabelStart).size());
-  rest = rest.substr(0, rest.find(':'));
-  while (!rest.empty() && IsWhitespace(rest.front()))
-    rest.remove_prefix(1);
-  while (!rest.empty() && IsWhitespace(rest.back()))
-    rest.remove_suffix(1);
-  return std::string(rest);
+  return std::string(Trimmed(rest.substr(0, rest.find(':'))));
 }
 
 // The first line after the label that no prompt section reaches beyond.

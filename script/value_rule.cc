@@ -5,6 +5,7 @@
 
 #include "script/ebasic.h"
 #include "textfile/text_helpers.h"
+#include "textfile/trim.h"
 
 namespace {
 
@@ -88,9 +89,7 @@ class BranchReader {
     if (elseIf || tokens[0].Is("IF")) {
       if (elseIf && !open_.empty())
         open_.pop_back();
-      size_t then = 1;
-      while (then < tokens.size() && !tokens[then].Is("THEN"))
-        ++then;
+      size_t then = FindToken(tokens, "THEN", 1);
       std::string condition = Joined(tokens, 1, then);
       bool onAnswer = false;
       for (size_t i = 1; i < then; ++i)
@@ -206,12 +205,7 @@ ValueRule ReadValueRule(const EBScript& script, const PromptSection& section) {
     if (!branch.refuses || !branch.onAnswer || branch.condition == "NOTISEMPTY(VANSWER)")
       continue;
     if (branch.continued || !ReadCondition(branch.condition, &rule)) {
-      std::string_view line = script.lines()[branch.line];
-      while (!line.empty() && IsWhitespace(line.front()))
-        line.remove_prefix(1);
-      while (!line.empty() && IsWhitespace(line.back()))
-        line.remove_suffix(1);
-      rule.unreadable = std::string(line);
+      rule.unreadable = std::string(Trimmed(script.lines()[branch.line]));
       break;
     }
   }

@@ -6,7 +6,7 @@
 
 namespace {
 
-std::string Trimmed(std::string text) {
+std::string AfterTrim(std::string text) {
   Trim(text);
   return text;
 }
@@ -30,8 +30,8 @@ TEST(SqueezeText, RemovesWhitespaceAndUpperCasesAsciiOnly) {
 }
 
 TEST(Trim, RemovesCLocaleWhitespaceAtBothEnds) {
-  EXPECT_EQ("", Trimmed(" \t\r\n \v\f"));
-  EXPECT_EQ("Subject", Trimmed("\tSubject \r"));
-  EXPECT_EQ("a b", Trimmed(" a b "));
-  EXPECT_EQ("\xA0x\xA0", Trimmed("\xA0x\xA0"));
+  EXPECT_EQ("", AfterTrim(" \t\r\n \v\f"));
+  EXPECT_EQ("Subject", AfterTrim("\tSubject \r"));
+  EXPECT_EQ("a b", AfterTrim(" a b "));
+  EXPECT_EQ("\xA0x\xA0", AfterTrim("\xA0x\xA0"));
 }

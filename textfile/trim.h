@@ -2,11 +2,15 @@
 #define TARVO_TEXTFILE_TRIM_H_
 
 #include <string>
+#include <string_view>
 
 /// Remove whitespace ("C" locale: tab, LF, VT, FF, CR, blank) in place, at the start,
 /// at the end, or both. Whitespace between other bytes stays; 0xA0 is not whitespace.
 void TrimLeft(std::string& text);
 void TrimRight(std::string& text);
 void Trim(std::string& text);
+
+/// The text without the whitespace at its ends, as a view into it.
+std::string_view Trimmed(std::string_view text);
 
 #endif  // TARVO_TEXTFILE_TRIM_H_
