@@ -223,14 +223,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
 }
 
 bool HasEbsExtension(const std::string& scriptPath) {
-  if (scriptPath.size() < 4)
-    return false;
-  static const char kExtension[] = ".EBS";
-  for (size_t i = 0; i < 4; ++i) {
-    if (UpperCaseAscii(scriptPath[scriptPath.size() - 4 + i]) != kExtension[i])
-      return false;
-  }
-  return true;
+  return EndsWithInsensitive(scriptPath, ".ebs");
 }
 
 std::string OutputScriptName(const std::string& scriptPath) {

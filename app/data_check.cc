@@ -1,5 +1,7 @@
 #include "app/data_check.h"
 
+#include "textfile/text_helpers.h"
+
 namespace {
 
 const char kSubjectZero[] = "Subject 0: the experiment writes no data file";
@@ -20,16 +22,11 @@ std::string Converted(const std::string& path) {
   return path.substr(0, dot) + ".edat";
 }
 
-bool IsZero(const std::string& value) {
-  size_t digits = value.find_first_not_of("+-") == 1 ? 1 : 0;
-  return value.size() > digits && value.find_first_not_of('0', digits) == std::string::npos;
-}
-
 }  // namespace
 
 bool SubjectZeroStage(const EBScript& script, const GivenAttributes& given, RunLog& log) {
   std::optional<std::string> subject = AttributeValue(script, given, "Subject");
-  if (!subject || !IsZero(*subject) || !LogsDataOnlyForNonZeroSubject(script))
+  if (!subject || ParseWholeNumber(*subject) != 0 || !LogsDataOnlyForNonZeroSubject(script))
     return false;
   log.Line(kSubjectZero);
   return true;

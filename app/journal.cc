@@ -58,12 +58,6 @@ std::string_view FileName(std::string_view path) {
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-// Computer and file names compare as Windows compares them, here for ASCII letters only.
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return UpperCaseAscii(x) == UpperCaseAscii(y); });
-}
-
 // A row as another run wrote it, with its time read; rows that cannot be read are skipped.
 struct Entry {
   std::vector<std::string> fields;
@@ -162,12 +156,13 @@ std::string Journal::Refusal(const std::string& content, const std::string& data
   for (const Entry& entry : entries) {
     const std::vector<std::string>& fields = entry.fields;
     std::string_view theirs = FileName(fields[kDataFile]);
-    if (!SameName(theirs, name))
+    if (!EqualsInsensitive(theirs, name))
       continue;
     std::string where = std::string(theirs) + " on " + fields[kComputer];
     if (fields[kEvent] == kSavedEvent)
       return "Already saved: " + where + " at " + fields[kTime];
-    if (fields[kEvent] == kStartedEvent && !SameName(fields[kComputer], station_.computer) &&
+    if (fields[kEvent] == kStartedEvent &&
+        !EqualsInsensitive(fields[kComputer], station_.computer) &&
         at - entry.time < kRunningAtMost && ended.count(fields[kRun]) == 0)
       return "Running: " + where + " since " + fields[kTime];
   }

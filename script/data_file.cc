@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "textfile/text_helpers.h"
+
 namespace {
 
 const char kFolderStart[] = " CStr(";
@@ -21,10 +23,6 @@ size_t EarlierFolderLength(std::string_view text) {
     return 0;
   size_t length = start.size() + tokens[0].text.size();
   return text.substr(length, end.size()) == end ? length + end.size() : 0;
-}
-
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 }  // namespace

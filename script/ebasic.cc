@@ -101,13 +101,7 @@ std::string_view CodeOf(std::string_view line) {
 }
 
 bool Token::Is(std::string_view upperCase) const {
-  if (kind != kName || text.size() != upperCase.size())
-    return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (UpperCaseAscii(text[i]) != upperCase[i])
-      return false;
-  }
-  return true;
+  return kind == kName && EqualsInsensitive(text, upperCase);
 }
 
 std::vector<Token> Tokenize(std::string_view code) {
@@ -150,10 +144,5 @@ std::string_view RawAfterSqueezed(std::string_view line, size_t count) {
 }
 
 bool IsLaterEPrimeScriptName(std::string_view path) {
-  if (path.size() < 5)
-    return false;
-  std::string extension;
-  for (char c : path.substr(path.size() - 5))
-    extension.push_back(UpperCaseAscii(c));
-  return extension == ".EBS2" || extension == ".EBS3";
+  return EndsWithInsensitive(path, ".ebs2") || EndsWithInsensitive(path, ".ebs3");
 }

@@ -28,10 +28,6 @@ bool ParseDigits(std::string_view text, int64_t* number) {
   return true;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // One If or ElseIf of a prompt section.
 struct Branch {
   size_t line;            // its first line
@@ -165,21 +161,8 @@ bool ValueRule::Possible() const {
 bool ValueRule::Accepts(const std::string& value) const {
   if (!wholeNumber && !lowest && !highest)
     return true;
-  std::string_view digits = value;
-  bool negative = !digits.empty() && digits[0] == '-';
-  if (!digits.empty() && (digits[0] == '-' || digits[0] == '+'))
-    digits.remove_prefix(1);
-  // Leading zeros do not count towards the length limit.
-  while (digits.size() > 1 && digits[0] == '0')
-    digits.remove_prefix(1);
-  int64_t number;
-  if (!ParseDigits(digits, &number))
-    return false;
-  if (negative)
-    number = -number;
-  if (number < INT32_MIN || number > INT32_MAX)
-    return false;
-  return (!lowest || number >= *lowest) && (!highest || number <= *highest);
+  std::optional<int32_t> number = ParseWholeNumber(value);
+  return number && (!lowest || *number >= *lowest) && (!highest || *number <= *highest);
 }
 
 std::string ValueRule::Describe() const {

@@ -2,10 +2,13 @@
 #define TARVO_TEXTFILE_TEXT_HELPERS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-// The two classes of blank bytes, and the squeezed form that script text is compared in.
+// The small text rules that the whole program shares, each in one place: the two classes
+// of blank bytes, ASCII letter case, the squeezed form that script text is compared in,
+// prefixes and suffixes, and what a whole number is.
 
 /// Whitespace of the "C" locale: tab, LF, vertical tab, form feed, CR and blank. Bytes
 /// 0x80 to 0xFF and NUL are never whitespace, whatever the code page.
@@ -51,5 +54,27 @@ inline uint16_t SqueezedByte(char c) {
 /// The comparison form of a text: every whitespace byte removed and the letters a to z
 /// upper-cased. The whole content counts, NUL bytes included.
 std::string SqueezeText(std::string_view text);
+
+/// True when `a` and `b` are equal, ASCII letters compared without regard to case, as
+/// Windows compares file and computer names (here for ASCII letters only).
+bool EqualsInsensitive(std::string_view a, std::string_view b);
+
+inline bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+inline bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+inline bool StartsWithInsensitive(std::string_view text, std::string_view prefix) {
+  return EqualsInsensitive(text.substr(0, prefix.size()), prefix);
+}
+inline bool EndsWithInsensitive(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         EqualsInsensitive(text.substr(text.size() - suffix.size()), suffix);
+}
+
+/// A whole number as an experiment's checks take one: an optional sign, then digits only
+/// (leading zeros allowed), within the 32-bit signed range. None for anything else.
+std::optional<int32_t> ParseWholeNumber(std::string_view text);
 
 #endif  // TARVO_TEXTFILE_TEXT_HELPERS_H_
