@@ -1,15 +1,17 @@
 #ifndef TARVO_SCRIPT_DATA_FILE_NAME_H_
 #define TARVO_SCRIPT_DATA_FILE_NAME_H_
 
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "script/eb_script.h"
+#include "script/runs.h"
 
-/// The attributes whose assignment Tarvo wrote, by their squeezed names, with their values.
-using GivenAttributes = std::map<std::string, std::string>;
+/// The refusal of a data file name ending in .edat for a script that converts: the
+/// converted file would take its name and replace the data.
+inline constexpr char kEdatDataFile[] =
+    "The data file cannot end in .edat: the converted file would replace it";
 
 /// What the data file statement of a script, as Tarvo leaves it, makes of the data file.
 struct DataFileName {
@@ -17,7 +19,7 @@ struct DataFileName {
   /// when it cannot be worked out.
   std::string name;
   /// Without a name: the attribute still asked for, "HandleFilename", or the part of the
-  /// statement not understood.
+  /// script not understood.
   std::string unknown;
   /// The script converts the data file into an E-DataAid file (c.DataFile.Convert).
   bool converted = false;
@@ -25,10 +27,13 @@ struct DataFileName {
 
 /// Works out the data file name from the data file statement's expression: string
 /// literals (with "" and \\ as the only escapes), &, CStr(...), c.GetAttrib("<name>"),
-/// and variables assigned in the main routine before it (in an If c.AttribExists("<name>")
-/// block only in the branch that `given` makes apply). An attribute has the value given,
-/// or else, when no prompt asks for it, that of the script's own assignment. A script that
-/// defines HandleFilename leaves the name to that routine.
+/// and variables, read from the statements of the main routine before it that run for
+/// sure or in a block judged to run (see WhetherRuns). An attribute has the value given,
+/// or else, when no prompt asks for it, that of the script's own assignments; a value
+/// assigned plainly, even an unknown one, is not overridden by a later conditional
+/// default. A part assigned in a branch that may or may not run is unknown, and so is the
+/// name when the data file statement runs only in a branch or a later statement assigns
+/// it again. A script that defines HandleFilename leaves the name to that routine.
 DataFileName WorkOutDataFileName(const EBScript& script, const GivenAttributes& given);
 
 /// The value that the run gives attribute `name`, as WorkOutDataFileName reads it; none
@@ -37,7 +42,7 @@ std::optional<std::string> AttributeValue(const EBScript& script, const GivenAtt
                                           std::string_view name);
 
 /// True when the script logs data only for a Subject other than 0, as generated scripts
-/// do: it has "If CLng(c.GetAttrib("Subject")) <> 0 Then" after "Sub Main()".
+/// do: its main routine has "If CLng(c.GetAttrib("Subject")) <> 0 Then".
 bool LogsDataOnlyForNonZeroSubject(const EBScript& script);
 
 #endif  // TARVO_SCRIPT_DATA_FILE_NAME_H_

@@ -50,6 +50,25 @@ TEST(WorkOutDataFileName, FromTheDataFileStatement) {
       {{"c.DataFile.Filename = Format$(Now, \"yyyy\") & \".txt\""}, {}, "? Format$(Now, \"yyyy\")"},
       {{"c.DataFile.Filename = \"\""}, {}, "? c.DataFile.Filename = \"\""},
       {{"x = 1"}, {}, "? c.DataFile.Filename"},
+      // Only what runs for sure counts; a plain value stays, even an unknown one.
+      {{"Let f = \"b.txt\"", "c.DataFile.Filename = f"}, {}, "b.txt"},
+      {{"f = \"a.txt\"", "If x Then f = \"retest-\" & f", "c.DataFile.Filename = f"}, {}, "? f"},
+      {{"Select Case g", "Case 1", "f = \"a\"", "End Select", "c.DataFile.Filename = f"},
+       {},
+       "? f"},
+      {{kExperiment, "If g = 2 Then", "c.SetAttrib \"Experiment\", \"b\"", "End If", kOlder},
+       subject12,
+       "? Experiment"},
+      {{kExperiment, "c.SetAttrib \"Subject\", CStr(x)",
+        "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", \"1\"", kOlder},
+       {},
+       "? x"},
+      {{"If a Then", "c.DataFile.Filename = \"a.txt\"", "End If"},
+       {},
+       "? c.DataFile.Filename = \"a.txt\""},
+      {{"c.DataFile.Filename = \"a.txt\"", "c.DataFile.Filename = \"D\\\\\" & c.DataFile.Filename"},
+       {},
+       "? c.DataFile.Filename = \"D\\\\\" & c.DataFile.Filename"},
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.expected, WorkedOut(row.lines, row.given)) << row.lines.back();

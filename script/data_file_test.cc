@@ -8,16 +8,19 @@ using Lines = std::vector<std::string>;
 
 // The lines of {"Sub Main()", lines...} after the edit; {"<not found>"} or {"<too long>"}
 // when it failed, after checking that nothing changed.
-Lines After(const Lines& lines, EditOutcome (*edit)(EBScript&, std::string_view),
+Lines After(const Lines& lines,
+            EditResult (*edit)(EBScript&, std::string_view, const GivenAttributes&),
             const std::string& text) {
   Lines before = {"Sub Main()"};
   before.insert(before.end(), lines.begin(), lines.end());
   EBScript script(before);
-  EditOutcome outcome = edit(script, text);
+  EditResult result = edit(script, text, {});
   Lines after = script.lines().ToVector();
-  if (outcome != EditOutcome::kDone) {
+  if (result.outcome != EditOutcome::kDone) {
     EXPECT_EQ(before, after) << text;
-    return {outcome == EditOutcome::kTooLong ? "<too long>" : "<not found>"};
+    if (result.outcome == EditOutcome::kRefused)
+      return {result.refusal};
+    return {result.outcome == EditOutcome::kTooLong ? "<too long>" : "<not found>"};
   }
   after.erase(after.begin());
   return after;
@@ -43,6 +46,18 @@ TEST(SetDataFileName, ReplacesTheWholeStatement) {
        "",
        {"\tc.DataFile.Filename = CStr(\"\")   ' value set by Tarvo", "x"}},
       {{"c.DataFile.Filename = e"}, std::string(990, 'n'), {"<too long>"}},
+      // Only a statement that decides the name.
+      {{"If a Then c.DataFile.Filename = e"},
+       "n",
+       {"-F cannot be applied: the data file statement at line 2 runs only in a branch"}},
+      {{"c.DataFile.Filename = e : x = 1"},
+       "n",
+       {"-F cannot be applied: the data file statement at line 2 shares its line with other "
+        "statements"}},
+      {{"c.DataFile.Filename = e", "c.DataFile.Filename = HandleFilename(c)",
+        "If a Then c.DataFile.Filename = \"D\\\\\" & c.DataFile.Filename"},
+       "n",
+       {"-F cannot be applied: the data file is set again at line 4"}},
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.after, After(row.lines, SetDataFileName, row.name)) << row.name;
@@ -80,6 +95,13 @@ TEST(SetDataFolder, PutsTheFolderInFrontOfTheExpression) {
        "D:",
        {"c.DataFile.Filename = CStr(\"D:\\\\\") &  a & _", "  b" + std::string(kPath), "x"}},
       {{line + std::string(960, ' ')}, "C:\\data", {"<too long>"}},
+      // No folder goes in front of an absolute name.
+      {{"c.DataFile.Filename = CStr(\"\\\\\\\\srv\\\\x.txt\")   ' value set by Tarvo"},
+       "D:",
+       {"-O cannot go in front of an absolute data file name: \\\\srv\\x.txt"}},
+      {{"c.DataFile.Filename = \"C:x.txt\" & e"},
+       "D:",
+       {"-O cannot go in front of an absolute data file name: C:x.txt"}},
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.after, After(row.lines, SetDataFolder, row.folder)) << row.lines[0];
@@ -97,14 +119,14 @@ TEST(DataFileLine, OnlyTheFirstAssignmentAfterSubMain) {
       {"a longer member name or a comment does not count",
        {"Sub Main()", "c.DataFile.FilenameX = e", "' c.DataFile.Filename = e"},
        kNone},
-      {"the first of two after Sub Main",
-       {"c.DataFile.Filename = a", "Sub Main()", "c.DataFile.Filename = b",
-        "c.DataFile.Filename = c"},
+      {"the one after Sub Main",
+       {"c.DataFile.Filename = a", "Sub Main()", "c.DataFile.Filename = b"},
        2},
   };
   for (const Row& row : rows) {
     EBScript script(row.before);
-    EXPECT_EQ(row.changed != kNone, SetDataFileName(script, "n") == EditOutcome::kDone) << row.what;
+    EXPECT_EQ(row.changed != kNone, SetDataFileName(script, "n", {}).outcome == EditOutcome::kDone)
+        << row.what;
     for (size_t i = 0; i < row.before.size(); ++i)
       EXPECT_EQ(i == row.changed, script.lines()[i] != row.before[i]) << row.what << i;
   }

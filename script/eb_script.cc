@@ -10,10 +10,29 @@ const char kNotTextScript[] =
 
 EBScript::EBScript(const std::vector<std::string>& lines) {
   file_.lines = LineList(lines);
+  NumberLoadedLines();
+}
+
+void EBScript::NumberLoadedLines() {
+  loaded_.resize(file_.lines.size());
+  for (size_t i = 0; i < loaded_.size(); ++i)
+    loaded_[i] = i + 1;
+}
+
+void EBScript::InsertLine(size_t index, std::string text) {
+  file_.lines.Insert(index, std::move(text));
+  loaded_.insert(loaded_.begin() + static_cast<std::ptrdiff_t>(index), 0);
+}
+
+void EBScript::EraseLines(size_t first, size_t end) {
+  file_.lines.Erase(first, end);
+  loaded_.erase(loaded_.begin() + static_cast<std::ptrdiff_t>(first),
+                loaded_.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 bool EBScript::Load(const std::string& path, std::string& message) {
   LoadOutcome outcome = file_.Load(path, message);
+  NumberLoadedLines();
   if (outcome == LoadOutcome::kUtf16)
     message = "Couldn't load " + path + kNotTextScript;
   return outcome == LoadOutcome::kLoaded;
@@ -61,20 +80,4 @@ std::optional<size_t> EBScript::FindLine(const LineProbe& probe, size_t start) c
 
 std::optional<size_t> EBScript::FindSubMain() const {
   return FindLine("Sub Main()", 0);
-}
-
-std::optional<size_t> EBScript::FindAttribLine(std::string_view name, size_t start,
-                                               AttribForm form) const {
-  std::string quoted = "\"" + std::string(name) + "\"";
-  std::string plain = "c.SetAttrib " + quoted + ",";
-  if (form == AttribForm::kConditional)
-    return FindLine("If Not c.AttribExists(" + quoted + ") Then " + plain, start);
-  return FindLine(plain, start);
-}
-
-std::optional<size_t> EBScript::FindDataFileLine() const {
-  std::optional<size_t> subMain = FindSubMain();
-  if (!subMain)
-    return std::nullopt;
-  return FindLine("c.DataFile.Filename = ", *subMain);
 }

@@ -9,25 +9,25 @@
 #include "script/ebasic.h"
 #include "textfile/plain_text_file.h"
 
-/// The two forms in which a generated script assigns an attribute.
-enum class AttribForm {
-  kPlain,        // c.SetAttrib "name", ...
-  kConditional,  // If Not c.AttribExists("name") Then c.SetAttrib "name", ...
-};
-
 /// How an edit of the script went.
 enum class EditOutcome {
   kDone,
-  kNotFound,     // the script lacks what the edit changes; it is left as it was
-  kTooLong,      // a line it would write is longer than Load accepts; nothing changed
-  kNoAbortLabel  // a call that would jump to ExperimentAbort, in a script without that label
+  kNotFound,      // the script lacks what the edit changes; it is left as it was
+  kTooLong,       // a line it would write is longer than Load accepts; nothing changed
+  kNoAbortLabel,  // a call that would jump to ExperimentAbort, in a script without that label
+  kRefused,       // the script makes the edit unsafe; nothing changed
 };
 
-/// An E-Prime generated E-Basic script, held as lines, with the searches that every edit
-/// builds on. Script text is matched, never parsed (see LineProbe). Every search looks at
-/// the lines afresh, so each edit sees the edits made before it. The edits themselves are
-/// free functions, one file each: set_attribute.h, data_file.h, startup_summary.h,
-/// hook_calls.h.
+/// How an edit went; for kRefused, with the line that says why.
+struct EditResult {
+  EditOutcome outcome;
+  std::string refusal;
+};
+
+/// An E-Prime generated E-Basic script, held as lines. Its main routine is read into
+/// statements by MainRoutine (statements.h), afresh for each edit, so each edit sees the
+/// edits made before it. The edits themselves are free functions, one file each:
+/// set_attribute.h, data_file.h, startup_summary.h, hook_calls.h.
 class EBScript {
  public:
   explicit EBScript(FileSystem& files = RealFileSystem()) : file_(files) {}
@@ -43,10 +43,13 @@ class EBScript {
   static constexpr size_t kLongestLine = PlainTextFile::kMaxLineLength;
 
   const LineList& lines() const { return file_.lines; }
-  void InsertLine(size_t index, std::string text) { file_.lines.Insert(index, std::move(text)); }
+  void InsertLine(size_t index, std::string text);
   void ReplaceLine(size_t index, std::string text) { file_.lines.Replace(index, std::move(text)); }
   /// Removes the lines [first, end).
-  void EraseLines(size_t first, size_t end) { file_.lines.Erase(first, end); }
+  void EraseLines(size_t first, size_t end);
+  /// The number, counted from 1, that line `index` had in the script as loaded; 0 for a
+  /// line that an edit put in.
+  size_t LoadedLineNumber(size_t index) const { return loaded_[index]; }
   /// Puts `text` in place of the whole statement that begins on line `first`.
   void ReplaceStatement(size_t first, std::string text);
 
@@ -60,14 +63,12 @@ class EBScript {
   std::optional<size_t> FindLine(const LineProbe& probe, size_t start) const;
   /// The line that opens the main routine, "Sub Main()". Every edit stays below it.
   std::optional<size_t> FindSubMain() const;
-  /// The first line at or after `start` that assigns attribute `name` in `form`. The
-  /// closing quote belongs to the probe, so Subject's never finds SubjectGroup's.
-  std::optional<size_t> FindAttribLine(std::string_view name, size_t start, AttribForm form) const;
-  /// The data file line: the first assignment of the data file name after "Sub Main()".
-  std::optional<size_t> FindDataFileLine() const;
 
  private:
+  void NumberLoadedLines();
+
   PlainTextFile file_;
+  std::vector<size_t> loaded_;  // LoadedLineNumber of each line
 };
 
 #endif  // TARVO_SCRIPT_EB_SCRIPT_H_

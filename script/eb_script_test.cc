@@ -28,32 +28,3 @@ TEST(FindLine, FromTheStartLineOn) {
   EXPECT_EQ(1, script.FindSubMain());
   EXPECT_EQ(None(), EBScript({"Sub Mainly()", "x"}).FindSubMain());
 }
-
-TEST(FindAttribLine, PlainAndConditionalForms) {
-  EBScript script({
-      "\tc.SetAttrib \"SubjectGroup\", 1",                                       // 0
-      "If x Then c.SetAttrib \"Subject\", 1",                                    // 1
-      "\tc.SetAttrib \"Subject\", 1",                                            // 2
-      "C.SETATTRIB \"subject\" ,x",                                              // 3
-      "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", \"1\"",  // 4
-      "c.SetAttrib \"MyAttr\", 2",                                               // 5
-  });
-  struct Row {
-    const char* name;
-    size_t start;
-    AttribForm form;
-    std::optional<size_t> expected;
-  } rows[] = {
-      {"Subject", 0, AttribForm::kPlain, 2},
-      {"Subject", 3, AttribForm::kPlain, 3},
-      {"Subject", 4, AttribForm::kPlain, None()},
-      {"Subject", 0, AttribForm::kConditional, 4},
-      {"Subject", 5, AttribForm::kConditional, None()},
-      {"subject", 0, AttribForm::kPlain, 2},
-      {"My Attr", 0, AttribForm::kPlain, 5},  // both sides are squeezed
-      {"Sub", 0, AttribForm::kPlain, None()},
-  };
-  for (const Row& row : rows)
-    EXPECT_EQ(row.expected, script.FindAttribLine(row.name, row.start, row.form))
-        << row.name << " from " << row.start;
-}

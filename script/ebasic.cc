@@ -61,6 +61,22 @@ std::string StringLiteral(std::string_view text) {
   return "\"" + Doubled(Doubled(text, '"'), '\\') + "\"";
 }
 
+std::optional<std::string> DecodeLiteral(std::string_view literal) {
+  if (literal.size() < 2 || literal.front() != '"' || literal.back() != '"')
+    return std::nullopt;
+  std::string text;
+  for (size_t i = 1; i + 1 < literal.size(); ++i) {
+    char c = literal[i];
+    if (c == '"' || c == '\\') {
+      if (literal[i + 1] != c || i + 2 >= literal.size())
+        return std::nullopt;
+      ++i;
+    }
+    text.push_back(c);
+  }
+  return text;
+}
+
 LineProbe::LineProbe(std::string_view text, LineMatch match)
     : squeezed_(SqueezeText(text)),
       words_(match == LineMatch::kBeginsWithWords ? text : std::string_view()),
@@ -72,8 +88,6 @@ bool LineProbe::Matches(std::string_view line) const {
       return BeginsWithSqueezed(line, squeezed_);
     case LineMatch::kBeginsWithWords:
       return BeginsWithWords(line, words_);
-    case LineMatch::kIs:
-      return SqueezeText(line.substr(0, line.find('\''))) == squeezed_;
   }
   return false;
 }
@@ -126,21 +140,6 @@ std::vector<Token> Tokenize(std::string_view code) {
     at = end;
   }
   return tokens;
-}
-
-size_t FindToken(const std::vector<Token>& tokens, std::string_view upperCase, size_t from) {
-  while (from < tokens.size() && !tokens[from].Is(upperCase))
-    ++from;
-  return from;
-}
-
-std::string_view RawAfterSqueezed(std::string_view line, size_t count) {
-  size_t i = 0;
-  for (; i < line.size() && count > 0; ++i) {
-    if (SqueezedByte(line[i]) != kSqueezedOut)
-      --count;
-  }
-  return line.substr(i);
 }
 
 bool IsLaterEPrimeScriptName(std::string_view path) {

@@ -1,6 +1,7 @@
 #ifndef TARVO_SCRIPT_EBASIC_H_
 #define TARVO_SCRIPT_EBASIC_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,12 @@ inline constexpr char kSummaryComment[] = "' summary answered by Tarvo";
 /// so this is how C:\temp stays C:\temp and a UNC folder keeps both leading backslashes.
 std::string StringLiteral(std::string_view text);
 
+/// The text of a string literal as E-Basic reads it, quotes included in `literal`: a
+/// doubled quote is one quote and a doubled backslash one backslash. None for a literal
+/// without its closing quote or with any other backslash, an escape E-Basic gives its own
+/// meaning.
+std::optional<std::string> DecodeLiteral(std::string_view literal);
+
 /// How a line is compared with a probe.
 enum class LineMatch {
   /// The squeezed line (whitespace removed, letters upper-cased) begins with the squeezed
@@ -30,8 +37,6 @@ enum class LineMatch {
   /// separated by blanks or tabs and followed by the line's end or by a byte that cannot
   /// continue a name: "Call PreRun" matches "call  PreRun(x)" but not "Call PreRunDone".
   kBeginsWithWords,
-  /// The squeezed line, up to its first apostrophe (a comment), is the squeezed probe.
-  kIs,
 };
 
 /// A text to look for in lines, made ready once for many lines.
@@ -77,13 +82,6 @@ struct Token {
 /// The words of `code`, which holds no comment (see CodeOf). A literal that lacks its
 /// closing quote runs to the end.
 std::vector<Token> Tokenize(std::string_view code);
-
-/// The first of `tokens` at or after `from` that is the name `upperCase`, or tokens.size().
-size_t FindToken(const std::vector<Token>& tokens, std::string_view upperCase, size_t from = 0);
-
-/// What follows the first `count` bytes of the line's squeezed form, as the line has it.
-/// Lets a search in squeezed form point back into the line.
-std::string_view RawAfterSqueezed(std::string_view line, size_t count);
 
 /// True when `path` names a script of E-Prime 2 or later: ".ebs2" or ".ebs3" in any letter
 /// case. Such scripts are encrypted, not text, and cannot be rewritten.

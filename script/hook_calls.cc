@@ -2,66 +2,94 @@
 
 #include <string>
 
+#include "script/statements.h"
+#include "textfile/text_helpers.h"
+
 namespace {
 
 // One user routine: how the script defines it, the statement in the main routine below
 // which its call goes, its name, the call itself, and whether the call jumps to
 // ExperimentAbort.
 struct Hook {
-  const char* definition;
-  std::optional<size_t> (*findAnchor)(const EBScript& script);
+  const char* keyword;
   const char* routine;
+  bool (*isAnchor)(const MainRoutine& main, size_t index);
   const char* call;
   bool jumpsToAbort;
 };
 
-std::optional<size_t> DataFileLine(const EBScript& script) {
-  return script.FindDataFileLine();
-}
-
-// The first line at or after "Sub Main()" that `probe` matches.
-std::optional<size_t> InMain(const EBScript& script, const LineProbe& probe) {
-  std::optional<size_t> subMain = script.FindSubMain();
-  if (!subMain)
-    return std::nullopt;
-  return script.FindLine(probe, *subMain);
+bool IsLabel(const Statement& statement, std::string_view upperCase) {
+  return statement.kind == StatementKind::kLabel &&
+         Token{Token::kName, statement.name}.Is(upperCase);
 }
 
 const Hook kHandleFilename = {
-    "Function HandleFilename(", DataFileLine, "HandleFilename",
+    "Function", "HandleFilename",
+    [](const MainRoutine& main, size_t index) { return main.DataFileStatement() == index; },
     "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
     "ExperimentAbort ",
     true};
-const Hook kPreRun = {
-    "Function PreRun(", [](const EBScript& script) { return InMain(script, "InitObjects c"); },
-    "PreRun", "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ", true};
-const Hook kAtExit = {"Sub AtExit(",
-                      [](const EBScript& script) { return InMain(script, "ExperimentFinish:"); },
-                      "AtExit", "AtExit c.DataFile.Filename ", false};
+const Hook kPreRun = {"Function", "PreRun",
+                      [](const MainRoutine& main, size_t index) {
+                        const std::vector<Token>& tokens = main[index].tokens;
+                        return main[index].kind == StatementKind::kOther && tokens.size() == 2 &&
+                               tokens[0].Is("INITOBJECTS") && tokens[1].Is("C");
+                      },
+                      "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ", true};
+const Hook kAtExit = {
+    "Sub", "AtExit",
+    [](const MainRoutine& main, size_t index) { return IsLabel(main[index], "EXPERIMENTFINISH"); },
+    "AtExit c.DataFile.Filename ", false};
 
-// A call stands at or below the anchor: one of the routine's own, plain or with Call, or
-// the line this program inserted on an earlier run (which for HandleFilename and PreRun
-// begins with other words), so that a rewritten script given again gains no second call.
-bool CallInPlace(const EBScript& script, const Hook& hook, size_t anchor) {
-  return script.FindLine(hook.call, anchor) ||
-         script.FindLine(LineProbe(hook.routine, LineMatch::kBeginsWithWords), anchor) ||
+// The first statement of the main routine that begins its line and is the hook's anchor.
+std::optional<size_t> Anchor(const MainRoutine& main, const Hook& hook) {
+  for (size_t i = 0; i < main.size(); ++i) {
+    if (main[i].startsLine && hook.isAnchor(main, i))
+      return i;
+  }
+  return std::nullopt;
+}
+
+bool HasAbortLabel(const MainRoutine& main) {
+  for (const Statement& statement : main.statements()) {
+    if (IsLabel(statement, "EXPERIMENTABORT"))
+      return true;
+  }
+  return false;
+}
+
+// A call stands at or below the anchor: a statement of the main routine that calls the
+// routine with parentheses (as the line Tarvo inserts does, so a rewritten script given
+// again gains no second call), or any line that begins with the routine's name, plain or
+// after Call, down to the end of the script.
+bool CallInPlace(const EBScript& script, const MainRoutine& main, const Hook& hook, size_t anchor) {
+  for (size_t i = anchor; i < main.size(); ++i) {
+    const std::vector<Token>& tokens = main[i].tokens;
+    for (size_t t = 0; t + 1 < tokens.size(); ++t) {
+      if (tokens[t].kind == Token::kName && EqualsInsensitive(tokens[t].text, hook.routine) &&
+          tokens[t + 1].text == "(")
+        return true;
+    }
+  }
+  size_t line = main[anchor].line;
+  return script.FindLine(LineProbe(hook.routine, LineMatch::kBeginsWithWords), line) ||
          script.FindLine(
-             LineProbe(std::string("Call ") + hook.routine, LineMatch::kBeginsWithWords), anchor);
+             LineProbe(std::string("Call ") + hook.routine, LineMatch::kBeginsWithWords), line);
 }
 
 EditOutcome InsertCall(EBScript& script, const Hook& hook) {
-  std::optional<size_t> subMain = script.FindSubMain();
-  if (!subMain || !script.FindLine(hook.definition, 0))
+  std::optional<MainRoutine> main = MainRoutine::Read(script);
+  if (!main || !FindRoutineDefinition(script, hook.keyword, hook.routine))
     return EditOutcome::kNotFound;
-  std::optional<size_t> anchor = hook.findAnchor(script);
+  std::optional<size_t> anchor = Anchor(*main, hook);
   if (!anchor)
     return EditOutcome::kNotFound;
-  if (CallInPlace(script, hook, *anchor))
+  if (CallInPlace(script, *main, hook, *anchor))
     return EditOutcome::kDone;
   // Without the label the script would not compile.
-  if (hook.jumpsToAbort && !script.FindLine("ExperimentAbort:", *subMain))
+  if (hook.jumpsToAbort && !HasAbortLabel(*main))
     return EditOutcome::kNoAbortLabel;
-  script.InsertLine(script.StatementEnd(*anchor) + 1, std::string(hook.call) + kLineComment);
+  script.InsertLine((*main)[*anchor].lastLine + 1, std::string(hook.call) + kLineComment);
   return EditOutcome::kDone;
 }
 

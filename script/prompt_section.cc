@@ -1,43 +1,139 @@
 #include "script/prompt_section.h"
 
+#include <set>
+#include <vector>
+
 #include "textfile/text_helpers.h"
-#include "textfile/trim.h"
 
 namespace {
 
-const char kLabelStart[] = "StartupInfoPrompt_";
+const char kLabelStart[] = "STARTUPINFOPROMPT_";
 
-// The name between "StartupInfoPrompt_" and the colon, as the label line has it.
-std::string LabelName(std::string_view line) {
-  std::string_view rest = RawAfterSqueezed(line, SqueezeText(kLabelStart).size());
-  return std::string(Trimmed(rest.substr(0, rest.find(':'))));
+// Where code that is no part of any prompt section begins after the label `label`.
+size_t SectionBound(const MainRoutine& routine, size_t label) {
+  for (size_t i = label + 1; i < routine.size(); ++i) {
+    const Statement& statement = routine[i];
+    bool initObjects = statement.kind == StatementKind::kOther && statement.tokens.size() == 2 &&
+                       statement.tokens[0].Is("INITOBJECTS") && statement.tokens[1].Is("C");
+    if (IsPromptLabel(statement) || initObjects ||
+        (statement.kind == StatementKind::kAssignment &&
+         (statement.name == "NSUMMARYANSWER" || statement.name == "C.DATAFILE.FILENAME")))
+      return i;
+  }
+  return routine.size();
 }
 
-// The first line after the label that no prompt section reaches beyond.
-std::optional<size_t> SectionEnd(const EBScript& script, size_t label) {
-  std::optional<size_t> end;
-  for (const char* probe :
-       {kLabelStart, "nSummaryAnswer =", "c.DataFile.Filename =", "InitObjects c"}) {
-    std::optional<size_t> line = script.FindLine(probe, label + 1);
-    if (line && (!end || *line < *end))
-      end = line;
+// True when the value of SetAttrib statement `index` comes from the answer: vAnswer, a
+// name that AskBox gave since the label, or a name assigned from one of them.
+bool FromAnswer(const MainRoutine& routine, size_t label, size_t index) {
+  std::set<std::string> copies = {"VANSWER"};
+  for (size_t i = label + 1; i < index; ++i) {
+    const Statement& statement = routine[i];
+    if (statement.kind != StatementKind::kAssignment)
+      continue;
+    std::vector<Token> value = statement.Value();
+    if (!value.empty() && value[0].Is("ASKBOX"))
+      copies.insert(statement.name);  // a prompt of its own: its answer
+    for (const Token& token : value) {
+      if (token.kind == Token::kName && copies.count(SqueezeText(token.text)) != 0) {
+        copies.insert(statement.name);
+        break;
+      }
+    }
   }
+  for (const Token& token : routine[index].Value()) {
+    if (token.kind == Token::kName && copies.count(SqueezeText(token.text)) != 0)
+      return true;
+  }
+  return false;
+}
+
+bool SetsFromAnswer(const MainRoutine& routine, size_t index, const std::string& key) {
+  const Statement& statement = routine[index];
+  if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key)
+    return false;
+  for (const Token& token : statement.Value()) {
+    if (token.Is("VANSWER"))
+      return true;
+  }
+  return false;
+}
+
+// The last statement of the whole blocks from the label to the assignment, or none.
+std::optional<size_t> WholeEnd(const MainRoutine& routine, size_t label, size_t assignment,
+                               size_t bound) {
+  size_t home = routine[label].branch;
+  size_t end = assignment;
+  // Close every block that the assignment stands in and the label does not.
+  for (size_t branch : routine.BranchesAround(assignment)) {
+    if (branch == home)
+      break;
+    const Block& block = routine.blocks()[routine.branches()[branch].block];
+    if (!block.closer || block.opener < label)
+      return std::nullopt;
+    end = std::max(end, *block.closer);
+  }
+  if (end >= bound || !routine[label].startsLine || !routine[end].endsLine ||
+      routine[end].branch != home)
+    return std::nullopt;
   return end;
+}
+
+// True when the statements [label, end] can go: every block with a part among them lies
+// within them, no jump from outside lands inside, and nothing else sets the attribute from
+// vAnswer.
+bool CanGo(const MainRoutine& routine, size_t label, size_t end, const std::string& key) {
+  auto inside = [label, end](size_t i) { return i >= label && i <= end; };
+  for (const Block& block : routine.blocks()) {
+    bool touched = inside(block.opener) || (block.closer && inside(*block.closer));
+    for (size_t branch : block.branches)
+      touched = touched || inside(routine.branches()[branch].opener);
+    if (touched && !(block.opener >= label && block.closer && *block.closer <= end))
+      return false;
+  }
+  std::set<std::string> labels;
+  for (size_t i = label; i <= end; ++i) {
+    if (routine[i].kind == StatementKind::kLabel)
+      labels.insert(SqueezeText(routine[i].name));
+  }
+  for (size_t i = 0; i < routine.size(); ++i) {
+    const Statement& statement = routine[i];
+    bool jumpsIn =
+        statement.kind == StatementKind::kGoTo && labels.count(SqueezeText(statement.name)) != 0;
+    if (!inside(i) && (jumpsIn || SetsFromAnswer(routine, i, key)))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-std::optional<PromptSection> FindPromptSection(const EBScript& script, std::string_view name) {
-  std::optional<size_t> subMain = script.FindSubMain();
-  if (!subMain)
-    return std::nullopt;
-  std::optional<size_t> label = script.FindLine(kLabelStart + std::string(name) + ":", *subMain);
-  if (!label)
-    return std::nullopt;
-  PromptSection section{*label, LabelName(script.lines()[*label]), std::nullopt};
-  std::optional<size_t> assignment = script.FindAttribLine(name, *label, AttribForm::kPlain);
-  std::optional<size_t> end = SectionEnd(script, *label);
-  if (assignment && (!end || *assignment < *end))
-    section.assignment = assignment;
-  return section;
+bool IsPromptLabel(const Statement& statement) {
+  return statement.kind == StatementKind::kLabel &&
+         StartsWith(SqueezeText(statement.name), kLabelStart);
+}
+
+std::optional<PromptSection> FindPromptSection(const MainRoutine& routine, std::string_view name) {
+  std::string key = SqueezeText(name);
+  std::string wanted = kLabelStart + key;
+  for (size_t label = 0; label < routine.size(); ++label) {
+    const Statement& statement = routine[label];
+    if (!IsPromptLabel(statement) || SqueezeText(statement.name) != wanted)
+      continue;
+    PromptSection section{label, statement.name.substr(sizeof kLabelStart - 1), std::nullopt,
+                          std::nullopt};
+    size_t bound = SectionBound(routine, label);
+    for (size_t i = label + 1; i < bound && !section.assignment; ++i) {
+      if (routine[i].kind == StatementKind::kSetAttrib && SqueezeText(routine[i].name) == key &&
+          FromAnswer(routine, label, i))
+        section.assignment = i;
+    }
+    if (section.assignment) {
+      section.end = WholeEnd(routine, label, *section.assignment, bound);
+      if (section.end && !CanGo(routine, label, *section.end, key))
+        section.end = std::nullopt;
+    }
+    return section;
+  }
+  return std::nullopt;
 }

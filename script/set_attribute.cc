@@ -3,6 +3,7 @@
 #include <string>
 
 #include "script/prompt_section.h"
+#include "script/value_rule.h"
 #include "textfile/text_helpers.h"
 
 namespace {
@@ -17,74 +18,116 @@ std::string AssignmentLine(std::string_view spelling, std::string_view value, bo
   return line;
 }
 
-// The name in the literal after SetAttrib on an assignment line, as the line spells it.
-std::string_view AssignedName(std::string_view line) {
-  std::string squeezed = SqueezeText(line);
-  const std::string kCall = "SETATTRIB\"";
-  std::string_view rest = RawAfterSqueezed(line, squeezed.find(kCall) + kCall.size());
-  return rest.substr(0, rest.find('"'));
+EditResult Refused(std::string line) {
+  return {EditOutcome::kRefused, std::move(line)};
 }
 
-// True when the "Else / GoTo ExperimentAbort / End If" tail of a prompt section follows
-// the line `last` directly, in exactly that shape. Only that shape goes: anything else
-// below the assignment belongs to the rest of the script.
-bool AbortBlockFollows(const EBScript& script, size_t last) {
-  static const LineProbe kElse("Else", LineMatch::kIs);
-  static const LineProbe kGoToAbort("GoTo ExperimentAbort");
-  static const LineProbe kEndIf("End If");
-  const LineList& lines = script.lines();
-  size_t first = last + 1;
-  return first + 2 < lines.size() && kElse.Matches(lines[first]) &&
-         kGoToAbort.Matches(lines[first + 1]) && kEndIf.Matches(lines[first + 2]);
-}
-
-// The line to replace when the script has no prompt section for `name`: a plain-form
-// assignment that Tarvo wrote on an earlier run (found by its comment), else the
-// conditional default, even below a plain one, else the first plain-form assignment.
-// Replacing the default while Tarvo's own line stands below it would leave the earlier
-// value in force.
-std::optional<size_t> FindDefaultAssignment(const EBScript& script, std::string_view name,
-                                            size_t subMain) {
-  std::optional<size_t> firstPlain = script.FindAttribLine(name, subMain, AttribForm::kPlain);
-  for (std::optional<size_t> line = firstPlain; line;
-       line = script.FindAttribLine(name, *line + 1, AttribForm::kPlain)) {
-    if (script.lines()[*line].find(kValueComment) != std::string_view::npos)
-      return line;
+// The statement whose lines Tarvo's assignment replaces when the script has no prompt
+// section for the attribute: a c.SetAttrib line that Tarvo wrote on an earlier run (known
+// by its comment), else the conditional default, even below a plain one, else the first
+// plain c.SetAttrib. Replacing the default while Tarvo's own line stands below it would
+// leave the earlier value in force. Only a statement alone on its line can be replaced.
+std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EBScript& script,
+                                            const std::string& key) {
+  std::optional<size_t> conditional;
+  std::optional<size_t> plain;
+  for (size_t i = 0; i < routine.size(); ++i) {
+    const Statement& statement = routine[i];
+    if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key ||
+        !statement.tokens[0].Is("C"))
+      continue;
+    if (routine.IsConditionalDefault(i)) {
+      size_t opener = routine.branches()[statement.branch].opener;
+      if (!conditional && routine[opener].startsLine)
+        conditional = opener;
+    } else if (statement.startsLine && statement.endsLine) {
+      if (script.lines()[statement.lastLine].find(kValueComment) != std::string_view::npos)
+        return i;
+      plain = plain ? plain : i;
+    }
   }
-  if (std::optional<size_t> conditional =
-          script.FindAttribLine(name, subMain, AttribForm::kConditional))
-    return conditional;
-  return firstPlain;
+  return conditional ? conditional : plain;
+}
+
+// The first statement after `after` that sets attribute `key` again, so that a value
+// written at `after` would not hold; a conditional default does not, nor a statement in a
+// branch that does not run.
+std::optional<size_t> SetAgain(const MainRoutine& routine, size_t after, const std::string& key,
+                               const GivenAttributes& given) {
+  for (size_t i = after + 1; i < routine.size(); ++i) {
+    const Statement& statement = routine[i];
+    if (statement.kind == StatementKind::kSetAttrib && SqueezeText(statement.name) == key &&
+        !routine.IsConditionalDefault(i) && WhetherRuns(routine, i, given) != Runs::kNo)
+      return i;
+  }
+  return std::nullopt;
+}
+
+// Why the prompt section cannot give way to a fixed value, or "".
+std::string SectionRefusal(const MainRoutine& routine, const PromptSection& section,
+                           std::string_view name, std::string_view value,
+                           const GivenAttributes& given) {
+  std::string named(name);
+  if (!section.assignment || !section.end)
+    return "Couldn't find the end of the prompt for " + named;
+  if (WhetherRuns(routine, section.label, given) != Runs::kYes)
+    return "Couldn't set attribute value for " + named + ": its prompt runs only in a branch";
+  ValueRule rule = ReadValueRule(routine, section);
+  if (rule.unreadable)
+    return "Couldn't read the check of the prompt for " + named + ": " + *rule.unreadable;
+  if (!rule.Accepts(std::string(value)))
+    return "Invalid value for " + named + ": " + std::string(value) + " (" + rule.Describe() + ")";
+  return "";
+}
+
+std::string SetAgainLine(const EBScript& script, const MainRoutine& routine, size_t statement,
+                         std::string_view name) {
+  return "Attribute " + std::string(name) + " is set again in the script at line " +
+         std::to_string(script.LoadedLineNumber(routine[statement].line));
 }
 
 }  // namespace
 
-EditOutcome SetAttribute(EBScript& script, std::string_view name, std::string_view value) {
-  std::optional<size_t> subMain = script.FindSubMain();
-  if (!subMain)
-    return EditOutcome::kNotFound;
+EditResult SetAttribute(EBScript& script, std::string_view name, std::string_view value,
+                        const GivenAttributes& given) {
+  std::optional<MainRoutine> routine = MainRoutine::Read(script);
+  if (!routine)
+    return {EditOutcome::kNotFound, ""};
+  std::string key = SqueezeText(name);
 
-  if (std::optional<PromptSection> section = FindPromptSection(script, name)) {
-    if (!section->assignment)
-      return EditOutcome::kNotFound;
+  if (std::optional<PromptSection> section = FindPromptSection(*routine, name)) {
+    std::string refusal = SectionRefusal(*routine, *section, name, value, given);
+    if (!refusal.empty())
+      return Refused(refusal);
     std::string line = AssignmentLine(section->name, value, true);
     if (line.size() > EBScript::kLongestLine)
-      return EditOutcome::kTooLong;
-    // The section from its label to its assignment goes, with the abort block after it;
-    // the new assignment takes the label's place. One erase, since every line below moves.
-    size_t last = script.StatementEnd(*section->assignment);
-    if (AbortBlockFollows(script, last))
-      last += 3;
-    script.EraseLines(section->label + 1, last + 1);
-    script.ReplaceLine(section->label, std::move(line));
-    return EditOutcome::kDone;
+      return {EditOutcome::kTooLong, ""};
+    if (std::optional<size_t> again = SetAgain(*routine, *section->end, key, given))
+      return Refused(SetAgainLine(script, *routine, *again, name));
+    // The section goes, whole blocks of it; the new assignment takes the label's place.
+    // One erase, since every line below moves.
+    size_t label = (*routine)[section->label].line;
+    script.EraseLines(label + 1, (*routine)[*section->end].lastLine + 1);
+    script.ReplaceLine(label, std::move(line));
+    return {EditOutcome::kDone, ""};
   }
-  std::optional<size_t> target = FindDefaultAssignment(script, name, *subMain);
+  std::optional<size_t> target = FindDefaultAssignment(*routine, script, key);
   if (!target)
-    return EditOutcome::kNotFound;
-  std::string line = AssignmentLine(AssignedName(script.lines()[*target]), value, false);
+    return {EditOutcome::kNotFound, ""};
+  if (WhetherRuns(*routine, *target, given) != Runs::kYes) {
+    return Refused("Couldn't set attribute value for " + std::string(name) +
+                   ": its assignment runs only in a branch");
+  }
+  // A conditional default is replaced with the one-line If around it.
+  bool conditional = (*routine)[*target].kind == StatementKind::kIf;
+  const Statement& assignment = (*routine)[conditional ? *target + 1 : *target];
+  std::string_view literal = assignment.tokens[3].text;
+  std::string line = AssignmentLine(literal.substr(1, literal.size() - 2), value, false);
   if (line.size() > EBScript::kLongestLine)
-    return EditOutcome::kTooLong;
-  script.ReplaceStatement(*target, std::move(line));
-  return EditOutcome::kDone;
+    return {EditOutcome::kTooLong, ""};
+  size_t after = conditional ? routine->CloserOf(*target).value_or(*target + 1) : *target;
+  if (std::optional<size_t> again = SetAgain(*routine, after, key, given))
+    return Refused(SetAgainLine(script, *routine, *again, name));
+  script.ReplaceStatement((*routine)[*target].line, std::move(line));
+  return {EditOutcome::kDone, ""};
 }

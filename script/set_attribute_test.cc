@@ -18,18 +18,20 @@ struct Row {
 void CheckRows(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     EBScript script(row.before);
-    EXPECT_EQ(row.outcome, SetAttribute(script, row.name, row.value)) << row.what;
+    EXPECT_EQ(row.outcome, SetAttribute(script, row.name, row.value, {}).outcome) << row.what;
     EXPECT_EQ(row.after.empty() ? row.before : row.after, script.lines().ToVector()) << row.what;
   }
 }
 
 const EditOutcome kDone = EditOutcome::kDone;
 const EditOutcome kNotFound = EditOutcome::kNotFound;
+const EditOutcome kRefused = EditOutcome::kRefused;
 const char* const kSet12 = "\tc.SetAttrib \"Subject\", \"12\"   ' value set by Tarvo";
 const char* const kSet12Removed =
     "\tc.SetAttrib \"Subject\", \"12\"   ' value set by Tarvo; removed user prompt section";
 const char* const kPrompt = "StartupInfoPrompt_Subject:";
 const char* const kAttrib = "\t\tc.SetAttrib \"Subject\", CStr(vAnswer)";
+const char* const kAsk = "\tvAnswer = AskBox(\"?\", 1)";
 const char* const kConditional =
     "\tIf Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", \"1\"";
 
@@ -72,39 +74,80 @@ TEST(SetAttribute, SectionWithoutItsOwnAssignment) {
   for (const char* end : {"StartupInfoPrompt_Session:", "  nSummaryAnswer = MsgBox(s)",
                           "c.DataFile.Filename = x", "\tInitObjects c"})
     CheckRows(
-        {{end, {"Sub Main()", kPrompt, "\tv = 1", end, kAttrib}, "Subject", "1", kNotFound, {}}});
-  CheckRows(
-      {{"no assignment at all", {"Sub Main()", kPrompt, "x"}, "Subject", "1", kNotFound, {}}});
+        {{end, {"Sub Main()", kPrompt, "\tv = 1", end, kAttrib}, "Subject", "1", kRefused, {}}});
+  CheckRows({{"no assignment at all", {"Sub Main()", kPrompt, "x"}, "Subject", "1", kRefused, {}}});
 }
 
-TEST(SetAttribute, AbortBlockRemovedOnlyInItsExactShape) {
+// The section goes as whole blocks, the abort block with it, whatever stands in them.
+TEST(SetAttribute, SectionGoesAsWholeBlocks) {
+  const Lines removed = {"Sub Main()", kSet12Removed, "n"};
   CheckRows({
-      {"exact shape, any case and spacing, comments after Else and GoTo",
-       {"Sub Main()", kPrompt, kAttrib, "  ELSE ' none", "\t\tgoto experimentabort ' x", "end if",
-        "n"},
+      {"a hand-added assignment after the question",
+       {"Sub Main()", kPrompt, kAsk, "\tc.SetAttrib \"Subject\", \"1\"",
+        "If Not IsEmpty(vAnswer) Then", kAttrib, "Else", "GoTo ExperimentAbort", "End If", "n"},
        "Subject",
        "12",
        kDone,
-       {"Sub Main()", kSet12Removed, "n"}},
-      {"any other first line keeps all three",
-       {"Sub Main()", kPrompt, kAttrib, "\tElseIf x Then", "\tGoTo ExperimentAbort", "\tEnd If"},
+       removed},
+      {"a line after the assignment in its block, at the end of the file",
+       {"Sub Main()", kPrompt, kAsk, "If Not IsEmpty(vAnswer) Then", kAttrib, "nTries = 0", "Else",
+        "GoTo ExperimentAbort", "End If"},
        "Subject",
        "12",
        kDone,
-       {"Sub Main()", kSet12Removed, "\tElseIf x Then", "\tGoTo ExperimentAbort", "\tEnd If"}},
-      {"an extra line before GoTo",
-       {"Sub Main()", kPrompt, kAttrib, "Else", "x", "GoTo ExperimentAbort", "End If"},
+       {"Sub Main()", kSet12Removed}},
+      {"the assignment inside the inner check",
+       {"Sub Main()", kPrompt, kAsk, "If Not IsEmpty(vAnswer) Then",
+        "If Not IsNumeric(vAnswer) Then", "GoTo StartupInfoPrompt_Subject", "Else", kAttrib,
+        "End If", "Else", "GoTo ExperimentAbort", "End If", "n"},
        "Subject",
        "12",
        kDone,
-       {"Sub Main()", kSet12Removed, "Else", "x", "GoTo ExperimentAbort", "End If"}},
-      {"the block cut short by the end of the script",
-       {"Sub Main()", kPrompt, kAttrib, "Else", "GoTo ExperimentAbort"},
+       removed},
+      {"inside the generator's flag that is False",
+       {"Sub Main()", "b = False", "If Not b Then", kPrompt, kAsk, kAttrib, "End If"},
        "Subject",
        "12",
        kDone,
-       {"Sub Main()", kSet12Removed, "Else", "GoTo ExperimentAbort"}},
+       {"Sub Main()", "b = False", "If Not b Then", kSet12Removed, "End If"}},
   });
+}
+
+// What keeps a fixed value from holding refuses the run, with the line that says why.
+TEST(SetAttribute, Refusals) {
+  const char* const kEnd = "Couldn't find the end of the prompt for Subject";
+  struct Refusal {
+    const char* what;
+    Lines before;
+    std::string refusal;
+  } rows[] = {
+      {"a prompt that may not run",
+       {"Sub Main()", "b = True", "If Not b Then", kPrompt, kAsk, kAttrib, "End If"},
+       "Couldn't set attribute value for Subject: its prompt runs only in a branch"},
+      {"an assignment that may not run",
+       {"Sub Main()", "If x Then", "\tc.SetAttrib \"Subject\", \"1\"", "End If"},
+       "Couldn't set attribute value for Subject: its assignment runs only in a branch"},
+      {"set again, in a branch that may run",
+       {"Sub Main()", kPrompt, kAsk, kAttrib, "If x Then c.SetAttrib \"Subject\", \"2\""},
+       "Attribute Subject is set again in the script at line 5"},
+      {"a jump from outside to the label",
+       {"Sub Main()", kPrompt, kAsk, kAttrib, "GoTo StartupInfoPrompt_Subject"},
+       kEnd},
+      {"set from vAnswer elsewhere too",
+       {"Sub Main()", kPrompt, kAsk, kAttrib, "n = 1", kAttrib},
+       kEnd},
+      {"a block that the label stands in ends first",
+       {"Sub Main()", "If a Then", kPrompt, kAsk, "End If", kAttrib},
+       kEnd},
+  };
+  for (const Refusal& row : rows) {
+    EBScript script(row.before);
+    EXPECT_EQ(row.refusal, SetAttribute(script, "Subject", "12", {}).refusal) << row.what;
+    EXPECT_EQ(row.before, script.lines().ToVector()) << row.what;
+  }
+  // A conditional default after the line written does not run once it is set.
+  EBScript script({"Sub Main()", kPrompt, kAsk, kAttrib, kConditional});
+  EXPECT_EQ(kDone, SetAttribute(script, "Subject", "12", {}).outcome);
 }
 
 TEST(SetAttribute, WhichNamesAndLinesMatch) {
@@ -116,12 +159,12 @@ TEST(SetAttribute, WhichNamesAndLinesMatch) {
        kNotFound,
        {}},
       {"Session's section does not begin at SessionType's label",
-       {"Sub Main()", "StartupInfoPrompt_SessionType:", "\tc.SetAttrib \"SessionType\", v",
-        "StartupInfoPrompt_Session: ' label", "\tc.SetAttrib \"Session\", v", "n"},
+       {"Sub Main()", "StartupInfoPrompt_SessionType:", "\tc.SetAttrib \"SessionType\", vAnswer",
+        "StartupInfoPrompt_Session: ' label", "\tc.SetAttrib \"Session\", vAnswer", "n"},
        "Session",
        "2",
        kDone,
-       {"Sub Main()", "StartupInfoPrompt_SessionType:", "\tc.SetAttrib \"SessionType\", v",
+       {"Sub Main()", "StartupInfoPrompt_SessionType:", "\tc.SetAttrib \"SessionType\", vAnswer",
         "\tc.SetAttrib \"Session\", \"2\"   ' value set by Tarvo; removed user prompt section",
         "n"}},
       {"SubjectGroup's line is not Subject's",
@@ -144,7 +187,7 @@ TEST(SetAttribute, WhichNamesAndLinesMatch) {
 TEST(SetAttribute, TheScriptsSpellingAndOneLiteral) {
   CheckRows({
       {"from the label",
-       {"Sub Main()", "startupinfoprompt_SubJect :", "c.SETATTRIB \"subject\", v"},
+       {"Sub Main()", "startupinfoprompt_SubJect :", "c.SETATTRIB \"subject\", vAnswer"},
        "sub ject",
        "1",
        kDone,
@@ -174,8 +217,8 @@ TEST(SetAttribute, ContinuedStatementsGoWhole) {
        kDone,
        {"Sub Main()", kSet12, "n"}},
       {"a section's assignment over two lines, and its abort block",
-       {"Sub Main()", kPrompt, "\tc.SetAttrib \"Subject\", _ ", "CStr(vAnswer)", "Else",
-        "GoTo ExperimentAbort", "End If", "n"},
+       {"Sub Main()", kPrompt, "If Not IsEmpty(vAnswer) Then", "\tc.SetAttrib \"Subject\", _ ",
+        "CStr(vAnswer)", "Else", "GoTo ExperimentAbort", "End If", "n"},
        "Subject",
        "12",
        kDone,
@@ -186,11 +229,11 @@ TEST(SetAttribute, ContinuedStatementsGoWhole) {
 TEST(SetAttribute, SettingAgainReplacesTheValueWrittenBefore) {
   // The rewritten script keeps the conditional default above the line written first;
   // replacing the default would leave the first value in force.
-  EBScript script({"Sub Main()", kConditional, kPrompt, kAttrib, "Else", "GoTo ExperimentAbort",
-                   "End If", "n"});
-  EXPECT_EQ(kDone, SetAttribute(script, "Subject", "12"));
+  EBScript script({"Sub Main()", kConditional, kPrompt, "If Not IsEmpty(vAnswer) Then", kAttrib,
+                   "Else", "GoTo ExperimentAbort", "End If", "n"});
+  EXPECT_EQ(kDone, SetAttribute(script, "Subject", "12", {}).outcome);
   EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines().ToVector());
-  EXPECT_EQ(kDone, SetAttribute(script, "subject", "13"));
+  EXPECT_EQ(kDone, SetAttribute(script, "subject", "13", {}).outcome);
   EXPECT_EQ((Lines{"Sub Main()", kConditional,
                    "\tc.SetAttrib \"Subject\", \"13\"   ' value set by Tarvo", "n"}),
             script.lines().ToVector());

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "script/statements.h"
 #include "textfile/text_helpers.h"
 
 namespace {
@@ -18,12 +19,15 @@ std::string Answer(std::string_view question) {
 }  // namespace
 
 EditOutcome AnswerStartupSummary(EBScript& script) {
-  std::optional<size_t> subMain = script.FindSubMain();
+  std::optional<MainRoutine> main = MainRoutine::Read(script);
   std::vector<size_t> questions;
-  for (std::optional<size_t> line = subMain; line;
-       line = script.FindLine("nSummaryAnswer = MsgBox(", *line + 1)) {
-    if (line != subMain)
-      questions.push_back(*line);
+  for (size_t i = 0; main && i < main->size(); ++i) {
+    const Statement& statement = (*main)[i];
+    if (statement.kind == StatementKind::kAssignment && statement.name == "NSUMMARYANSWER" &&
+        statement.value < statement.tokens.size() &&
+        statement.tokens[statement.value].Is("MSGBOX") && statement.startsLine &&
+        statement.endsLine)
+      questions.push_back(statement.line);
   }
   if (questions.empty())
     return EditOutcome::kNotFound;

@@ -1,196 +1,610 @@
 #include "script/value_rule.h"
 
 #include <algorithm>
-#include <vector>
+#include <map>
 
-#include "script/ebasic.h"
 #include "textfile/text_helpers.h"
 #include "textfile/trim.h"
 
 namespace {
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
+using Tokens = std::vector<Token>;
+
+const int64_t kLowest = INT32_MIN;
+const int64_t kHighest = INT32_MAX;
+
+// What a name stands for in a prompt section: the answer itself, a whole number made of it
+// by one of the conversion functions, or something made of it that is not read.
+enum class View { kAnswer, kCLng, kCInt, kVal, kUnknown };
+
+// The answers a conversion takes without an error; any other answer stops the experiment
+// with one, which refuses it as surely as a check does. Val never errs, but what it makes
+// of text is not read, so text counts as refused there too.
+AnswerSet Domain(View view) {
+  return view == View::kCInt ? AnswerSet::Numbers(-32768, 32767)
+                             : AnswerSet::Numbers(kLowest, kHighest);
 }
 
-// Digits only, at least one, into `number`; false beyond 18 digits (no overflow), which
-// is far outside any bound or value that the checks compare.
-bool ParseDigits(std::string_view text, int64_t* number) {
-  if (text.empty() || text.size() > 18)
-    return false;
-  int64_t result = 0;
-  for (char c : text) {
-    if (!IsDigit(c))
-      return false;
-    result = result * 10 + (c - '0');
-  }
-  *number = result;
-  return true;
-}
-
-// One If or ElseIf of a prompt section.
-struct Branch {
-  size_t line;            // its first line
-  std::string condition;  // its words between the keyword and Then, upper-cased
-  bool onAnswer = false;  // the condition names vAnswer
-  bool continued = false;
-  bool refuses = false;  // jumps back to the prompt or to ExperimentAbort
+// A condition: the answers for which it holds and those for which it does not; those in
+// neither make it fail. Unknown when it cannot be read.
+struct Condition {
+  AnswerSet yes;
+  AnswerSet no;
+  bool known = false;
 };
 
-std::string Joined(const std::vector<Token>& tokens, size_t first, size_t end) {
-  std::string text;
-  for (size_t i = first; i < end && i < tokens.size(); ++i) {
-    for (char c : tokens[i].text)
-      text.push_back(UpperCaseAscii(c));
-  }
-  return text;
+Condition Unknown() {
+  return Condition();
 }
 
-// The If blocks of a section, with whether each branch refuses. A jump inside a nested
-// block counts for every branch around it.
-class BranchReader {
- public:
-  BranchReader(const EBScript& script, const std::string& label)
-      : script_(script), prompt_("STARTUPINFOPROMPT_" + SqueezeText(label)) {}
+Condition Known(AnswerSet yes, AnswerSet no) {
+  return {std::move(yes), std::move(no), true};
+}
 
-  std::vector<Branch> Read(size_t first, size_t end) {
-    for (size_t line = first; line < end; line = script_.StatementEnd(line) + 1)
-      Take(line);
-    return std::move(branches_);
+// An operand of a condition.
+struct Operand {
+  enum Kind { kCondition, kNumber, kConstant, kUnread } kind = kUnread;
+  Condition condition;
+  View view = View::kUnknown;
+  int64_t constant = 0;
+};
+
+// The answers x of `domain` for which "x <op> constant" holds; none for no comparison.
+std::optional<AnswerSet> Comparison(const std::string& op, int64_t constant,
+                                    const AnswerSet& domain) {
+  AnswerSet holds;
+  if (op == "<")
+    holds = AnswerSet::Numbers(kLowest, constant - 1);
+  else if (op == "<=")
+    holds = AnswerSet::Numbers(kLowest, constant);
+  else if (op == ">")
+    holds = AnswerSet::Numbers(constant + 1, kHighest);
+  else if (op == ">=")
+    holds = AnswerSet::Numbers(constant, kHighest);
+  else if (op == "=")
+    holds = AnswerSet::Numbers(constant, constant);
+  else if (op == "<>")
+    holds = domain.Minus(AnswerSet::Numbers(constant, constant));
+  else
+    return std::nullopt;
+  return holds.Intersect(domain);
+}
+
+std::string Flipped(const std::string& op) {
+  if (op == "<")
+    return ">";
+  if (op == ">")
+    return "<";
+  if (op == "<=")
+    return ">=";
+  if (op == ">=")
+    return "<=";
+  return op;
+}
+
+// Reads a condition on the answer: Or of And of Not of comparisons and tests.
+class ConditionReader {
+ public:
+  ConditionReader(const Tokens& tokens, const std::map<std::string, View>& views)
+      : tokens_(tokens), views_(views) {}
+
+  Condition Read() {
+    Condition condition = Or();
+    return at_ == tokens_.size() ? condition : Unknown();
+  }
+
+  // A Case list: values, ranges "a To b" and "Is <op> b", separated by commas, of a
+  // selector in `domain`.
+  Condition ReadCase(const AnswerSet& domain) {
+    AnswerSet yes;
+    for (;;) {
+      std::optional<AnswerSet> item = CaseItem(domain);
+      if (!item)
+        return Unknown();
+      yes = yes.Union(*item);
+      if (at_ == tokens_.size())
+        return Known(yes, domain.Minus(yes));
+      if (!Take(","))
+        return Unknown();
+    }
+  }
+
+  // A selector: the answer made a whole number.
+  std::optional<View> ReadNumber() {
+    Operand operand = Primary();
+    if (operand.kind != Operand::kNumber || at_ != tokens_.size())
+      return std::nullopt;
+    return operand.view;
   }
 
  private:
-  bool Jumps(const std::vector<Token>& tokens, size_t from) const {
-    for (size_t i = from; i + 1 < tokens.size(); ++i) {
-      if (tokens[i].Is("GOTO") &&
-          (tokens[i + 1].Is("EXPERIMENTABORT") || tokens[i + 1].Is(prompt_)))
+  bool Is(std::string_view word) const { return at_ < tokens_.size() && tokens_[at_].Is(word); }
+  bool IsSymbol(std::string_view symbol) const {
+    return at_ < tokens_.size() && tokens_[at_].kind == Token::kSymbol &&
+           tokens_[at_].text == symbol;
+  }
+  bool Take(std::string_view symbol) {
+    if (!IsSymbol(symbol))
+      return false;
+    ++at_;
+    return true;
+  }
+
+  Condition Or() {
+    Condition left = And();
+    while (left.known && Is("OR")) {
+      ++at_;
+      Condition right = And();
+      if (!right.known)
+        return right;
+      AnswerSet fails = Fails(left).Union(Fails(right));
+      left = Known(left.yes.Union(right.yes).Minus(fails), left.no.Intersect(right.no));
+    }
+    return left;
+  }
+
+  Condition And() {
+    Condition left = Not();
+    while (left.known && Is("AND")) {
+      ++at_;
+      Condition right = Not();
+      if (!right.known)
+        return right;
+      AnswerSet fails = Fails(left).Union(Fails(right));
+      left = Known(left.yes.Intersect(right.yes), left.no.Union(right.no).Minus(fails));
+    }
+    return left;
+  }
+
+  static AnswerSet Fails(const Condition& condition) {
+    return AnswerSet::All().Minus(condition.yes).Minus(condition.no);
+  }
+
+  Condition Not() {
+    if (!Is("NOT"))
+      return Compared();
+    ++at_;
+    Condition inner = Not();
+    return inner.known ? Known(inner.no, inner.yes) : inner;
+  }
+
+  Condition Compared() {
+    Operand left = Primary();
+    std::string op = Operator();
+    if (op.empty())
+      return left.kind == Operand::kCondition ? left.condition : Unknown();
+    Operand right = Primary();
+    if (left.kind == Operand::kConstant && right.kind == Operand::kNumber) {
+      std::swap(left, right);
+      op = Flipped(op);
+    }
+    if (left.kind != Operand::kNumber || right.kind != Operand::kConstant)
+      return Unknown();
+    AnswerSet domain = Domain(left.view);
+    std::optional<AnswerSet> yes = Comparison(op, right.constant, domain);
+    return yes ? Known(*yes, domain.Minus(*yes)) : Unknown();
+  }
+
+  std::string Operator() {
+    std::string op;
+    while (op.size() < 2 && (IsSymbol("<") || IsSymbol(">") || IsSymbol("=")))
+      op += tokens_[at_++].text;
+    return op;
+  }
+
+  Operand Primary() {
+    Operand operand;
+    if (Take("(")) {
+      Condition inner = Or();
+      if (inner.known && Take(")")) {
+        operand.kind = Operand::kCondition;
+        operand.condition = inner;
+      }
+      return operand;
+    }
+    bool negative = Take("-");
+    if (at_ < tokens_.size() && tokens_[at_].kind == Token::kName) {
+      const Token& word = tokens_[at_++];
+      if (std::optional<int32_t> number = ParseWholeNumber(word.text)) {
+        operand.kind = Operand::kConstant;
+        operand.constant = negative ? -int64_t{*number} : *number;
+        return operand;
+      }
+      if (!negative)
+        return Named(word);
+    }
+    return operand;
+  }
+
+  // A test or a conversion of the answer, or a copy of it.
+  Operand Named(const Token& word) {
+    Operand operand;
+    View view = ViewOf(word);
+    if (view != View::kUnknown && view != View::kAnswer) {
+      operand.kind = Operand::kNumber;
+      operand.view = view;
+      return operand;
+    }
+    std::optional<View> function;
+    if (word.Is("CLNG"))
+      function = View::kCLng;
+    else if (word.Is("CINT"))
+      function = View::kCInt;
+    else if (word.Is("VAL"))
+      function = View::kVal;
+    bool test = word.Is("ISEMPTY") || word.Is("ISNUMERIC");
+    if ((!function && !test) || !Take("("))
+      return operand;
+    bool ofAnswer = at_ < tokens_.size() && ViewOf(tokens_[at_]) == View::kAnswer;
+    if (!ofAnswer)
+      return operand;
+    ++at_;
+    if (!Take(")"))
+      return operand;
+    if (function) {
+      operand.kind = Operand::kNumber;
+      operand.view = *function;
+    } else {
+      // A given value is never Empty: AskBox gives Empty only for Cancel.
+      operand.kind = Operand::kCondition;
+      operand.condition = word.Is("ISEMPTY")
+                              ? Known(AnswerSet::None(), AnswerSet::All())
+                              : Known(AnswerSet::Numbers(kLowest, kHighest), AnswerSet::Text());
+    }
+    return operand;
+  }
+
+  std::optional<AnswerSet> CaseItem(const AnswerSet& domain) {
+    if (Is("IS")) {
+      ++at_;
+      std::string op = Operator();
+      Operand bound = Primary();
+      if (bound.kind != Operand::kConstant)
+        return std::nullopt;
+      return Comparison(op, bound.constant, domain);
+    }
+    Operand from = Primary();
+    if (from.kind != Operand::kConstant)
+      return std::nullopt;
+    if (!Is("TO"))
+      return AnswerSet::Numbers(from.constant, from.constant).Intersect(domain);
+    ++at_;
+    Operand to = Primary();
+    if (to.kind != Operand::kConstant)
+      return std::nullopt;
+    return AnswerSet::Numbers(from.constant, to.constant).Intersect(domain);
+  }
+
+  View ViewOf(const Token& word) const {
+    auto view = views_.find(SqueezeText(word.text));
+    return word.kind == Token::kName && view != views_.end() ? view->second : View::kUnknown;
+  }
+
+  const Tokens& tokens_;
+  const std::map<std::string, View>& views_;
+  size_t at_ = 0;
+};
+
+// Runs a prompt section on sets of answers at once, from its label to its assignment.
+class SectionWalker {
+ public:
+  SectionWalker(const MainRoutine& routine, size_t assignment)
+      : routine_(routine), assignment_(assignment) {
+    views_["VANSWER"] = View::kAnswer;
+  }
+
+  ValueRule Walk(size_t first, size_t end) {
+    // What passes the end of the section without reaching its assignment is not set.
+    Statements(first, end, AnswerSet::All(), AnswerSet::All());
+    return rule_;
+  }
+
+ private:
+  // Runs statements [first, end) on the answers `flow`; returns those that come out at the
+  // end. `guard` holds the answers that the conditions around them alone let in.
+  AnswerSet Statements(size_t first, size_t end, AnswerSet flow, const AnswerSet& guard) {
+    for (size_t i = first; i < end && !rule_.unreadable; ++i) {
+      const Statement& statement = routine_[i];
+      if (i == assignment_) {
+        rule_.accepted = rule_.accepted.Union(flow);
+        flow = AnswerSet::None();
+        continue;
+      }
+      switch (statement.kind) {
+        case StatementKind::kIf:
+        case StatementKind::kSelectCase:
+        case StatementKind::kLoopStart: {
+          std::optional<size_t> closer = routine_.CloserOf(i);
+          if (!closer) {
+            Unreadable(i);
+            return flow;
+          }
+          flow = WalkBlock(i, *closer, flow, guard);
+          i = *closer;
+          break;
+        }
+        case StatementKind::kGoTo:
+        case StatementKind::kEnd:
+        case StatementKind::kExitSub:
+          Refuse(flow, guard);
+          flow = AnswerSet::None();
+          break;
+        case StatementKind::kAssignment:
+          flow = Copy(statement, flow, guard);
+          break;
+        default:
+          break;
+      }
+    }
+    return flow;
+  }
+
+  // A name assigned from the answer is a copy of it.
+  AnswerSet Copy(const Statement& statement, AnswerSet flow, const AnswerSet& guard) {
+    if (statement.name.find('.') != std::string::npos)
+      return flow;
+    Tokens value = statement.Value();
+    // The prompt's own question gives the answer.
+    if (!value.empty() && value[0].Is("ASKBOX")) {
+      views_[statement.name] = View::kAnswer;
+      return flow;
+    }
+    if (!MentionsAnswer(value)) {
+      views_.erase(statement.name);
+      return flow;
+    }
+    ConditionReader reader(value, views_);
+    std::optional<View> number = reader.ReadNumber();
+    if (number) {
+      AnswerSet domain = Domain(*number);
+      Refuse(flow.Minus(domain), guard);
+      flow = flow.Intersect(domain);
+    }
+    bool plainCopy = value.size() == 1 && views_[SqueezeText(value[0].text)] == View::kAnswer;
+    views_[statement.name] = number ? *number : plainCopy ? View::kAnswer : View::kUnknown;
+    return flow;
+  }
+
+  AnswerSet WalkBlock(size_t opener, size_t closer, const AnswerSet& flow, const AnswerSet& guard) {
+    const Block& block = *routine_.BlockOpenedBy(opener);
+    std::vector<Condition> conditions;
+    AnswerSet domain = AnswerSet::All();
+    bool readable = block.kind != Block::kLoop;
+    if (block.kind == Block::kSelect) {
+      std::optional<View> selector = ConditionReader(block.selector, views_).ReadNumber();
+      readable = selector.has_value();
+      domain = selector ? Domain(*selector) : domain;
+    }
+    for (size_t i = 0; readable && i < block.branches.size(); ++i) {
+      const Branch& branch = routine_.branches()[block.branches[i]];
+      if (branch.isElse)
+        continue;
+      ConditionReader reader(branch.condition, views_);
+      conditions.push_back(block.kind == Block::kSelect ? reader.ReadCase(domain) : reader.Read());
+      if (!conditions.back().known)
+        return Unread(opener, closer, branch.opener, flow);
+    }
+    if (!readable)
+      return Unread(opener, closer, opener, flow);
+    Refuse(flow.Minus(domain), guard);
+    return Branches(block, conditions, flow.Intersect(domain), guard);
+  }
+
+  // Each branch on the answers that reach it; what no branch takes goes past the block.
+  AnswerSet Branches(const Block& block, const std::vector<Condition>& conditions,
+                     AnswerSet remaining, const AnswerSet& guard) {
+    std::map<std::string, View> before = views_;
+    std::vector<std::map<std::string, View>> after;
+    AnswerSet out;
+    AnswerSet covered;
+    bool hasElse = false;
+    size_t next = 0;
+    for (size_t index : block.branches) {
+      const Branch& branch = routine_.branches()[index];
+      AnswerSet taken;
+      AnswerSet branchGuard;
+      if (branch.isElse) {
+        hasElse = true;
+        taken = remaining;
+        branchGuard = guard.Minus(covered);
+        remaining = AnswerSet::None();
+      } else {
+        const Condition& condition = conditions[next++];
+        Refuse(remaining.Minus(condition.yes).Minus(condition.no), guard);
+        taken = remaining.Intersect(condition.yes);
+        remaining = remaining.Intersect(condition.no);
+        branchGuard = guard.Intersect(condition.yes);
+        covered = covered.Union(condition.yes);
+      }
+      views_ = before;
+      out = out.Union(Statements(branch.first, branch.end, taken, branchGuard));
+      after.push_back(views_);
+    }
+    if (!hasElse)
+      after.push_back(before);
+    Merge(after);
+    return out.Union(remaining);
+  }
+
+  // After a block, a name is what every way through it left it, or not read.
+  void Merge(const std::vector<std::map<std::string, View>>& ways) {
+    views_.clear();
+    for (const auto& way : ways) {
+      for (const auto& [name, view] : way) {
+        bool same = true;
+        for (const auto& other : ways) {
+          auto found = other.find(name);
+          same = same && found != other.end() && found->second == view;
+        }
+        views_[name] = same ? view : View::kUnknown;
+      }
+    }
+  }
+
+  // A block whose condition cannot be read: a warning when it neither refuses nor
+  // assigns, left aside when it never looks at the answer, unreadable otherwise.
+  AnswerSet Unread(size_t opener, size_t closer, size_t unreadLine, AnswerSet flow) {
+    bool onAnswer = false;
+    bool decides = false;
+    for (size_t i = opener; i <= closer; ++i) {
+      const Statement& statement = routine_[i];
+      onAnswer = onAnswer || MentionsAnswer(statement.tokens) || i == assignment_;
+      decides = decides || i == assignment_ || statement.kind == StatementKind::kGoTo ||
+                statement.kind == StatementKind::kEnd || statement.kind == StatementKind::kExitSub;
+      if (statement.kind == StatementKind::kAssignment && views_.count(statement.name) != 0)
+        views_[statement.name] = View::kUnknown;
+    }
+    if (onAnswer && decides)
+      Unreadable(unreadLine);
+    return flow;
+  }
+
+  bool MentionsAnswer(const Tokens& tokens) const {
+    for (const Token& token : tokens) {
+      if (token.kind == Token::kName && views_.count(SqueezeText(token.text)) != 0)
         return true;
     }
     return false;
   }
 
-  void MarkOpenBranches() {
-    for (size_t index : open_) {
-      if (index != kNoBranch)
-        branches_[index].refuses = true;
-    }
-  }
-
-  void Take(size_t line) {
-    std::string code = script_.StatementCode(line);
-    std::vector<Token> tokens = Tokenize(code);
-    if (tokens.empty())
+  void Refuse(const AnswerSet& refused, const AnswerSet& guard) {
+    if (refused.empty() || guard.numbers().size() != 1 || guard.text())
       return;
-    bool elseIf = tokens[0].Is("ELSEIF");
-    if (elseIf || tokens[0].Is("IF")) {
-      if (elseIf && !open_.empty())
-        open_.pop_back();
-      size_t then = FindToken(tokens, "THEN", 1);
-      std::string condition = Joined(tokens, 1, then);
-      bool onAnswer = false;
-      for (size_t i = 1; i < then; ++i)
-        onAnswer = onAnswer || tokens[i].Is("VANSWER");
-      branches_.push_back({line, condition, onAnswer, script_.StatementEnd(line) != line, false});
-      size_t branch = branches_.size() - 1;
-      if (elseIf || then + 1 >= tokens.size()) {
-        open_.push_back(branch);
-      } else if (Jumps(tokens, then + 1)) {  // a one-line If
-        branches_[branch].refuses = true;
-        MarkOpenBranches();
-      }
-    } else if (tokens[0].Is("ELSE") && tokens.size() == 1) {
-      if (!open_.empty())
-        open_.pop_back();
-      open_.push_back(kNoBranch);
-    } else if ((tokens[0].Is("END") && tokens.size() > 1 && tokens[1].Is("IF")) ||
-               tokens[0].Is("ENDIF")) {
-      if (!open_.empty())
-        open_.pop_back();
-    } else if (Jumps(tokens, 0)) {
-      MarkOpenBranches();
-    }
+    // A check of its own against a bound: what its guard lets in runs to one end.
+    auto [low, high] = guard.numbers()[0];
+    if (low == kLowest && high < kHighest)
+      rule_.lowest = std::max(rule_.lowest.value_or(kLowest), high + 1);
+    if (high == kHighest && low > kLowest)
+      rule_.highest = std::min(rule_.highest.value_or(kHighest), low - 1);
   }
 
-  static constexpr size_t kNoBranch = static_cast<size_t>(-1);
-  const EBScript& script_;
-  const std::string prompt_;
-  std::vector<Branch> branches_;
-  std::vector<size_t> open_;  // the branch of each open block, innermost last
+  void Unreadable(size_t statement) {
+    if (!rule_.unreadable)
+      rule_.unreadable = std::string(Trimmed(routine_.LineOf(statement)));
+  }
+
+  const MainRoutine& routine_;
+  size_t assignment_;
+  std::map<std::string, View> views_;
+  ValueRule rule_ = {AnswerSet::None(), std::nullopt, std::nullopt, std::nullopt};
 };
 
-// Takes in one refusing condition on vAnswer, as its words upper-cased and joined; false
-// when it cannot be read.
-bool ReadCondition(const std::string& condition, ValueRule* rule) {
-  if (condition == "NOTISNUMERIC(VANSWER)") {
-    rule->wholeNumber = true;
-    return true;
-  }
-  for (std::string_view function : {"CLNG(VANSWER)", "CINT(VANSWER)", "VAL(VANSWER)"}) {
-    if (!StartsWith(condition, function))
-      continue;
-    std::string_view rest = std::string_view(condition).substr(function.size());
-    size_t operatorLength = rest.size() > 1 && rest[1] == '=' ? 2 : 1;
-    std::string_view comparison = rest.substr(0, operatorLength);
-    rest.remove_prefix(comparison.size());
-    bool negative = StartsWith(rest, "-");
-    int64_t number;
-    if (!ParseDigits(rest.substr(negative ? 1 : 0), &number))
-      return false;
-    number = negative ? -number : number;
-    // The check refuses the values the comparison holds for.
-    if (comparison == "<" || comparison == "<=") {
-      int64_t low = comparison == "<" ? number : number + 1;
-      rule->lowest = rule->lowest ? std::max(*rule->lowest, low) : low;
-    } else if (comparison == ">" || comparison == ">=") {
-      int64_t high = comparison == ">" ? number : number - 1;
-      rule->highest = rule->highest ? std::min(*rule->highest, high) : high;
-    } else {
-      return false;
-    }
-    return true;
-  }
-  return false;
+std::string Bounds(const AnswerSet::Interval& interval) {
+  auto [low, high] = interval;
+  if (low == kLowest && high == kHighest)
+    return "";
+  if (low == kLowest)
+    return "of at most " + std::to_string(high);
+  if (high == kHighest)
+    return "of at least " + std::to_string(low);
+  return "from " + std::to_string(low) + " to " + std::to_string(high);
 }
 
 }  // namespace
 
-bool ValueRule::Possible() const {
-  return !lowest || !highest || *lowest <= *highest;
+AnswerSet AnswerSet::All() {
+  AnswerSet all = Numbers(kLowest, kHighest);
+  all.text_ = true;
+  return all;
+}
+
+AnswerSet AnswerSet::Numbers(int64_t lowest, int64_t highest) {
+  AnswerSet set;
+  lowest = std::max(lowest, kLowest);
+  highest = std::min(highest, kHighest);
+  if (lowest <= highest)
+    set.numbers_.push_back({lowest, highest});
+  return set;
+}
+
+AnswerSet AnswerSet::Text() {
+  AnswerSet set;
+  set.text_ = true;
+  return set;
+}
+
+AnswerSet AnswerSet::Union(const AnswerSet& other) const {
+  std::vector<Interval> all = numbers_;
+  all.insert(all.end(), other.numbers_.begin(), other.numbers_.end());
+  std::sort(all.begin(), all.end());
+  AnswerSet result;
+  result.text_ = text_ || other.text_;
+  for (const Interval& interval : all) {
+    if (!result.numbers_.empty() && interval.first <= result.numbers_.back().second + 1)
+      result.numbers_.back().second = std::max(result.numbers_.back().second, interval.second);
+    else
+      result.numbers_.push_back(interval);
+  }
+  return result;
+}
+
+AnswerSet AnswerSet::Intersect(const AnswerSet& other) const {
+  AnswerSet result;
+  result.text_ = text_ && other.text_;
+  for (const Interval& a : numbers_) {
+    for (const Interval& b : other.numbers_) {
+      int64_t low = std::max(a.first, b.first);
+      int64_t high = std::min(a.second, b.second);
+      if (low <= high)
+        result.numbers_.push_back({low, high});
+    }
+  }
+  std::sort(result.numbers_.begin(), result.numbers_.end());
+  return result;
+}
+
+AnswerSet AnswerSet::Minus(const AnswerSet& other) const {
+  // The complement of `other`, then the intersection with it.
+  AnswerSet complement;
+  complement.text_ = !other.text_;
+  int64_t from = kLowest;
+  for (const Interval& interval : other.numbers_) {
+    if (interval.first > from)
+      complement.numbers_.push_back({from, interval.first - 1});
+    from = interval.second + 1;
+  }
+  if (from <= kHighest)
+    complement.numbers_.push_back({from, kHighest});
+  return Intersect(complement);
+}
+
+bool AnswerSet::Contains(int64_t number) const {
+  for (const Interval& interval : numbers_) {
+    if (number >= interval.first && number <= interval.second)
+      return true;
+  }
+  return false;
 }
 
 bool ValueRule::Accepts(const std::string& value) const {
-  if (!wholeNumber && !lowest && !highest)
-    return true;
-  std::optional<int32_t> number = ParseWholeNumber(value);
-  return number && (!lowest || *number >= *lowest) && (!highest || *number <= *highest);
+  if (std::optional<int32_t> number = ParseWholeNumber(value))
+    return accepted.Contains(*number);
+  if (value.find_first_of("0123456789") == std::string::npos)
+    return accepted.text();
+  return accepted == AnswerSet::All();
 }
 
 std::string ValueRule::Describe() const {
-  if (!Possible()) {
-    return "no value can pass: at least " + std::to_string(*lowest) + " and at most " +
-           std::to_string(*highest);
+  const std::vector<AnswerSet::Interval>& numbers = accepted.numbers();
+  if (accepted.empty()) {
+    if (lowest && highest && *lowest > *highest)
+      return "no value can pass: at least " + std::to_string(*lowest) + " and at most " +
+             std::to_string(*highest);
+    return "no value can pass";
   }
-  if (lowest && highest)
-    return "a whole number from " + std::to_string(*lowest) + " to " + std::to_string(*highest);
-  if (lowest)
-    return "a whole number of at least " + std::to_string(*lowest);
-  if (highest)
-    return "a whole number of at most " + std::to_string(*highest);
-  return "a whole number";
+  std::string text = accepted.text() ? "a text that is no number" : "";
+  if (numbers.empty())
+    return text;
+  text += text.empty() ? "a whole number" : ", or a whole number";
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    std::string bounds = Bounds(numbers[i]);
+    text += (i == 0 ? "" : " or") + std::string(bounds.empty() ? "" : " ") + bounds;
+  }
+  return text;
 }
 
-ValueRule ReadValueRule(const EBScript& script, const PromptSection& section) {
-  ValueRule rule;
-  if (!section.assignment)
-    return rule;
-  for (const Branch& branch :
-       BranchReader(script, section.name).Read(section.label + 1, *section.assignment)) {
-    if (!branch.refuses || !branch.onAnswer || branch.condition == "NOTISEMPTY(VANSWER)")
-      continue;
-    if (branch.continued || !ReadCondition(branch.condition, &rule)) {
-      rule.unreadable = std::string(Trimmed(script.lines()[branch.line]));
-      break;
-    }
-  }
-  return rule;
+ValueRule ReadValueRule(const MainRoutine& routine, const PromptSection& section) {
+  if (!section.assignment || !section.end)
+    return ValueRule();
+  return SectionWalker(routine, *section.assignment).Walk(section.label + 1, *section.end + 1);
 }

@@ -4,15 +4,19 @@
 
 #include <vector>
 
+#include "script/eb_script.h"
+
 namespace {
 
 // The rule of Subject's prompt section made of `lines`.
 ValueRule RuleOf(const std::vector<std::string>& lines) {
-  std::vector<std::string> script = {"Sub Main()", "StartupInfoPrompt_Subject:"};
+  std::vector<std::string> script = {"Sub Main()",
+                                     "StartupInfoPrompt_Subject:", "vAnswer = AskBox(\"?\", 1)"};
   script.insert(script.end(), lines.begin(), lines.end());
   script.push_back("c.SetAttrib \"Subject\", CStr(vAnswer)");
   EBScript parsed(script);
-  return ReadValueRule(parsed, *FindPromptSection(parsed, "Subject"));
+  std::optional<MainRoutine> routine = MainRoutine::Read(parsed);
+  return ReadValueRule(*routine, *FindPromptSection(*routine, "Subject"));
 }
 
 // What the rule says: its description, "-" when it checks nothing, or the line it cannot
@@ -21,7 +25,7 @@ std::string Described(const std::vector<std::string>& lines) {
   ValueRule rule = RuleOf(lines);
   if (rule.unreadable)
     return "? " + *rule.unreadable;
-  return rule.wholeNumber || rule.lowest || rule.highest ? rule.Describe() : "-";
+  return rule.accepted == AnswerSet::All() ? "-" : rule.Describe();
 }
 
 const char* const kBack = "\tGoTo StartupInfoPrompt_Subject";
@@ -40,18 +44,35 @@ TEST(ValueRule, ReadsTheRefusingChecksOfASection) {
         kBack, "\tEnd If", "Else", kAbort, "End If"},
        "a whole number from 0 to 32767"},
       {{"If cint( vAnswer ) <= -6 Then", kBack, "ElseIf Val(vAnswer) < -9 Then", kAbort, "End If"},
-       "a whole number of at least -5"},
+       "a whole number from -5 to 32767"},  // CInt fails beyond 16 bits
+      // Every way out of the prompt refuses; an Else is read as E-Basic runs it.
+      {{"If CLng(vAnswer) > 4 Then End", "If CLng(vAnswer) < 1 Then Exit Sub"},
+       "a whole number from 1 to 4"},
+      {{"If IsNumeric(vAnswer) Then", "\tx = 1", "Else", "\tGoTo StartupInfo_Begin", "End If"},
+       "a whole number"},
+      {{"If CLng(vAnswer) >= 1 Then nOk = 1 Else GoTo StartupInfoPrompt_Subject"},
+       "a whole number of at least 1"},
+      {{"Select Case CLng(vAnswer)", "Case Is > 4", kBack, "Case 2 To 3", "Case Else", kAbort,
+        "End Select"},
+       "a whole number from 2 to 3"},
+      {{"nSess = CLng(vAnswer)", "If nSess > 4 Then GoTo StartupInfoPrompt_Subject"},
+       "a whole number of at most 4"},
+      {{"If CLng(vAnswer) > 100 Then", "\tMsgBox \"old\"", "ElseIf CLng(vAnswer) < 1 Then", kBack,
+        "End If"},
+       "a whole number of at least 1"},
       {{"If CLng(vAnswer) >= 10 Then : MsgBox \"x\" : " + std::string(kAbort)},
        "a whole number of at most 9"},
       {{"If CLng(vAnswer) < 5 Then", kBack, "ElseIf CLng(vAnswer) > 2 Then", kBack, "End If"},
        "no value can pass: at least 5 and at most 2"},
-      // A branch that only warns, and a condition on anything else, check nothing.
-      {{"If CLng(vAnswer) > 100 Then", "\tMsgBox \"That is old\"", "End If", "If bStrict Then",
+      // A warning and a condition on anything else check nothing; CLng fails on text.
+      {{"If Len(vAnswer) > 100 Then", "\tMsgBox \"That is long\"", "End If", "If bStrict Then",
         kBack, "End If"},
        "-"},
-      // What cannot be read, in a branch that refuses.
       {{"If Not IsNumeric(vAnswer) Or CLng(vAnswer) < 0 Then", kBack, "End If"},
-       "? If Not IsNumeric(vAnswer) Or CLng(vAnswer) < 0 Then"},
+       "a whole number of at least 0"},
+      // What cannot be read, where it refuses.
+      {{"n = CLng(vAnswer)", "If bX Then n = 0", "If n > 4 Then " + std::string(kAbort)},
+       "? If n > 4 Then GoTo ExperimentAbort"},
       {{"If CLng(vAnswer) > MAXSUBJECT Then", kBack, "End If"},
        "? If CLng(vAnswer) > MAXSUBJECT Then"},
       {{"If CLng(vAnswer) > &H32 Then " + std::string(kAbort)},
@@ -59,7 +80,7 @@ TEST(ValueRule, ReadsTheRefusingChecksOfASection) {
       {{"If Not IsEmpty(vAnswer) Then", "  If CLng(vAnswer) > 50.5 Then", kBack, "End If",
         "End If"},
        "? If CLng(vAnswer) > 50.5 Then"},
-      {{"  If CLng(vAnswer) > _  ", "  10 Then", kBack, "End If"}, "? If CLng(vAnswer) > _"},
+      {{"  If CLng(vAnswer) > _  ", "  10 Then", kBack, "End If"}, "a whole number of at most 10"},
       {{"If Len(vAnswer) > 1 Then", "  If x Then", kBack, "  End If", "End If"},
        "? If Len(vAnswer) > 1 Then"},
   };

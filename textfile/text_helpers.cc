@@ -39,3 +39,20 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text) {
     return std::nullopt;
   return static_cast<int32_t>(number);
 }
+
+namespace {
+
+bool HasDrive(std::string_view path) {
+  char letter = UpperCaseAscii(path.empty() ? '\0' : path[0]);
+  return path.size() >= 2 && letter >= 'A' && letter <= 'Z' && path[1] == ':';
+}
+
+}  // namespace
+
+bool IsRootedWindowsPath(std::string_view path) {
+  return HasDrive(path) || StartsWith(path, "\\") || StartsWith(path, "/");
+}
+
+bool IsDriveRelativePath(std::string_view path) {
+  return HasDrive(path) && (path.size() == 2 || (path[2] != '\\' && path[2] != '/'));
+}

@@ -73,6 +73,14 @@ inline bool EndsWithInsensitive(std::string_view text, std::string_view suffix) 
          EqualsInsensitive(text.substr(text.size() - suffix.size()), suffix);
 }
 
+/// True for a Windows path that begins with a drive letter and a colon ("C:\x", or "C:x",
+/// the drive's current folder) or with a separator ("\\server\x", "\x"): a folder put in
+/// front of it would make no path.
+bool IsRootedWindowsPath(std::string_view path);
+/// True for "C:" or "C:x": a drive letter and a colon without a separator after them, a
+/// path that depends on that drive's current folder.
+bool IsDriveRelativePath(std::string_view path);
+
 /// A whole number as an experiment's checks take one: an optional sign, then digits only
 /// (leading zeros allowed), within the 32-bit signed range. None for anything else.
 std::optional<int32_t> ParseWholeNumber(std::string_view text);

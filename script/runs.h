@@ -1,0 +1,22 @@
+#ifndef TARVO_SCRIPT_RUNS_H_
+#define TARVO_SCRIPT_RUNS_H_
+
+#include <map>
+#include <string>
+
+#include "script/statements.h"
+
+/// The attributes whose assignment Tarvo wrote, by their squeezed names, with their values.
+using GivenAttributes = std::map<std::string, std::string>;
+
+enum class Runs { kYes, kNo, kUnknown };
+
+/// Whether statement `index` of the main routine runs, by the blocks around it. Only these
+/// conditions are judged: whether an attribute exists, "[Not] c.AttribExists("<name>")",
+/// which an attribute given or set for sure earlier does; and "[Not] <variable>" where the
+/// routine sets the variable to a plain True or False earlier and nowhere else, as the
+/// newer generator does with bStartupInfoUseDefaults. Any other condition, a Select Case
+/// and a loop may or may not run their statements.
+Runs WhetherRuns(const MainRoutine& routine, size_t index, const GivenAttributes& given);
+
+#endif  // TARVO_SCRIPT_RUNS_H_

@@ -1,0 +1,408 @@
+#include "script/statements.h"
+
+#include <algorithm>
+
+#include "script/eb_script.h"
+#include "textfile/text_helpers.h"
+
+namespace {
+
+using Tokens = std::vector<Token>;
+
+bool IsSymbol(const Tokens& tokens, size_t at, std::string_view symbol) {
+  return at < tokens.size() && tokens[at].kind == Token::kSymbol && tokens[at].text == symbol;
+}
+
+// Words that begin a statement of their own, so a name before a colon is no label.
+bool IsKeyword(const Token& token) {
+  for (std::string_view word : {"ELSE", "END", "CASE", "LOOP", "WEND", "NEXT", "DO", "ENDIF"}) {
+    if (token.Is(word))
+      return true;
+  }
+  return false;
+}
+
+// Where the word THEN stands in [from, end), outside parentheses; `end` when nowhere.
+size_t FindThen(const Tokens& tokens, size_t from, size_t end) {
+  int depth = 0;
+  for (size_t i = from; i < end; ++i) {
+    depth += IsSymbol(tokens, i, "(") ? 1 : IsSymbol(tokens, i, ")") ? -1 : 0;
+    if (depth == 0 && tokens[i].Is("THEN"))
+      return i;
+  }
+  return end;
+}
+
+// The Else of a one-line If whose Then part begins at `from`: an Else of an If nested in
+// that part belongs to the nested one.
+size_t FindOneLineElse(const Tokens& tokens, size_t from, size_t end) {
+  int nested = 0;
+  for (size_t i = from; i < end; ++i) {
+    if (tokens[i].Is("IF"))
+      ++nested;
+    else if (tokens[i].Is("ELSE") && nested-- == 0)
+      return i;
+  }
+  return end;
+}
+
+// The end of the statement that begins at `from`: the next colon outside parentheses.
+size_t PieceEnd(const Tokens& tokens, size_t from, size_t end) {
+  int depth = 0;
+  for (size_t i = from; i < end; ++i) {
+    depth += IsSymbol(tokens, i, "(") ? 1 : IsSymbol(tokens, i, ")") ? -1 : 0;
+    if (depth == 0 && IsSymbol(tokens, i, ":"))
+      return i;
+  }
+  return end;
+}
+
+// The text of the target of an assignment, tokens [from, equals): a name, or names joined
+// by dots; "" when it is anything else.
+std::string AssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
+  std::string target;
+  for (size_t i = from; i < equals; ++i) {
+    bool wantName = (i - from) % 2 == 0;
+    if (wantName ? tokens[i].kind != Token::kName : !IsSymbol(tokens, i, "."))
+      return "";
+    target += SqueezeText(tokens[i].text);
+  }
+  return (equals - from) % 2 == 1 ? target : "";
+}
+
+}  // namespace
+
+bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view upperCase) {
+  return at + 2 < tokens.size() && (tokens[at].Is("C") || tokens[at].Is("EBCONTEXT")) &&
+         IsSymbol(tokens, at + 1, ".") && tokens[at + 2].Is(upperCase);
+}
+
+// Builds a MainRoutine statement by statement, with the blocks open at each point.
+class MainRoutineReader {
+ public:
+  explicit MainRoutineReader(MainRoutine* routine) : routine_(*routine) {}
+
+  // Reads the lines [first, ...) up to "End Sub".
+  void Read(const EBScript& script, size_t first) {
+    const LineList& lines = script.lines();
+    for (size_t line = first; line < lines.size() && !ended_;) {
+      size_t last = script.StatementEnd(line);
+      std::string& code = routine_.code_.emplace_back(script.StatementCode(line));
+      tokens_ = Tokenize(code);
+      line_ = line;
+      lastLine_ = last;
+      firstOnLine_ = routine_.statements_.size();
+      ReadLine();
+      if (routine_.statements_.size() > firstOnLine_)
+        routine_.statements_.back().endsLine = true;
+      line = last + 1;
+    }
+    for (size_t block : open_)
+      routine_.branches_[routine_.blocks_[block].branches.back()].end = routine_.statements_.size();
+  }
+
+ private:
+  void ReadLine() {
+    size_t at = 0;
+    if (tokens_.size() >= 2 && tokens_[0].kind == Token::kName && IsSymbol(tokens_, 1, ":") &&
+        !IsKeyword(tokens_[0])) {
+      Emit(StatementKind::kLabel, 0, 1).name = std::string(tokens_[0].text);
+      at = 2;
+    }
+    ReadSequence(at, tokens_.size(), true);
+  }
+
+  // The statements of [from, end), separated by colons.
+  void ReadSequence(size_t from, size_t end, bool outsideOneLineIf) {
+    while (from < end && !ended_) {
+      if (tokens_[from].Is("IF")) {
+        ReadIf(from, end, outsideOneLineIf);
+        return;
+      }
+      size_t stop = PieceEnd(tokens_, from, end);
+      // A block's Else may have a statement after it on its line.
+      if (tokens_[from].Is("ELSE") && stop > from + 1) {
+        Piece(from, from + 1, outsideOneLineIf);
+        from += 1;
+        continue;
+      }
+      Piece(from, stop, outsideOneLineIf);
+      from = stop + 1;
+    }
+  }
+
+  void ReadIf(size_t from, size_t end, bool outsideOneLineIf) {
+    size_t then = FindThen(tokens_, from + 1, end);
+    Emit(StatementKind::kIf, from, then, outsideOneLineIf);
+    OpenBlock(Block::kIf, {tokens_.begin() + static_cast<std::ptrdiff_t>(from + 1),
+                           tokens_.begin() + static_cast<std::ptrdiff_t>(then)});
+    if (then + 1 >= end)
+      return;  // a block If: its statements follow on the next lines
+    // A one-line If is the block it stands for, closed on its own line.
+    size_t elsePart = FindOneLineElse(tokens_, then + 1, end);
+    ReadSequence(then + 1, elsePart, false);
+    if (elsePart < end) {
+      Marker(StatementKind::kElse, elsePart);
+      ReadSequence(elsePart + 1, end, false);
+    }
+    Marker(StatementKind::kEndIf, end);
+  }
+
+  // One statement without colons, [from, end).
+  void Piece(size_t from, size_t end, bool outsideOneLineIf) {
+    if (from >= end)
+      return;
+    const Token& first = tokens_[from];
+    bool second = from + 1 < end;
+    if (first.Is("ELSEIF")) {
+      size_t then = FindThen(tokens_, from + 1, end);
+      Marker(StatementKind::kElseIf, from, from + 1, then);
+    } else if (first.Is("ELSE")) {
+      Marker(StatementKind::kElse, from);
+    } else if (first.Is("ENDIF") || (first.Is("END") && second && tokens_[from + 1].Is("IF"))) {
+      Marker(StatementKind::kEndIf, from);
+    } else if (first.Is("END") && second && tokens_[from + 1].Is("SELECT")) {
+      Marker(StatementKind::kEndSelect, from);
+    } else if (first.Is("END") && second && tokens_[from + 1].Is("SUB")) {
+      ended_ = true;
+    } else if (first.Is("END") && !second) {
+      Emit(StatementKind::kEnd, from, end, outsideOneLineIf);
+    } else if (first.Is("SELECT") && second && tokens_[from + 1].Is("CASE")) {
+      Emit(StatementKind::kSelectCase, from, end, outsideOneLineIf);
+      OpenBlock(Block::kSelect, {});
+      routine_.blocks_.back().selector.assign(
+          tokens_.begin() + static_cast<std::ptrdiff_t>(from + 2),
+          tokens_.begin() + static_cast<std::ptrdiff_t>(end));
+    } else if (first.Is("CASE")) {
+      Marker(StatementKind::kCase, from, from + 1, end);
+    } else if (first.Is("DO") || first.Is("WHILE") || first.Is("FOR")) {
+      Emit(StatementKind::kLoopStart, from, end, outsideOneLineIf);
+      OpenBlock(Block::kLoop, {});
+    } else if (first.Is("LOOP") || first.Is("WEND") || first.Is("NEXT")) {
+      Marker(StatementKind::kLoopEnd, from);
+    } else if (first.Is("EXIT") && second && tokens_[from + 1].Is("SUB")) {
+      Emit(StatementKind::kExitSub, from, end, outsideOneLineIf);
+    } else if (first.Is("GOTO") && second) {
+      Emit(StatementKind::kGoTo, from, end, outsideOneLineIf).name =
+          std::string(tokens_[from + 1].text);
+    } else {
+      Simple(from, end, outsideOneLineIf);
+    }
+  }
+
+  // An assignment, a SetAttrib or any other statement.
+  void Simple(size_t from, size_t end, bool outsideOneLineIf) {
+    size_t target = tokens_[from].Is("LET") ? from + 1 : from;
+    size_t equals = target;
+    while (equals < end && !IsSymbol(tokens_, equals, "="))
+      ++equals;
+    std::string assigned = equals < end ? AssignmentTarget(tokens_, target, equals) : "";
+    if (!assigned.empty()) {
+      Statement& statement = Emit(StatementKind::kAssignment, from, end, outsideOneLineIf);
+      statement.name = assigned;
+      statement.value = equals + 1 - from;
+      return;
+    }
+    if (IsContextMember(tokens_, from, "SETATTRIB")) {
+      Statement& statement = Emit(StatementKind::kSetAttrib, from, end, outsideOneLineIf);
+      size_t literal = 3;  // relative to the statement's first token
+      if (literal < statement.tokens.size() && statement.tokens[literal].kind == Token::kString) {
+        statement.name = DecodeLiteral(statement.tokens[literal].text).value_or("");
+      }
+      statement.value = literal + 2;
+      return;
+    }
+    Emit(StatementKind::kOther, from, end, outsideOneLineIf);
+  }
+
+  Statement& Emit(StatementKind kind, size_t from, size_t end, bool outsideOneLineIf = true) {
+    // The markers that close a one-line If stand after its last word.
+    from = std::min(from, tokens_.size());
+    end = std::min(std::max(from, end), tokens_.size());
+    Statement statement;
+    statement.kind = kind;
+    statement.line = line_;
+    statement.lastLine = lastLine_;
+    statement.startsLine = outsideOneLineIf && routine_.statements_.size() == firstOnLine_;
+    statement.tokens.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(from),
+                            tokens_.begin() + static_cast<std::ptrdiff_t>(end));
+    statement.branch = CurrentBranch();
+    routine_.statements_.push_back(std::move(statement));
+    return routine_.statements_.back();
+  }
+
+  // ElseIf, Else, Case and the closers: they end the branch before them.
+  void Marker(StatementKind kind, size_t at, size_t conditionFrom = 0, size_t conditionEnd = 0) {
+    bool closes = kind == StatementKind::kEndIf || kind == StatementKind::kEndSelect ||
+                  kind == StatementKind::kLoopEnd;
+    Block::Kind wanted = kind == StatementKind::kCase || kind == StatementKind::kEndSelect
+                             ? Block::kSelect
+                         : kind == StatementKind::kLoopEnd ? Block::kLoop
+                                                           : Block::kIf;
+    bool matches = !open_.empty() && routine_.blocks_[open_.back()].kind == wanted;
+    size_t index = routine_.statements_.size();
+    // The block's own markers stand in the branch around the block.
+    size_t around = matches ? routine_.blocks_[open_.back()].parent : CurrentBranch();
+    Statement& statement = Emit(kind, at, std::max(at + 1, conditionEnd));
+    statement.branch = around;
+    if (!matches)
+      return;  // a closer without its opener: nothing to end
+    Block& block = routine_.blocks_[open_.back()];
+    if (!block.branches.empty())
+      routine_.branches_[block.branches.back()].end = index;
+    if (closes) {
+      block.closer = index;
+      open_.pop_back();
+      return;
+    }
+    Branch branch;
+    branch.block = open_.back();
+    branch.opener = index;
+    branch.first = index + 1;
+    branch.isElse = kind == StatementKind::kElse ||
+                    (kind == StatementKind::kCase && conditionFrom < conditionEnd &&
+                     tokens_[conditionFrom].Is("ELSE"));
+    if (!branch.isElse)
+      branch.condition.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(conditionFrom),
+                              tokens_.begin() + static_cast<std::ptrdiff_t>(conditionEnd));
+    block.branches.push_back(routine_.branches_.size());
+    routine_.branches_.push_back(std::move(branch));
+  }
+
+  // Opens a block whose opener is the statement just emitted.
+  void OpenBlock(Block::Kind kind, Tokens condition) {
+    size_t opener = routine_.statements_.size() - 1;
+    Block block;
+    block.kind = kind;
+    block.opener = opener;
+    block.parent = routine_.statements_[opener].branch;
+    size_t index = routine_.blocks_.size();
+    if (kind != Block::kSelect) {
+      Branch branch;
+      branch.block = index;
+      branch.opener = opener;
+      branch.first = opener + 1;
+      branch.condition = std::move(condition);
+      block.branches.push_back(routine_.branches_.size());
+      routine_.branches_.push_back(std::move(branch));
+    }
+    routine_.blocks_.push_back(std::move(block));
+    open_.push_back(index);
+  }
+
+  size_t CurrentBranch() const {
+    if (open_.empty())
+      return kNoBranch;
+    const Block& block = routine_.blocks_[open_.back()];
+    return block.branches.empty() ? block.parent : block.branches.back();
+  }
+
+  MainRoutine& routine_;
+  Tokens tokens_;
+  size_t line_ = 0;
+  size_t lastLine_ = 0;
+  size_t firstOnLine_ = 0;
+  bool ended_ = false;
+  std::vector<size_t> open_;  // the open blocks, innermost last
+};
+
+std::optional<MainRoutine> MainRoutine::Read(const EBScript& script) {
+  std::optional<size_t> subMain = script.FindSubMain();
+  if (!subMain)
+    return std::nullopt;
+  MainRoutine routine;
+  routine.script_ = &script;
+  MainRoutineReader(&routine).Read(script, *subMain + 1);
+  return routine;
+}
+
+std::vector<size_t> MainRoutine::BranchesAround(size_t index) const {
+  std::vector<size_t> around;
+  for (size_t branch = statements_[index].branch; branch != kNoBranch;
+       branch = blocks_[branches_[branch].block].parent)
+    around.push_back(branch);
+  return around;
+}
+
+const Block* MainRoutine::BlockOpenedBy(size_t opener) const {
+  for (const Block& block : blocks_) {
+    if (block.opener == opener)
+      return &block;
+  }
+  return nullptr;
+}
+
+std::optional<size_t> MainRoutine::CloserOf(size_t opener) const {
+  const Block* block = BlockOpenedBy(opener);
+  return block ? block->closer : std::nullopt;
+}
+
+std::string_view MainRoutine::LineOf(size_t index) const {
+  return script_->lines()[statements_[index].line];
+}
+
+std::optional<size_t> MainRoutine::DataFileStatement() const {
+  for (size_t i = 0; i < statements_.size(); ++i) {
+    const Statement& statement = statements_[i];
+    if (statement.kind == StatementKind::kAssignment &&
+        (statement.name == "C.DATAFILE.FILENAME" ||
+         statement.name == "EBCONTEXT.DATAFILE.FILENAME"))
+      return i;
+  }
+  return std::nullopt;
+}
+
+bool MainRoutine::IsHandleFilenameCall(size_t index) const {
+  const Statement& statement = statements_[index];
+  return statement.value + 1 < statement.tokens.size() &&
+         statement.tokens[statement.value].Is("HANDLEFILENAME") &&
+         IsSymbol(statement.tokens, statement.value + 1, "(");
+}
+
+bool MainRoutine::IsConditionalDefault(size_t index) const {
+  const Statement& statement = statements_[index];
+  if (statement.kind != StatementKind::kSetAttrib || statement.branch == kNoBranch)
+    return false;
+  const Branch& branch = branches_[statement.branch];
+  const Statement& opener = statements_[branch.opener];
+  const Tokens& condition = branch.condition;
+  // Not c.AttribExists ( "<name>" ), on the line of the SetAttrib it guards.
+  return opener.kind == StatementKind::kIf && opener.line == statement.line && !branch.isElse &&
+         condition.size() == 7 && condition[0].Is("NOT") &&
+         IsContextMember(condition, 1, "ATTRIBEXISTS") && condition[5].kind == Token::kString &&
+         SqueezeText(DecodeLiteral(condition[5].text).value_or("")) == SqueezeText(statement.name);
+}
+
+std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,
+                                            std::string_view name) {
+  const LineList& lines = script.lines();
+  for (size_t line = 0; line < lines.size(); ++line) {
+    std::string_view text = lines[line];
+    size_t start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos || !StartsWithInsensitive(text.substr(start), keyword))
+      continue;
+    Tokens tokens = Tokenize(CodeOf(text));
+    if (tokens.size() >= 3 && tokens[0].Is(SqueezeText(keyword)) &&
+        EqualsInsensitive(tokens[1].text, name) && IsSymbol(tokens, 2, "("))
+      return line;
+  }
+  return std::nullopt;
+}
+
+bool ConvertsDataFile(const EBScript& script) {
+  std::optional<size_t> subMain = script.FindSubMain();
+  if (!subMain)
+    return false;
+  for (size_t line = *subMain; line < script.lines().size(); ++line) {
+    std::string_view code = CodeOf(script.lines()[line]);
+    if (SqueezeText(code).find("DATAFILE.CONVERT") == std::string::npos)
+      continue;
+    Tokens tokens = Tokenize(code);
+    for (size_t i = 0; i < tokens.size(); ++i) {
+      if (IsContextMember(tokens, i, "DATAFILE") && IsSymbol(tokens, i + 3, ".") &&
+          i + 4 < tokens.size() && tokens[i + 4].Is("CONVERT"))
+        return true;
+    }
+  }
+  return false;
+}
