@@ -167,6 +167,9 @@ class Parser {
       return Fail("Double quote in " + switchName + " value: " + argument);
     if (argument.find_first_of("*?<>|") != std::string::npos)
       return Fail("Invalid character in " + switchName + " value: " + argument);
+    // "C:x.txt" means the drive's current folder, which is E-Run's business, not ours.
+    if (letter != 'L' && IsDriveRelativePath(argument))
+      return Fail("Drive-relative path in " + switchName + " value: " + argument);
     *field = argument;
     return true;
   }

@@ -49,6 +49,10 @@ DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bo
       log.Refuse(unchecked);
     return data;
   }
+  if (name.converted && EndsWithInsensitive(name.name, ".edat")) {
+    log.Refuse(kEdatDataFile);
+    return data;
+  }
   data.dataFile = InScriptFolder(name.name, outputScriptPath);
   log.Line("Data file: " + data.dataFile);
   if (name.converted) {

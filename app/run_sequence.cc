@@ -78,9 +78,9 @@ class ScriptRun {
       return false;
     subjectZero_ = SubjectZeroStage(script_, given_, log_);
     if (request_.dataFileName)
-      DataFileNameStage(script_, *request_.dataFileName, log_);
+      DataFileNameStage(script_, *request_.dataFileName, given_, log_);
     if (!log_.refused() && request_.dataFolder)
-      DataFolderStage(script_, *request_.dataFolder, log_);
+      DataFolderStage(script_, *request_.dataFolder, given_, log_);
     if (!log_.refused() && request_.answerSummary)
       StartupSummaryStage(script_, log_);
     if (!log_.refused())

@@ -3,43 +3,21 @@
 #include "launch/erun_launcher.h"
 #include "platform/console.h"
 #include "script/data_file.h"
+#include "script/data_file_name.h"
 #include "script/hook_calls.h"
 #include "script/set_attribute.h"
 #include "script/startup_summary.h"
-#include "script/value_rule.h"
+#include "script/statements.h"
 #include "textfile/text_helpers.h"
 
 namespace {
 
 const char kTooLong[] = "Too long for one script line: ";
 
-// The checks of the attribute's prompt section, which the fixed value replaces; false,
-// after its refusal, when the value cannot be let through.
-bool PassesPromptChecks(const EBScript& script, const std::string& name, const std::string& value,
-                        RunLog& log) {
-  std::optional<PromptSection> section = FindPromptSection(script, name);
-  if (!section)
-    return true;
-  if (!section->assignment) {
-    log.Refuse("Couldn't find the end of the prompt for " + name);
-    return false;
-  }
-  ValueRule rule = ReadValueRule(script, *section);
-  if (rule.unreadable) {
-    log.Refuse("Couldn't read the check of the prompt for " + name + ": " + *rule.unreadable);
-    return false;
-  }
-  if (!rule.Possible() || !rule.Accepts(value)) {
-    log.Refuse("Invalid value for " + name + ": " + value + " (" + rule.Describe() + ")");
-    return false;
-  }
-  return true;
-}
-
 // The line of an edit that a switch asked for; one that would write too long a line refuses.
-void ReportSwitchEdit(EditOutcome outcome, const std::string& done, const std::string& notFound,
-                      const char* switchName, RunLog& log) {
-  switch (outcome) {
+void ReportSwitchEdit(const EditResult& result, const std::string& done,
+                      const std::string& notFound, const char* switchName, RunLog& log) {
+  switch (result.outcome) {
     case EditOutcome::kDone:
       log.Line(done);
       break;
@@ -49,6 +27,9 @@ void ReportSwitchEdit(EditOutcome outcome, const std::string& done, const std::s
     case EditOutcome::kNotFound:
     case EditOutcome::kNoAbortLabel:
       log.Line(notFound);
+      break;
+    case EditOutcome::kRefused:
+      log.Refuse(result.refusal);
       break;
   }
 }
@@ -64,6 +45,7 @@ void HookCall(EBScript& script, EditOutcome (*insert)(EBScript&), const std::str
       break;
     case EditOutcome::kNotFound:
     case EditOutcome::kTooLong:
+    case EditOutcome::kRefused:
       break;
   }
 }
@@ -73,9 +55,8 @@ void HookCall(EBScript& script, EditOutcome (*insert)(EBScript&), const std::str
 GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log) {
   GivenAttributes given;
   for (const auto& [name, value] : attributes) {
-    if (!PassesPromptChecks(script, name, value, log))
-      continue;
-    switch (SetAttribute(script, name, value)) {
+    EditResult result = SetAttribute(script, name, value, given);
+    switch (result.outcome) {
       case EditOutcome::kDone:
         given[SqueezeText(name)] = value;
         log.Line(std::string("Setting attribute value: ").append(name).append(" = ").append(value));
@@ -87,24 +68,34 @@ GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes,
       case EditOutcome::kNoAbortLabel:
         log.Line("Couldn't set attribute value for " + name);
         break;
+      case EditOutcome::kRefused:
+        log.Refuse(result.refusal);
+        break;
     }
   }
   return given;
 }
 
-void DataFileNameStage(EBScript& script, const std::string& dataFileName, RunLog& log) {
-  ReportSwitchEdit(SetDataFileName(script, dataFileName),
+void DataFileNameStage(EBScript& script, const std::string& dataFileName,
+                       const GivenAttributes& given, RunLog& log) {
+  // The converted file would take the data file's name and replace it.
+  if (EndsWithInsensitive(dataFileName, ".edat") && ConvertsDataFile(script)) {
+    log.Refuse(kEdatDataFile);
+    return;
+  }
+  ReportSwitchEdit(SetDataFileName(script, dataFileName, given),
                    "Setting output filename to " + dataFileName,
                    "Couldn't set output filename to " + dataFileName, "-F", log);
 }
 
-void DataFolderStage(EBScript& script, const std::string& dataFolder, RunLog& log) {
-  ReportSwitchEdit(SetDataFolder(script, dataFolder), "Setting output path to " + dataFolder,
+void DataFolderStage(EBScript& script, const std::string& dataFolder, const GivenAttributes& given,
+                     RunLog& log) {
+  ReportSwitchEdit(SetDataFolder(script, dataFolder, given), "Setting output path to " + dataFolder,
                    "Couldn't set output path to " + dataFolder, "-O", log);
 }
 
 void StartupSummaryStage(EBScript& script, RunLog& log) {
-  ReportSwitchEdit(AnswerStartupSummary(script), "Answered the startup info summary",
+  ReportSwitchEdit({AnswerStartupSummary(script), ""}, "Answered the startup info summary",
                    "Couldn't find the startup info summary", "-Y", log);
 }
 

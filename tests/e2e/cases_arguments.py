@@ -45,6 +45,10 @@ CASES = [
             "Invalid character in -F value: s?.txt"),
     refused("invalid_character_in_folder", ["x.ebs", "-O", "C:\\a|b", "-N"],
             "Invalid character in -O value: C:\\a|b"),
+    # A drive without a folder means that drive's current folder: E-Run's, not ours.
+    refused("drive_relative_folder", ["x.ebs", "-O", "D:", "-N"], "Drive-relative path in -O value: D:"),
+    refused("drive_relative_file_name", ["x.ebs", "-F", "c:x.txt"],
+            "Drive-relative path in -F value: c:x.txt"),
     # Within one argument: line break, control character, double quote, invalid character;
     # the first argument that is refused decides.
     refused("line_break_before_control_character", ["x.ebs", "G\x01=a\nb"],

@@ -71,16 +71,13 @@ CASES = [
                    "Inserted PreRun() call",
                    "Saved 422 lines in " + at("nback_tarvo.ebs")],
          files={"nback.ebs": NBACK}, outputs={"nback_tarvo.ebs": NBACK_EVERYDAY}),
-    # Its output run again with a folder: in front of the fixed name; the PreRun call
-    # inserted before counts; the summary was answered already, so there is none to find.
+    # Its output run again with a folder: the fixed name is absolute, so no folder can go
+    # in front of it; nothing is saved.
     Case("generated_newer_second_run",
          ["nback_tarvo.ebs", "Session=3", "-O", "D:\\data", "-Y", "-N"],
          BANNER + ["Loaded 422 lines from nback_tarvo.ebs",
                    "Setting attribute value: Session = 3",
-                   "Setting output path to D:\\data",
-                   "Couldn't find the startup info summary",
-                   "Inserted PreRun() call",
-                   "Saved 422 lines in " + at("nback_tarvo_tarvo.ebs")],
-         files={"nback_tarvo.ebs": NBACK_EVERYDAY},
-         outputs={"nback_tarvo_tarvo.ebs": fixture("nback_rerun_tarvo.ebs")}),
+                   "-O cannot go in front of an absolute data file name: C:\\temp\\nback-7.txt"],
+         exit=-1, files={"nback_tarvo.ebs": NBACK_EVERYDAY},
+         outputs={"nback_tarvo_tarvo.ebs": None}),
 ]

@@ -9,7 +9,7 @@ CHECKS = b"\r\n".join([
     b"StartupInfoPrompt_Subject:",
     b'\tvAnswer = AskBox("Subject?", c.GetAttrib("Subject"))',
     b"\tIf Not IsEmpty(vAnswer) then",
-    b"\t\tIf CLng(vAnswer) < 1 Or CLng(vAnswer) > 99 Then",
+    b"\t\tIf Len(vAnswer) > 2 Or CLng(vAnswer) > 99 Then",
     b"\t\t\tGoTo StartupInfoPrompt_Subject",
     b"\t\tEnd If",
     b"\tElse",
@@ -45,7 +45,7 @@ CASES = [
             ["Too long for one script line: Group",
              "Invalid value for Session: 3 (no value can pass: at least 5 and at most 2)",
              "Couldn't read the check of the prompt for Subject: "
-             "If CLng(vAnswer) < 1 Or CLng(vAnswer) > 99 Then"]),
+             "If Len(vAnswer) > 2 Or CLng(vAnswer) > 99 Then"]),
     refused("refused_file_name", CHECKS, ["-F", "f" * 1000, "-O", "C:\\d"],
             ["Too long for one script line: -F"]),
     refused("refused_calls", HOOKS, [],
