@@ -19,10 +19,6 @@ using Arguments = std::vector<std::string>;
 const char kWarning[] = "Warning: setting attribute to empty value: ";
 const char kMissingEquals[] = "Missing '=' in attribute definition ";
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 bool IsSwitch(const std::string& argument, SlashSwitches slashSwitches) {
   if (StartsWith(argument, "-"))
     return true;
@@ -112,6 +108,7 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
                  StartsWith(error, "Control character in argument ") ||
                  StartsWith(error, "Double quote in ") ||
                  StartsWith(error, "Invalid character in -") ||
+                 StartsWith(error, "Drive-relative path in -") ||
                  StartsWith(error, "Attribute given twice: "));
     }
   }
@@ -134,6 +131,8 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
                            !HasControlOrQuote(field->value()) &&
                            field->value().find_first_of("*?<>|") == std::string::npos));
   }
+  for (const auto* field : {&request.dataFileName, &request.dataFolder})
+    FUZZ_CHECK(!*field || !IsDriveRelativePath(**field));
   CheckTaken(request.scriptPath, arguments, slashSwitches);
   CheckTaken(request.dataFileName, arguments, slashSwitches);
   CheckTaken(request.dataFolder, arguments, slashSwitches);
