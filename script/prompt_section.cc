@@ -128,7 +128,12 @@ std::optional<PromptSection> FindPromptSection(const MainRoutine& routine, std::
           FromAnswer(routine, label, i))
         section.assignment = i;
     }
-    if (section.assignment) {
+    // A second label of the name is a script that does not compile: which section is meant
+    // cannot be told.
+    bool twice = false;
+    for (size_t i = label + 1; i < routine.size(); ++i)
+      twice = twice || (IsPromptLabel(routine[i]) && SqueezeText(routine[i].name) == wanted);
+    if (section.assignment && !twice) {
       section.end = WholeEnd(routine, label, *section.assignment, bound);
       if (section.end && !CanGo(routine, label, *section.end, key))
         section.end = std::nullopt;

@@ -23,14 +23,15 @@ EditResult Refused(std::string line) {
 }
 
 // The statement whose lines Tarvo's assignment replaces when the script has no prompt
-// section for the attribute: a c.SetAttrib line that Tarvo wrote on an earlier run (known
-// by its comment), else the conditional default, even below a plain one, else the first
+// section for the attribute: the last c.SetAttrib line that Tarvo wrote on an earlier run
+// (known by its comment), else the conditional default, even below a plain one, else the first
 // plain c.SetAttrib. Replacing the default while Tarvo's own line stands below it would
 // leave the earlier value in force. Only a statement alone on its line can be replaced.
 std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EBScript& script,
                                             const std::string& key) {
   std::optional<size_t> conditional;
   std::optional<size_t> plain;
+  std::optional<size_t> tarvos;
   for (size_t i = 0; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
     if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key ||
@@ -42,11 +43,11 @@ std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EB
         conditional = opener;
     } else if (statement.startsLine && statement.endsLine) {
       if (script.lines()[statement.lastLine].find(kValueComment) != std::string_view::npos)
-        return i;
+        tarvos = i;  // the last one is in force
       plain = plain ? plain : i;
     }
   }
-  return conditional ? conditional : plain;
+  return tarvos ? tarvos : conditional ? conditional : plain;
 }
 
 // The first statement after `after` that sets attribute `key` again, so that a value

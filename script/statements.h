@@ -54,7 +54,8 @@ struct Statement {
 
   /// The tokens of the value of an assignment or SetAttrib.
   std::vector<Token> Value() const {
-    return std::vector<Token>(tokens.begin() + static_cast<std::ptrdiff_t>(value), tokens.end());
+    size_t first = value < tokens.size() ? value : tokens.size();
+    return std::vector<Token>(tokens.begin() + static_cast<std::ptrdiff_t>(first), tokens.end());
   }
 };
 
