@@ -34,8 +34,8 @@ void ReportSwitchEdit(const EditResult& result, const std::string& done,
   }
 }
 
-void HookCall(EBScript& script, EditOutcome (*insert)(EBScript&), const std::string& routine,
-              RunLog& log) {
+void InsertRoutineCall(EBScript& script, EditOutcome (*insert)(EBScript&),
+                       const std::string& routine, RunLog& log) {
   switch (insert(script)) {
     case EditOutcome::kDone:
       log.Line("Inserted " + routine + "() call");
@@ -100,9 +100,9 @@ void StartupSummaryStage(EBScript& script, RunLog& log) {
 }
 
 void HookCallStage(EBScript& script, RunLog& log) {
-  HookCall(script, InsertHandleFilenameCall, "HandleFilename", log);
-  HookCall(script, InsertPreRunCall, "PreRun", log);
-  HookCall(script, InsertAtExitCall, "AtExit", log);
+  InsertRoutineCall(script, InsertHandleFilenameCall, "HandleFilename", log);
+  InsertRoutineCall(script, InsertPreRunCall, "PreRun", log);
+  InsertRoutineCall(script, InsertAtExitCall, "AtExit", log);
 }
 
 namespace {

@@ -26,7 +26,6 @@ using Lines = std::vector<std::string>;
 
 const std::vector<std::string> kDefaultArguments = {"Subject=12", "Session=1", "Group=",  "-F",
                                                     "rt-12.txt",  "-O",        "C:\\data"};
-const size_t kLongest = 1023;
 const char kNote[] = "; removed user prompt section";
 
 // The texts the edits write are spelled out again here on purpose: a wrong text in the
@@ -57,7 +56,7 @@ Lines Written(const Lines& before, const Lines& after) {
 std::optional<Lines> CheckEdit(const Lines& before, const EBScript& script, EditOutcome outcome) {
   const Lines after = script.lines().ToVector();
   for (const std::string& line : after)
-    FUZZ_CHECK(line.size() <= kLongest);
+    FUZZ_CHECK(line.size() <= EBScript::kLongestLine);
   if (outcome != EditOutcome::kDone) {
     FUZZ_CHECK(after == before);
     return std::nullopt;

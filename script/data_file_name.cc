@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "script/hook_calls.h"
 #include "script/prompt_section.h"
 #include "textfile/text_helpers.h"
 #include "textfile/trim.h"
@@ -155,7 +156,7 @@ DataFileName WorkOutDataFileName(const EBScript& script, const GivenAttributes& 
   DataFileName result;
   result.converted = ConvertsDataFile(script);
   // The user's routine decides the name when the experiment runs.
-  if (FindRoutineDefinition(script, "Function", "HandleFilename")) {
+  if (DefinesHandleFilename(script)) {
     result.unknown = "HandleFilename";
     return result;
   }

@@ -1,5 +1,7 @@
 #include "script/ebasic.h"
 
+#include <algorithm>
+
 #include "textfile/text_helpers.h"
 
 namespace {
@@ -39,18 +41,16 @@ size_t SkipBlanks(std::string_view line, size_t at) {
 }
 
 bool BeginsWithWords(std::string_view line, std::string_view words) {
-  size_t at = SkipBlanks(line, 0);
-  for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == ' ') {
-      size_t next = SkipBlanks(line, at);
-      if (next == at)
-        return false;
-      at = next;
-      continue;
-    }
-    if (at == line.size() || UpperCaseAscii(line[at]) != UpperCaseAscii(words[i]))
+  size_t at = 0;
+  for (size_t begin = 0; begin <= words.size();) {
+    size_t end = std::min(words.find(' ', begin), words.size());
+    size_t next = SkipBlanks(line, at);
+    // The first word may follow blanks; each further one must.
+    if ((begin > 0 && next == at) ||
+        !StartsWithInsensitive(line.substr(next), words.substr(begin, end - begin)))
       return false;
-    ++at;
+    at = next + (end - begin);
+    begin = end + 1;
   }
   return at == line.size() || !IsNameByte(line[at]);
 }

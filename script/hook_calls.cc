@@ -95,6 +95,11 @@ EditOutcome InsertCall(EBScript& script, const Hook& hook) {
 
 }  // namespace
 
+bool DefinesHandleFilename(const EBScript& script) {
+  return FindRoutineDefinition(script, kHandleFilename.keyword, kHandleFilename.routine)
+      .has_value();
+}
+
 EditOutcome InsertHandleFilenameCall(EBScript& script) {
   return InsertCall(script, kHandleFilename);
 }
