@@ -188,10 +188,11 @@ class Parser {
       return ControlCharacter();
     if (argument.find('"') != std::string::npos)
       return Fail("Double quote in attribute definition: " + argument);
+    // "%NAME%=5" with the variable unset: the value would be dropped in silence.
+    if (name.empty())
+      return Fail("Missing attribute name in argument " + std::to_string(number_));
     if (value.empty())
       result_.lines.push_back("Warning: setting attribute to empty value: " + name);
-    if (name.empty())
-      return true;
     return TakeName(name, value);
   }
 

@@ -54,6 +54,8 @@ CASES = [
     refused("first_refused_argument_decides", ["x.ebs", "-O", "a*", 'G"=1'],
             "Invalid character in -O value: a*"),
     # Names match blank- and case-blind: two spellings of one name would set it twice.
+    # "%NAME%=5" with the variable unset.
+    refused("missing_attribute_name", ["x.ebs", "-N", " =5"], "Missing attribute name in argument 3"),
     refused("attribute_given_twice", ["x.ebs", "Subject=2", "subject=1", "-N"],
             "Attribute given twice: subject"),
     refused("attribute_given_twice_with_blanks", ["x.ebs", "Session =3", "Ses sion=4"],
