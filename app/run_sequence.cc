@@ -168,6 +168,27 @@ bool CheckScriptPath(const std::string& scriptPath, std::string* outputScriptPat
   return true;
 }
 
+// The lab's journal for every run, named by the variable TARVO_JOURNAL unless the command
+// line names another; checked as -L is, also for a dry run, which keeps no journal. False,
+// after the line that says why, when it cannot name one.
+bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* request) {
+  const std::optional<std::string>& variable = programArguments.journalVariable;
+  if (request->journal || !variable)
+    return true;
+  // Windows: a character that the code page cannot hold would name another file.
+  std::string refusal =
+      programArguments.journalVariableFits
+          ? JournalNameRefusal(*variable, "TARVO_JOURNAL", 0)
+          : "The variable TARVO_JOURNAL has characters outside the ANSI code page";
+  if (!refusal.empty()) {
+    PrintLine(refusal);
+    return false;
+  }
+  if (!request->noRun)
+    request->journal = variable;
+  return true;
+}
+
 }  // namespace
 
 int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitches) {
@@ -203,14 +224,8 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
     PrintUsage();
     return kExitFailure;
   }
-  // The lab's journal for every run, unless the command line names another.
-  if (!request.journal && !programArguments.journalVariable.empty() && !request.noRun) {
-    if (!programArguments.journalVariableFits) {
-      PrintLine("The variable TARVO_JOURNAL has characters outside the ANSI code page");
-      return kExitFailure;
-    }
-    request.journal = programArguments.journalVariable;
-  }
+  if (!TakeJournalVariable(programArguments, &request))
+    return kExitFailure;
   std::string outputScriptPath;
   if (!CheckScriptPath(*request.scriptPath, &outputScriptPath))
     return kExitFailure;
