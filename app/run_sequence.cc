@@ -1,6 +1,8 @@
 #include "app/run_sequence.h"
 
+#include <ctime>
 #include <memory>
+#include <utility>
 
 #include "app/data_check.h"
 #include "app/journal.h"
@@ -36,19 +38,11 @@ class ScriptRun {
     if (!Edit() || !CheckData())
       return Refused(log_.firstRefusal());
     if (journal_) {
-      std::string refusal;
-      switch (journal_->Start(data_.Final(), &refusal)) {
-        case Journal::Outcome::kWritten:
-          break;
-        case Journal::Outcome::kRefused:
-          PrintLine(refusal);
-          if (!journal_->failure().empty())
-            PrintLine(journal_->failure());
-          return kExitFailure;
-        case Journal::Outcome::kFailed:
-          PrintLine(journal_->failure());
-          return kExitFailure;
-      }
+      Journal::Started started = journal_->Start(data_.Final());
+      for (const std::string& line : started.lines)
+        PrintLine(line);
+      if (started.outcome != Journal::Outcome::kWritten)
+        return kExitFailure;
     }
     return SaveAndLaunch();
   }
@@ -65,7 +59,7 @@ class ScriptRun {
     if (!GetFullPath(*request_.scriptPath, &script))
       script = *request_.scriptPath;
     journal_ = std::make_unique<Journal>(RealFileSystem(), *request_.journal, ThisStation(), script,
-                                         attributes);
+                                         attributes, [] { return std::time(nullptr); });
   }
 
   // Attributes in ascending order of name, then the data file name and the data folder,
@@ -91,10 +85,23 @@ class ScriptRun {
   // -D, or a journal, which checks the data wherever the data file can be worked out.
   bool CheckData() {
     checking_ = request_.dataCheck || journal_;
-    if (checking_) {
-      data_ = DataFileStage(script_, given_, subjectZero_, outputScriptPath_, request_.dataCheck,
-                            RealFileSystem(), log_);
+    if (!checking_)
+      return true;
+    data_ =
+        DataFileStage(script_, given_, subjectZero_, outputScriptPath_, request_.dataCheck, log_);
+    if (log_.refused() || data_.dataFile.empty())
+      return !log_.refused();
+    for (auto [file, what] :
+         {std::pair{&data_.dataFile, "data file"}, std::pair{&data_.converted, "converted file"}}) {
+      std::string refusal =
+          journal_ ? JournalOwnFileRefusal(RealFileSystem(), *request_.journal, *file, what) : "";
+      if (!refusal.empty()) {
+        log_.Refuse(refusal);
+        journal_.reset();  // its refused row would go into the data
+        return false;
+      }
     }
+    DataFilesFreeStage(data_, RealFileSystem(), log_);
     return !log_.refused();
   }
 
@@ -229,5 +236,18 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
   std::string outputScriptPath;
   if (!CheckScriptPath(*request.scriptPath, &outputScriptPath))
     return kExitFailure;
+  // A journal is appended to: never the script, which Tarvo promises not to change, nor the
+  // rewritten script, which this run holds.
+  for (auto [file, what] : {std::pair{*request.scriptPath, "script"},
+                            std::pair{outputScriptPath, "rewritten script"}}) {
+    std::string refusal =
+        request.journal && !request.noRun
+            ? JournalOwnFileRefusal(RealFileSystem(), *request.journal, file, what)
+            : "";
+    if (!refusal.empty()) {
+      PrintLine(refusal);
+      return kExitFailure;
+    }
+  }
   return ScriptRun(request, outputScriptPath).Go();
 }

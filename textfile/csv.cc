@@ -1,73 +1,51 @@
 #include "textfile/csv.h"
 
+#include <cstring>
+
 namespace {
 
-using Row = std::vector<std::string>;
+// The first bytes that make a spreadsheet read a field as a formula.
+const std::string_view kFormulaStarts = "=+-@\t\r";
 
-// Reads an unquoted field, or the rest of a field after its closing quote, up to the comma
-// or line end that ends it. A CR is text unless a LF follows it.
-void ReadPlain(std::string_view text, size_t* pos, std::string* field) {
-  size_t end = text.find_first_of(",\n", *pos);
-  if (end == std::string_view::npos)
-    end = text.size();
-  size_t textEnd = end;
-  if (end < text.size() && text[end] == '\n' && textEnd > *pos && text[textEnd - 1] == '\r')
-    --textEnd;
-  field->append(text.substr(*pos, textEnd - *pos));
-  *pos = end;
+// Whether a spreadsheet reads `field` as a formula once the apostrophes in front of it are
+// gone: the guard of a field that itself begins with apostrophes must come off again alone.
+bool StartsFormula(std::string_view field) {
+  size_t first = field.find_first_not_of('\'');
+  return first != std::string_view::npos &&
+         kFormulaStarts.find(field[first]) != std::string_view::npos;
 }
 
-// Reads the quoted field that starts at the quote at *pos, up to its closing quote; leaves
-// *pos where it is when no quote closes it. Only the first field that is never closed
-// searches to the end of the text: every quote after it comes in pairs.
-void ReadQuoted(std::string_view text, size_t* pos, std::string* field) {
-  std::string content;
-  size_t from = *pos + 1;
-  for (;;) {
-    size_t quote = text.find('"', from);
-    if (quote == std::string_view::npos)
-      return;
-    content.append(text.substr(from, quote - from));
-    if (quote + 1 < text.size() && text[quote + 1] == '"') {
-      content += '"';
-      from = quote + 2;
-      continue;
-    }
-    *field = std::move(content);
-    *pos = quote + 1;
-    return;
+// An optional sign, digits, and an optional fraction: a spreadsheet reads it as a number.
+bool IsPlainNumber(std::string_view field) {
+  size_t at = field.empty() || (field[0] != '-' && field[0] != '+') ? 0 : 1;
+  size_t digits = 0;
+  bool point = false;
+  for (; at < field.size(); ++at) {
+    if (field[at] >= '0' && field[at] <= '9')
+      ++digits;
+    else if (field[at] == '.' && !point && digits > 0)
+      point = true;
+    else
+      return false;
   }
-}
-
-// Reads the row at *pos and moves *pos past its line end.
-Row ReadRow(std::string_view text, size_t* pos) {
-  Row row;
-  for (;;) {
-    std::string field;
-    // A quote that no quote closes is text, the start of an unquoted field.
-    if (*pos < text.size() && text[*pos] == '"')
-      ReadQuoted(text, pos, &field);
-    ReadPlain(text, pos, &field);
-    row.push_back(std::move(field));
-    if (*pos < text.size() && text[*pos] == ',') {
-      ++*pos;
-      continue;
-    }
-    if (*pos < text.size())
-      ++*pos;  // the LF
-    return row;
-  }
+  return digits > 0 && field.back() != '.';
 }
 
 }  // namespace
 
-std::string CsvRow(const std::vector<std::string>& fields) {
+std::string CsvRow(const std::vector<std::string>& fields, char separator) {
   std::string row;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i > 0)
-      row += ',';
-    const std::string& field = fields[i];
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+      row += separator;
+    std::string field = fields[i];
+    for (char& c : field) {
+      if (c == '\r' || c == '\n')
+        c = ' ';
+    }
+    if (StartsFormula(field) && !IsPlainNumber(field))
+      field.insert(0, 1, '\'');
+    if (field.find_first_of(std::string{'"', separator}) == std::string::npos) {
       row += field;
       continue;
     }
@@ -82,10 +60,57 @@ std::string CsvRow(const std::vector<std::string>& fields) {
   return row + "\r\n";
 }
 
-std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
-  std::vector<Row> rows;
-  size_t pos = 0;
-  while (pos < text.size())
-    rows.push_back(ReadRow(text, &pos));
-  return rows;
+bool CsvLine::Split(std::string_view line, char separator) {
+  fields_.clear();
+  // Most lines hold no quote: their fields are views of the line itself.
+  if (std::memchr(line.data(), '"', line.size()) != nullptr)
+    return SplitQuoted(line, separator);
+  for (;;) {
+    const void* found = std::memchr(line.data(), separator, line.size());
+    if (found == nullptr) {
+      Add(line);
+      return true;
+    }
+    size_t length = static_cast<size_t>(static_cast<const char*>(found) - line.data());
+    Add(line.substr(0, length));
+    line.remove_prefix(length + 1);
+  }
+}
+
+bool CsvLine::SplitQuoted(std::string_view line, char separator) {
+  unquoted_.clear();
+  unquoted_.reserve(line.size());  // never moves while the views point into it
+  size_t at = 0;
+  for (;;) {
+    if (at < line.size() && line[at] == '"') {
+      size_t begin = unquoted_.size();
+      for (++at;; ++at) {
+        if (at >= line.size())
+          return false;  // never closed
+        if (line[at] == '"') {
+          if (at + 1 >= line.size() || line[at + 1] != '"')
+            break;
+          ++at;
+        }
+        unquoted_ += line[at];
+      }
+      ++at;
+      if (at < line.size() && line[at] != separator)
+        return false;  // text after the closing quote
+      Add(std::string_view(unquoted_).substr(begin));
+    } else {
+      size_t end = line.find(separator, at);
+      Add(line.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+      at = end == std::string_view::npos ? line.size() : end;
+    }
+    if (at >= line.size())
+      return true;
+    ++at;  // the separator
+  }
+}
+
+void CsvLine::Add(std::string_view field) {
+  if (!field.empty() && field[0] == '\'' && StartsFormula(field))
+    field.remove_prefix(1);
+  fields_.push_back(field);
 }
