@@ -16,12 +16,12 @@ const char* const kColumnNames[kJournalColumns] = {"run",       "time",       "c
 const JournalColumn kNeeded[] = {JournalColumn::kRun, JournalColumn::kTime,
                                  JournalColumn::kComputer, JournalColumn::kDataFile,
                                  JournalColumn::kEvent};
-const char* const kEventNames[] = {"started", "saved",        "not converted", "no data",
-                                   "ended",   "E-Run failed", "refused"};
+const std::string_view kEventNames[] = {"started", "saved",        "not converted", "no data",
+                                        "ended",   "E-Run failed", "refused"};
 const char kSeparators[] = {',', ';', '\t'};
 const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The bytes read at a time, and so the longest line that can be read.
-const size_t kBlock = 64 * 1024;
+const size_t kBlock = 256 * 1024;
 // How long a run that no row ends counts as running at most: its station may have been
 // switched off mid-run.
 const std::time_t kRunningAtMost = std::time_t{12} * 60 * 60;
@@ -30,17 +30,21 @@ size_t Index(JournalColumn column) {
   return static_cast<size_t>(column);
 }
 
-std::string UpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper)
-    c = UpperCaseAscii(c);
-  return upper;
+// The event's place in kEventNames, or its size when it is none. No two names have the same
+// length and first letter, which every row is told by before its name is compared.
+size_t EventIndex(std::string_view event) {
+  for (size_t index = 0; index < std::size(kEventNames); ++index) {
+    std::string_view name = kEventNames[index];
+    if (name.size() == event.size() && UpperCaseAscii(name[0]) == UpperCaseAscii(event[0]))
+      return EqualsInsensitive(name, event) ? index : std::size(kEventNames);
+  }
+  return std::size(kEventNames);
 }
 
 }  // namespace
 
 const char* EventName(JournalEvent event) {
-  return kEventNames[static_cast<size_t>(event)];
+  return kEventNames[static_cast<size_t>(event)].data();
 }
 
 JournalHeader::JournalHeader() {
@@ -64,13 +68,6 @@ std::string JournalHeader::Row(const JournalFields& fields) const {
 
 std::string JournalHeader::Text(std::string_view text) const {
   return utf8_ ? AnsiToUtf8(text) : std::string(text);
-}
-
-std::string_view JournalEntry::Field(JournalColumn column) const {
-  int position = header_->position_[Index(column)];
-  if (position < 0 || static_cast<size_t>(position) >= fields_->size())
-    return std::string_view();
-  return Trimmed((*fields_)[static_cast<size_t>(position)]);
 }
 
 std::optional<std::time_t> JournalEntry::Time() const {
@@ -171,10 +168,7 @@ JournalReader::Status JournalReader::Next() {
       if (!Trimmed(fields[at]).empty())
         return Unreadable();  // a field the header has no column for
     }
-    std::string_view event = entry_.Field(JournalColumn::kEvent);
-    size_t known = 0;
-    while (known < std::size(kEventNames) && !EqualsInsensitive(event, kEventNames[known]))
-      ++known;
+    size_t known = EventIndex(entry_.Field(JournalColumn::kEvent));
     if (known == std::size(kEventNames)) {
       bool blank = true;  // a row a spreadsheet left with separators only
       for (std::string_view field : fields)
@@ -201,7 +195,8 @@ JournalReader::Status JournalReader::Unreadable() {
 }
 
 // The next line, without its line end: a LF, a CR LF or a CR (as the Macintosh writes)
-// ends it, and each counts one row. A line longer than the block is passed over whole.
+// ends it, and each counts one row. The header's line end is the file's, so a row needs one
+// search for its end. A line longer than the block is passed over whole.
 JournalReader::LineStatus JournalReader::NextLine(std::string_view* line) {
   bool tooLong = false;
   for (;;) {
@@ -211,15 +206,21 @@ JournalReader::LineStatus JournalReader::NextLine(std::string_view* line) {
     }
     const char* from = buffer_.data() + begin_;
     size_t size = end_ - begin_;
-    const void* lf = std::memchr(from, '\n', size);
+    const void* lf = lineEnd_ != '\r' ? std::memchr(from, '\n', size) : nullptr;
     size_t before = lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - from) : size;
-    const void* cr = std::memchr(from, '\r', before);
+    const void* cr = lineEnd_ != '\n' ? std::memchr(from, '\r', before) : nullptr;
     const char* stop = static_cast<const char*>(cr != nullptr ? cr : lf);
     if (stop != nullptr || (atEnd_ && (size > 0 || tooLong))) {
       size_t length = stop != nullptr ? static_cast<size_t>(stop - from) : size;
-      *line = std::string_view(from, length);
       begin_ += stop != nullptr ? length + 1 : length;
+      if (lineEnd_ == 0 && stop != nullptr) {
+        bool crLf = *stop == '\r' && begin_ < end_ && buffer_[begin_] == '\n';
+        lineEnd_ = *stop == '\n' || crLf ? '\n' : '\r';
+      }
       skipLf_ = stop != nullptr && *stop == '\r';
+      if (lineEnd_ == '\n' && length > 0 && from[length - 1] == '\r')
+        --length;
+      *line = std::string_view(from, length);
       entry_.row_ = ++line_;
       return tooLong ? LineStatus::kTooLong : LineStatus::kLine;
     }
@@ -251,7 +252,25 @@ bool JournalReader::Fill() {
 }
 
 void RunningRule::Note(const JournalEntry& started) {
-  latest_[UpperCase(started.Field(JournalColumn::kComputer))] = started.row();
+  std::string_view computer = started.Field(JournalColumn::kComputer);
+  size_t at = Find(computer);
+  if (at == latest_.size())
+    latest_.emplace_back(computer, started.row());
+  else
+    latest_[at].second = started.row();
+}
+
+// Names as a station writes them are found at once; a name in other letters next.
+size_t RunningRule::Find(std::string_view computer) const {
+  for (size_t at = 0; at < latest_.size(); ++at) {
+    if (latest_[at].first == computer)
+      return at;
+  }
+  for (size_t at = 0; at < latest_.size(); ++at) {
+    if (EqualsInsensitive(latest_[at].first, computer))
+      return at;
+  }
+  return latest_.size();
 }
 
 bool RunningRule::Running(const JournalEntry& started, std::time_t now) const {
@@ -260,8 +279,7 @@ bool RunningRule::Running(const JournalEntry& started, std::time_t now) const {
 
 bool RunningRule::Running(std::string_view computer, size_t row, std::optional<std::time_t> time,
                           std::time_t now) const {
-  auto latest = latest_.find(UpperCase(computer));
-  if (latest == latest_.end() || latest->second != row)
-    return false;
-  return !time || now - *time < kRunningAtMost;
+  size_t at = Find(computer);
+  return at < latest_.size() && latest_[at].second == row &&
+         (!time || now - *time < kRunningAtMost);
 }

@@ -3,14 +3,15 @@
 
 #include <array>
 #include <ctime>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "textfile/csv.h"
+#include "textfile/trim.h"
 
 // The journal of runs as a spreadsheet may leave it: its header line decides the separator
 // (a comma, a semicolon or a tab) and where each column is, in any order and with columns of
@@ -71,7 +72,12 @@ class JournalEntry {
   size_t row() const { return row_; }
   JournalEvent event() const { return event_; }
   /// The field without the blanks around it; "" for a column that the header lacks.
-  std::string_view Field(JournalColumn column) const;
+  std::string_view Field(JournalColumn column) const {
+    int position = header_->position_[static_cast<size_t>(column)];
+    if (position < 0 || static_cast<size_t>(position) >= fields_->size())
+      return std::string_view();
+    return Trimmed((*fields_)[static_cast<size_t>(position)]);
+  }
   /// The row's time, in any form ParseJournalTime reads; none when it is in no such form.
   std::optional<std::time_t> Time() const;
 
@@ -124,6 +130,7 @@ class JournalReader {
   uint64_t offset_ = 0;  // where the next read of the file begins
   bool atEnd_ = false;
   bool skipLf_ = false;  // a CR ended the last line; a LF right after it ends nothing more
+  char lineEnd_ = 0;     // what ends a row, as it ended the header: '\n' (LF or CR LF) or '\r'
   size_t line_ = 0;
   bool empty_ = false;
   JournalHeader header_;
@@ -147,7 +154,10 @@ class RunningRule {
                std::time_t now) const;
 
  private:
-  std::map<std::string, size_t> latest_;  // by the computer's name in upper case
+  size_t Find(std::string_view computer) const;
+
+  // Each computer's name with the number of its latest `started` row: a lab has a few.
+  std::vector<std::pair<std::string, size_t>> latest_;
 };
 
 #endif  // TARVO_APP_JOURNAL_READER_H_

@@ -34,7 +34,7 @@ std::string Read(const std::string& text) {
 
 TEST(JournalReader, ReadsWhatSpreadsheetsLeave) {
   const std::string header = "run,time,computer,data_file,event\r\n";
-  const std::string tooLong(70000, 'x');
+  const std::string tooLong(300000, 'x');
   struct Row {
     std::string text;
     std::string read;
@@ -48,7 +48,8 @@ TEST(JournalReader, ReadsWhatSpreadsheetsLeave) {
        "2 saved a.edat|"},
       {"event\ttime\trun\tcomputer\tdata_file\nended\tt\tr\tc\t\"a\tb\"\n", "2 ended a\tb|"},
       // A Macintosh's line ends; a quote left open ends with its line.
-      {header + "r,t,c,\"a.edat,saved\rr,t,c,b,saved\r", "2 ?|3 saved b|"},
+      {"run,time,computer,data_file,event\rr,t,c,\"a.edat,saved\rr,t,c,b,saved\r",
+       "2 ?|3 saved b|"},
       {header + ",,,,\r\nr,t,c,a,saved,\r\nr,t,c,a,saved,x\r\n,t,c,a,saved\r\nr,t,c,a,done\r\n" +
            tooLong + "\r\nr,t,c,b,no data",
        "3 saved a|4 ?|5 ?|6 ?|7 ?|8 no data b|"},

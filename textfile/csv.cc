@@ -1,5 +1,7 @@
 #include "textfile/csv.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -29,6 +31,39 @@ bool IsPlainNumber(std::string_view field) {
       return false;
   }
   return digits > 0 && field.back() != '.';
+}
+
+// Eight bytes as a number, the first byte lowest on every machine.
+uint64_t Word(const char* bytes) {
+  uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return word;
+}
+
+// The high bit of each byte of `word` that may be the byte that fills every byte of
+// `lanes`: where the two are equal their exclusive or has a zero byte, which the classic bit
+// trick marks. A byte after a marked one may be marked too, so each mark is checked.
+uint64_t Candidates(uint64_t word, uint64_t lanes) {
+  const uint64_t low = 0x0101010101010101ULL, high = 0x8080808080808080ULL;
+  uint64_t x = word ^ lanes;
+  return (x - low) & ~x & high;
+}
+
+// Which byte the lowest mark of `marks` is in.
+size_t LowestMarkedByte(uint64_t marks) {
+#if defined(__GNUC__)
+  return static_cast<size_t>(__builtin_ctzll(marks)) / 8;
+#else
+  size_t byte = 0;
+  while ((marks & 0xFF) == 0) {
+    marks >>= 8;
+    ++byte;
+  }
+  return byte;
+#endif
 }
 
 }  // namespace
@@ -62,22 +97,38 @@ std::string CsvRow(const std::vector<std::string>& fields, char separator) {
 
 bool CsvLine::Split(std::string_view line, char separator) {
   fields_.clear();
-  // Most lines hold no quote: their fields are views of the line itself.
-  if (std::memchr(line.data(), '"', line.size()) != nullptr)
+  // Most lines have no field in quotes: their fields are views of the line itself. A quote
+  // inside a field that does not begin with one is text. The line is looked at eight bytes
+  // at a time, for a journal of many megabytes is read on every run.
+  const char* at = line.data();
+  size_t size = line.size();
+  size_t begin = 0;
+  auto fieldEnds = [&](size_t end) {
+    Add(at + begin, end - begin);
+    begin = end + 1;
+    return begin < size && at[begin] == '"';
+  };
+  if (size > 0 && at[0] == '"')
     return SplitQuoted(line, separator);
-  for (;;) {
-    const void* found = std::memchr(line.data(), separator, line.size());
-    if (found == nullptr) {
-      Add(line);
-      return true;
+  const uint64_t lanes = 0x0101010101010101ULL * static_cast<unsigned char>(separator);
+  size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    for (uint64_t marks = Candidates(Word(at + i), lanes); marks != 0; marks &= marks - 1) {
+      size_t j = i + LowestMarkedByte(marks);
+      if (at[j] == separator && fieldEnds(j))
+        return SplitQuoted(line, separator);
     }
-    size_t length = static_cast<size_t>(static_cast<const char*>(found) - line.data());
-    Add(line.substr(0, length));
-    line.remove_prefix(length + 1);
   }
+  for (; i < size; ++i) {
+    if (at[i] == separator && fieldEnds(i))
+      return SplitQuoted(line, separator);
+  }
+  Add(at + begin, size - begin);
+  return true;
 }
 
 bool CsvLine::SplitQuoted(std::string_view line, char separator) {
+  fields_.clear();
   unquoted_.clear();
   unquoted_.reserve(line.size());  // never moves while the views point into it
   size_t at = 0;
@@ -97,11 +148,11 @@ bool CsvLine::SplitQuoted(std::string_view line, char separator) {
       ++at;
       if (at < line.size() && line[at] != separator)
         return false;  // text after the closing quote
-      Add(std::string_view(unquoted_).substr(begin));
+      Add(unquoted_.data() + begin, unquoted_.size() - begin);
     } else {
-      size_t end = line.find(separator, at);
-      Add(line.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
-      at = end == std::string_view::npos ? line.size() : end;
+      size_t end = std::min(line.find(separator, at), line.size());
+      Add(line.data() + at, end - at);
+      at = end;
     }
     if (at >= line.size())
       return true;
@@ -109,8 +160,10 @@ bool CsvLine::SplitQuoted(std::string_view line, char separator) {
   }
 }
 
-void CsvLine::Add(std::string_view field) {
-  if (!field.empty() && field[0] == '\'' && StartsFormula(field))
-    field.remove_prefix(1);
-  fields_.push_back(field);
+void CsvLine::Guarded(const char* field, size_t size) {
+  if (StartsFormula(std::string_view(field, size))) {
+    ++field;
+    --size;
+  }
+  fields_.emplace_back(field, size);
 }

@@ -31,7 +31,13 @@ class CsvLine {
 
  private:
   bool SplitQuoted(std::string_view line, char separator);
-  void Add(std::string_view field);
+  void Add(const char* field, size_t size) {
+    if (size > 0 && field[0] == '\'')
+      Guarded(field, size);
+    else
+      fields_.emplace_back(field, size);
+  }
+  void Guarded(const char* field, size_t size);
 
   std::vector<std::string_view> fields_;
   std::string unquoted_;  // the quoted fields' text, which `fields_` points into
