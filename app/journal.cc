@@ -29,18 +29,23 @@ class Guard {
 
   void Take(const JournalEntry& entry) {
     JournalEvent event = entry.event();
+    std::string_view dataFile = FileName(entry.Field(JournalColumn::kDataFile));
+    bool ours = !name_.empty() && dataFile.size() == name_.size() &&
+                EqualsInsensitive(dataFile, name_);
+    // Only a kept `started` row and the rows after it can change what the rule says of it.
+    if (open_.empty() && !ours)
+      return;
     std::string_view run = entry.Field(JournalColumn::kRun);
     if (event == JournalEvent::kStarted)
       rule_.Note(entry);
     else if (open_.count(run) != 0)
       ended_.emplace(run);
-    std::string_view dataFile = FileName(entry.Field(JournalColumn::kDataFile));
-    if ((event != JournalEvent::kStarted && event != JournalEvent::kSaved) || name_.empty() ||
-        dataFile.size() != name_.size() || !EqualsInsensitive(dataFile, name_))
+    if (!ours || (event != JournalEvent::kStarted && event != JournalEvent::kSaved))
       return;
-    kept_.push_back(
-        {entry.row(), event, std::string(run), std::string(entry.Field(JournalColumn::kComputer)),
-         std::string(entry.Field(JournalColumn::kTime)), entry.Time(), std::string(dataFile)});
+    kept_.push_back({entry.row(), event, std::string(run),
+                     std::string(entry.Field(JournalColumn::kComputer)),
+                     std::string(entry.Field(JournalColumn::kTime)), entry.Time(),
+                     std::string(dataFile)});
     if (event == JournalEvent::kStarted)
       open_.emplace(run);
   }
