@@ -146,17 +146,24 @@ class Parser {
       case ArgumentState::kExpectDataFolder:
         return TakeFileValue(argument, 'O', &result_.request.dataFolder);
       case ArgumentState::kExpectJournal:
-        return TakeFileValue(argument, 'L', &result_.request.journal);
+        return TakeJournal(argument, 'L', &result_.request.journal);
       case ArgumentState::kExpectAttribute:
         return TakeAttribute(argument);
     }
     return true;
   }
 
+  bool TakeJournal(const std::string& argument, char letter, std::optional<std::string>* field) {
+    std::string refusal = JournalNameRefusal(argument, std::string("-") + letter, number_);
+    if (!refusal.empty())
+      return Fail(refusal);
+    *field = argument;
+    return true;
+  }
+
   // A -F or -O value ends up inside a quoted text of the script: a line break would split
   // its line, and a quote can only come from cmd's trap -O "C:\My Data\" (the backslash
-  // keeps the quote open and swallows the rest of the line). No file name holds * ? < > |,
-  // nor the journal's (-L).
+  // keeps the quote open and swallows the rest of the line). No file name holds * ? < > |.
   bool TakeFileValue(const std::string& argument, char letter, std::optional<std::string>* field) {
     std::string switchName = std::string("-") + letter;
     if (HasLineBreak(argument))
@@ -191,10 +198,11 @@ class Parser {
       return ControlCharacter();
     if (argument.find('"') != std::string::npos)
       return Fail("Double quote in attribute definition: " + argument);
+    // "%NAME%=5" with the variable unset: the value would be dropped in silence.
+    if (name.empty())
+      return Fail("Missing attribute name in argument " + std::to_string(number_));
     if (value.empty())
       result_.lines.push_back("Warning: setting attribute to empty value: " + name);
-    if (name.empty())
-      return true;
     return TakeName(name, value);
   }
 
@@ -223,6 +231,26 @@ class Parser {
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
                              SlashSwitches slashSwitches) {
   return Parser(slashSwitches).Parse(arguments);
+}
+
+std::string JournalNameRefusal(const std::string& value, const std::string& source,
+                               size_t argument) {
+  std::string where = argument == 0 ? source : "argument " + std::to_string(argument);
+  if (IsBlankText(value))
+    return "Missing value for " + source;
+  if (HasLineBreak(value) && argument != 0)
+    return "Line break in " + where;
+  if (HasControlCharacter(value))
+    return "Control character in " + where;
+  if (value.find('"') != std::string::npos)
+    return "Double quote in " + source + " value: " + value;
+  if (value.find_first_of("*?<>|") != std::string::npos)
+    return "Invalid character in " + source + " value: " + value;
+  // Windows drops dots and blanks at the end of a name: "x.edat." is x.edat.
+  std::string name = value.substr(0, value.find_last_not_of(". ") + 1);
+  if (EndsWithInsensitive(name, ".ebs") || EndsWithInsensitive(name, ".edat"))
+    return "The journal cannot be an .ebs or .edat file: " + value;
+  return std::string();
 }
 
 bool HasEbsExtension(const std::string& scriptPath) {

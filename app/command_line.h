@@ -32,6 +32,15 @@ enum class SlashSwitches { kAll, kTwoCharactersOnly };
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
                              SlashSwitches slashSwitches);
 
+/// The line that refuses `value` as the name of a journal, "" when it can name one. The
+/// checks of an -L value, in their order: blank ("Missing value for <source>"), a line
+/// break or a control character, a double quote, one of * ? < > |, and a name that ends in
+/// .ebs or .edat, the experiment's own files. `source` names where the value came from,
+/// "-L", given as argument number `argument`, or the variable "TARVO_JOURNAL" (argument
+/// 0, whose line break is a control character too).
+std::string JournalNameRefusal(const std::string& value, const std::string& source,
+                               size_t argument);
+
 /// True when the script path ends with ".ebs" in any letter case.
 bool HasEbsExtension(const std::string& scriptPath);
 

@@ -5,12 +5,20 @@
 namespace {
 
 const char kSubjectZero[] = "Subject 0: the experiment writes no data file";
+const char kCannotTell[] = "Couldn't check the data file: ";
 
 // E-Run runs in the script's folder, so a relative name is relative to that.
 std::string InScriptFolder(const std::string& name, const std::string& outputScriptPath) {
   std::string path = IsAbsolutePath(name) ? name : FolderOf(outputScriptPath) + name;
   std::string full;
   return GetFullPath(path, &full) ? full : path;
+}
+
+// A folder as people write it: without its last separator, unless that is all of a root.
+std::string Shown(std::string folder) {
+  if (folder.size() > 1 && folder[folder.size() - 2] != ':')
+    folder.pop_back();
+  return folder;
 }
 
 // The same path with the extension .edat in place of its own, or added.
@@ -33,8 +41,7 @@ bool SubjectZeroStage(const EBScript& script, const GivenAttributes& given, RunL
 }
 
 DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bool subjectZero,
-                        const std::string& outputScriptPath, bool required, FileSystem& files,
-                        RunLog& log) {
+                        const std::string& outputScriptPath, bool required, RunLog& log) {
   DataFiles data;
   DataFileName name = WorkOutDataFileName(script, given);
   std::string unchecked = subjectZero         ? kSubjectZero
@@ -59,20 +66,43 @@ DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bo
     data.converted = Converted(data.dataFile);
     log.Line("Converted data file: " + data.converted);
   }
-  for (const std::string& path : {data.dataFile, data.converted}) {
-    if (!path.empty() && files.Exists(path)) {
-      log.Refuse("Data file exists: " + path);
+  return data;
+}
+
+void DataFilesFreeStage(const DataFiles& data, FileSystem& files, RunLog& log) {
+  // A share offline or a folder without access says nothing about the data: no guess.
+  switch (files.Look(FolderOf(data.dataFile))) {
+    case Presence::kThere:
       break;
+    case Presence::kNotThere:
+      log.Refuse("Data folder missing: " + Shown(FolderOf(data.dataFile)));
+      return;
+    case Presence::kCannotTell:
+      log.Refuse(kCannotTell + data.dataFile);
+      return;
+  }
+  for (const std::string& path : {data.dataFile, data.converted}) {
+    Presence presence = path.empty() ? Presence::kNotThere : files.Look(path);
+    if (presence != Presence::kNotThere) {
+      log.Refuse((presence == Presence::kThere ? "Data file exists: " : kCannotTell) + path);
+      return;
     }
   }
-  return data;
 }
 
 DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& log) {
   DataOutcome outcome;
-  if (files.Exists(data.Final())) {
+  Presence final = files.Look(data.Final());
+  Presence dataFile = final == Presence::kNotThere && !data.converted.empty()
+                          ? files.Look(data.dataFile)
+                          : Presence::kNotThere;
+  if (final == Presence::kThere) {
     outcome = {JournalEvent::kSaved, "Data saved: " + data.Final()};
-  } else if (!data.converted.empty() && files.Exists(data.dataFile)) {
+  } else if (final == Presence::kCannotTell || dataFile == Presence::kCannotTell) {
+    // A share briefly offline must not read as a lost session: the data are not checked.
+    outcome = {JournalEvent::kEnded,
+               kCannotTell + (final == Presence::kCannotTell ? data.Final() : data.dataFile)};
+  } else if (dataFile == Presence::kThere) {
     outcome = {JournalEvent::kNotConverted,
                "Data not converted: " + data.dataFile +
                    " (the experiment ended early; E-Recovery can convert it)"};

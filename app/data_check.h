@@ -26,20 +26,23 @@ bool SubjectZeroStage(const EBScript& script, const GivenAttributes& given, RunL
 
 /// Before the save: works out the data files and prints them. With `required` (-D), a
 /// data file that cannot be worked out refuses the run, as Subject 0 does; without it (a
-/// journal), the run goes on unchecked, saying why. A file that is there already refuses
-/// the run either way: the experiment would stop to ask before overwriting it.
+/// journal), the run goes on unchecked, saying why.
 DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bool subjectZero,
-                        const std::string& outputScriptPath, bool required, FileSystem& files,
-                        RunLog& log);
+                        const std::string& outputScriptPath, bool required, RunLog& log);
+
+/// Before the save, for data files worked out: refuses the run when their folder is missing
+/// (the experiment would stop when it opens the file), when one of them is there already
+/// (it would stop to ask before overwriting it), and when the file system cannot tell.
+void DataFilesFreeStage(const DataFiles& data, FileSystem& files, RunLog& log);
 
 /// What became of the data once E-Run has ended.
 struct DataOutcome {
-  JournalEvent event;  // kSaved, kNotConverted or kNoData
+  JournalEvent event;  // kSaved, kNotConverted, kNoData, or kEnded when it cannot be told
   std::string line;
 };
 
 /// After E-Run: "Data saved: <file>" when the data are in their final file; otherwise a
-/// line that says what is missing, and the run fails.
+/// line that says what is missing, or that the file system cannot tell, and the run fails.
 DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& log);
 
 #endif  // TARVO_APP_DATA_CHECK_H_

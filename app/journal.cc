@@ -1,79 +1,92 @@
 #include "app/journal.h"
 
-#include <algorithm>
+#include <functional>
 #include <set>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "app/journal_time.h"
 #include "platform/system.h"
-#include "textfile/csv.h"
 #include "textfile/text_helpers.h"
 
 namespace {
 
-const char kHeader[] =
-    "run,time,computer,user,script,attributes,data_file,event,exit_code,message\r\n";
-enum Column {
-  kRun,
-  kTime,
-  kComputer,
-  kUser,
-  kScript,
-  kAttributes,
-  kDataFile,
-  kEvent,
-  kColumns = 10
-};
-const char kStartedEvent[] = "started";
-const char kSavedEvent[] = "saved";
-// How long another station's run counts as running when no row ends it: it may have been
-// switched off mid-run.
-const std::time_t kRunningAtMost = std::time_t{12} * 60 * 60;
-
-const char* EventName(JournalEvent event) {
-  switch (event) {
-    case JournalEvent::kStarted:
-      return kStartedEvent;
-    case JournalEvent::kSaved:
-      return kSavedEvent;
-    case JournalEvent::kNotConverted:
-      return "not converted";
-    case JournalEvent::kNoData:
-      return "no data";
-    case JournalEvent::kEnded:
-      return "ended";
-    case JournalEvent::kErunFailed:
-      return "E-Run failed";
-    case JournalEvent::kRefused:
-      return "refused";
-  }
-  return "";
-}
-
-// The file name of a path written on either platform.
+// The file name of a path written on either platform. (find_last_of would search its set
+// of two once for every byte, which every row of a long journal pays for.)
 std::string_view FileName(std::string_view path) {
-  size_t separator = path.find_last_of("\\/");
-  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+  size_t begin = path.size();
+  while (begin > 0 && path[begin - 1] != '\\' && path[begin - 1] != '/')
+    --begin;
+  return path.substr(begin);
 }
 
-// A row as another run wrote it, with its time read; rows that cannot be read are skipped.
-struct Entry {
-  std::vector<std::string> fields;
-  std::time_t time = 0;
+// What the guard keeps of the journal as it streams by: the rows about a data file of this
+// run's name, each computer's latest `started` row, and which of the kept rows' runs have
+// ended. So memory does not grow with the journal.
+class Guard {
+ public:
+  explicit Guard(std::string name) : name_(std::move(name)) {}
+
+  void Take(const JournalEntry& entry) {
+    JournalEvent event = entry.event();
+    std::string_view dataFile = FileName(entry.Field(JournalColumn::kDataFile));
+    bool ours = !name_.empty() && dataFile.size() == name_.size() &&
+                EqualsInsensitive(dataFile, name_);
+    // Only a kept `started` row and the rows after it can change what the rule says of it.
+    if (open_.empty() && !ours)
+      return;
+    std::string_view run = entry.Field(JournalColumn::kRun);
+    if (event == JournalEvent::kStarted)
+      rule_.Note(entry);
+    else if (open_.count(run) != 0)
+      ended_.emplace(run);
+    if (!ours || (event != JournalEvent::kStarted && event != JournalEvent::kSaved))
+      return;
+    kept_.push_back({entry.row(), event, std::string(run),
+                     std::string(entry.Field(JournalColumn::kComputer)),
+                     std::string(entry.Field(JournalColumn::kTime)), entry.Time(),
+                     std::string(dataFile)});
+    if (event == JournalEvent::kStarted)
+      open_.emplace(run);
+  }
+
+  // The line of the first kept row that refuses the run; "" when none does.
+  std::string Refusal(const std::string& computer, std::time_t now) const {
+    for (const Kept& kept : kept_) {
+      std::string where = kept.dataFile + " on " + kept.computer;
+      if (kept.event == JournalEvent::kSaved)
+        return "Already saved: " + where + " at " + kept.time;
+      if (!EqualsInsensitive(kept.computer, computer) && ended_.count(kept.run) == 0 &&
+          rule_.Running(kept.computer, kept.row, kept.moment, now))
+        return "Running: " + where + " since " + kept.time;
+    }
+    return std::string();
+  }
+
+ private:
+  struct Kept {
+    size_t row;
+    JournalEvent event;
+    std::string run, computer, time;
+    std::optional<std::time_t> moment;
+    std::string dataFile;
+  };
+
+  std::string name_;
+  std::vector<Kept> kept_;
+  std::set<std::string, std::less<>> open_, ended_;
+  RunningRule rule_;
 };
 
-std::vector<Entry> ReadableEntries(const std::string& content) {
-  std::vector<Entry> entries;
-  for (std::vector<std::string>& fields : ParseCsv(content)) {
-    Entry entry;
-    if (fields.size() >= kColumns && ParseJournalTime(fields[kTime], &entry.time)) {
-      entry.fields = std::move(fields);
-      entries.push_back(std::move(entry));
-    }
-  }
-  return entries;
+// Whether the file's last byte ends a line; a row appended after an editor's last line
+// without its end would run into it.
+bool EndsWithLineEnd(LockedFile& file) {
+  uint64_t size = 0;
+  char last = '\n';
+  size_t count = 0;
+  if (!file.Size(&size) || (size > 0 && !file.ReadAt(size - 1, &last, 1, &count)))
+    return false;
+  return last == '\n' || last == '\r';
 }
 
 }  // namespace
@@ -82,43 +95,77 @@ Station ThisStation() {
   return Station{ComputerName(), UserName(), ProcessNumber(), std::time(nullptr)};
 }
 
+std::string JournalOwnFileRefusal(FileSystem& files, const std::string& journal,
+                                  const std::string& file, const std::string& what) {
+  if (file.empty() || !files.SameFile(journal, file))
+    return std::string();
+  return "The journal cannot be the " + what + ": " + journal;
+}
+
 Journal::Journal(FileSystem& files, std::string path, Station station, std::string script,
-                 std::string attributes)
+                 std::string attributes, Clock now)
     : files_(files),
       path_(std::move(path)),
       station_(std::move(station)),
       script_(std::move(script)),
-      attributes_(std::move(attributes)) {
+      attributes_(std::move(attributes)),
+      now_(now) {
   run_ = station_.computer + "-" + std::to_string(station_.process) + "-" +
          CompactLocalTime(station_.started);
 }
 
-Journal::Outcome Journal::Start(const std::string& dataFile, std::string* refusal) {
+Journal::Started Journal::Start(const std::string& dataFile) {
   failure_.clear();
   std::unique_ptr<LockedFile> file;
-  std::string content;
-  if (!OpenAndRead(&file, &content))
-    return Outcome::kFailed;
-  std::string refused = Refusal(content, dataFile);
-  if (refused.empty()) {
-    bool written = Write(*file, content, {JournalEvent::kStarted, dataFile, std::nullopt, ""});
-    return written ? Outcome::kWritten : Outcome::kFailed;
+  if (!Open(&file))
+    return {Outcome::kFailed, {failure_}};
+  JournalReader reader(*file);
+  if (!ReadHeader(reader))
+    return {Outcome::kFailed, {failure_}};
+  Guard guard(reader.header().Text(FileName(dataFile)));
+  for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
+       status = reader.Next()) {
+    if (status == JournalReader::Status::kFailed) {
+      failure_ = reader.Failure(path_);
+      return {Outcome::kFailed, {failure_}};
+    }
+    if (status == JournalReader::Status::kRow)
+      guard.Take(reader.entry());
   }
-  Write(*file, content, {JournalEvent::kRefused, dataFile, -1, refused});
-  *refusal = refused;
-  return Outcome::kRefused;
+  Started started{Outcome::kWritten, {}};
+  if (reader.unreadable() > 0) {
+    started.lines.push_back("Warning: " + std::to_string(reader.unreadable()) +
+                            " rows of the journal cannot be read (the first is row " +
+                            std::to_string(reader.firstUnreadable()) +
+                            "); the guard passes over them");
+  }
+  JournalRow row{JournalEvent::kStarted, dataFile, std::nullopt, ""};
+  std::string refusal = guard.Refusal(station_.computer, now_());
+  if (!refusal.empty()) {
+    row = {JournalEvent::kRefused, dataFile, -1, refusal};
+    started.outcome = Outcome::kRefused;
+    started.lines.push_back(refusal);
+  }
+  if (!Write(*file, reader, row)) {
+    if (started.outcome == Outcome::kWritten)
+      started.outcome = Outcome::kFailed;
+    started.lines.push_back(failure_);
+  }
+  return started;
 }
 
 bool Journal::Append(const JournalRow& row) {
   failure_.clear();
   std::unique_ptr<LockedFile> file;
-  std::string content;
-  return OpenAndRead(&file, &content) && Write(*file, content, row);
+  if (!Open(&file))
+    return false;
+  JournalReader reader(*file);
+  return ReadHeader(reader) && Write(*file, reader, row);
 }
 
-bool Journal::OpenAndRead(std::unique_ptr<LockedFile>* file, std::string* content) {
-  LockOutcome outcome = files_.OpenLocked(path_, file);
-  if (outcome == LockOutcome::kLocked && (*file)->ReadAll(content))
+bool Journal::Open(std::unique_ptr<LockedFile>* file) {
+  LockOutcome outcome = files_.OpenLocked(path_, LockFor::kAppending, file);
+  if (outcome == LockOutcome::kLocked)
     return true;
   failure_ = "Couldn't write journal " + path_;
   if (outcome == LockOutcome::kInUse)
@@ -126,45 +173,26 @@ bool Journal::OpenAndRead(std::unique_ptr<LockedFile>* file, std::string* conten
   return false;
 }
 
-bool Journal::Write(LockedFile& file, const std::string& content, const JournalRow& row) {
+bool Journal::ReadHeader(JournalReader& reader) {
+  if (reader.ReadHeader())
+    return true;
+  failure_ = reader.Failure(path_);
+  return false;
+}
+
+// Rows go in the header's order of columns, with its separator; a new journal gets
+// Tarvo's header first.
+bool Journal::Write(LockedFile& file, const JournalReader& reader, const JournalRow& row) {
   std::string bytes;
-  if (content.empty())
-    bytes = kHeader;
-  else if (content.back() != '\n')
-    bytes = "\r\n";  // an editor left the last line without its end
-  bytes += CsvRow({run_, JournalTime(now()), station_.computer, station_.user, script_, attributes_,
-                   row.dataFile, EventName(row.event),
-                   row.exitCode ? std::to_string(*row.exitCode) : "", row.message});
+  if (reader.empty())
+    bytes = reader.header().Line();
+  else if (!EndsWithLineEnd(file))
+    bytes = "\r\n";
+  bytes += reader.header().Row({run_, JournalTime(now_()), station_.computer, station_.user,
+                                script_, attributes_, row.dataFile, EventName(row.event),
+                                row.exitCode ? std::to_string(*row.exitCode) : "", row.message});
   if (file.Append(bytes))
     return true;
   failure_ = "Couldn't write journal " + path_;
   return false;
-}
-
-// The first row that refuses a run of `dataFile`, as the line to print; "" when none does.
-std::string Journal::Refusal(const std::string& content, const std::string& dataFile) const {
-  std::string_view name = FileName(dataFile);
-  if (name.empty())
-    return std::string();
-  std::vector<Entry> entries = ReadableEntries(content);
-  std::set<std::string> ended;
-  for (const Entry& entry : entries) {
-    if (entry.fields[kEvent] != kStartedEvent)
-      ended.insert(entry.fields[kRun]);
-  }
-  std::time_t at = now();
-  for (const Entry& entry : entries) {
-    const std::vector<std::string>& fields = entry.fields;
-    std::string_view theirs = FileName(fields[kDataFile]);
-    if (!EqualsInsensitive(theirs, name))
-      continue;
-    std::string where = std::string(theirs) + " on " + fields[kComputer];
-    if (fields[kEvent] == kSavedEvent)
-      return "Already saved: " + where + " at " + fields[kTime];
-    if (fields[kEvent] == kStartedEvent &&
-        !EqualsInsensitive(fields[kComputer], station_.computer) &&
-        at - entry.time < kRunningAtMost && ended.count(fields[kRun]) == 0)
-      return "Running: " + where + " since " + fields[kTime];
-  }
-  return std::string();
 }

@@ -5,7 +5,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/journal_reader.h"
 #include "platform/file_system.h"
 
 // The journal of runs: one CSV file, often on a shared drive, that the runs of every
@@ -24,8 +26,6 @@ struct Station {
 /// This computer, its user and this process, started now.
 Station ThisStation();
 
-enum class JournalEvent { kStarted, kSaved, kNotConverted, kNoData, kEnded, kErunFailed, kRefused };
-
 /// What a row says beyond the columns of its run.
 struct JournalRow {
   JournalEvent event;
@@ -34,22 +34,35 @@ struct JournalRow {
   std::string message;          // the console line that decided the event
 };
 
+/// "The journal cannot be the <what>: <journal>" when `journal` and `file` name one file
+/// (FileSystem::SameFile), else "": the run's own files must stay as they are.
+std::string JournalOwnFileRefusal(FileSystem& files, const std::string& journal,
+                                  const std::string& file, const std::string& what);
+
 class Journal {
  public:
+  using Clock = std::time_t (*)();
+
   /// `script` is the input script's absolute path, `attributes` its name=value pairs
-  /// joined by "; ". `path` is written into failure lines as given.
+  /// joined by "; ". `path` is written into failure lines as given. `now` stamps the rows
+  /// and ages `started` rows.
   Journal(FileSystem& files, std::string path, Station station, std::string script,
-          std::string attributes);
+          std::string attributes, Clock now);
 
   enum class Outcome { kWritten, kRefused, kFailed };
+  struct Started {
+    Outcome outcome;
+    /// The lines to print, in order: how many rows cannot be read, the refusal, a failure.
+    std::vector<std::string> lines;
+  };
 
   /// Under one hold of the lock, reads the journal and appends the `started` row for
   /// `dataFile`, unless a row for a data file of the same name refuses the run: a `saved`
-  /// row, or a `started` row of another computer from the last 12 hours whose run has no
-  /// end row. A refused run gets a `refused` row instead (exit code -1, the refusal as its
-  /// message), and the refusal line goes into *refusal; it is kRefused even when that row
-  /// could not be written, which failure() then says. An empty `dataFile` is never refused.
-  Outcome Start(const std::string& dataFile, std::string* refusal);
+  /// row, or a `started` row of another computer that still counts as running
+  /// (RunningRule) and that no row of its run ends. A refused run gets a `refused` row
+  /// instead (exit code -1, the refusal as its message); it is kRefused even when that row
+  /// could not be written. An empty `dataFile` is never refused.
+  Started Start(const std::string& dataFile);
 
   /// Appends one row: an end row, or the `refused` row of a run refused before Start.
   bool Append(const JournalRow& row);
@@ -57,19 +70,17 @@ class Journal {
   /// The line to print after a failed write, "" when none failed.
   const std::string& failure() const { return failure_; }
 
-  /// The clock that stamps rows and ages `started` rows; tests fix it.
-  std::time_t (*now)() = [] { return std::time(nullptr); };
-
  private:
-  bool OpenAndRead(std::unique_ptr<LockedFile>* file, std::string* content);
-  bool Write(LockedFile& file, const std::string& content, const JournalRow& row);
-  std::string Refusal(const std::string& content, const std::string& dataFile) const;
+  bool Open(std::unique_ptr<LockedFile>* file);
+  bool ReadHeader(JournalReader& reader);
+  bool Write(LockedFile& file, const JournalReader& reader, const JournalRow& row);
 
   FileSystem& files_;
   std::string path_;
   Station station_;
   std::string script_;
   std::string attributes_;
+  Clock now_;
   std::string run_;
   std::string failure_;
 };

@@ -14,8 +14,10 @@ std::string JournalTime(std::time_t time);
 /// `time` as local time in the compact form that names a run: "20261208T140322".
 std::string CompactLocalTime(std::time_t time);
 
-/// The moment that a time as JournalTime writes it stands for, whatever its offset; false
-/// for any other text.
+/// The moment that a time of the journal stands for: as JournalTime writes it, or as a
+/// spreadsheet writes it back, "2026-12-08 14:52" or "08.12.2026 14:52", with seconds or
+/// without, with an offset ("+01:00") or without, when it is local time. False for any
+/// other text.
 bool ParseJournalTime(std::string_view text, std::time_t* time);
 
 #endif  // TARVO_APP_JOURNAL_TIME_H_

@@ -1,6 +1,8 @@
 #include "app/run_sequence.h"
 
+#include <ctime>
 #include <memory>
+#include <utility>
 
 #include "app/data_check.h"
 #include "app/journal.h"
@@ -36,19 +38,11 @@ class ScriptRun {
     if (!Edit() || !CheckData())
       return Refused(log_.firstRefusal());
     if (journal_) {
-      std::string refusal;
-      switch (journal_->Start(data_.Final(), &refusal)) {
-        case Journal::Outcome::kWritten:
-          break;
-        case Journal::Outcome::kRefused:
-          PrintLine(refusal);
-          if (!journal_->failure().empty())
-            PrintLine(journal_->failure());
-          return kExitFailure;
-        case Journal::Outcome::kFailed:
-          PrintLine(journal_->failure());
-          return kExitFailure;
-      }
+      Journal::Started started = journal_->Start(data_.Final());
+      for (const std::string& line : started.lines)
+        PrintLine(line);
+      if (started.outcome != Journal::Outcome::kWritten)
+        return kExitFailure;
     }
     return SaveAndLaunch();
   }
@@ -65,7 +59,7 @@ class ScriptRun {
     if (!GetFullPath(*request_.scriptPath, &script))
       script = *request_.scriptPath;
     journal_ = std::make_unique<Journal>(RealFileSystem(), *request_.journal, ThisStation(), script,
-                                         attributes);
+                                         attributes, [] { return std::time(nullptr); });
   }
 
   // Attributes in ascending order of name, then the data file name and the data folder,
@@ -91,10 +85,23 @@ class ScriptRun {
   // -D, or a journal, which checks the data wherever the data file can be worked out.
   bool CheckData() {
     checking_ = request_.dataCheck || journal_;
-    if (checking_) {
-      data_ = DataFileStage(script_, given_, subjectZero_, outputScriptPath_, request_.dataCheck,
-                            RealFileSystem(), log_);
+    if (!checking_)
+      return true;
+    data_ =
+        DataFileStage(script_, given_, subjectZero_, outputScriptPath_, request_.dataCheck, log_);
+    if (log_.refused() || data_.dataFile.empty())
+      return !log_.refused();
+    for (auto [file, what] :
+         {std::pair{&data_.dataFile, "data file"}, std::pair{&data_.converted, "converted file"}}) {
+      std::string refusal =
+          journal_ ? JournalOwnFileRefusal(RealFileSystem(), *request_.journal, *file, what) : "";
+      if (!refusal.empty()) {
+        log_.Refuse(refusal);
+        journal_.reset();  // its refused row would go into the data
+        return false;
+      }
     }
+    DataFilesFreeStage(data_, RealFileSystem(), log_);
     return !log_.refused();
   }
 
@@ -168,6 +175,27 @@ bool CheckScriptPath(const std::string& scriptPath, std::string* outputScriptPat
   return true;
 }
 
+// The lab's journal for every run, named by the variable TARVO_JOURNAL unless the command
+// line names another; checked as -L is, also for a dry run, which keeps no journal. False,
+// after the line that says why, when it cannot name one.
+bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* request) {
+  const std::optional<std::string>& variable = programArguments.journalVariable;
+  if (request->journal || !variable)
+    return true;
+  // Windows: a character that the code page cannot hold would name another file.
+  std::string refusal =
+      programArguments.journalVariableFits
+          ? JournalNameRefusal(*variable, "TARVO_JOURNAL", 0)
+          : "The variable TARVO_JOURNAL has characters outside the ANSI code page";
+  if (!refusal.empty()) {
+    PrintLine(refusal);
+    return false;
+  }
+  if (!request->noRun)
+    request->journal = variable;
+  return true;
+}
+
 }  // namespace
 
 int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitches) {
@@ -203,16 +231,23 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
     PrintUsage();
     return kExitFailure;
   }
-  // The lab's journal for every run, unless the command line names another.
-  if (!request.journal && !programArguments.journalVariable.empty() && !request.noRun) {
-    if (!programArguments.journalVariableFits) {
-      PrintLine("The variable TARVO_JOURNAL has characters outside the ANSI code page");
-      return kExitFailure;
-    }
-    request.journal = programArguments.journalVariable;
-  }
+  if (!TakeJournalVariable(programArguments, &request))
+    return kExitFailure;
   std::string outputScriptPath;
   if (!CheckScriptPath(*request.scriptPath, &outputScriptPath))
     return kExitFailure;
+  // A journal is appended to: never the script, which Tarvo promises not to change, nor the
+  // rewritten script, which this run holds.
+  for (auto [file, what] : {std::pair{*request.scriptPath, "script"},
+                            std::pair{outputScriptPath, "rewritten script"}}) {
+    std::string refusal =
+        request.journal && !request.noRun
+            ? JournalOwnFileRefusal(RealFileSystem(), *request.journal, file, what)
+            : "";
+    if (!refusal.empty()) {
+      PrintLine(refusal);
+      return kExitFailure;
+    }
+  }
   return ScriptRun(request, outputScriptPath).Go();
 }

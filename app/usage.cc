@@ -68,6 +68,8 @@ const char* const kUsage[] = {
     "Tarvo's home is its source repository, where the README tells how to build and use it",
     // Switches added since; the lines above stay as batch files and users know them.
     "",
+    "  -O and -F     can be given together: the data file then gets the -F name",
+    "                inside the -O folder",
     "  -Y            is a switch to answer the script's \"Summary of Startup Info\"",
     "                question with Yes, so that the experiment starts unattended",
     "  -D            is a switch to end with exit code 0 only when the participant's",

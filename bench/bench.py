@@ -37,12 +37,12 @@ def timed(command, cwd):
     return seconds
 
 
-def peak_memory(command, cwd):
+def peak_memory(command, cwd, env=None):
     """Peak resident bytes of a command, measured by GNU time: the peak a child reports
     to this process would include this Python process, which the child starts as."""
     report = os.path.join(cwd, "time.txt")
-    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command, cwd=cwd,
-                   stdout=subprocess.DEVNULL, check=True)
+    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command, cwd=cwd, env=env,
+                   stdout=subprocess.DEVNULL)
     with open(report) as f:
         return int(f.read().split()[-1]) * 1024
 

@@ -109,7 +109,9 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
                  StartsWith(error, "Double quote in ") ||
                  StartsWith(error, "Invalid character in -") ||
                  StartsWith(error, "Drive-relative path in -") ||
-                 StartsWith(error, "Attribute given twice: "));
+                 StartsWith(error, "Attribute given twice: ") ||
+                 StartsWith(error, "Missing attribute name in argument ") ||
+                 StartsWith(error, "The journal cannot be an .ebs or .edat file: "));
     }
   }
   for (size_t i = 0; i < warnings; ++i) {

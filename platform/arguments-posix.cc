@@ -10,7 +10,8 @@ ProgramArguments ReadProgramArguments(int argc, char** argv) {
   ProgramArguments result;
   if (argc > 1)
     result.arguments.assign(argv + 1, argv + argc);
-  if (const char* journal = std::getenv("TARVO_JOURNAL"))
+  const char* journal = std::getenv("TARVO_JOURNAL");
+  if (journal != nullptr && *journal != '\0')
     result.journalVariable = journal;
   return result;
 }

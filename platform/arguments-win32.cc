@@ -52,7 +52,8 @@ ProgramArguments ReadProgramArguments(int argc, char** argv) {
   if (size > 1) {
     std::wstring journal(size, L'\0');
     journal.resize(GetEnvironmentVariableW(L"TARVO_JOURNAL", &journal[0], size));
-    result.journalVariableFits = ToAnsiCodePage(journal.c_str(), &result.journalVariable);
+    result.journalVariable.emplace();
+    result.journalVariableFits = ToAnsiCodePage(journal.c_str(), &*result.journalVariable);
   }
   int wideCount = 0;
   wchar_t** wide = nullptr;

@@ -1,6 +1,7 @@
 #ifndef TARVO_PLATFORM_ARGUMENTS_H_
 #define TARVO_PLATFORM_ARGUMENTS_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,9 @@ struct ProgramArguments {
   /// The number (1 = the first after the program's name) of the first argument that the
   /// program's single-byte text cannot hold, or 0 when all of them fit.
   int firstUnconvertible = 0;
-  /// The variable TARVO_JOURNAL, "" when unset, and whether its text fits as the arguments'.
-  std::string journalVariable;
+  /// The variable TARVO_JOURNAL, none when it is unset or empty, and whether its text fits
+  /// as the arguments' do (when not, the value holds what could be converted).
+  std::optional<std::string> journalVariable;
   bool journalVariableFits = true;
 };
 

@@ -107,18 +107,22 @@ class PosixLockedFile : public LockedFile {
   PosixLockedFile(const PosixLockedFile&) = delete;
   PosixLockedFile& operator=(const PosixLockedFile&) = delete;
 
-  bool ReadAll(std::string* content) override {
-    content->clear();
-    if (lseek(fd_, 0, SEEK_SET) != 0)
+  bool Size(uint64_t* size) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0)
       return false;
-    char block[16 * 1024];
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+  }
+
+  bool ReadAt(uint64_t offset, char* buffer, size_t size, size_t* count) override {
     for (;;) {
-      ssize_t count = read(fd_, block, sizeof block);
-      if (count > 0)
-        content->append(block, static_cast<size_t>(count));
-      else if (count == 0)
+      ssize_t done = pread(fd_, buffer, size, static_cast<off_t>(offset));
+      if (done >= 0) {
+        *count = static_cast<size_t>(done);
         return true;
-      else if (errno != EINTR)
+      }
+      if (errno != EINTR)
         return false;
     }
   }
@@ -222,15 +226,18 @@ class PosixFileSystem : public FileSystem {
     ForgetOnInterrupt(path);
   }
 
-  LockOutcome OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) override {
+  LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
+                         std::unique_ptr<LockedFile>* file) override {
     // O_NONBLOCK keeps open() from waiting for a named pipe, which fstat then refuses.
-    int fd =
-        open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    bool appending = lockFor == LockFor::kAppending;
+    int flags = appending ? O_RDWR | O_CREAT | O_APPEND : O_RDONLY;
+    int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
       return LockOutcome::kFailed;
+    int lock = appending ? LOCK_EX : LOCK_SH;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !RetryLock([fd] { return flock(fd, LOCK_EX | LOCK_NB) == 0; })) {
+        !RetryLock([fd, lock] { return flock(fd, lock | LOCK_NB) == 0; })) {
       close(fd);
       return LockOutcome::kFailed;
     }
@@ -238,9 +245,19 @@ class PosixFileSystem : public FileSystem {
     return LockOutcome::kLocked;
   }
 
-  bool Exists(const std::string& path) override {
+  Presence Look(const std::string& path) override {
     struct stat st;
-    return lstat(path.c_str(), &st) == 0;
+    if (lstat(path.c_str(), &st) == 0)
+      return Presence::kThere;
+    return errno == ENOENT || errno == ENOTDIR ? Presence::kNotThere : Presence::kCannotTell;
+  }
+
+  bool SameFile(const std::string& a, const std::string& b) override {
+    struct stat first, second;
+    if (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0)
+      return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    std::string fullA, fullB;
+    return GetFullPath(a, &fullA) && GetFullPath(b, &fullB) && fullA == fullB;
   }
 };
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/file_system_shared.h"
+#include "textfile/text_helpers.h"
 
 const char kPathSeparators[] = "\\/:";
 
@@ -22,9 +23,21 @@ BOOL WINAPI RemoveTempOnInterrupt(DWORD) {
   return FALSE;  // the default handling ends the process
 }
 
-bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
   return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
          a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The identity of the file or folder at `path`, which every name of it shares.
+bool Identity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE handle =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return false;
+  bool known = GetFileInformationByHandle(handle, info) != 0;
+  CloseHandle(handle);
+  return known;
 }
 
 // Whether `path` is open somewhere without sharing deletion, as another run's hold is:
@@ -113,20 +126,24 @@ class Win32LockedFile : public LockedFile {
   Win32LockedFile(const Win32LockedFile&) = delete;
   Win32LockedFile& operator=(const Win32LockedFile&) = delete;
 
-  bool ReadAll(std::string* content) override {
-    content->clear();
-    LARGE_INTEGER start = {};
-    if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN))
+  bool Size(uint64_t* size) override {
+    LARGE_INTEGER bytes;
+    if (!GetFileSizeEx(handle_, &bytes))
       return false;
-    char block[16 * 1024];
-    for (;;) {
-      DWORD count = 0;
-      if (!ReadFile(handle_, block, sizeof block, &count, nullptr))
-        return false;
-      if (count == 0)
-        return true;
-      content->append(block, count);
-    }
+    *size = static_cast<uint64_t>(bytes.QuadPart);
+    return true;
+  }
+
+  bool ReadAt(uint64_t offset, char* buffer, size_t size, size_t* count) override {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD done = 0;
+    if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) ||
+        !ReadFile(handle_, buffer, static_cast<DWORD>(size < 0x40000000 ? size : 0x40000000), &done,
+                  nullptr))
+      return false;
+    *count = done;
+    return true;
   }
 
   bool Append(const std::string& bytes) override {
@@ -213,7 +230,7 @@ class Win32FileSystem : public FileSystem {
       return GetLastError() == ERROR_SHARING_VIOLATION ? ReplaceOutcome::kHeld
                                                        : ReplaceOutcome::kFailed;
     BY_HANDLE_FILE_INFORMATION found;
-    if (!GetFileInformationByHandle(held, &found) || !SameFile(ours, found)) {
+    if (!GetFileInformationByHandle(held, &found) || !SameIdentity(ours, found)) {
       CloseHandle(held);
       return ReplaceOutcome::kHeld;
     }
@@ -227,20 +244,23 @@ class Win32FileSystem : public FileSystem {
     ForgetOnInterrupt(path);
   }
 
-  LockOutcome OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) override {
+  LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
+                         std::unique_ptr<LockedFile>* file) override {
     // Shares reading and writing with other runs, which wait for the lock instead. A
     // spreadsheet that has the file open shares no writing: that is kInUse at once. The
     // handle is not inheritable, so E-Run never keeps the lock.
+    bool appending = lockFor == LockFor::kAppending;
     HANDLE handle =
-        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileA(path.c_str(), appending ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    appending ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
       return GetLastError() == ERROR_SHARING_VIOLATION ? LockOutcome::kInUse : LockOutcome::kFailed;
     // The lock covers every byte the file has or will have.
-    auto tryLock = [handle] {
+    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (appending ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    auto tryLock = [handle, flags] {
       OVERLAPPED fromStart = {};
-      return LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
-                        MAXDWORD, &fromStart) != 0;
+      return LockFileEx(handle, flags, 0, MAXDWORD, MAXDWORD, &fromStart) != 0;
     };
     if (GetFileType(handle) != FILE_TYPE_DISK || !RetryLock(tryLock)) {
       CloseHandle(handle);
@@ -250,8 +270,20 @@ class Win32FileSystem : public FileSystem {
     return LockOutcome::kLocked;
   }
 
-  bool Exists(const std::string& path) override {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  Presence Look(const std::string& path) override {
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+      return Presence::kThere;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::kNotThere
+                                                                          : Presence::kCannotTell;
+  }
+
+  bool SameFile(const std::string& a, const std::string& b) override {
+    BY_HANDLE_FILE_INFORMATION first, second;
+    if (Identity(a, &first) && Identity(b, &second))
+      return SameIdentity(first, second);
+    std::string fullA, fullB;
+    return GetFullPath(a, &fullA) && GetFullPath(b, &fullB) && EqualsInsensitive(fullA, fullB);
   }
 };
 

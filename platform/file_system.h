@@ -57,8 +57,11 @@ class FileHold {
 class LockedFile {
  public:
   virtual ~LockedFile() = default;  // unlocks and closes
-  /// The file's whole content; false when it cannot be read.
-  virtual bool ReadAll(std::string* content) = 0;
+  /// The file's size in bytes; false when it cannot be had.
+  virtual bool Size(uint64_t* size) = 0;
+  /// Reads up to `size` bytes from `offset` on into `buffer`; *count gets how many, 0 at
+  /// the end of the file. False when the file cannot be read.
+  virtual bool ReadAt(uint64_t offset, char* buffer, size_t size, size_t* count) = 0;
   /// Appends `bytes` at the end of the file in one write; false when they did not all
   /// reach it. Bytes that did are cut off again where the file system allows, so a failed
   /// append leaves no part of a row behind.
@@ -69,6 +72,19 @@ enum class LockOutcome {
   kLocked,
   kInUse,  // open in another program that shares no writing, such as a spreadsheet (Windows)
   kFailed,
+};
+
+/// What a locked file is opened for.
+enum class LockFor {
+  kAppending,  // created when missing; locked against every other run
+  kReading,    // only an existing file; other runs may read it meanwhile, none append
+};
+
+/// What can be said of a path.
+enum class Presence {
+  kThere,
+  kNotThere,    // no such file, or no such folder on the way to it
+  kCannotTell,  // the file system did not say: a share offline, a folder without access
 };
 
 enum class CreateOutcome {
@@ -109,13 +125,20 @@ class FileSystem {
   /// Removes a file; failures are ignored (it cleans up temporary files).
   virtual void Remove(const std::string& path) = 0;
 
-  /// Opens `path` for reading and appending, creating it when it does not exist, and locks
-  /// the whole file exclusively, waiting up to 10 seconds for another run's lock without
-  /// blocking. Only a disk file: a folder or a device is kFailed.
-  virtual LockOutcome OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) = 0;
+  /// Opens `path` for `lockFor` and locks the whole file, waiting up to 10 seconds for
+  /// another run's lock without blocking. Only a disk file: a folder or a device is
+  /// kFailed, and so is a missing file to read.
+  virtual LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
+                                 std::unique_ptr<LockedFile>* file) = 0;
 
-  /// True when `path` names an existing file (any kind of entry counts).
-  virtual bool Exists(const std::string& path) = 0;
+  /// Whether `path` names an existing entry (any kind counts).
+  virtual Presence Look(const std::string& path) = 0;
+
+  /// Whether `a` and `b` name one file: by the file's identity where both exist (volume and
+  /// file index on Windows, device and inode on POSIX), so that a link, a mapped drive and
+  /// its share name count as one; by their full paths otherwise, in any letter case on
+  /// Windows.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
 };
 
 FileSystem& RealFileSystem();

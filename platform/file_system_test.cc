@@ -160,9 +160,12 @@ TEST(LockedFile, RunsTakeTurnsToReadAndAppend) {
   auto run = [&] {
     for (int turn = 0; turn < 20; ++turn) {
       std::unique_ptr<LockedFile> file;
-      std::string content;
-      if (RealFileSystem().OpenLocked(path, &file) != LockOutcome::kLocked ||
-          !file->ReadAll(&content))
+      uint64_t size = 0;
+      std::string content(1000, '\0');
+      size_t count = 0;
+      if (RealFileSystem().OpenLocked(path, LockFor::kAppending, &file) != LockOutcome::kLocked ||
+          !file->Size(&size) || !file->ReadAt(0, &content[0], content.size(), &count) ||
+          count != size)
         return;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       file->Append(std::to_string(std::count(content.begin(), content.end(), '\n')) + "\n");
@@ -185,9 +188,9 @@ TEST(LockedFile, InUseWhileAProgramSharesNoWriting) {
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, spreadsheet);
   std::unique_ptr<LockedFile> file;
-  EXPECT_EQ(LockOutcome::kInUse, RealFileSystem().OpenLocked(path, &file));
+  EXPECT_EQ(LockOutcome::kInUse, RealFileSystem().OpenLocked(path, LockFor::kAppending, &file));
   CloseHandle(spreadsheet);
-  EXPECT_EQ(LockOutcome::kLocked, RealFileSystem().OpenLocked(path, &file));
+  EXPECT_EQ(LockOutcome::kLocked, RealFileSystem().OpenLocked(path, LockFor::kAppending, &file));
 }
 #else
 // A write that fills the disk halfway is cut back, so no part of a row is left behind.
@@ -200,7 +203,7 @@ TEST(LockedFile, AShortAppendLeavesNothing) {
     rlimit limit = {8, 8};  // room for 4 more bytes
     setrlimit(RLIMIT_FSIZE, &limit);
     std::unique_ptr<LockedFile> file;
-    RealFileSystem().OpenLocked(path, &file);
+    RealFileSystem().OpenLocked(path, LockFor::kAppending, &file);
     std::_Exit(file && !file->Append("next row\n") ? 0 : 1);
   };
   EXPECT_EXIT(appendBeyondTheLimit(), testing::ExitedWithCode(0), "");

@@ -55,11 +55,15 @@ class FakeLockedFile : public LockedFile {
   FakeLockedFile(std::string* file, FakeFileSystem* owner, size_t* written)
       : file_(file), owner_(owner), written_(written) {}
 
-  bool ReadAll(std::string* content) override {
-    if (owner_->readFailsAt <= file_->size())
-      return false;
-    *content = *file_;
+  bool Size(uint64_t* size) override {
+    *size = file_->size();
     return true;
+  }
+  bool ReadAt(uint64_t offset, char* buffer, size_t size, size_t* count) override {
+    size_t at = std::min(static_cast<size_t>(offset), file_->size());
+    *count = std::min(size, file_->size() - at);
+    std::memcpy(buffer, file_->data() + at, *count);
+    return at + *count < owner_->readFailsAt;
   }
   bool Append(const std::string& bytes) override {
     size_t space = owner_->diskSpace;
@@ -117,13 +121,26 @@ void FakeFileSystem::Remove(const std::string& path) {
   files.erase(path);
 }
 
-LockOutcome FakeFileSystem::OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) {
+LockOutcome FakeFileSystem::OpenLocked(const std::string& path, LockFor lockFor,
+                                       std::unique_ptr<LockedFile>* file) {
   if (lockOutcome != LockOutcome::kLocked)
     return lockOutcome;
+  if (lockFor == LockFor::kReading && files.count(path) == 0)
+    return LockOutcome::kFailed;
   *file = std::make_unique<FakeLockedFile>(&files[path], this, &written_);
   return LockOutcome::kLocked;
 }
 
-bool FakeFileSystem::Exists(const std::string& path) {
-  return files.count(path) != 0;
+Presence FakeFileSystem::Look(const std::string& path) {
+  if (cannotTell.count(path) != 0)
+    return Presence::kCannotTell;
+  auto next = files.lower_bound(path);
+  bool folder = !path.empty() && (path.back() == '/' || path.back() == '\\');
+  return next != files.end() && (next->first == path || (folder && next->first.rfind(path, 0) == 0))
+             ? Presence::kThere
+             : Presence::kNotThere;
+}
+
+bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
+  return a == b;
 }

@@ -20,12 +20,13 @@ class FakeFileSystem : public FileSystem {
 
   bool failOpen = false;        // OpenForReading and CreateTemporary fail
   bool unknownSize = false;     // a reader gives the size 0, as a device or /proc file does
-  size_t readFailsAt = kNever;  // reading fails on reaching this offset; ReadAll then fails
+  size_t readFailsAt = kNever;  // reading fails on reaching this offset
   size_t diskSpace = kNever;    // bytes that written files may hold in all, as on a full disk;
                                 // an append beyond it adds nothing and fails
   LockOutcome lockOutcome = LockOutcome::kLocked;  // what OpenLocked gives
   bool failClose = false;
-  bool failRename = false;  // Replace fails (a folder in the way, say)
+  bool failRename = false;           // Replace fails (a folder in the way, say)
+  std::set<std::string> cannotTell;  // paths that Look cannot tell of, as on a share offline
 
   std::unique_ptr<FileReader> OpenForReading(const std::string& path) override;
   bool IsReadOnlyFile(const std::string& path) override;
@@ -34,8 +35,11 @@ class FakeFileSystem : public FileSystem {
   ReplaceOutcome Replace(const std::string& from, const std::string& target,
                          FileHold* hold) override;
   void Remove(const std::string& path) override;
-  LockOutcome OpenLocked(const std::string& path, std::unique_ptr<LockedFile>* file) override;
-  bool Exists(const std::string& path) override;
+  LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
+                         std::unique_ptr<LockedFile>* file) override;
+  /// A folder, a path that ends in a separator, is there when a file is in it.
+  Presence Look(const std::string& path) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
 
  private:
   size_t written_ = 0;

@@ -1,73 +1,86 @@
 #include "textfile/csv.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
-using Row = std::vector<std::string>;
+// The first bytes that make a spreadsheet read a field as a formula.
+const std::string_view kFormulaStarts = "=+-@\t\r";
 
-// Reads an unquoted field, or the rest of a field after its closing quote, up to the comma
-// or line end that ends it. A CR is text unless a LF follows it.
-void ReadPlain(std::string_view text, size_t* pos, std::string* field) {
-  size_t end = text.find_first_of(",\n", *pos);
-  if (end == std::string_view::npos)
-    end = text.size();
-  size_t textEnd = end;
-  if (end < text.size() && text[end] == '\n' && textEnd > *pos && text[textEnd - 1] == '\r')
-    --textEnd;
-  field->append(text.substr(*pos, textEnd - *pos));
-  *pos = end;
+// Whether a spreadsheet reads `field` as a formula once the apostrophes in front of it are
+// gone: the guard of a field that itself begins with apostrophes must come off again alone.
+bool StartsFormula(std::string_view field) {
+  size_t first = field.find_first_not_of('\'');
+  return first != std::string_view::npos &&
+         kFormulaStarts.find(field[first]) != std::string_view::npos;
 }
 
-// Reads the quoted field that starts at the quote at *pos, up to its closing quote; leaves
-// *pos where it is when no quote closes it. Only the first field that is never closed
-// searches to the end of the text: every quote after it comes in pairs.
-void ReadQuoted(std::string_view text, size_t* pos, std::string* field) {
-  std::string content;
-  size_t from = *pos + 1;
-  for (;;) {
-    size_t quote = text.find('"', from);
-    if (quote == std::string_view::npos)
-      return;
-    content.append(text.substr(from, quote - from));
-    if (quote + 1 < text.size() && text[quote + 1] == '"') {
-      content += '"';
-      from = quote + 2;
-      continue;
-    }
-    *field = std::move(content);
-    *pos = quote + 1;
-    return;
+// An optional sign, digits, and an optional fraction: a spreadsheet reads it as a number.
+bool IsPlainNumber(std::string_view field) {
+  size_t at = field.empty() || (field[0] != '-' && field[0] != '+') ? 0 : 1;
+  size_t digits = 0;
+  bool point = false;
+  for (; at < field.size(); ++at) {
+    if (field[at] >= '0' && field[at] <= '9')
+      ++digits;
+    else if (field[at] == '.' && !point && digits > 0)
+      point = true;
+    else
+      return false;
   }
+  return digits > 0 && field.back() != '.';
 }
 
-// Reads the row at *pos and moves *pos past its line end.
-Row ReadRow(std::string_view text, size_t* pos) {
-  Row row;
-  for (;;) {
-    std::string field;
-    // A quote that no quote closes is text, the start of an unquoted field.
-    if (*pos < text.size() && text[*pos] == '"')
-      ReadQuoted(text, pos, &field);
-    ReadPlain(text, pos, &field);
-    row.push_back(std::move(field));
-    if (*pos < text.size() && text[*pos] == ',') {
-      ++*pos;
-      continue;
-    }
-    if (*pos < text.size())
-      ++*pos;  // the LF
-    return row;
+// Eight bytes as a number, the first byte lowest on every machine.
+uint64_t Word(const char* bytes) {
+  uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return word;
+}
+
+// The high bit of each byte of `word` that may be the byte that fills every byte of
+// `lanes`: where the two are equal their exclusive or has a zero byte, which the classic bit
+// trick marks. A byte after a marked one may be marked too, so each mark is checked.
+uint64_t Candidates(uint64_t word, uint64_t lanes) {
+  const uint64_t low = 0x0101010101010101ULL, high = 0x8080808080808080ULL;
+  uint64_t x = word ^ lanes;
+  return (x - low) & ~x & high;
+}
+
+// Which byte the lowest mark of `marks` is in.
+size_t LowestMarkedByte(uint64_t marks) {
+#if defined(__GNUC__)
+  return static_cast<size_t>(__builtin_ctzll(marks)) / 8;
+#else
+  size_t byte = 0;
+  while ((marks & 0xFF) == 0) {
+    marks >>= 8;
+    ++byte;
   }
+  return byte;
+#endif
 }
 
 }  // namespace
 
-std::string CsvRow(const std::vector<std::string>& fields) {
+std::string CsvRow(const std::vector<std::string>& fields, char separator) {
   std::string row;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i > 0)
-      row += ',';
-    const std::string& field = fields[i];
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+      row += separator;
+    std::string field = fields[i];
+    for (char& c : field) {
+      if (c == '\r' || c == '\n')
+        c = ' ';
+    }
+    if (StartsFormula(field) && !IsPlainNumber(field))
+      field.insert(0, 1, '\'');
+    if (field.find_first_of(std::string{'"', separator}) == std::string::npos) {
       row += field;
       continue;
     }
@@ -82,10 +95,75 @@ std::string CsvRow(const std::vector<std::string>& fields) {
   return row + "\r\n";
 }
 
-std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
-  std::vector<Row> rows;
-  size_t pos = 0;
-  while (pos < text.size())
-    rows.push_back(ReadRow(text, &pos));
-  return rows;
+bool CsvLine::Split(std::string_view line, char separator) {
+  fields_.clear();
+  // Most lines have no field in quotes: their fields are views of the line itself. A quote
+  // inside a field that does not begin with one is text. The line is looked at eight bytes
+  // at a time, for a journal of many megabytes is read on every run.
+  const char* at = line.data();
+  size_t size = line.size();
+  size_t begin = 0;
+  auto fieldEnds = [&](size_t end) {
+    Add(at + begin, end - begin);
+    begin = end + 1;
+    return begin < size && at[begin] == '"';
+  };
+  if (size > 0 && at[0] == '"')
+    return SplitQuoted(line, separator);
+  const uint64_t lanes = 0x0101010101010101ULL * static_cast<unsigned char>(separator);
+  size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    for (uint64_t marks = Candidates(Word(at + i), lanes); marks != 0; marks &= marks - 1) {
+      size_t j = i + LowestMarkedByte(marks);
+      if (at[j] == separator && fieldEnds(j))
+        return SplitQuoted(line, separator);
+    }
+  }
+  for (; i < size; ++i) {
+    if (at[i] == separator && fieldEnds(i))
+      return SplitQuoted(line, separator);
+  }
+  Add(at + begin, size - begin);
+  return true;
+}
+
+bool CsvLine::SplitQuoted(std::string_view line, char separator) {
+  fields_.clear();
+  unquoted_.clear();
+  unquoted_.reserve(line.size());  // never moves while the views point into it
+  size_t at = 0;
+  for (;;) {
+    if (at < line.size() && line[at] == '"') {
+      size_t begin = unquoted_.size();
+      for (++at;; ++at) {
+        if (at >= line.size())
+          return false;  // never closed
+        if (line[at] == '"') {
+          if (at + 1 >= line.size() || line[at + 1] != '"')
+            break;
+          ++at;
+        }
+        unquoted_ += line[at];
+      }
+      ++at;
+      if (at < line.size() && line[at] != separator)
+        return false;  // text after the closing quote
+      Add(unquoted_.data() + begin, unquoted_.size() - begin);
+    } else {
+      size_t end = std::min(line.find(separator, at), line.size());
+      Add(line.data() + at, end - at);
+      at = end;
+    }
+    if (at >= line.size())
+      return true;
+    ++at;  // the separator
+  }
+}
+
+void CsvLine::Guarded(const char* field, size_t size) {
+  if (StartsFormula(std::string_view(field, size))) {
+    ++field;
+    --size;
+  }
+  fields_.emplace_back(field, size);
 }

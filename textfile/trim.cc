@@ -16,14 +16,6 @@ void TrimRight(std::string& text) {
   text.erase(keep);
 }
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsWhitespace(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsWhitespace(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
-
 void Trim(std::string& text) {
   TrimLeft(text);
   TrimRight(text);

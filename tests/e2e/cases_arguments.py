@@ -11,6 +11,12 @@ def refused(name, args, line, platforms=("posix", "windows")):
                 outputs={"x_tarvo.ebs": None}, platforms=platforms)
 
 
+def variable(name, value, line, platforms=("posix", "windows")):
+    """A dry run with the journal named by the variable TARVO_JOURNAL: checked as -L is."""
+    return Case(name, ["x.ebs", "-N"], BANNER + [line], exit=-1, files={"x.ebs": GROUP},
+                outputs={"x_tarvo.ebs": None}, env={"TARVO_JOURNAL": value}, platforms=platforms)
+
+
 def device(name):
     return Case("device_" + name.lower(), [name + ".ebs", "-N"],
                 BANNER + ["Couldn't open %s.ebs" % name], exit=-1, platforms=("windows",))
@@ -41,6 +47,12 @@ CASES = [
             "Control character in argument 3"),
     refused("blank_folder", ["x.ebs", "-O", "  ", "-N"], "Missing value for -O"),
     refused("blank_journal", ["x.ebs", "-L", "\t", "-N"], "Missing value for -L"),
+    variable("blank_journal_variable", " ", "Missing value for TARVO_JOURNAL"),
+    variable("journal_variable_edat", "x-1.EDAT.", "The journal cannot be an .ebs or .edat file: x-1.EDAT."),
+    variable("journal_variable_invalid", "j?.csv", "Invalid character in TARVO_JOURNAL value: j?.csv"),
+    variable("journal_variable_outside_code_page", "C:\\\u03a9.csv",
+             "The variable TARVO_JOURNAL has characters outside the ANSI code page",
+             platforms=("windows",)),
     refused("invalid_character_in_file_name", ["x.ebs", "-F", "s?.txt", "-N"],
             "Invalid character in -F value: s?.txt"),
     refused("invalid_character_in_folder", ["x.ebs", "-O", "C:\\a|b", "-N"],
@@ -58,6 +70,8 @@ CASES = [
     refused("first_refused_argument_decides", ["x.ebs", "-O", "a*", 'G"=1'],
             "Invalid character in -O value: a*"),
     # Names match blank- and case-blind: two spellings of one name would set it twice.
+    # "%NAME%=5" with the variable unset.
+    refused("missing_attribute_name", ["x.ebs", "-N", " =5"], "Missing attribute name in argument 3"),
     refused("attribute_given_twice", ["x.ebs", "Subject=2", "subject=1", "-N"],
             "Attribute given twice: subject"),
     refused("attribute_given_twice_with_blanks", ["x.ebs", "Session =3", "Ses sion=4"],

@@ -3,6 +3,8 @@ refused when it is there already or cannot be worked out, and after E-Run the ou
 that the stand-in E-Run leaves, as an experiment would: the data file and the converted
 one of a run that finished, the data file alone of one that was aborted, or nothing."""
 
+import os
+
 from e2e_support import BANNER, COMMON, STANDIN, Case, at, fixture
 
 # flanker.ebs without its own HandleFilename, so that the script's expression names the
@@ -32,11 +34,18 @@ def checked(name, writes, lines, exit, args=(), files=None, loaded=LOADED, data=
                 env={"ERUN_STANDIN_WRITE": writes}, extra_files_ok=True, **more)
 
 
-def refused(name, args, lines, script=b"", files=None):
+def refused(name, args, lines, script=b"", files=None, **more):
     all_files = {"flanker.ebs": script or FLANKER}
     all_files.update(files or {})
     return Case(name, ["flanker.ebs"] + args, BANNER + lines, exit=-1, files=all_files,
-                outputs={"flanker_tarvo.ebs": None}, registry=COMMON, erun=STANDIN)
+                outputs={"flanker_tarvo.ebs": None}, registry=COMMON, erun=STANDIN, **more)
+
+
+def named(path):
+    """The lines of a run for Subject 12, Session 1, with -F `path`, up to its data files."""
+    stem = path[:path.rindex(".")]
+    return LOADED[:3] + ["Setting output filename to " + path, "Inserted AtExit() call",
+                         "Data file: " + at(path), "Converted data file: " + at(stem + ".edat")]
 
 
 CASES = [
@@ -83,6 +92,13 @@ CASES = [
     refused("data_converted_there_before", ["Subject=12", "Session=1", "-D"],
             LOADED + DATA_FILES + ["Data file exists: " + EDAT],
             files={"flanker-12-1.edat": b"an earlier participant's data"}),
+    # A folder that is missing, or one the file system cannot tell of (a link to itself).
+    refused("data_folder_missing", ["Subject=12", "Session=1", "-D", "-F", "gone/s.txt"],
+            named("gone/s.txt") + ["Data folder missing: " + at("gone")]),
+    refused("data_folder_cannot_tell", ["Subject=12", "Session=1", "-D", "-F", "loop/s.txt"],
+            named("loop/s.txt") + ["Couldn't check the data file: " + at("loop/s.txt")],
+            setup=lambda folder: os.symlink("loop", os.path.join(folder, "loop")),
+            platforms=("posix",), extra_files_ok=True),
     refused("data_subject_zero", ["Subject=000", "Session=1", "-D"],
             LOADED[:2] + ["Setting attribute value: Subject = 000",
                           "Subject 0: the experiment writes no data file",

@@ -2,6 +2,9 @@
 run writes, the data check it makes wherever it can, the runs of other stations that
 refuse a run, a journal that cannot be written, and many runs appending at once."""
 
+import csv
+import io
+import os
 import time
 
 from cases_data_check import EDAT, FLANKER, LOADED, RAN, SAVED
@@ -26,20 +29,46 @@ def other(event, when):
             "Session=1; Subject=12", "D:\\data\\Flanker-12-1.EDAT", event, "", ""]
 
 
-def written(rows):
-    return HEADER + b"".join(",".join(r).encode() + b"\r\n" for r in rows)
+def written(rows, header=HEADER, delimiter=","):
+    """A journal as a spreadsheet saves it, with the header and separator it uses."""
+    out = io.StringIO(newline="")
+    csv.writer(out, delimiter=delimiter, lineterminator="\r\n").writerows(rows)
+    return header + out.getvalue().encode("latin-1")
 
 
 def journaled(name, stdout, exit, rows, env=None, files=None, args=(), **more):
     """A run of flanker.ebs for Subject 12, Session 1, with the journal named by the
-    variable TARVO_JOURNAL (an absolute path)."""
+    variable TARVO_JOURNAL (an absolute path); its rows are checked unless None."""
     all_files = {"flanker.ebs": FLANKER}
     all_files.update(files or {})
     all_env = {"TARVO_JOURNAL": "{DIR}{/}" + JOURNAL}
     all_env.update(env or {})
     return Case(name, ["flanker.ebs", "Subject=12", "Session=1"] + list(args), BANNER + stdout,
                 exit=exit, files=all_files, env=all_env, registry=COMMON, erun=STANDIN,
-                journal=(JOURNAL, rows), extra_files_ok=True, **more)
+                journal=(JOURNAL, rows) if rows is not None else None, extra_files_ok=True,
+                **more)
+
+
+def own_file(name, journal, lines, setup=None, files=None, outputs=None):
+    """A run whose journal is one of its own files: refused, every file left as it was."""
+    all_files = {"flanker.ebs": FLANKER}
+    all_files.update(files or {})
+    return Case(name, ["flanker.ebs", "Subject=12", "Session=1", "-L", journal], BANNER + lines,
+                exit=-1, files=all_files, setup=setup, registry=COMMON, erun=STANDIN,
+                outputs=outputs or {"flanker_tarvo.ebs": None}, extra_files_ok=True)
+
+
+def hard_link(target, name):
+    return lambda folder: os.link(os.path.join(folder, target), os.path.join(folder, name))
+
+
+SAVED_AT = "Already saved: Flanker-12-1.EDAT on OTHER at "
+WARNING = ("Warning: 1 rows of the journal cannot be read (the first is row %d); the guard "
+           "passes over them")
+RAN_SAVED = SAVED + RAN + ["Data saved: " + EDAT]
+STARTED_SAVED = [row(event="started", data_file=EDAT, exit_code="", message=""),
+                 row(event="saved", data_file=EDAT, exit_code="0", message="Data saved: " + EDAT)]
+SPREADSHEET = b"event,data_file,time,computer,run,note\r\n"
 
 
 MANY = b'Sub Main()\r\n\tc.SetAttrib "Subject", "1"\r\n' \
@@ -93,6 +122,60 @@ CASES = [
          BANNER + LOADED + SAVED, files={"flanker.ebs": FLANKER},
          env={"TARVO_JOURNAL": "{DIR}{/}" + JOURNAL}, outputs={JOURNAL: None},
          extra_files_ok=True),
+    # A journal as a spreadsheet leaves it: semicolons, its own order of columns and a column
+    # more, times in its own form; rows appended in its layout.
+    journaled("journal_semicolons", LOADED + DATA_LINES + [SAVED_AT + "2026-01-01T10:00:00+02:00"],
+              -1, [other("saved", "2026-01-01T10:00:00+02:00"),
+                   row(event="refused", data_file=EDAT, exit_code="-1",
+                       message=SAVED_AT + "2026-01-01T10:00:00+02:00")],
+              files={JOURNAL: written([other("saved", "2026-01-01T10:00:00+02:00")],
+                                      HEADER.replace(b",", b";"), ";")},
+              outputs={"flanker_tarvo.ebs": None}),
+    journaled("journal_reordered_columns", LOADED + DATA_LINES + [SAVED_AT + "08.12.2026 14:52"],
+              -1, [["saved", "D:\\Flanker-12-1.EDAT", "08.12.2026 14:52", "OTHER", "R1", "ok"],
+                   {"event": "refused", "data_file": EDAT, "note": ""}],
+              files={JOURNAL: written([["saved", "D:\\Flanker-12-1.EDAT", "08.12.2026 14:52",
+                                        "OTHER", "R1", "ok"]], SPREADSHEET)},
+              outputs={"flanker_tarvo.ebs": None}),
+    # A quote left open is one row that cannot be read; the rows after it still count.
+    journaled("journal_truncated_field", LOADED + DATA_LINES + [WARNING % 2] + RAN_SAVED, 0,
+              ['x,"started,OTHER'] + STARTED_SAVED, env=WRITES, erun_record=RECORD,
+              files={JOURNAL: HEADER + b'x,"started,OTHER\r\n'}),
+    # A killed run's open row: its computer has started another run since.
+    journaled("journal_killed_run_released", LOADED + DATA_LINES + RAN_SAVED, 0,
+              [other("started", NOW), ["OTHER-8-1", NOW] + other("started", NOW)[2:6] +
+               ["D:\\x.edat", "started", "", ""]] + STARTED_SAVED,
+              env=WRITES, erun_record=RECORD,
+              files={JOURNAL: written([other("started", NOW), ["OTHER-8-1", NOW] +
+                                       other("started", NOW)[2:6] +
+                                       ["D:\\x.edat", "started", "", ""]])}),
+    # Formulas never reach a spreadsheet: an attribute name that starts with @.
+    journaled("journal_formula_guarded", [LOADED[0], "Couldn't set attribute value for @A"] +
+              LOADED[1:] + DATA_LINES + RAN_SAVED, 0,
+              [dict(r, attributes="'@A=1; Session=1; Subject=12") for r in STARTED_SAVED],
+              args=["@A=1"], env=WRITES, erun_record=RECORD),
+    journaled("journal_not_a_journal", LOADED + DATA_LINES + [
+        "Couldn't read journal " + at(JOURNAL) + ": its first line is not the journal's header"],
+              -1, None, files={JOURNAL: b"Subject,Session\r\n12,1\r\n"},
+              outputs={"flanker_tarvo.ebs": None}),
+
+    # The journal is never one of the run's own files, by its name or by the file itself.
+    own_file("journal_is_the_script", "flanker.ebs",
+             ["The journal cannot be an .ebs or .edat file: flanker.ebs"]),
+    own_file("journal_is_the_script_by_a_link", "j.csv", ["The journal cannot be the script: j.csv"],
+             setup=hard_link("flanker.ebs", "j.csv")),
+    own_file("journal_is_the_rewritten_script", "flanker_tarvo.ebs",
+             ["The journal cannot be an .ebs or .edat file: flanker_tarvo.ebs"],
+             files={"flanker_tarvo.ebs": b"earlier\r\n"}, outputs={"x": None}),
+    own_file("journal_is_the_data_file", "flanker-12-1.txt",
+             LOADED + DATA_LINES + ["The journal cannot be the data file: flanker-12-1.txt"],
+             outputs={"flanker_tarvo.ebs": None, "flanker-12-1.txt": None}),
+    own_file("journal_is_the_converted_file", "flanker-12-1.edat",
+             ["The journal cannot be an .ebs or .edat file: flanker-12-1.edat"]),
+    own_file("journal_is_the_converted_file_by_a_link", "j.csv",
+             LOADED + DATA_LINES + ["The journal cannot be the converted file: j.csv"],
+             files={"j.csv": b"x"}, setup=hard_link("j.csv", "flanker-12-1.edat")),
+
     # Two stations of 20 runs each at once: 80 rows, each whole.
     Case("journal_many_runs_at_once", ["x{N}.ebs", "Subject={N}"], None, exit=0,
          files={"x%d.ebs" % n: MANY for n in range(1, 41)},

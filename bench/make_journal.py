@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""A journal of runs as a busy lab's would be after a while: participants of one
+experiment, each with sessions run several times on the lab's stations, in the order the
+rows were appended, with a mix of outcomes (saved, aborted, no data, not checked, E-Run
+failed, refused).
+
+usage: make_journal.py PATH [ROWS]
+"""
+
+import datetime
+import random
+import sys
+
+HEADER = "run,time,computer,user,script,attributes,data_file,event,exit_code,message"
+PARTICIPANTS = 2000
+SESSIONS = 4
+COMPUTERS = 8
+# How a run ends, and how often.
+OUTCOMES = [("saved", 60), ("not converted", 10), ("no data", 5), ("ended", 5),
+            ("E-Run failed", 2), ("refused", 18)]
+
+
+def stamp(moment):
+    return moment.strftime("%Y-%m-%dT%H:%M:%S+01:00")
+
+
+def end_row(event, data_file):
+    """The exit code and message of a run's end row, as the program writes them."""
+    txt = data_file[:-5] + ".txt"
+    return {"saved": ("0", "Data saved: " + data_file),
+            "not converted": ("-1", "Data not converted: %s (the experiment ended early; "
+                                    "E-Recovery can convert it)" % txt),
+            "no data": ("-1", "No data file written: " + txt),
+            "ended": ("0", "E-Run ready"),
+            "E-Run failed": ("-1", "E-Run failed")}[event]
+
+
+def write_journal(path, rows, seed=1):
+    random.seed(seed)
+    moment = datetime.datetime(2026, 1, 5, 8, 0, 0)
+    events, weights = zip(*OUTCOMES)
+    lines = [HEADER]
+    while len(lines) <= rows:
+        subject = random.randint(1, PARTICIPANTS)
+        session = random.randint(1, SESSIONS)
+        computer = "LAB-PC%d" % random.randint(1, COMPUTERS)
+        moment += datetime.timedelta(seconds=random.randint(30, 600))
+        run = "%s-%d-%s" % (computer, random.randint(1000, 65000), moment.strftime("%Y%m%dT%H%M%S"))
+        data_file = "C:\\exp\\data\\nback-%d-%d.edat" % (subject, session)
+        start = [run, stamp(moment), computer, "lab", "C:\\exp\\nback.ebs",
+                 "Session=%d; Subject=%d" % (session, subject), data_file]
+        event = random.choices(events, weights)[0]
+        if event == "refused":
+            lines.append(",".join(start + ["refused", "-1", "Already saved: nback-%d-%d.edat on "
+                                           "LAB-PC1 at 2026-01-05T08:00:00+01:00" % (subject,
+                                                                                     session)]))
+            continue
+        lines.append(",".join(start + ["started", "", ""]))
+        start[1] = stamp(moment + datetime.timedelta(minutes=25))
+        lines.append(",".join(start + [event] + list(end_row(event, data_file))))
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(lines[:rows + 1]) + "\r\n")
+
+
+if __name__ == "__main__":
+    write_journal(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 200000)
