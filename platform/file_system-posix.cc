@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <vector>
@@ -268,6 +269,12 @@ void InstallInterruptCleanup() {
     action.sa_flags = 0;
     sigaction(signalNumber, &action, nullptr);
   }
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  struct timespec wait = {static_cast<time_t>(milliseconds / 1000),
+                          static_cast<long>(milliseconds % 1000) * 1000000};
+  nanosleep(&wait, nullptr);
 }
 
 bool GetFullPath(const std::string& path, std::string* fullPath) {

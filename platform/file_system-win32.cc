@@ -272,6 +272,10 @@ void InstallInterruptCleanup() {
   SetConsoleCtrlHandler(RemoveTempOnInterrupt, TRUE);
 }
 
+void SleepMilliseconds(unsigned milliseconds) {
+  Sleep(milliseconds);
+}
+
 bool GetFullPath(const std::string& path, std::string* fullPath) {
   char buffer[MAX_PATH];
   DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);

@@ -1,11 +1,9 @@
 #include "platform/file_system.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <thread>
 
 #include "platform/file_system_shared.h"
 #include "platform/system.h"
@@ -17,19 +15,18 @@ namespace {
 char g_interruptedTemp[4096];
 volatile std::sig_atomic_t g_interruptedTempSet = 0;
 
-const auto kLockRetryInterval = std::chrono::milliseconds(50);
-const auto kLockWait = std::chrono::seconds(10);
+const unsigned kLockRetryMilliseconds = 50;
+const int kLockRetries = 200;  // 10 seconds
 
 }  // namespace
 
 bool RetryLock(const std::function<bool()>& tryLock) {
-  auto giveUp = std::chrono::steady_clock::now() + kLockWait;
-  for (;;) {
+  for (int retry = 0;; ++retry) {
     if (tryLock())
       return true;
-    if (std::chrono::steady_clock::now() >= giveUp)
+    if (retry == kLockRetries)
       return false;
-    std::this_thread::sleep_for(kLockRetryInterval);
+    SleepMilliseconds(kLockRetryMilliseconds);
   }
 }
 

@@ -13,6 +13,10 @@ extern const char kPathSeparators[];
 /// holds a locked file only for a read and a write. False when it never gave true.
 bool RetryLock(const std::function<bool()>& tryLock);
 
+/// Per platform: waits `milliseconds`. Not through the C++ library, whose timed waits on
+/// Windows go through a function that Windows XP lacks (see windows_xp-win32.cc).
+void SleepMilliseconds(unsigned milliseconds);
+
 /// Remembers `path` as the temporary file that an interrupt must remove, and has the
 /// platform's handler installed the first time. One file at a time: a later call replaces
 /// the one remembered.
