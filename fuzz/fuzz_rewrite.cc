@@ -103,7 +103,7 @@ std::string Trimmed(std::string text) {
 
 // What every edit must keep; returns the "Sub Main()" line.
 int32_t CheckCommon(EBScript& script, const Lines& before, EditOutcome outcome) {
-  const Lines after = script.lines().ToVector();
+  const Lines after = script.lines();
   const int32_t subMain = Find(before, "Sub Main()", 0);
   if (outcome != EditOutcome::kDone)
     FUZZ_CHECK(after == before);
@@ -123,7 +123,7 @@ void CheckOutcome(EBScript& script, EditOutcome outcome, const Lines& before,
   for (const std::string& line : expected)
     fits = fits && line.size() <= kLongest;
   FUZZ_CHECK(outcome == (fits ? EditOutcome::kDone : EditOutcome::kTooLong));
-  FUZZ_CHECK(script.lines().ToVector() == (fits ? expected : before));
+  FUZZ_CHECK(script.lines() == (fits ? expected : before));
 }
 
 // With a prompt section for the name, from its label to its own assignment's statement
@@ -131,7 +131,7 @@ void CheckOutcome(EBScript& script, EditOutcome outcome, const Lines& before,
 // assignment after the section's end is not its own. Without one, Tarvo's own assignment,
 // else the conditional default, else the plain one is replaced, whole statement and all.
 void CheckAttribute(EBScript& script, const std::string& name, const std::string& value) {
-  const Lines before = script.lines().ToVector();
+  const Lines before = script.lines();
   EditOutcome outcome = SetAttribute(script, name, value);
   int32_t subMain = CheckCommon(script, before, outcome);
   if (subMain < 0)
@@ -189,7 +189,7 @@ void CheckAttribute(EBScript& script, const std::string& name, const std::string
 // -F: the data file statement becomes one line. -O: the folder goes behind the first "=",
 // in place of the folders of earlier runs, and the comment ends the statement once.
 void CheckDataFile(EBScript& script, const RunRequest& request, bool folder) {
-  const Lines before = script.lines().ToVector();
+  const Lines before = script.lines();
   const std::string& text = folder ? *request.dataFolder : *request.dataFileName;
   EditOutcome outcome = folder ? SetDataFolder(script, text) : SetDataFileName(script, text);
   int32_t subMain = CheckCommon(script, before, outcome);
@@ -225,7 +225,7 @@ void CheckDataFile(EBScript& script, const RunRequest& request, bool folder) {
 
 // Every summary question after "Sub Main()" answered, each at its indentation.
 void CheckSummary(EBScript& script) {
-  const Lines before = script.lines().ToVector();
+  const Lines before = script.lines();
   EditOutcome outcome = AnswerStartupSummary(script);
   int32_t subMain = CheckCommon(script, before, outcome);
   Lines expected = before;
@@ -288,7 +288,7 @@ bool CallInPlace(const Lines& lines, const Hook& hook, int32_t anchor) {
 // The call, directly below its anchor's statement, when the script defines the routine,
 // holds no call of it at or below the anchor, and has the label the call may jump to.
 EditOutcome CheckHook(EBScript& script, const Hook& hook) {
-  const Lines before = script.lines().ToVector();
+  const Lines before = script.lines();
   EditOutcome outcome = hook.insert(script);
   int32_t subMain = CheckCommon(script, before, outcome);
   int32_t anchor = subMain < 0 ? -1 : Find(before, hook.anchor, subMain);
@@ -305,7 +305,7 @@ EditOutcome CheckHook(EBScript& script, const Hook& hook) {
     expected.insert(expected.begin() + StatementEnd(before, anchor) + 1, hook.line);
   }
   FUZZ_CHECK(outcome == EditOutcome::kDone);
-  FUZZ_CHECK(script.lines().ToVector() == expected);
+  FUZZ_CHECK(script.lines() == expected);
   return outcome;
 }
 

@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoadOutcome outcome = file.Load("in.ebs", message);
   FUZZ_CHECK((outcome == LoadOutcome::kLoaded) == expected.ok);
   FUZZ_CHECK((outcome == LoadOutcome::kUtf16) == expected.notText);
-  FUZZ_CHECK(file.lines.ToVector() == expected.lines);
+  FUZZ_CHECK(file.lines == expected.lines);
   if (expected.notText)
     return 0;
   if (!expected.ok) {
@@ -122,6 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   PlainTextFile again(files);
   FUZZ_CHECK(again.Load("out_tarvo.ebs", message) == LoadOutcome::kLoaded);
-  FUZZ_CHECK(again.lines.ToVector() == expected.lines);
+  FUZZ_CHECK(again.lines == expected.lines);
   return 0;
 }

@@ -14,7 +14,7 @@ Lines After(const Lines& lines, EditOutcome (*edit)(EBScript&, std::string_view)
   before.insert(before.end(), lines.begin(), lines.end());
   EBScript script(before);
   EditOutcome outcome = edit(script, text);
-  Lines after = script.lines().ToVector();
+  Lines after = script.lines();
   if (outcome != EditOutcome::kDone) {
     EXPECT_EQ(before, after) << text;
     return {outcome == EditOutcome::kTooLong ? "<too long>" : "<not found>"};

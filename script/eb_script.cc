@@ -9,7 +9,7 @@ const char kNotTextScript[] =
 }  // namespace
 
 EBScript::EBScript(const std::vector<std::string>& lines) {
-  file_.lines = LineList(lines);
+  file_.lines = lines;
 }
 
 bool EBScript::Load(const std::string& path, std::string& message) {
@@ -21,6 +21,15 @@ bool EBScript::Load(const std::string& path, std::string& message) {
 
 bool EBScript::Save(const std::string& path, std::string& message, FileHold* hold) const {
   return file_.Save(path, message, hold);
+}
+
+void EBScript::InsertLine(size_t index, std::string text) {
+  file_.lines.insert(file_.lines.begin() + static_cast<std::ptrdiff_t>(index), std::move(text));
+}
+
+void EBScript::EraseLines(size_t first, size_t end) {
+  file_.lines.erase(file_.lines.begin() + static_cast<std::ptrdiff_t>(first),
+                    file_.lines.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 void EBScript::ReplaceStatement(size_t first, std::string text) {
@@ -49,14 +58,13 @@ std::string EBScript::StatementCode(size_t first) const {
 
 std::optional<size_t> EBScript::FindLine(const LineProbe& probe, size_t start) const {
   // A probe that squeezes to nothing matches no line.
-  const LineList& all = file_.lines;
   if (probe.squeezed().empty())
     return std::nullopt;
-  size_t found =
-      all.Find(probe.squeezed(), start, [&](std::string_view line) { return probe.Matches(line); });
-  if (found == all.size())
-    return std::nullopt;
-  return found;
+  for (size_t line = start; line < lines().size(); ++line) {
+    if (probe.Matches(lines()[line]))
+      return line;
+  }
+  return std::nullopt;
 }
 
 std::optional<size_t> EBScript::FindSubMain() const {

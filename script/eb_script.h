@@ -42,11 +42,11 @@ class EBScript {
   /// The longest line the script may hold: a longer one would not load again.
   static constexpr size_t kLongestLine = PlainTextFile::kMaxLineLength;
 
-  const LineList& lines() const { return file_.lines; }
-  void InsertLine(size_t index, std::string text) { file_.lines.Insert(index, std::move(text)); }
-  void ReplaceLine(size_t index, std::string text) { file_.lines.Replace(index, std::move(text)); }
+  const std::vector<std::string>& lines() const { return file_.lines; }
+  void InsertLine(size_t index, std::string text);
+  void ReplaceLine(size_t index, std::string text) { file_.lines[index] = std::move(text); }
   /// Removes the lines [first, end).
-  void EraseLines(size_t first, size_t end) { file_.lines.Erase(first, end); }
+  void EraseLines(size_t first, size_t end);
   /// Puts `text` in place of the whole statement that begins on line `first`.
   void ReplaceStatement(size_t first, std::string text);
 

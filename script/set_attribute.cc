@@ -32,7 +32,7 @@ bool AbortBlockFollows(const EBScript& script, size_t last) {
   static const LineProbe kElse("Else", LineMatch::kIs);
   static const LineProbe kGoToAbort("GoTo ExperimentAbort");
   static const LineProbe kEndIf("End If");
-  const LineList& lines = script.lines();
+  const std::vector<std::string>& lines = script.lines();
   size_t first = last + 1;
   return first + 2 < lines.size() && kElse.Matches(lines[first]) &&
          kGoToAbort.Matches(lines[first + 1]) && kEndIf.Matches(lines[first + 2]);

@@ -19,7 +19,7 @@ void CheckRows(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     EBScript script(row.before);
     EXPECT_EQ(row.outcome, SetAttribute(script, row.name, row.value)) << row.what;
-    EXPECT_EQ(row.after.empty() ? row.before : row.after, script.lines().ToVector()) << row.what;
+    EXPECT_EQ(row.after.empty() ? row.before : row.after, script.lines()) << row.what;
   }
 }
 
@@ -189,9 +189,9 @@ TEST(SetAttribute, SettingAgainReplacesTheValueWrittenBefore) {
   EBScript script({"Sub Main()", kConditional, kPrompt, kAttrib, "Else", "GoTo ExperimentAbort",
                    "End If", "n"});
   EXPECT_EQ(kDone, SetAttribute(script, "Subject", "12"));
-  EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines().ToVector());
+  EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines());
   EXPECT_EQ(kDone, SetAttribute(script, "subject", "13"));
   EXPECT_EQ((Lines{"Sub Main()", kConditional,
                    "\tc.SetAttrib \"Subject\", \"13\"   ' value set by Tarvo", "n"}),
-            script.lines().ToVector());
+            script.lines());
 }

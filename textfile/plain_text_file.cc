@@ -33,7 +33,7 @@ void AppendEncoded(std::string_view line, std::string* out) {
 
 // Writes the lines in chunks of whole lines. Returns 0, or after a short write the number
 // of the first line that did not reach the file whole.
-size_t WriteLines(const LineList& lines, FileWriter& file) {
+size_t WriteLines(const std::vector<std::string>& lines, FileWriter& file) {
   std::string chunk;
   chunk.reserve(kWriteChunkSize + PlainTextFile::kMaxLineLength + 2);
   size_t first = 0;  // the first line in `chunk`
@@ -152,8 +152,7 @@ LoadOutcome PlainTextFile::Load(const std::string& path, std::string& message) {
 
   const char* bytes = input.bytes.get();
   size_t size = input.size;
-  lines.StartLoading(std::move(input.bytes),
-                     std::min(size / kTypicalLineBytes + 1, kMostLinesReserved));
+  lines.reserve(std::min(size / kTypicalLineBytes + 1, kMostLinesReserved));
   bool tooLong = false;
   size_t begin = 0;
   while (const void* found =
@@ -166,7 +165,7 @@ LoadOutcome PlainTextFile::Load(const std::string& path, std::string& message) {
       tooLong = true;
       break;
     }
-    lines.AppendLoaded(begin, length);
+    lines.emplace_back(bytes + begin, length);
     begin = lf + 1;
   }
   // The last line need not end with a line end; a CR at its end is then text. When the
@@ -176,7 +175,7 @@ LoadOutcome PlainTextFile::Load(const std::string& path, std::string& message) {
     if (size - begin > kMaxLineLength)
       tooLong = true;
     else if (!cutShort)
-      lines.AppendLoaded(begin, size - begin);
+      lines.emplace_back(bytes + begin, size - begin);
   }
   if (tooLong || cutShort) {
     message = NumberedReport("Couldn't load line", lines.size() + 1, "from", path);

@@ -2,9 +2,9 @@
 #define TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
 
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
-#include "textfile/line_list.h"
 
 enum class LoadOutcome {
   kLoaded,
@@ -35,7 +35,7 @@ class PlainTextFile {
   /// while another run holds `path`; with `hold`, this run holds it from then on.
   bool Save(const std::string& path, std::string& message, FileHold* hold = nullptr) const;
 
-  LineList lines;
+  std::vector<std::string> lines;
 
  private:
   FileSystem& files_;

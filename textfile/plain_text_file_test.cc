@@ -18,10 +18,10 @@ struct Loaded {
 Loaded LoadBytes(const std::string& bytes, FakeFileSystem files = FakeFileSystem()) {
   files.files["in.ebs"] = bytes;
   PlainTextFile file(files);
-  file.lines = LineList({"left over"});
+  file.lines = {"left over"};
   Loaded result;
   result.outcome = file.Load("in.ebs", result.message);
-  result.lines = file.lines.ToVector();
+  result.lines = file.lines;
   return result;
 }
 
@@ -35,7 +35,7 @@ struct Saved {
 Saved SaveLines(const Lines& lines, FakeFileSystem files = FakeFileSystem()) {
   files.files["out.ebs"] = "earlier\r\n";
   PlainTextFile file(files);
-  file.lines = LineList(lines);
+  file.lines = lines;
   Saved result;
   result.ok = file.Save("out.ebs", result.message);
   result.files = files.files;
@@ -136,7 +136,7 @@ TEST(PlainTextFileLoad, LinesAcrossReadBlocks) {
 TEST(PlainTextFileLoad, MissingFileEmptiesLines) {
   FakeFileSystem files;
   PlainTextFile file(files);
-  file.lines = LineList({"old"});
+  file.lines = {"old"};
   std::string message;
   EXPECT_EQ(LoadOutcome::kFailed, file.Load("missing.ebs", message));
   EXPECT_EQ("Couldn't open missing.ebs", message);
@@ -169,8 +169,8 @@ TEST(PlainTextFileSave, LoadedLinesAsTheyNowStand) {
   PlainTextFile file(files);
   std::string message;
   ASSERT_EQ(LoadOutcome::kLoaded, file.Load("in.ebs", message));
-  file.lines.Erase(1, 2);
-  file.lines.Replace(2, "D");
+  file.lines.erase(file.lines.begin() + 1);
+  file.lines[2] = "D";
   ASSERT_TRUE(file.Save("out.ebs", message));
   EXPECT_EQ("a\r\nc\r\nD\r\ne\r\n", files.files["out.ebs"]);
 }
