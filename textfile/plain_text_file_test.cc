@@ -113,26 +113,6 @@ TEST(PlainTextFileLoad, FailsAtTheLineThatCannotBeRead) {
   }
 }
 
-// A file whose size is not known is read in growing blocks; a line end may be split
-// between two of them, also right after the longest line.
-TEST(PlainTextFileLoad, LinesAcrossReadBlocks) {
-  FakeFileSystem unknownSize;
-  unknownSize.unknownSize = true;
-  // Lines of 64 bytes, then the longest line and a CR that end the first block of 64 KiB,
-  // then the LF of that CR.
-  Lines expected(1008, std::string(62, 'f'));
-  expected.push_back(std::string(1023, '-'));
-  expected.push_back("last");
-  std::string bytes;
-  for (const std::string& line : expected)
-    bytes += line + "\r\n";
-  bytes.resize(bytes.size() - 2);
-  ASSERT_EQ('\r', bytes[65535]);
-  Loaded loaded = LoadBytes(bytes, unknownSize);
-  EXPECT_EQ(LoadOutcome::kLoaded, loaded.outcome) << loaded.message;
-  EXPECT_EQ(expected, loaded.lines);
-}
-
 TEST(PlainTextFileLoad, MissingFileEmptiesLines) {
   FakeFileSystem files;
   PlainTextFile file(files);
@@ -161,18 +141,6 @@ TEST(PlainTextFileSave, WritesCrLfAfterEveryLine) {
     EXPECT_EQ("Saved " + std::to_string(row.lines.size()) + " lines in out.ebs", saved.message);
     EXPECT_EQ((std::map<std::string, std::string>{{"out.ebs", row.bytes}}), saved.files);
   }
-}
-
-TEST(PlainTextFileSave, LoadedLinesAsTheyNowStand) {
-  FakeFileSystem files;
-  files.files["in.ebs"] = "a\r\nb\r\nc\r\nd\ne";
-  PlainTextFile file(files);
-  std::string message;
-  ASSERT_EQ(LoadOutcome::kLoaded, file.Load("in.ebs", message));
-  file.lines.erase(file.lines.begin() + 1);
-  file.lines[2] = "D";
-  ASSERT_TRUE(file.Save("out.ebs", message));
-  EXPECT_EQ("a\r\nc\r\nD\r\ne\r\n", files.files["out.ebs"]);
 }
 
 // Each step that can fail leaves the earlier rewrite as it was and no temporary file.
