@@ -143,10 +143,11 @@ TEST(PlainTextFileSave, WritesCrLfAfterEveryLine) {
   }
 }
 
-// Each step that can fail leaves the earlier rewrite as it was and no temporary file.
+// Each step that can fail leaves the earlier rewrite as it was; a short write names the
+// first line that did not reach the disk whole.
 TEST(PlainTextFileSave, FailuresKeepWhatStoodThere) {
   Lines lines;
-  for (int i = 0; i < 3000; ++i) {  // 126,000 bytes: more than one write
+  for (int i = 0; i < 3000; ++i) {  // 126,300 bytes
     lines.push_back("line " + std::to_string(i));
     lines.back().resize(39, '.');
     lines.back() += i % 10 == 9 ? '\n' : '.';  // an LF takes one byte more
@@ -185,4 +186,5 @@ TEST(PlainTextFileSave, FailuresKeepWhatStoodThere) {
         << row.message;
   }
   EXPECT_TRUE(SaveLines(lines, diskOf(126300)).ok);
+  EXPECT_EQ("Couldn't open out.ebs", SaveLines({}, closeFails).message);  // no line to name
 }
