@@ -103,7 +103,7 @@ std::string Trimmed(std::string text) {
 
 // What every edit must keep; returns the "Sub Main()" line.
 int32_t CheckCommon(EBScript& script, const Lines& before, EditOutcome outcome) {
-  const Lines after = script.lines();
+  const Lines& after = script.lines();
   const int32_t subMain = Find(before, "Sub Main()", 0);
   if (outcome != EditOutcome::kDone)
     FUZZ_CHECK(after == before);
