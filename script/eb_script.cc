@@ -1,5 +1,7 @@
 #include "script/eb_script.h"
 
+#include "textfile/text_helpers.h"
+
 namespace {
 
 // The message for a UTF-16 file, as the scripts of E-Prime 2 and later are.
@@ -60,8 +62,15 @@ std::optional<size_t> EBScript::FindLine(const LineProbe& probe, size_t start) c
   // A probe that squeezes to nothing matches no line.
   if (probe.squeezed().empty())
     return std::nullopt;
+  // Every line the probe matches begins, squeezed, with the probe's first byte: looking
+  // at that byte first passes over most lines without a call.
+  const uint16_t first = static_cast<unsigned char>(probe.squeezed()[0]);
   for (size_t line = start; line < lines().size(); ++line) {
-    if (probe.Matches(lines()[line]))
+    const std::string& text = lines()[line];
+    size_t at = 0;
+    while (at < text.size() && SqueezedByte(text[at]) == kSqueezedOut)
+      ++at;
+    if (at < text.size() && SqueezedByte(text[at]) == first && probe.Matches(text))
       return line;
   }
   return std::nullopt;
