@@ -54,7 +54,7 @@ Lines Written(const Lines& before, const Lines& after) {
 
 // Checks what every edit keeps; returns the lines it wrote, or none when it made no edit.
 std::optional<Lines> CheckEdit(const Lines& before, const EBScript& script, EditOutcome outcome) {
-  const Lines after = script.lines().ToVector();
+  const Lines after = script.lines();
   for (const std::string& line : after)
     FUZZ_CHECK(line.size() <= EBScript::kLongestLine);
   if (outcome != EditOutcome::kDone) {
@@ -67,7 +67,7 @@ std::optional<Lines> CheckEdit(const Lines& before, const EBScript& script, Edit
 // The one line an attribute gets: its name as the script spells it, the value as given.
 bool Stage(EBScript& script, const std::string& name, const std::string& value,
            GivenAttributes* given) {
-  const Lines before = script.lines().ToVector();
+  const Lines before = script.lines();
   EditResult result = SetAttribute(script, name, value, *given);
   std::optional<Lines> written = CheckEdit(before, script, result.outcome);
   if (written && !written->empty()) {
@@ -88,7 +88,7 @@ bool Stage(EBScript& script, const std::string& name, const std::string& value,
 // -F writes one line; -O puts the folder, ending in a backslash, behind the first "=".
 bool DataFileStage(EBScript& script, const std::string& text, bool folder,
                    const GivenAttributes& given) {
-  const Lines before = script.lines().ToVector();
+  const Lines before = script.lines();
   EditResult result =
       folder ? SetDataFolder(script, text, given) : SetDataFileName(script, text, given);
   std::optional<Lines> written = CheckEdit(before, script, result.outcome);
@@ -106,7 +106,7 @@ bool DataFileStage(EBScript& script, const std::string& text, bool folder,
 
 // A call is inserted as one line of its own, nothing else changes.
 void HookStage(EBScript& script, EditOutcome (*insert)(EBScript&), const std::string& call) {
-  const Lines before = script.lines().ToVector();
+  const Lines before = script.lines();
   std::optional<Lines> written = CheckEdit(before, script, insert(script));
   if (written && script.lines().size() != before.size()) {
     FUZZ_CHECK(script.lines().size() == before.size() + 1);
@@ -127,7 +127,7 @@ bool Rewrite(EBScript& script, const RunRequest& request) {
   if (!going)
     return false;
   if (request.answerSummary) {
-    const Lines before = script.lines().ToVector();
+    const Lines before = script.lines();
     CheckEdit(before, script, AnswerStartupSummary(script));
   }
   HookStage(script, InsertHandleFilenameCall,
@@ -181,9 +181,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!script.Load("x.ebs", message) || !Rewrite(script, request))
     return 0;
   // The rewritten script, given again, comes out as it went in.
-  const Lines once = script.lines().ToVector();
+  const Lines once = script.lines();
   EBScript again(once);
   FUZZ_CHECK(Rewrite(again, request));
-  FUZZ_CHECK(WithoutNotes(again.lines().ToVector()) == WithoutNotes(once));
+  FUZZ_CHECK(WithoutNotes(again.lines()) == WithoutNotes(once));
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <vector>
@@ -38,66 +39,6 @@ bool IsHeld(const std::string& path) {
   close(fd);
   return held;
 }
-
-class PosixReader : public FileReader {
- public:
-  PosixReader(int fd, size_t size) : fd_(fd), size_(size) {}
-  ~PosixReader() override { close(fd_); }
-  PosixReader(const PosixReader&) = delete;
-  PosixReader& operator=(const PosixReader&) = delete;
-
-  size_t Read(char* buffer, size_t size) override {
-    size_t done = 0;
-    while (done < size && !failed_) {
-      ssize_t count = read(fd_, buffer + done, size - done);
-      if (count > 0)
-        done += static_cast<size_t>(count);
-      else if (count == 0)
-        break;
-      else if (errno != EINTR)
-        failed_ = true;
-    }
-    return done;
-  }
-  bool Failed() const override { return failed_; }
-  size_t Size() const override { return size_; }
-
- private:
-  int fd_;
-  size_t size_;
-  bool failed_ = false;
-};
-
-class PosixWriter : public FileWriter {
- public:
-  explicit PosixWriter(int fd) : fd_(fd) {}
-  ~PosixWriter() override {
-    if (fd_ >= 0)
-      close(fd_);
-  }
-  PosixWriter(const PosixWriter&) = delete;
-  PosixWriter& operator=(const PosixWriter&) = delete;
-
-  size_t Write(const char* data, size_t size) override {
-    size_t done = 0;
-    while (done < size) {
-      ssize_t count = write(fd_, data + done, size - done);
-      if (count > 0)
-        done += static_cast<size_t>(count);
-      else if (count < 0 && errno != EINTR)
-        break;
-    }
-    return done;
-  }
-  bool Close() override {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 // Unlocked when closed: the lock belongs to this descriptor alone, which no child inherits.
 class PosixLockedFile : public LockedFile {
@@ -151,79 +92,35 @@ class PosixLockedFile : public LockedFile {
 
 class PosixFileSystem : public FileSystem {
  public:
-  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+  ReadOutcome ReadFile(const std::string& path, std::string* text) override {
+    text->clear();
     // O_NONBLOCK keeps open() from waiting for the writer of a named pipe.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-      return nullptr;
+      return ReadOutcome::kCannotOpen;
     // Only a regular file: a device or pipe can block or never end, and the Windows
     // build refuses them too.
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      close(fd);
-      return nullptr;
+    ReadOutcome outcome = ReadOutcome::kCannotOpen;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+      outcome = ReadOpenFile(
+          static_cast<uint64_t>(st.st_size),
+          [fd](char* buffer, size_t size) -> int64_t {
+            ssize_t count;
+            do
+              count = read(fd, buffer, size);
+            while (count < 0 && errno == EINTR);
+            return count;
+          },
+          text);
     }
-    int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0)
-      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return std::make_unique<PosixReader>(fd, st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0);
-  }
-
-  bool IsReadOnlyFile(const std::string& path) override {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-      return false;
-    // Checked on the mode bits, not with access(), so that a read-only file stays
-    // protected when the program runs as root, as it is on Windows.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-      return true;
-    return access(path.c_str(), W_OK) != 0;
-  }
-
-  CreateOutcome CreateTemporary(const std::string& path,
-                                std::unique_ptr<FileWriter>* file) override {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-      return errno == EEXIST ? CreateOutcome::kExists : CreateOutcome::kFailed;
-    RemoveOnInterrupt(path);
-    *file = std::make_unique<PosixWriter>(fd);
-    return CreateOutcome::kCreated;
-  }
-
-  ReplaceOutcome Replace(const std::string& from, const std::string& target,
-                         FileHold* hold) override {
-    // Our file is locked before it is in place, so no other run ever finds it unheld.
-    int own = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (own < 0 || flock(own, LOCK_EX | LOCK_NB) != 0) {
-      if (own >= 0)
-        close(own);
-      return ReplaceOutcome::kFailed;
-    }
-    // A short lock on the folder makes the check and the rename one step between runs.
-    std::string folder = FolderOf(target);
-    int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0)
-      flock(folderFd, LOCK_EX);
-    ReplaceOutcome outcome = ReplaceOutcome::kHeld;
-    if (!IsHeld(target))
-      outcome = rename(from.c_str(), target.c_str()) == 0 ? ReplaceOutcome::kReplaced
-                                                          : ReplaceOutcome::kFailed;
-    if (folderFd >= 0)
-      close(folderFd);
-    if (outcome == ReplaceOutcome::kReplaced)
-      ForgetOnInterrupt(from);
-    if (outcome == ReplaceOutcome::kReplaced && hold != nullptr) {
-      hold->Release();
-      FileHoldAccess::Handle(*hold) = own;
-    } else {
-      close(own);
-    }
+    close(fd);
     return outcome;
   }
 
-  void Remove(const std::string& path) override {
-    unlink(path.c_str());
-    ForgetOnInterrupt(path);
+  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
+                         size_t* written) override {
+    return WriteThroughNewFile(path, bytes, hold, written);
   }
 
   LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
@@ -263,6 +160,63 @@ class PosixFileSystem : public FileSystem {
 
 }  // namespace
 
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return false;
+  // Checked on the mode bits, not with access(), so that a read-only file stays protected
+  // when the program runs as root, as it is on Windows.
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return true;
+  return access(path.c_str(), W_OK) != 0;
+}
+
+NewFileOutcome WriteNewFile(const std::string& path, const std::string& bytes, size_t* written) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0)
+    return errno == EEXIST ? NewFileOutcome::kNameTaken : NewFileOutcome::kFailed;
+  RemoveOnInterrupt(path);
+  *written = 0;
+  while (*written < bytes.size()) {
+    ssize_t count = write(fd, bytes.data() + *written, bytes.size() - *written);
+    if (count > 0)
+      *written += static_cast<size_t>(count);
+    else if (count == 0 || errno != EINTR)
+      break;
+  }
+  bool closed = close(fd) == 0;
+  return *written == bytes.size() && closed ? NewFileOutcome::kWritten
+                                            : NewFileOutcome::kIncomplete;
+}
+
+WriteOutcome PutInPlace(const std::string& from, const std::string& target, FileHold* hold) {
+  // Our file is locked before it is in place, so no other run ever finds it unheld.
+  int own = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (own < 0 || flock(own, LOCK_EX | LOCK_NB) != 0) {
+    if (own >= 0)
+      close(own);
+    return WriteOutcome::kFailed;
+  }
+  // A short lock on the folder makes the check and the rename one step between runs.
+  std::string folder = FolderOf(target);
+  int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0)
+    flock(folderFd, LOCK_EX);
+  WriteOutcome outcome = WriteOutcome::kHeld;
+  if (!IsHeld(target))
+    outcome =
+        rename(from.c_str(), target.c_str()) == 0 ? WriteOutcome::kWritten : WriteOutcome::kFailed;
+  if (folderFd >= 0)
+    close(folderFd);
+  if (outcome == WriteOutcome::kWritten && hold != nullptr) {
+    hold->Release();
+    FileHoldAccess::Handle(*hold) = own;
+  } else {
+    close(own);
+  }
+  return outcome;
+}
+
 void FileHold::Release() {
   if (handle_ >= 0)
     close(static_cast<int>(handle_));
@@ -285,6 +239,12 @@ void InstallInterruptCleanup() {
     action.sa_flags = 0;
     sigaction(signalNumber, &action, nullptr);
   }
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  struct timespec wait = {static_cast<time_t>(milliseconds / 1000),
+                          static_cast<long>(milliseconds % 1000) * 1000000};
+  nanosleep(&wait, nullptr);
 }
 
 bool GetFullPath(const std::string& path, std::string* fullPath) {

@@ -41,9 +41,9 @@ bool Identity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
 }
 
 // Whether `path` is open somewhere without sharing deletion, as another run's hold is:
-// MoveFileExA then cannot replace it.
-bool IsHeld(const std::string& path) {
-  if (GetLastError() == ERROR_SHARING_VIOLATION)
+// MoveFileExA, which failed with `moveError`, then cannot replace it.
+bool IsHeld(const std::string& path, DWORD moveError) {
+  if (moveError == ERROR_SHARING_VIOLATION)
     return true;
   HANDLE probe =
       CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -53,66 +53,6 @@ bool IsHeld(const std::string& path) {
   CloseHandle(probe);
   return false;
 }
-
-class Win32Reader : public FileReader {
- public:
-  Win32Reader(HANDLE handle, size_t size) : handle_(handle), size_(size) {}
-  ~Win32Reader() override { CloseHandle(handle_); }
-  Win32Reader(const Win32Reader&) = delete;
-  Win32Reader& operator=(const Win32Reader&) = delete;
-
-  size_t Read(char* buffer, size_t size) override {
-    size_t done = 0;
-    while (done < size && !failed_) {
-      DWORD chunk = static_cast<DWORD>(size - done < 0x40000000 ? size - done : 0x40000000);
-      DWORD count = 0;
-      if (!ReadFile(handle_, buffer + done, chunk, &count, nullptr))
-        failed_ = true;
-      else if (count == 0)
-        break;
-      done += count;
-    }
-    return done;
-  }
-  bool Failed() const override { return failed_; }
-  size_t Size() const override { return size_; }
-
- private:
-  HANDLE handle_;
-  size_t size_;
-  bool failed_ = false;
-};
-
-class Win32Writer : public FileWriter {
- public:
-  explicit Win32Writer(HANDLE handle) : handle_(handle) {}
-  ~Win32Writer() override {
-    if (handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
-  }
-  Win32Writer(const Win32Writer&) = delete;
-  Win32Writer& operator=(const Win32Writer&) = delete;
-
-  size_t Write(const char* data, size_t size) override {
-    size_t done = 0;
-    while (done < size) {
-      DWORD chunk = static_cast<DWORD>(size - done < 0x40000000 ? size - done : 0x40000000);
-      DWORD count = 0;
-      if (!WriteFile(handle_, data + done, chunk, &count, nullptr) || count == 0)
-        break;
-      done += count;
-    }
-    return done;
-  }
-  bool Close() override {
-    HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(handle) != 0;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 class Win32LockedFile : public LockedFile {
  public:
@@ -167,81 +107,34 @@ class Win32LockedFile : public LockedFile {
 
 class Win32FileSystem : public FileSystem {
  public:
-  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+  ReadOutcome ReadFile(const std::string& path, std::string* text) override {
+    text->clear();
     // Shared as the C runtime's fopen shares. A folder does not open without backup
     // semantics; "COM1.ebs" or "CON.ebs" opens a device, whose reads can wait forever.
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-      return nullptr;
+      return ReadOutcome::kCannotOpen;
     LARGE_INTEGER size;
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
-      CloseHandle(handle);
-      return nullptr;
+    ReadOutcome outcome = ReadOutcome::kCannotOpen;
+    if (GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size)) {
+      outcome = ReadOpenFile(
+          static_cast<uint64_t>(size.QuadPart),
+          [handle](char* buffer, size_t wanted) -> int64_t {
+            DWORD count = 0;
+            if (!::ReadFile(handle, buffer, static_cast<DWORD>(wanted), &count, nullptr))
+              return -1;
+            return count;
+          },
+          text);
     }
-    return std::make_unique<Win32Reader>(handle, static_cast<size_t>(size.QuadPart));
+    CloseHandle(handle);
+    return outcome;
   }
 
-  bool IsReadOnlyFile(const std::string& path) override {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           (attributes & FILE_ATTRIBUTE_READONLY);
-  }
-
-  CreateOutcome CreateTemporary(const std::string& path,
-                                std::unique_ptr<FileWriter>* file) override {
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-      return GetLastError() == ERROR_FILE_EXISTS ? CreateOutcome::kExists : CreateOutcome::kFailed;
-    RemoveOnInterrupt(path);
-    *file = std::make_unique<Win32Writer>(handle);
-    return CreateOutcome::kCreated;
-  }
-
-  ReplaceOutcome Replace(const std::string& from, const std::string& target,
-                         FileHold* hold) override {
-    // Our file's identity, to know it again once it is in place.
-    BY_HANDLE_FILE_INFORMATION ours;
-    HANDLE own =
-        CreateFileA(from.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (own == INVALID_HANDLE_VALUE)
-      return ReplaceOutcome::kFailed;
-    bool known = GetFileInformationByHandle(own, &ours) != 0;
-    CloseHandle(own);
-    if (!known)
-      return ReplaceOutcome::kFailed;
-
-    // Fails while another run holds the target: its handle does not share deletion.
-    if (!MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-      return IsHeld(target) ? ReplaceOutcome::kHeld : ReplaceOutcome::kFailed;
-    ForgetOnInterrupt(from);
-    if (hold == nullptr)
-      return ReplaceOutcome::kReplaced;
-
-    // The hold shares reading only: E-Run can read the file, no other run can replace,
-    // delete or write it. (A handle that could rename it would need DELETE access, and
-    // that would keep E-Run's fopen out.) Another run may have put its own file in place
-    // between the move and this open; then that run has it.
-    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (held == INVALID_HANDLE_VALUE)
-      return GetLastError() == ERROR_SHARING_VIOLATION ? ReplaceOutcome::kHeld
-                                                       : ReplaceOutcome::kFailed;
-    BY_HANDLE_FILE_INFORMATION found;
-    if (!GetFileInformationByHandle(held, &found) || !SameIdentity(ours, found)) {
-      CloseHandle(held);
-      return ReplaceOutcome::kHeld;
-    }
-    hold->Release();
-    FileHoldAccess::Handle(*hold) = reinterpret_cast<intptr_t>(held);
-    return ReplaceOutcome::kReplaced;
-  }
-
-  void Remove(const std::string& path) override {
-    DeleteFileA(path.c_str());
-    ForgetOnInterrupt(path);
+  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
+                         size_t* written) override {
+    return WriteThroughNewFile(path, bytes, hold, written);
   }
 
   LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
@@ -289,6 +182,70 @@ class Win32FileSystem : public FileSystem {
 
 }  // namespace
 
+bool IsReadOnlyFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+NewFileOutcome WriteNewFile(const std::string& path, const std::string& bytes, size_t* written) {
+  // Shared for deletion, so that the console's handler can remove it while it is open.
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_FILE_EXISTS ? NewFileOutcome::kNameTaken
+                                               : NewFileOutcome::kFailed;
+  RemoveOnInterrupt(path);
+  *written = 0;
+  while (*written < bytes.size()) {
+    DWORD count = 0;
+    if (!::WriteFile(handle, bytes.data() + *written, static_cast<DWORD>(bytes.size() - *written),
+                     &count, nullptr) ||
+        count == 0)
+      break;
+    *written += count;
+  }
+  bool closed = CloseHandle(handle) != 0;
+  return *written == bytes.size() && closed ? NewFileOutcome::kWritten
+                                            : NewFileOutcome::kIncomplete;
+}
+
+WriteOutcome PutInPlace(const std::string& from, const std::string& target, FileHold* hold) {
+  // Our file's identity, to know it again once it is in place.
+  BY_HANDLE_FILE_INFORMATION ours;
+  HANDLE own = CreateFileA(from.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (own == INVALID_HANDLE_VALUE)
+    return WriteOutcome::kFailed;
+  bool known = GetFileInformationByHandle(own, &ours) != 0;
+  CloseHandle(own);
+  if (!known)
+    return WriteOutcome::kFailed;
+
+  // Fails while another run holds the target: its handle does not share deletion.
+  if (!MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return IsHeld(target, GetLastError()) ? WriteOutcome::kHeld : WriteOutcome::kFailed;
+  if (hold == nullptr)
+    return WriteOutcome::kWritten;
+
+  // The hold shares reading only: E-Run can read the file, no other run can replace,
+  // delete or write it. (A handle that could rename it would need DELETE access, and
+  // that would keep E-Run's fopen out.) Another run may have put its own file in place
+  // between the move and this open; then that run has it.
+  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION ? WriteOutcome::kHeld : WriteOutcome::kFailed;
+  BY_HANDLE_FILE_INFORMATION found;
+  if (!GetFileInformationByHandle(held, &found) || !SameIdentity(ours, found)) {
+    CloseHandle(held);
+    return WriteOutcome::kHeld;
+  }
+  hold->Release();
+  FileHoldAccess::Handle(*hold) = reinterpret_cast<intptr_t>(held);
+  return WriteOutcome::kWritten;
+}
+
 void FileHold::Release() {
   if (handle_ != -1)
     CloseHandle(reinterpret_cast<HANDLE>(handle_));
@@ -302,6 +259,10 @@ FileSystem& RealFileSystem() {
 
 void InstallInterruptCleanup() {
   SetConsoleCtrlHandler(RemoveTempOnInterrupt, TRUE);
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  Sleep(milliseconds);
 }
 
 bool GetFullPath(const std::string& path, std::string* fullPath) {

@@ -1,11 +1,9 @@
 #include "platform/file_system.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <thread>
 
 #include "platform/file_system_shared.h"
 #include "platform/system.h"
@@ -17,19 +15,18 @@ namespace {
 char g_interruptedTemp[4096];
 volatile std::sig_atomic_t g_interruptedTempSet = 0;
 
-const auto kLockRetryInterval = std::chrono::milliseconds(50);
-const auto kLockWait = std::chrono::seconds(10);
+const unsigned kLockRetryMilliseconds = 50;
+const int kLockRetries = 200;  // 10 seconds
 
 }  // namespace
 
 bool RetryLock(const std::function<bool()>& tryLock) {
-  auto giveUp = std::chrono::steady_clock::now() + kLockWait;
-  for (;;) {
+  for (int retry = 0;; ++retry) {
     if (tryLock())
       return true;
-    if (std::chrono::steady_clock::now() >= giveUp)
+    if (retry == kLockRetries)
       return false;
-    std::this_thread::sleep_for(kLockRetryInterval);
+    SleepMilliseconds(kLockRetryMilliseconds);
   }
 }
 
@@ -62,25 +59,47 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, separator + 1);
 }
 
-std::unique_ptr<FileWriter> CreateTempFileBeside(FileSystem& files, const std::string& target,
-                                                 std::string* tempPath) {
-  std::string folder = FolderOf(target);
+ReadOutcome ReadOpenFile(uint64_t size, const std::function<int64_t(char*, size_t)>& read,
+                         std::string* text) {
+  text->clear();
+  if (size > kLargestFile)
+    return ReadOutcome::kFailed;
+  text->reserve(static_cast<size_t>(size));
+  char block[64 * 1024];
+  for (;;) {
+    int64_t count = read(block, sizeof block);
+    if (count == 0)
+      return ReadOutcome::kRead;
+    // A file that grows while it is read is held no further than kLargestFile.
+    if (count < 0 || text->size() + static_cast<size_t>(count) > kLargestFile)
+      return ReadOutcome::kFailed;
+    text->append(block, static_cast<size_t>(count));
+  }
+}
+
+WriteOutcome WriteThroughNewFile(const std::string& path, const std::string& bytes, FileHold* hold,
+                                 size_t* written) {
+  *written = 0;
+  if (IsReadOnlyFile(path))
+    return WriteOutcome::kFailed;
+  std::string folder = FolderOf(path);
   unsigned seed = ProcessNumber() * 2654435761u ^ static_cast<unsigned>(std::time(nullptr));
   for (unsigned attempt = 0; attempt < 200; ++attempt) {
     // "~T1234.tmp" is shorter than "_tarvo.ebs", so it fits wherever the target fits.
     char name[16];
     std::snprintf(name, sizeof name, "~T%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);
-    std::string candidate = folder + name;
-    std::unique_ptr<FileWriter> file;
-    switch (files.CreateTemporary(candidate, &file)) {
-      case CreateOutcome::kCreated:
-        *tempPath = candidate;
-        return file;
-      case CreateOutcome::kExists:
-        continue;
-      case CreateOutcome::kFailed:
-        return nullptr;
-    }
+    std::string temp = folder + name;
+    NewFileOutcome made = WriteNewFile(temp, bytes, written);
+    if (made == NewFileOutcome::kNameTaken)
+      continue;
+    if (made == NewFileOutcome::kFailed)
+      return WriteOutcome::kFailed;
+    WriteOutcome outcome =
+        made == NewFileOutcome::kWritten ? PutInPlace(temp, path, hold) : WriteOutcome::kIncomplete;
+    if (outcome != WriteOutcome::kWritten)
+      std::remove(temp.c_str());
+    ForgetOnInterrupt(temp);
+    return outcome;
   }
-  return nullptr;
+  return WriteOutcome::kFailed;
 }

@@ -12,30 +12,8 @@
 // file_system.cc. Files are always binary: line ends are translated by our own code, so
 // both builds behave alike.
 
-/// A file open for reading.
-class FileReader {
- public:
-  virtual ~FileReader() = default;
-  /// Reads up to `size` bytes into `buffer` and returns how many it read. Fewer than asked
-  /// means the end of the file, or a read error when Failed() says so.
-  virtual size_t Read(char* buffer, size_t size) = 0;
-  virtual bool Failed() const = 0;
-  /// The size the file system gives for the file; 0 when it gives none.
-  virtual size_t Size() const = 0;
-};
-
-/// A new file open for writing. Destroyed while open, it is closed without a report.
-class FileWriter {
- public:
-  virtual ~FileWriter() = default;
-  /// Writes `size` bytes straight to the file; returns how many reached it.
-  virtual size_t Write(const char* data, size_t size) = 0;
-  /// Closes the file; false when its bytes may not all have reached the disk.
-  virtual bool Close() = 0;
-};
-
 /// A run's hold on the file it put in place: while it lasts, no other run's
-/// FileSystem::Replace replaces that file, and any program can still read it.
+/// FileSystem::WriteFile replaces that file, and any program can still read it.
 class FileHold {
  public:
   FileHold() = default;
@@ -87,43 +65,39 @@ enum class Presence {
   kCannotTell,  // the file system did not say: a share offline, a folder without access
 };
 
-enum class CreateOutcome {
-  kCreated,
-  kExists,  // the name is taken
-  kFailed,
+enum class ReadOutcome {
+  kRead,
+  kCannotOpen,
+  kFailed,  // a read error part-way, or a file too large to hold
 };
 
-enum class ReplaceOutcome {
-  kReplaced,
-  kHeld,    // another run holds the target; `from` is left in place
-  kFailed,  // the target cannot be replaced (a folder, say); `from` is left in place
+enum class WriteOutcome {
+  kWritten,
+  kFailed,      // no file could be made, or it cannot take the target's place
+  kIncomplete,  // the bytes did not all reach the disk
+  kHeld,        // another run holds the target
 };
 
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  /// Opens an existing file for reading. nullptr when `path` cannot be opened or is no disk
-  /// file (a folder, a device such as CON or /dev/zero, a named pipe). Never blocks.
-  virtual std::unique_ptr<FileReader> OpenForReading(const std::string& path) = 0;
+  /// Reads the whole file at `path` into `text`. kCannotOpen when it cannot be opened or
+  /// is no disk file (a folder, a device such as CON or /dev/zero, a named pipe); never
+  /// blocks. kFailed on a read error, with what was read before it in `text`, and for a
+  /// file of more than kLargestFile bytes, far more than any script, with nothing read.
+  virtual ReadOutcome ReadFile(const std::string& path, std::string* text) = 0;
 
-  /// True when `path` is an existing file marked read-only, which a save must not replace.
-  virtual bool IsReadOnlyFile(const std::string& path) = 0;
-
-  /// Creates the new file `path` for writing. Until it is put in place by Replace or
-  /// removed by Remove, an interrupt of the program (Ctrl+C, closing the console, SIGINT,
-  /// SIGTERM, SIGHUP) removes it before the program ends.
-  virtual CreateOutcome CreateTemporary(const std::string& path,
-                                        std::unique_ptr<FileWriter>* file) = 0;
-
-  /// Puts the closed file `from` in place of `target` in one step, unless another run holds
-  /// `target`. A link at `target` is replaced itself, never followed. With `hold`, the file
-  /// stays held from before anyone else can replace it until `hold` is released.
-  virtual ReplaceOutcome Replace(const std::string& from, const std::string& target,
-                                 FileHold* hold) = 0;
-
-  /// Removes a file; failures are ignored (it cleans up temporary files).
-  virtual void Remove(const std::string& path) = 0;
+  /// Puts a file holding `bytes` in place of `path` in one step, so a failure leaves
+  /// whatever stood there untouched: they go to a new file beside it, which then replaces
+  /// `path`. An interrupt of the program (Ctrl+C, closing the console, SIGINT, SIGTERM,
+  /// SIGHUP) removes that new file. A read-only file is not replaced, nor a link followed.
+  /// kIncomplete says in `*written` how many bytes reached the disk, all of them when the
+  /// file could not be closed. Fails with kHeld while another run holds `path`; with
+  /// `hold`, this run holds it from before anyone else can replace it until `hold` is
+  /// released.
+  virtual WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
+                                 size_t* written) = 0;
 
   /// Opens `path` for `lockFor` and locks the whole file, waiting up to 10 seconds for
   /// another run's lock without blocking. Only a disk file: a folder or a device is
@@ -143,11 +117,9 @@ class FileSystem {
 
 FileSystem& RealFileSystem();
 
-/// Creates a temporary file with a fresh name in the folder of `target`, through `files`.
-/// Its name is never longer than the last component of a "*_tarvo.ebs" target, so it fits
-/// wherever the target fits. nullptr on failure.
-std::unique_ptr<FileWriter> CreateTempFileBeside(FileSystem& files, const std::string& target,
-                                                 std::string* tempPath);
+/// The largest file that ReadFile reads: 64 MiB, far more than any script, which the
+/// 32-bit program holds as lines with room to spare.
+constexpr size_t kLargestFile = size_t{64} * 1024 * 1024;
 
 /// The folder part of `path` with its final separator, or "" for a bare name.
 std::string FolderOf(const std::string& path);

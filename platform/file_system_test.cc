@@ -57,84 +57,72 @@ TEST(GetFullPath, ResolvesAgainstCurrentDirectory) {
 }
 #endif
 
-TEST(TempFileBeside, FreshNameInTheSameFolder) {
-  TempDir dir;
-  std::string target = dir.Path("x_tarvo.ebs");
-  std::string first, second;
-  FileSystem& files = RealFileSystem();
-  std::unique_ptr<FileWriter> a = CreateTempFileBeside(files, target, &first);
-  std::unique_ptr<FileWriter> b = CreateTempFileBeside(files, target, &second);
-  ASSERT_TRUE(a && b);
-  EXPECT_NE(first, second);
-  EXPECT_EQ(std::filesystem::path(target).parent_path(),
-            std::filesystem::path(first).parent_path());
-  EXPECT_LE(std::filesystem::path(first).filename().string().size(),
-            std::string("_tarvo.ebs").size());
-  EXPECT_TRUE(a->Close() && b->Close());
-  ASSERT_EQ(ReplaceOutcome::kReplaced, files.Replace(first, target, nullptr));
-  EXPECT_FALSE(Exists(first));
-  files.Remove(second);
-  EXPECT_EQ(std::vector<std::string>{"x_tarvo.ebs"}, FolderEntries(dir.path()));
+WriteOutcome Write(const std::string& target, const std::string& bytes, FileHold* hold) {
+  size_t written = 0;
+  return RealFileSystem().WriteFile(target, bytes, hold, &written);
 }
 
-// Puts a new file with `bytes` in place of `target`, as Save does.
-ReplaceOutcome PutInPlace(const std::string& target, const std::string& bytes, FileHold* hold) {
-  std::string temp;
-  FileSystem& files = RealFileSystem();
-  std::unique_ptr<FileWriter> file = CreateTempFileBeside(files, target, &temp);
-  if (!file || file->Write(bytes.data(), bytes.size()) != bytes.size() || !file->Close())
-    return ReplaceOutcome::kFailed;
-  ReplaceOutcome outcome = files.Replace(temp, target, hold);
-  if (outcome != ReplaceOutcome::kReplaced)
-    files.Remove(temp);
-  return outcome;
+// The new file goes again when it cannot take the target's place.
+TEST(WriteFile, LeavesNoNewFileWhenItFails) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.Path("x_tarvo.ebs"));
+  EXPECT_EQ(WriteOutcome::kFailed, Write(dir.Path("x_tarvo.ebs"), "new", nullptr));
+  EXPECT_EQ(std::vector<std::string>{"x_tarvo.ebs"}, FolderEntries(dir.path()));
 }
 
 TEST(FileHold, NoOtherRunReplacesAHeldFile) {
   TempDir dir;
   std::string target = dir.Path("x_tarvo.ebs");
   FileHold hold;
-  ASSERT_EQ(ReplaceOutcome::kReplaced, PutInPlace(target, "first", &hold));
+  ASSERT_EQ(WriteOutcome::kWritten, Write(target, "first", &hold));
   FileHold other;
-  EXPECT_EQ(ReplaceOutcome::kHeld, PutInPlace(target, "second", &other));
-  EXPECT_EQ(ReplaceOutcome::kHeld, PutInPlace(target, "dry run", nullptr));
+  EXPECT_EQ(WriteOutcome::kHeld, Write(target, "second", &other));
+  EXPECT_EQ(WriteOutcome::kHeld, Write(target, "dry run", nullptr));
   // Held, the file can still be read, as E-Run must.
   EXPECT_EQ("first", ReadBytes(target));
   EXPECT_EQ(std::vector<std::string>{"x_tarvo.ebs"}, FolderEntries(dir.path()));
   hold.Release();
-  EXPECT_EQ(ReplaceOutcome::kReplaced, PutInPlace(target, "second", nullptr));
+  EXPECT_EQ(WriteOutcome::kWritten, Write(target, "second", nullptr));
   EXPECT_EQ("second", ReadBytes(target));
 }
 
 #ifndef _WIN32
-// An interrupt removes the temporary file; a signal that the caller ignores (nohup, a
-// background job) stays ignored and removes nothing. Each case runs in a fresh process,
-// where no handler has been installed yet, making its file in a folder named after the
-// test's own process.
-TEST(TempFileBeside, RemovedWhenTheRunIsInterrupted) {
+int g_interrupt = 0;
+
+void RaiseInterrupt(int) {
+  raise(g_interrupt);
+}
+
+// A full disk stops the write (here the file size limit, whose SIGXFSZ stands in for it);
+// an interrupt during the write removes the new file, while a signal that the caller
+// ignores (nohup, a background job) stays ignored and the write fails as on a full disk.
+// Each case runs in a fresh process, where no handler has been installed yet, and writes
+// into a folder named after the test's own process.
+TEST(WriteFile, AFullDiskOrAnInterruptLeavesNoNewFile) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto folderOf = [](pid_t test) {
     return std::filesystem::temp_directory_path().string() + "/tarvo-interrupt-" +
            std::to_string(test);
   };
-  auto makeTempAndRaise = [&](int signalNumber, bool ignored) {
+  auto writeUntilFull = [&](int signalNumber, bool ignored) {
     if (ignored)
       signal(signalNumber, SIG_IGN);
-    std::string temp;
-    std::unique_ptr<FileWriter> file =
-        CreateTempFileBeside(RealFileSystem(), folderOf(getppid()) + "/x_tarvo.ebs", &temp);
-    raise(signalNumber);
-    std::_Exit(file ? 7 : 8);
+    g_interrupt = signalNumber;
+    signal(SIGXFSZ, RaiseInterrupt);
+    std::filesystem::create_directory(folderOf(getppid()));
+    rlimit limit = {4, 4};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    size_t written = 0;
+    WriteOutcome outcome = RealFileSystem().WriteFile(folderOf(getppid()) + "/x_tarvo.ebs",
+                                                      "more than four", nullptr, &written);
+    std::_Exit(outcome == WriteOutcome::kIncomplete && written == 4 ? 7 : 8);
   };
-  std::string folder = folderOf(getpid());
   for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-    std::filesystem::create_directory(folder);
-    EXPECT_EXIT(makeTempAndRaise(signalNumber, false), testing::KilledBySignal(signalNumber), "");
-    EXPECT_EQ(0u, FolderEntries(folder).size()) << signalNumber;
-    EXPECT_EXIT(makeTempAndRaise(signalNumber, true), testing::ExitedWithCode(7), "");
-    EXPECT_EQ(1u, FolderEntries(folder).size()) << signalNumber;
-    std::filesystem::remove_all(folder);
+    EXPECT_EXIT(writeUntilFull(signalNumber, false), testing::KilledBySignal(signalNumber), "");
+    EXPECT_EXIT(writeUntilFull(signalNumber, true), testing::ExitedWithCode(7), "");
   }
+  EXPECT_EQ(std::vector<std::string>(), FolderEntries(folderOf(getpid())));
+  std::filesystem::remove_all(folderOf(getpid()));
 }
 
 // The check whether the target is held and the rename are one step under a lock of the
@@ -143,7 +131,7 @@ TEST(FileHold, ReplaceWaitsForTheFolderLock) {
   TempDir dir;
   int folder = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
   ASSERT_EQ(0, flock(folder, LOCK_EX));
-  std::thread other([&] { PutInPlace(dir.Path("x_tarvo.ebs"), "other", nullptr); });
+  std::thread other([&] { Write(dir.Path("x_tarvo.ebs"), "other", nullptr); });
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Exists(dir.Path("x_tarvo.ebs")));
   close(folder);

@@ -15,7 +15,7 @@ Lines After(const Lines& lines,
   before.insert(before.end(), lines.begin(), lines.end());
   EBScript script(before);
   EditResult result = edit(script, text, {});
-  Lines after = script.lines().ToVector();
+  Lines after = script.lines();
   if (result.outcome != EditOutcome::kDone) {
     EXPECT_EQ(before, after) << text;
     if (result.outcome == EditOutcome::kRefused)

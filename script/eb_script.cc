@@ -1,5 +1,7 @@
 #include "script/eb_script.h"
 
+#include "textfile/text_helpers.h"
+
 namespace {
 
 // The message for a UTF-16 file, as the scripts of E-Prime 2 and later are.
@@ -9,7 +11,7 @@ const char kNotTextScript[] =
 }  // namespace
 
 EBScript::EBScript(const std::vector<std::string>& lines) {
-  file_.lines = LineList(lines);
+  file_.lines = lines;
   NumberLoadedLines();
 }
 
@@ -17,17 +19,6 @@ void EBScript::NumberLoadedLines() {
   loaded_.resize(file_.lines.size());
   for (size_t i = 0; i < loaded_.size(); ++i)
     loaded_[i] = i + 1;
-}
-
-void EBScript::InsertLine(size_t index, std::string text) {
-  file_.lines.Insert(index, std::move(text));
-  loaded_.insert(loaded_.begin() + static_cast<std::ptrdiff_t>(index), 0);
-}
-
-void EBScript::EraseLines(size_t first, size_t end) {
-  file_.lines.Erase(first, end);
-  loaded_.erase(loaded_.begin() + static_cast<std::ptrdiff_t>(first),
-                loaded_.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 bool EBScript::Load(const std::string& path, std::string& message) {
@@ -40,6 +31,18 @@ bool EBScript::Load(const std::string& path, std::string& message) {
 
 bool EBScript::Save(const std::string& path, std::string& message, FileHold* hold) const {
   return file_.Save(path, message, hold);
+}
+
+void EBScript::InsertLine(size_t index, std::string text) {
+  file_.lines.insert(file_.lines.begin() + static_cast<std::ptrdiff_t>(index), std::move(text));
+  loaded_.insert(loaded_.begin() + static_cast<std::ptrdiff_t>(index), 0);
+}
+
+void EBScript::EraseLines(size_t first, size_t end) {
+  file_.lines.erase(file_.lines.begin() + static_cast<std::ptrdiff_t>(first),
+                    file_.lines.begin() + static_cast<std::ptrdiff_t>(end));
+  loaded_.erase(loaded_.begin() + static_cast<std::ptrdiff_t>(first),
+                loaded_.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 void EBScript::ReplaceStatement(size_t first, std::string text) {
@@ -68,14 +71,20 @@ std::string EBScript::StatementCode(size_t first) const {
 
 std::optional<size_t> EBScript::FindLine(const LineProbe& probe, size_t start) const {
   // A probe that squeezes to nothing matches no line.
-  const LineList& all = file_.lines;
   if (probe.squeezed().empty())
     return std::nullopt;
-  size_t found =
-      all.Find(probe.squeezed(), start, [&](std::string_view line) { return probe.Matches(line); });
-  if (found == all.size())
-    return std::nullopt;
-  return found;
+  // Every line the probe matches begins, squeezed, with the probe's first byte: looking
+  // at that byte first passes over most lines without a call.
+  const uint16_t first = static_cast<unsigned char>(probe.squeezed()[0]);
+  for (size_t line = start; line < lines().size(); ++line) {
+    const std::string& text = lines()[line];
+    size_t at = 0;
+    while (at < text.size() && SqueezedByte(text[at]) == kSqueezedOut)
+      ++at;
+    if (at < text.size() && SqueezedByte(text[at]) == first && probe.Matches(text))
+      return line;
+  }
+  return std::nullopt;
 }
 
 std::optional<size_t> EBScript::FindSubMain() const {

@@ -42,9 +42,9 @@ class EBScript {
   /// The longest line the script may hold: a longer one would not load again.
   static constexpr size_t kLongestLine = PlainTextFile::kMaxLineLength;
 
-  const LineList& lines() const { return file_.lines; }
+  const std::vector<std::string>& lines() const { return file_.lines; }
   void InsertLine(size_t index, std::string text);
-  void ReplaceLine(size_t index, std::string text) { file_.lines.Replace(index, std::move(text)); }
+  void ReplaceLine(size_t index, std::string text) { file_.lines[index] = std::move(text); }
   /// Removes the lines [first, end).
   void EraseLines(size_t first, size_t end);
   /// The number, counted from 1, that line `index` had in the script as loaded; 0 for a

@@ -84,7 +84,7 @@ TEST(HookCalls, NothingInsertedLeavesTheScriptAlone) {
   for (const Row& row : rows) {
     EBScript script(row.lines);
     EXPECT_EQ(row.outcome, Insert(script, row.hook)) << row.what;
-    EXPECT_EQ(row.lines, script.lines().ToVector()) << row.what;
+    EXPECT_EQ(row.lines, script.lines()) << row.what;
   }
 }
 
@@ -159,6 +159,6 @@ TEST(HookCalls, AnchorAndCallProbes) {
     EXPECT_EQ(EditOutcome::kDone, Insert(script, row.hook)) << row.what;
     Lines after = row.after;
     after.push_back("ExperimentAbort:");
-    EXPECT_EQ(after, script.lines().ToVector()) << row.what;
+    EXPECT_EQ(after, script.lines()) << row.what;
   }
 }

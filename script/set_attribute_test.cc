@@ -19,7 +19,7 @@ void CheckRows(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     EBScript script(row.before);
     EXPECT_EQ(row.outcome, SetAttribute(script, row.name, row.value, {}).outcome) << row.what;
-    EXPECT_EQ(row.after.empty() ? row.before : row.after, script.lines().ToVector()) << row.what;
+    EXPECT_EQ(row.after.empty() ? row.before : row.after, script.lines()) << row.what;
   }
 }
 
@@ -143,7 +143,7 @@ TEST(SetAttribute, Refusals) {
   for (const Refusal& row : rows) {
     EBScript script(row.before);
     EXPECT_EQ(row.refusal, SetAttribute(script, "Subject", "12", {}).refusal) << row.what;
-    EXPECT_EQ(row.before, script.lines().ToVector()) << row.what;
+    EXPECT_EQ(row.before, script.lines()) << row.what;
   }
   // A conditional default after the line written does not run once it is set.
   EBScript script({"Sub Main()", kPrompt, kAsk, kAttrib, kConditional});
@@ -232,9 +232,9 @@ TEST(SetAttribute, SettingAgainReplacesTheValueWrittenBefore) {
   EBScript script({"Sub Main()", kConditional, kPrompt, "If Not IsEmpty(vAnswer) Then", kAttrib,
                    "Else", "GoTo ExperimentAbort", "End If", "n"});
   EXPECT_EQ(kDone, SetAttribute(script, "Subject", "12", {}).outcome);
-  EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines().ToVector());
+  EXPECT_EQ((Lines{"Sub Main()", kConditional, kSet12Removed, "n"}), script.lines());
   EXPECT_EQ(kDone, SetAttribute(script, "subject", "13", {}).outcome);
   EXPECT_EQ((Lines{"Sub Main()", kConditional,
                    "\tc.SetAttrib \"Subject\", \"13\"   ' value set by Tarvo", "n"}),
-            script.lines().ToVector());
+            script.lines());
 }

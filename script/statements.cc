@@ -84,7 +84,7 @@ class MainRoutineReader {
 
   // Reads the lines [first, ...) up to "End Sub".
   void Read(const EBScript& script, size_t first) {
-    const LineList& lines = script.lines();
+    const std::vector<std::string>& lines = script.lines();
     for (size_t line = first; line < lines.size() && !ended_;) {
       size_t last = script.StatementEnd(line);
       std::string& code = routine_.code_.emplace_back(script.StatementCode(line));
@@ -375,7 +375,7 @@ bool MainRoutine::IsConditionalDefault(size_t index) const {
 
 std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,
                                             std::string_view name) {
-  const LineList& lines = script.lines();
+  const std::vector<std::string>& lines = script.lines();
   for (size_t line = 0; line < lines.size(); ++line) {
     std::string_view text = lines[line];
     size_t start = text.find_first_not_of(" \t");

@@ -5,51 +5,6 @@
 
 namespace {
 
-class FakeReader : public FileReader {
- public:
-  FakeReader(std::string bytes, size_t size, size_t failsAt)
-      : bytes_(std::move(bytes)), size_(size), failsAt_(failsAt) {}
-
-  size_t Read(char* buffer, size_t size) override {
-    size_t end = std::min(bytes_.size(), failsAt_);
-    size_t count = std::min(size, end - std::min(end, position_));
-    std::memcpy(buffer, bytes_.data() + position_, count);
-    position_ += count;
-    failed_ = count < size && position_ == failsAt_;
-    return count;
-  }
-  bool Failed() const override { return failed_; }
-  size_t Size() const override { return size_; }
-
- private:
-  std::string bytes_;
-  size_t size_;
-  size_t failsAt_;
-  size_t position_ = 0;
-  bool failed_ = false;
-};
-
-class FakeWriter : public FileWriter {
- public:
-  FakeWriter(std::string* file, size_t* written, size_t space, bool failClose)
-      : file_(file), written_(written), space_(space), failClose_(failClose) {}
-
-  size_t Write(const char* data, size_t size) override {
-    size_t room = space_ == FakeFileSystem::kNever ? size : space_ - std::min(space_, *written_);
-    size_t count = std::min(size, room);
-    file_->append(data, count);
-    *written_ += count;
-    return count;
-  }
-  bool Close() override { return !failClose_; }
-
- private:
-  std::string* file_;
-  size_t* written_;
-  size_t space_;
-  bool failClose_;
-};
-
 class FakeLockedFile : public LockedFile {
  public:
   FakeLockedFile(std::string* file, FakeFileSystem* owner, size_t* written)
@@ -82,43 +37,30 @@ class FakeLockedFile : public LockedFile {
 
 }  // namespace
 
-std::unique_ptr<FileReader> FakeFileSystem::OpenForReading(const std::string& path) {
+ReadOutcome FakeFileSystem::ReadFile(const std::string& path, std::string* text) {
   auto found = files.find(path);
   if (failOpen || found == files.end())
-    return nullptr;
-  size_t size = unknownSize ? 0 : found->second.size();
-  return std::make_unique<FakeReader>(found->second, size, readFailsAt);
+    return ReadOutcome::kCannotOpen;
+  *text = found->second.substr(0, readFailsAt);
+  return readFailsAt <= found->second.size() ? ReadOutcome::kFailed : ReadOutcome::kRead;
 }
 
-bool FakeFileSystem::IsReadOnlyFile(const std::string& path) {
-  return readOnly.count(path) != 0;
-}
-
-CreateOutcome FakeFileSystem::CreateTemporary(const std::string& path,
-                                              std::unique_ptr<FileWriter>* file) {
-  if (failOpen)
-    return CreateOutcome::kFailed;
-  if (!files.emplace(path, std::string()).second)
-    return CreateOutcome::kExists;
-  *file = std::make_unique<FakeWriter>(&files[path], &written_, diskSpace, failClose);
-  return CreateOutcome::kCreated;
-}
-
-ReplaceOutcome FakeFileSystem::Replace(const std::string& from, const std::string& target,
-                                       FileHold* hold) {
-  if (held.count(target) != 0)
-    return ReplaceOutcome::kHeld;
-  if (failRename || files.count(from) == 0)
-    return ReplaceOutcome::kFailed;
-  files[target] = files[from];
-  files.erase(from);
+WriteOutcome FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes,
+                                       FileHold* hold, size_t* written) {
+  if (failOpen || readOnly.count(path) != 0)
+    return WriteOutcome::kFailed;
+  *written = std::min(bytes.size(), diskSpace - std::min(diskSpace, written_));
+  if (*written < bytes.size() || failClose)
+    return WriteOutcome::kIncomplete;
+  if (held.count(path) != 0)
+    return WriteOutcome::kHeld;
+  if (failRename)
+    return WriteOutcome::kFailed;
+  files[path] = bytes;
+  written_ += bytes.size();
   if (hold != nullptr)
-    held.insert(target);
-  return ReplaceOutcome::kReplaced;
-}
-
-void FakeFileSystem::Remove(const std::string& path) {
-  files.erase(path);
+    held.insert(path);
+  return WriteOutcome::kWritten;
 }
 
 LockOutcome FakeFileSystem::OpenLocked(const std::string& path, LockFor lockFor,

@@ -15,26 +15,21 @@ class FakeFileSystem : public FileSystem {
 
   std::map<std::string, std::string> files;
   std::set<std::string> readOnly;
-  /// Targets that another run holds; Replace with a hold adds its target.
+  /// Targets that another run holds; WriteFile with a hold adds its target.
   std::set<std::string> held;
 
-  bool failOpen = false;        // OpenForReading and CreateTemporary fail
-  bool unknownSize = false;     // a reader gives the size 0, as a device or /proc file does
+  bool failOpen = false;        // ReadFile cannot open, WriteFile cannot make its new file
   size_t readFailsAt = kNever;  // reading fails on reaching this offset
   size_t diskSpace = kNever;    // bytes that written files may hold in all, as on a full disk;
                                 // an append beyond it adds nothing and fails
   LockOutcome lockOutcome = LockOutcome::kLocked;  // what OpenLocked gives
   bool failClose = false;
-  bool failRename = false;           // Replace fails (a folder in the way, say)
+  bool failRename = false;  // the new file cannot take the target's place (a folder, say)
   std::set<std::string> cannotTell;  // paths that Look cannot tell of, as on a share offline
 
-  std::unique_ptr<FileReader> OpenForReading(const std::string& path) override;
-  bool IsReadOnlyFile(const std::string& path) override;
-  CreateOutcome CreateTemporary(const std::string& path,
-                                std::unique_ptr<FileWriter>* file) override;
-  ReplaceOutcome Replace(const std::string& from, const std::string& target,
-                         FileHold* hold) override;
-  void Remove(const std::string& path) override;
+  ReadOutcome ReadFile(const std::string& path, std::string* text) override;
+  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
+                         size_t* written) override;
   LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
                          std::unique_ptr<LockedFile>* file) override;
   /// A folder, a path that ends in a separator, is there when a file is in it.

@@ -2,9 +2,9 @@
 #define TARVO_TEXTFILE_PLAIN_TEXT_FILE_H_
 
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
-#include "textfile/line_list.h"
 
 enum class LoadOutcome {
   kLoaded,
@@ -26,16 +26,16 @@ class PlainTextFile {
 
   /// Replaces `lines` with the lines of the file at `path`. `message` receives a one-line
   /// report, except for kUtf16, which the caller words. Fails on a line that is too long,
-  /// cannot be read, or holds a 0x1A that text follows; the lines before it are kept.
+  /// cannot be read, or holds a 0x1A that text follows; the lines before it are kept. A
+  /// file too large to hold (see FileSystem::ReadFile) fails on its first line.
   LoadOutcome Load(const std::string& path, std::string& message);
 
-  /// Writes all lines to `path` through a temporary file in the same folder that then
-  /// replaces the target, so a failure never leaves a partial file at `path` and leaves
-  /// whatever stood there before untouched. `message` receives a one-line report. Fails
-  /// while another run holds `path`; with `hold`, this run holds it from then on.
+  /// Writes all lines to `path` in one step (see FileSystem::WriteFile): a failure leaves
+  /// whatever stood there untouched. `message` receives a one-line report. Fails while
+  /// another run holds `path`; with `hold`, this run holds it from then on.
   bool Save(const std::string& path, std::string& message, FileHold* hold = nullptr) const;
 
-  LineList lines;
+  std::vector<std::string> lines;
 
  private:
   FileSystem& files_;

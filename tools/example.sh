@@ -18,5 +18,5 @@ echo
 echo "== changes from rt.ebs to rt_tarvo.ebs"
 diff rt.ebs rt_tarvo.ebs | tr -d '\r' || true
 echo
-echo "== the same run with the launch: erun.reg stands in for the registry, erun-standin for E-Run"
-TARVO_REGISTRY=erun.reg "$tarvo" rt.ebs Subject=12 Session=1 -O 'C:\data'
+echo "== the same run with the launch: a variable stands in for the registry, erun-standin for E-Run"
+TARVO_EBS_OPEN_COMMAND='"./erun-standin" "%1"' "$tarvo" rt.ebs Subject=12 Session=1 -O 'C:\data'

@@ -30,6 +30,11 @@ def hard_link_to(target, name):
     return lambda folder: os.link(os.path.join(folder, target), os.path.join(folder, name))
 
 
+def grow(name, size):
+    """Makes the listed file `name` `size` bytes long, the added ones NUL and on no disk."""
+    return lambda folder: os.truncate(os.path.join(folder, name), size)
+
+
 def replace_by(name, make):
     """Puts something else in place of the listed file `name`: make(path)."""
     def setup(folder):
@@ -102,6 +107,11 @@ CASES = [
          outputs={"exp/r_tarvo.ebs": SIMPLE}),
     Case("missing_script", ["gone.ebs", "-N"],
          BANNER + ["Couldn't open gone.ebs"], exit=-1, outputs={"gone_tarvo.ebs": None}),
+    # More than 64 MiB is no script, and more than the 32-bit program could hold as lines:
+    # not even its first line is read.
+    Case("script_too_large", ["big.ebs", "-N"], BANNER + ["Couldn't load line 1 from big.ebs"],
+         exit=-1, files={"big.ebs": SIMPLE}, setup=grow("big.ebs", 64 * 1024 * 1024 + 1),
+         unchanged=False, outputs={"big_tarvo.ebs": None}),
     Case("folder_as_script", ["dir.ebs"], BANNER + ["Couldn't open dir.ebs"], exit=-1,
          setup=make_folder("dir.ebs"), extra_files_ok=True, outputs={"dir_tarvo.ebs": None}),
     Case("output_taken_by_folder", ["x.ebs", "-N"],

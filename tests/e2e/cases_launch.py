@@ -43,13 +43,6 @@ def record(*arguments):
     return ["[%s]" % a for a in arguments] + ["script readable"]
 
 
-def reg_file(*lines, header="REGEDIT4"):
-    return ("\r\n".join((header, "") + lines) + "\r\n").encode("latin-1")
-
-
-KEY = "[HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command]"
-STANDIN_HERE = '@="\\"./erun_standin\\" \\"%1\\""'
-
 # A registered command and a script path that fit their limits (511 and 259 characters)
 # but together make a command line of about 600.
 LONG_OPTION = "/" + "p" * 300
@@ -58,8 +51,10 @@ LONG_SCRIPT = "s" * 200 + "/x.ebs"
 CASES = [
     # The rows of the failure table.
     launch("launch_without_registry_key", NO_KEY, NO_KEY_LINES, exit=-1),
-    launch("launch_key_without_default_value", NO_VALUE, NO_VALUE_LINES, exit=-1),
-    launch("launch_number_value", Registry("REG_DWORD", "1"), NO_VALUE_LINES, exit=-1),
+    launch("launch_key_without_default_value", NO_VALUE, NO_VALUE_LINES, exit=-1,
+           platforms=("windows",)),
+    launch("launch_number_value", Registry("REG_DWORD", "1"), NO_VALUE_LINES, exit=-1,
+           platforms=("windows",)),
     launch("launch_value_too_long", sz('"' + "e" * 505 + '" "%1"'), NO_VALUE_LINES,
            exit=-1),
     launch("launch_unquoted_placeholder", sz('"{ERUN}" %1'), NO_PLACEHOLDER_LINES,
@@ -88,7 +83,7 @@ CASES = [
            Registry("REG_EXPAND_SZ", '"{ERUN}" %TARVO_E2E% "%1"'),
            ran('"{ERUN}" %TARVO_E2E%  /a "' + at("x_tarvo.ebs") + '"'),
            record=record("%TARVO_E2E%", "/a", at("x_tarvo.ebs")),
-           env={"TARVO_E2E": "expanded"}),
+           env={"TARVO_E2E": "expanded"}, platforms=("windows",)),
     launch("launch_paths_with_blanks", COMMON,
            ran('"{ERUN}"  /a "' + at("my exp/x_tarvo.ebs") + '"'),
            record=record("/a", at("my exp/x_tarvo.ebs")), erun="E Prime/" + STANDIN,
@@ -109,21 +104,7 @@ CASES = [
     Case("launch_not_with_n", ["x.ebs", "-N"], saved("x.ebs"), registry=COMMON, erun=STANDIN,
          files={"x.ebs": SIMPLE}, outputs={"x_tarvo.ebs": SIMPLE}),
 
-    # POSIX: the registry export file that stands in for the registry.
     launch("launch_program_not_executable", sz('"{DIR}/x.ebs" "%1"'),
            started('"{DIR}/x.ebs"  /a "' + at("x_tarvo.ebs") + '"') + FAILED,
            exit=-1, platforms=("posix",)),
-    launch("launch_registry_file_missing", None, NO_KEY_LINES, exit=-1,
-           env={"TARVO_REGISTRY": "{DIR}/gone.reg"}, platforms=("posix",)),
-    launch("launch_registry_file_endless", None, NO_KEY_LINES, exit=-1,
-           env={"TARVO_REGISTRY": "/dev/zero"}, platforms=("posix",)),
-    Case("launch_registry_file_not_an_export", ["x.ebs"], saved("x.ebs") + NO_KEY_LINES, exit=-1,
-         files={"x.ebs": SIMPLE, "r.reg": KEY.encode() + b"\r\n" + STANDIN_HERE.encode()},
-         outputs={"x_tarvo.ebs": SIMPLE}, env={"TARVO_REGISTRY": "{DIR}/r.reg"},
-         platforms=("posix",)),
-    Case("launch_registry_file_other_key", ["x.ebs"], saved("x.ebs") + NO_KEY_LINES, exit=-1,
-         files={"x.ebs": SIMPLE,
-                "r.reg": reg_file("[HKEY_CLASSES_ROOT\\ebsfile\\shell\\open]", STANDIN_HERE)},
-         outputs={"x_tarvo.ebs": SIMPLE}, env={"TARVO_REGISTRY": "{DIR}/r.reg"},
-         platforms=("posix",)),
 ]

@@ -38,8 +38,9 @@ class Registry:
     HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command) that a case runs with: kind is
     "REG_SZ", "REG_EXPAND_SZ" or "REG_DWORD" with its data (placeholders allowed),
     or one of NO_KEY and NO_VALUE. On Windows it is written into the Wine prefix's
-    registry with reg.exe and deleted afterwards; on POSIX it becomes a REGEDIT4 file
-    named by TARVO_REGISTRY, or for NO_KEY the variable is left unset."""
+    registry with reg.exe and deleted afterwards; on POSIX a REG_SZ value is the variable
+    TARVO_EBS_OPEN_COMMAND, NO_KEY leaves it unset, and the other kinds have no stand-in:
+    such cases run on Windows only."""
 
     def __init__(self, kind, data=""):
         self.kind = kind

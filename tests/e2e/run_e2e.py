@@ -17,7 +17,8 @@ from e2e_support import ERUN_RECORD, SECOND_RUN_ENDED  # noqa: E402
 
 EXIT_CODES = {-1: 255}
 OPEN_COMMAND_KEY = "HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command"
-REG_FILE = "erun.reg"
+# On POSIX this variable stands in for the registry's open command.
+OPEN_COMMAND_VARIABLE = "TARVO_EBS_OPEN_COMMAND"
 
 
 def native_dir(folder, platform):
@@ -39,19 +40,6 @@ def erun_copy(case, platform):
     return case.erun + (".exe" if platform == "windows" else "")
 
 
-def reg_file_text(registry, data):
-    """A REGEDIT4 export holding the key and, unless NO_VALUE, its default value."""
-    lines = ["REGEDIT4", "", "[%s]" % OPEN_COMMAND_KEY]
-    if registry.kind == "REG_SZ":
-        lines.append('@="%s"' % data.replace("\\", "\\\\").replace('"', '\\"'))
-    elif registry.kind == "REG_EXPAND_SZ":
-        stored = data.encode("latin-1") + b"\0"
-        lines.append("@=hex(2):" + ",".join("%02x" % b for b in stored))
-    elif registry.kind == "REG_DWORD":
-        lines.append("@=dword:%08x" % int(data))
-    return "\r\n".join(lines + ["", ""]).encode("latin-1")
-
-
 def wine_reg(emulator, *args):
     # No pipes: Wine's helper processes, started by whichever call comes first, would
     # hold them open for as long as the Wine server runs.
@@ -63,11 +51,13 @@ def wine_reg(emulator, *args):
 def set_up_registry(case, folder, args, env, data):
     """Gives the case its registry; returns a failure text or None."""
     if args.platform == "posix":
-        env.pop("TARVO_REGISTRY", None)
-        if case.registry is not None and case.registry.kind != "no key":
-            with open(os.path.join(folder, REG_FILE), "wb") as f:
-                f.write(reg_file_text(case.registry, data))
-            env["TARVO_REGISTRY"] = os.path.join(folder, REG_FILE)
+        env.pop(OPEN_COMMAND_VARIABLE, None)
+        if case.registry is None or case.registry.kind == "no key":
+            return None
+        if case.registry.kind != "REG_SZ":
+            return "%s has no stand-in on POSIX: the case runs on Windows only" % (
+                case.registry.kind)
+        env[OPEN_COMMAND_VARIABLE] = data
         return None
     if case.registry is None:
         return None
@@ -260,7 +250,7 @@ def run_case(case, args):
 
         if not case.extra_files_ok:
             allowed = set(case.files) | {n for n, d in case.outputs.items() if d is not None}
-            allowed |= {REG_FILE, ERUN_RECORD, SECOND_RUN_ENDED}
+            allowed |= {ERUN_RECORD, SECOND_RUN_ENDED}
             if erun_copy(case, args.platform):
                 allowed.add(erun_copy(case, args.platform))
             extra = list_files(folder) - allowed
