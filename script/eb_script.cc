@@ -12,18 +12,11 @@ const char kNotTextScript[] =
 
 EBScript::EBScript(const std::vector<std::string>& lines) {
   file_.lines = lines;
-  NumberLoadedLines();
-}
-
-void EBScript::NumberLoadedLines() {
-  loaded_.resize(file_.lines.size());
-  for (size_t i = 0; i < loaded_.size(); ++i)
-    loaded_[i] = i + 1;
 }
 
 bool EBScript::Load(const std::string& path, std::string& message) {
   LoadOutcome outcome = file_.Load(path, message);
-  NumberLoadedLines();
+  edits_.clear();
   if (outcome == LoadOutcome::kUtf16)
     message = "Couldn't load " + path + kNotTextScript;
   return outcome == LoadOutcome::kLoaded;
@@ -35,14 +28,26 @@ bool EBScript::Save(const std::string& path, std::string& message, FileHold* hol
 
 void EBScript::InsertLine(size_t index, std::string text) {
   file_.lines.insert(file_.lines.begin() + static_cast<std::ptrdiff_t>(index), std::move(text));
-  loaded_.insert(loaded_.begin() + static_cast<std::ptrdiff_t>(index), 0);
+  edits_.push_back({index, 0, 1});
 }
 
 void EBScript::EraseLines(size_t first, size_t end) {
   file_.lines.erase(file_.lines.begin() + static_cast<std::ptrdiff_t>(first),
                     file_.lines.begin() + static_cast<std::ptrdiff_t>(end));
-  loaded_.erase(loaded_.begin() + static_cast<std::ptrdiff_t>(first),
-                loaded_.begin() + static_cast<std::ptrdiff_t>(end));
+  edits_.push_back({first, end - first, 0});
+}
+
+size_t EBScript::LoadedLineNumber(size_t index) const {
+  // Back through the edits, from the last: a handful, where a number a line would cost
+  // memory in proportion to the script.
+  for (auto edit = edits_.rbegin(); edit != edits_.rend(); ++edit) {
+    if (index < edit->at)
+      continue;
+    if (index < edit->at + edit->inserted)
+      return 0;
+    index = index - edit->inserted + edit->erased;
+  }
+  return index + 1;
 }
 
 void EBScript::ReplaceStatement(size_t first, std::string text) {

@@ -49,7 +49,7 @@ class EBScript {
   void EraseLines(size_t first, size_t end);
   /// The number, counted from 1, that line `index` had in the script as loaded; 0 for a
   /// line that an edit put in.
-  size_t LoadedLineNumber(size_t index) const { return loaded_[index]; }
+  size_t LoadedLineNumber(size_t index) const;
   /// Puts `text` in place of the whole statement that begins on line `first`.
   void ReplaceStatement(size_t first, std::string text);
 
@@ -65,10 +65,15 @@ class EBScript {
   std::optional<size_t> FindSubMain() const;
 
  private:
-  void NumberLoadedLines();
+  // Lines [at, at + erased) of the script before the edit became [at, at + inserted).
+  struct LinesEdited {
+    size_t at;
+    size_t erased;
+    size_t inserted;
+  };
 
   PlainTextFile file_;
-  std::vector<size_t> loaded_;  // LoadedLineNumber of each line
+  std::vector<LinesEdited> edits_;  // since the load, in order
 };
 
 #endif  // TARVO_SCRIPT_EB_SCRIPT_H_

@@ -28,3 +28,13 @@ TEST(FindLine, FromTheStartLineOn) {
   EXPECT_EQ(1, script.FindSubMain());
   EXPECT_EQ(None(), EBScript({"Sub Mainly()", "x"}).FindSubMain());
 }
+
+TEST(LoadedLineNumber, ThroughTheEditsSinceTheLoad) {
+  EBScript script({"a", "b", "c", "d", "e"});
+  script.EraseLines(1, 3);      // a d e
+  script.InsertLine(2, "new");  // a d new e
+  script.ReplaceLine(0, "A");   // a replaced line keeps its number
+  EXPECT_EQ((std::vector<size_t>{1, 4, 0, 5}),
+            (std::vector<size_t>{script.LoadedLineNumber(0), script.LoadedLineNumber(1),
+                                 script.LoadedLineNumber(2), script.LoadedLineNumber(3)}));
+}
