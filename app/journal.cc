@@ -30,8 +30,8 @@ class Guard {
   void Take(const JournalEntry& entry) {
     JournalEvent event = entry.event();
     std::string_view dataFile = FileName(entry.Field(JournalColumn::kDataFile));
-    bool ours = !name_.empty() && dataFile.size() == name_.size() &&
-                EqualsInsensitive(dataFile, name_);
+    bool ours =
+        !name_.empty() && dataFile.size() == name_.size() && EqualsInsensitive(dataFile, name_);
     // Only a kept `started` row and the rows after it can change what the rule says of it.
     if (open_.empty() && !ours)
       return;
@@ -42,10 +42,9 @@ class Guard {
       ended_.emplace(run);
     if (!ours || (event != JournalEvent::kStarted && event != JournalEvent::kSaved))
       return;
-    kept_.push_back({entry.row(), event, std::string(run),
-                     std::string(entry.Field(JournalColumn::kComputer)),
-                     std::string(entry.Field(JournalColumn::kTime)), entry.Time(),
-                     std::string(dataFile)});
+    kept_.push_back(
+        {entry.row(), event, std::string(run), std::string(entry.Field(JournalColumn::kComputer)),
+         std::string(entry.Field(JournalColumn::kTime)), entry.Time(), std::string(dataFile)});
     if (event == JournalEvent::kStarted)
       open_.emplace(run);
   }

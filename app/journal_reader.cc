@@ -273,13 +273,12 @@ size_t RunningRule::Find(std::string_view computer) const {
   return latest_.size();
 }
 
-bool RunningRule::Running(const JournalEntry& started, std::time_t now) const {
-  return Running(started.Field(JournalColumn::kComputer), started.row(), started.Time(), now);
-}
-
 bool RunningRule::Running(std::string_view computer, size_t row, std::optional<std::time_t> time,
                           std::time_t now) const {
+  return IsLatest(computer, row) && (!time || now - *time < kRunningAtMost);
+}
+
+bool RunningRule::IsLatest(std::string_view computer, size_t row) const {
   size_t at = Find(computer);
-  return at < latest_.size() && latest_[at].second == row &&
-         (!time || now - *time < kRunningAtMost);
+  return at < latest_.size() && latest_[at].second == row;
 }

@@ -59,6 +59,13 @@ std::string SqueezeText(std::string_view text);
 /// Windows compares file and computer names (here for ASCII letters only).
 bool EqualsInsensitive(std::string_view a, std::string_view b);
 
+/// Orders texts as Windows orders file and computer names: ASCII letters without regard to
+/// case, every other byte by its value. Transparent, so a map keyed by it finds a view.
+struct InsensitiveLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
