@@ -21,7 +21,7 @@ const std::string_view kEventNames[] = {"started", "saved",        "not converte
 const char kSeparators[] = {',', ';', '\t'};
 const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The bytes read at a time, and so the longest line that can be read.
-const size_t kBlock = 256 * 1024;
+const size_t kBlock = size_t{256} * 1024;
 // How long a run that no row ends counts as running at most: its station may have been
 // switched off mid-run.
 const std::time_t kRunningAtMost = std::time_t{12} * 60 * 60;

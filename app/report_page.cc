@@ -68,7 +68,7 @@ struct Text {
 class Page {
  public:
   Page(bool journalInUtf8, size_t cells) : journalInUtf8_(journalInUtf8) {
-    html_.reserve(16 * 1024 + cells * 160);
+    html_.reserve(size_t{16} * 1024 + cells * 160);
   }
 
   void Head(const std::string& journal) {

@@ -12,7 +12,8 @@ import tempfile
 import zipfile
 
 WINDOWS_DLLS = {"kernel32.dll", "msvcrt.dll", "advapi32.dll", "user32.dll", "shell32.dll"}
-EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "examples/rt.ebs",
+EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "docs/report.png",
+                "examples/rt.ebs",
                 "examples/nback.ebs",
                 "examples/run_sessions.bat", "examples/run_from_csv.bat", "examples/sessions.csv"}
 # A path of the project's own folders, as the README writes one.
