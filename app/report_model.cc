@@ -323,9 +323,9 @@ void ReportModel::End(const Run& run, const JournalEntry& entry) {
       run.grid->Saved(*run.subject, *run.session);
     DataFile& data = DataFileOf(file);
     if (data.saved) {
-      Note(Attention::kSavedTwice, entry,
-           std::string(file) + " saved again; first at " + data.saved->time + " on " +
-               data.saved->computer);
+      std::string text(file);
+      text.append(" saved again; first at ").append(data.saved->time).append(" on ");
+      Note(Attention::kSavedTwice, entry, text.append(data.saved->computer));
     } else {
       data.saved = AttentionItem{std::string(entry.Field(JournalColumn::kTime)),
                                  std::string(entry.Field(JournalColumn::kComputer)), ""};
