@@ -36,9 +36,11 @@ struct SqueezeTable {
 constexpr SqueezeTable MakeSqueezeTable() {
   SqueezeTable table{};
   for (int c = 0; c < 256; ++c) {
-    char byte = static_cast<char>(c);
-    table.value[c] =
-        IsWhitespace(byte) ? kSqueezedOut : static_cast<unsigned char>(UpperCaseAscii(byte));
+    // Not named `byte`, which <windows.h> declares.
+    char character = static_cast<char>(c);
+    table.value[c] = IsWhitespace(character)
+                         ? kSqueezedOut
+                         : static_cast<unsigned char>(UpperCaseAscii(character));
   }
   return table;
 }
