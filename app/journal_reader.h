@@ -23,6 +23,9 @@ enum class JournalEvent { kStarted, kSaved, kNotConverted, kNoData, kEnded, kEru
 /// The event's name in the journal: "started", "saved", "not converted" and so on.
 const char* EventName(JournalEvent event);
 
+/// The file name of a path in the journal, as a station of either platform writes it.
+std::string_view FileNameOf(std::string_view path);
+
 /// The columns that Tarvo writes, in the order of a journal it begins.
 enum class JournalColumn {
   kRun,

@@ -33,14 +33,6 @@ RunOutcome EndOutcome(JournalEvent event) {
   return RunOutcome::kEnded;
 }
 
-// The file name of a path written on either platform.
-std::string_view FileName(std::string_view path) {
-  size_t begin = path.size();
-  while (begin > 0 && path[begin - 1] != '\\' && path[begin - 1] != '/')
-    --begin;
-  return path.substr(begin);
-}
-
 // Whether `name`, as a row's attributes spell it, names the attribute `wanted` (written
 // without blanks): as the script compares names, blanks and letter case aside.
 bool SameName(std::string_view name, std::string_view wanted) {
@@ -252,7 +244,7 @@ void ReportModel::Close(size_t open, std::string_view why) {
 // The run that `entry` begins, in the cell of its script, Subject and Session; counted for
 // its computer.
 void ReportModel::Begin(const JournalEntry& entry, Run* run) {
-  ScriptGrid& grid = GridOf(FileName(entry.Field(JournalColumn::kScript)));
+  ScriptGrid& grid = GridOf(FileNameOf(entry.Field(JournalColumn::kScript)));
   std::string_view attributes = entry.Field(JournalColumn::kAttributes);
   run->grid = &grid;
   SubjectAndSession(attributes, &run->subject, &run->session);
@@ -317,7 +309,7 @@ void ReportModel::End(const Run& run, const JournalEntry& entry) {
   RunOutcome outcome = EndOutcome(entry.event());
   if (run.cell->run && run.cell->run->order == run.row)
     Show(run.cell->run, outcome, entry, run.row);
-  std::string_view file = FileName(entry.Field(JournalColumn::kDataFile));
+  std::string_view file = FileNameOf(entry.Field(JournalColumn::kDataFile));
   if (outcome == RunOutcome::kSaved) {
     if (run.subject && run.session)
       run.grid->Saved(*run.subject, *run.session);
