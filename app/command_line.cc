@@ -10,6 +10,7 @@ enum class ArgumentState {
   kExpectDataFileName,
   kExpectDataFolder,
   kExpectJournal,
+  kExpectReport,
   kExpectAttribute
 };
 
@@ -103,6 +104,8 @@ class Parser {
         return ExpectValue(ArgumentState::kExpectScript, letter);
       case 'L':
         return ExpectValue(ArgumentState::kExpectJournal, letter);
+      case 'R':
+        return ExpectValue(ArgumentState::kExpectReport, letter);
       case 'D':
         result_.request.dataCheck = true;
         state_ = ArgumentState::kExpectAttribute;
@@ -131,7 +134,8 @@ class Parser {
     // An empty value is no value; so is a blank file name, folder or journal.
     bool blankFileValue = state_ == ArgumentState::kExpectDataFileName ||
                           state_ == ArgumentState::kExpectDataFolder ||
-                          state_ == ArgumentState::kExpectJournal;
+                          state_ == ArgumentState::kExpectJournal ||
+                          state_ == ArgumentState::kExpectReport;
     if (pendingSwitch_ != 0 && (argument.empty() || (blankFileValue && IsBlankText(argument))))
       return MissingValue();
     pendingSwitch_ = 0;
@@ -147,6 +151,8 @@ class Parser {
         return TakeFileValue(argument, 'O', &result_.request.dataFolder);
       case ArgumentState::kExpectJournal:
         return TakeJournal(argument, 'L', &result_.request.journal);
+      case ArgumentState::kExpectReport:
+        return TakeJournal(argument, 'R', &result_.request.report);
       case ArgumentState::kExpectAttribute:
         return TakeAttribute(argument);
     }

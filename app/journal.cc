@@ -11,15 +11,6 @@
 
 namespace {
 
-// The file name of a path written on either platform. (find_last_of would search its set
-// of two once for every byte, which every row of a long journal pays for.)
-std::string_view FileName(std::string_view path) {
-  size_t begin = path.size();
-  while (begin > 0 && path[begin - 1] != '\\' && path[begin - 1] != '/')
-    --begin;
-  return path.substr(begin);
-}
-
 // What the guard keeps of the journal as it streams by: the rows about a data file of this
 // run's name, each computer's latest `started` row, and which of the kept rows' runs have
 // ended. So memory does not grow with the journal.
@@ -29,9 +20,9 @@ class Guard {
 
   void Take(const JournalEntry& entry) {
     JournalEvent event = entry.event();
-    std::string_view dataFile = FileName(entry.Field(JournalColumn::kDataFile));
-    bool ours = !name_.empty() && dataFile.size() == name_.size() &&
-                EqualsInsensitive(dataFile, name_);
+    std::string_view dataFile = FileNameOf(entry.Field(JournalColumn::kDataFile));
+    bool ours =
+        !name_.empty() && dataFile.size() == name_.size() && EqualsInsensitive(dataFile, name_);
     // Only a kept `started` row and the rows after it can change what the rule says of it.
     if (open_.empty() && !ours)
       return;
@@ -42,10 +33,9 @@ class Guard {
       ended_.emplace(run);
     if (!ours || (event != JournalEvent::kStarted && event != JournalEvent::kSaved))
       return;
-    kept_.push_back({entry.row(), event, std::string(run),
-                     std::string(entry.Field(JournalColumn::kComputer)),
-                     std::string(entry.Field(JournalColumn::kTime)), entry.Time(),
-                     std::string(dataFile)});
+    kept_.push_back(
+        {entry.row(), event, std::string(run), std::string(entry.Field(JournalColumn::kComputer)),
+         std::string(entry.Field(JournalColumn::kTime)), entry.Time(), std::string(dataFile)});
     if (event == JournalEvent::kStarted)
       open_.emplace(run);
   }
@@ -122,7 +112,7 @@ Journal::Started Journal::Start(const std::string& dataFile) {
   JournalReader reader(*file);
   if (!ReadHeader(reader))
     return {Outcome::kFailed, {failure_}};
-  Guard guard(reader.header().Text(FileName(dataFile)));
+  Guard guard(reader.header().Text(FileNameOf(dataFile)));
   for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
        status = reader.Next()) {
     if (status == JournalReader::Status::kFailed) {

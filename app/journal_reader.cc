@@ -21,7 +21,7 @@ const std::string_view kEventNames[] = {"started", "saved",        "not converte
 const char kSeparators[] = {',', ';', '\t'};
 const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The bytes read at a time, and so the longest line that can be read.
-const size_t kBlock = 256 * 1024;
+const size_t kBlock = size_t{256} * 1024;
 // How long a run that no row ends counts as running at most: its station may have been
 // switched off mid-run.
 const std::time_t kRunningAtMost = std::time_t{12} * 60 * 60;
@@ -45,6 +45,15 @@ size_t EventIndex(std::string_view event) {
 
 const char* EventName(JournalEvent event) {
   return kEventNames[static_cast<size_t>(event)].data();
+}
+
+// A loop: find_last_of would search its set of two once for every byte, which every row of
+// a long journal pays for.
+std::string_view FileNameOf(std::string_view path) {
+  size_t begin = path.size();
+  while (begin > 0 && path[begin - 1] != '\\' && path[begin - 1] != '/')
+    --begin;
+  return path.substr(begin);
 }
 
 JournalHeader::JournalHeader() {
@@ -273,13 +282,12 @@ size_t RunningRule::Find(std::string_view computer) const {
   return latest_.size();
 }
 
-bool RunningRule::Running(const JournalEntry& started, std::time_t now) const {
-  return Running(started.Field(JournalColumn::kComputer), started.row(), started.Time(), now);
-}
-
 bool RunningRule::Running(std::string_view computer, size_t row, std::optional<std::time_t> time,
                           std::time_t now) const {
+  return IsLatest(computer, row) && (!time || now - *time < kRunningAtMost);
+}
+
+bool RunningRule::IsLatest(std::string_view computer, size_t row) const {
   size_t at = Find(computer);
-  return at < latest_.size() && latest_[at].second == row &&
-         (!time || now - *time < kRunningAtMost);
+  return at < latest_.size() && latest_[at].second == row;
 }

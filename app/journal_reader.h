@@ -23,6 +23,9 @@ enum class JournalEvent { kStarted, kSaved, kNotConverted, kNoData, kEnded, kEru
 /// The event's name in the journal: "started", "saved", "not converted" and so on.
 const char* EventName(JournalEvent event);
 
+/// The file name of a path in the journal, as a station of either platform writes it.
+std::string_view FileNameOf(std::string_view path);
+
 /// The columns that Tarvo writes, in the order of a journal it begins.
 enum class JournalColumn {
   kRun,
@@ -53,7 +56,8 @@ class JournalHeader {
   /// `text` as this journal holds text: converted to UTF-8 for a journal in UTF-8.
   std::string Text(std::string_view text) const;
 
-  char separator() const { return separator_; }
+  /// Whether the journal's text is UTF-8: it begins with UTF-8's byte-order mark.
+  bool utf8() const { return utf8_; }
 
  private:
   friend class JournalReader;
@@ -148,10 +152,12 @@ class JournalReader {
 class RunningRule {
  public:
   void Note(const JournalEntry& started);
-  bool Running(const JournalEntry& started, std::time_t now) const;
-  /// The same for a `started` row kept from earlier: its computer, row and time.
+  /// Whether the `started` row of `computer` at `row`, of `time` when it can be read, still
+  /// counts as running at `now`.
   bool Running(std::string_view computer, size_t row, std::optional<std::time_t> time,
                std::time_t now) const;
+  /// Whether that row is its computer's latest `started` row.
+  bool IsLatest(std::string_view computer, size_t row) const;
 
  private:
   size_t Find(std::string_view computer) const;

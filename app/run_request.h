@@ -9,7 +9,7 @@
 /// values, case-sensitively, which is the order the attributes are applied in.
 using AttributeMap = std::map<std::string, std::string>;
 
-/// What the command line asked for. A -F, -O or -L value, when present, is never blank.
+/// What the command line asked for. A -F, -O, -L or -R value, when present, is never blank.
 struct RunRequest {
   std::optional<std::string> scriptPath;
   std::optional<std::string> dataFileName;
@@ -21,6 +21,8 @@ struct RunRequest {
   bool dataCheck = false;
   /// -L, or the variable TARVO_JOURNAL: the journal of runs to append to.
   std::optional<std::string> journal;
+  /// -R: the journal to make a report of, instead of a run.
+  std::optional<std::string> report;
   AttributeMap attributes;
 };
 

@@ -6,6 +6,7 @@
 
 #include "app/data_check.h"
 #include "app/journal.h"
+#include "app/report.h"
 #include "app/run_log.h"
 #include "app/stages.h"
 #include "app/usage.h"
@@ -196,6 +197,18 @@ bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* r
   return true;
 }
 
+// tarvo -R <journal>: a report instead of a run, so that nothing else can be asked for.
+int Report(const RunRequest& request) {
+  if (request.scriptPath || !request.attributes.empty() || request.dataFileName ||
+      request.dataFolder || request.noRun || request.answerSummary || request.dataCheck ||
+      request.journal) {
+    PrintLine("A report (-R) takes no other arguments");
+    return kExitFailure;
+  }
+  return MakeReport(RealFileSystem(), *request.report, std::time(nullptr)) ? kExitSuccess
+                                                                           : kExitFailure;
+}
+
 }  // namespace
 
 int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitches) {
@@ -226,6 +239,8 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
   }
 
   RunRequest& request = parsed.request;
+  if (request.report)
+    return Report(request);
   if (!request.scriptPath) {
     PrintLine("Missing script specification");
     PrintUsage();

@@ -76,6 +76,8 @@ const char* const kUsage[] = {
     "                data were saved: the data file is checked before and after E-Run",
     "  -L <journal>  is a CSV file that records every run, for all stations; the",
     "                variable TARVO_JOURNAL names it when -L is not given",
+    "  -R <journal>  makes a report of the journal instead of a run: a page of the",
+    "                same name ending in .html, a grid of participants and sessions",
 };
 // clang-format on
 

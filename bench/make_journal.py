@@ -2,7 +2,7 @@
 """A journal of runs as a busy lab's would be after a while: participants of one
 experiment, each with sessions run several times on the lab's stations, in the order the
 rows were appended, with a mix of outcomes (saved, aborted, no data, not checked, E-Run
-failed, refused).
+failed) until a session is saved, and refused tries after that.
 
 usage: make_journal.py PATH [ROWS]
 """
@@ -15,9 +15,11 @@ HEADER = "run,time,computer,user,script,attributes,data_file,event,exit_code,mes
 PARTICIPANTS = 2000
 SESSIONS = 4
 COMPUTERS = 8
-# How a run ends, and how often.
-OUTCOMES = [("saved", 60), ("not converted", 10), ("no data", 5), ("ended", 5),
-            ("E-Run failed", 2), ("refused", 18)]
+# How a run ends, and how often. Once a session is saved, a further try is refused, as the
+# guard refuses it, unless now and then its data were moved away and it runs again.
+OUTCOMES = [("saved", 30), ("not converted", 12), ("no data", 6), ("ended", 6),
+            ("E-Run failed", 3), ("refused", 43)]
+REFUSED_ONCE_SAVED = 0.98
 
 
 def stamp(moment):
@@ -39,6 +41,7 @@ def write_journal(path, rows, seed=1):
     random.seed(seed)
     moment = datetime.datetime(2026, 1, 5, 8, 0, 0)
     events, weights = zip(*OUTCOMES)
+    saved = set()
     lines = [HEADER]
     while len(lines) <= rows:
         subject = random.randint(1, PARTICIPANTS)
@@ -50,11 +53,15 @@ def write_journal(path, rows, seed=1):
         start = [run, stamp(moment), computer, "lab", "C:\\exp\\nback.ebs",
                  "Session=%d; Subject=%d" % (session, subject), data_file]
         event = random.choices(events, weights)[0]
+        if (subject, session) in saved and random.random() < REFUSED_ONCE_SAVED:
+            event = "refused"
         if event == "refused":
             lines.append(",".join(start + ["refused", "-1", "Already saved: nback-%d-%d.edat on "
                                            "LAB-PC1 at 2026-01-05T08:00:00+01:00" % (subject,
                                                                                      session)]))
             continue
+        if event == "saved":
+            saved.add((subject, session))
         lines.append(",".join(start + ["started", "", ""]))
         start[1] = stamp(moment + datetime.timedelta(minutes=25))
         lines.append(",".join(start + [event] + list(end_row(event, data_file))))

@@ -1,5 +1,5 @@
 # The Windows release, tarvo-<version>-win32.zip: tarvo.exe, the README as README.txt, the
-# console-line reference, the example script and batch files. The texts get CR LF line ends
+# console-line reference and the report's picture, the example script and batch files. The texts get CR LF line ends
 # for Notepad. README.txt leaves out the parts marked <!-- source only --> ...
 # <!-- /source only -->, which speak of building and testing from the source repository,
 # so that everything it refers to is in the zip.
@@ -35,7 +35,7 @@ file(WRITE ${PROJECT_BINARY_DIR}/release/docs/console-lines.md "${console_lines}
 
 install(TARGETS tarvo RUNTIME DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/release/README.txt DESTINATION .)
-install(FILES ${PROJECT_BINARY_DIR}/release/docs/console-lines.md DESTINATION docs)
+install(FILES ${PROJECT_BINARY_DIR}/release/docs/console-lines.md docs/report.png DESTINATION docs)
 install(FILES examples/rt.ebs examples/nback.ebs examples/run_sessions.bat examples/run_from_csv.bat
               examples/sessions.csv
         DESTINATION examples)

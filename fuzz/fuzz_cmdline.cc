@@ -54,7 +54,7 @@ bool SameResult(const ParseResult& a, const ParseResult& b) {
          a.request.dataFolder == b.request.dataFolder && a.request.noRun == b.request.noRun &&
          a.request.answerSummary == b.request.answerSummary &&
          a.request.dataCheck == b.request.dataCheck && a.request.journal == b.request.journal &&
-         a.request.attributes == b.request.attributes;
+         a.request.report == b.request.report && a.request.attributes == b.request.attributes;
 }
 
 // A plain argument the request took must be one that was given, never a switch.
@@ -128,7 +128,8 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
     FUZZ_CHECK(!HasControlOrQuote(name + value));
     FUZZ_CHECK(squeezedNames.insert(SqueezeText(name)).second);
   }
-  for (const auto* field : {&request.dataFileName, &request.dataFolder, &request.journal}) {
+  for (const auto* field :
+       {&request.dataFileName, &request.dataFolder, &request.journal, &request.report}) {
     FUZZ_CHECK(!*field || (field->value().find_first_not_of(" \t\v\f") != std::string::npos &&
                            !HasControlOrQuote(field->value()) &&
                            field->value().find_first_of("*?<>|") == std::string::npos));
@@ -139,6 +140,7 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
   CheckTaken(request.dataFileName, arguments, slashSwitches);
   CheckTaken(request.dataFolder, arguments, slashSwitches);
   CheckTaken(request.journal, arguments, slashSwitches);
+  CheckTaken(request.report, arguments, slashSwitches);
 
   if (result.outcome != ParseOutcome::kRun) {
     // The first argument that ends parsing decides; nothing after it is looked at.

@@ -20,6 +20,17 @@ bool EqualsInsensitive(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool InsensitiveLess::operator()(std::string_view a, std::string_view b) const {
+  size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < common; ++i) {
+    auto x = static_cast<unsigned char>(UpperCaseAscii(a[i]));
+    auto y = static_cast<unsigned char>(UpperCaseAscii(b[i]));
+    if (x != y)
+      return x < y;
+  }
+  return a.size() < b.size();
+}
+
 std::optional<int32_t> ParseWholeNumber(std::string_view text) {
   bool negative = StartsWith(text, "-");
   if (negative || StartsWith(text, "+"))

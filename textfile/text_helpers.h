@@ -36,9 +36,11 @@ struct SqueezeTable {
 constexpr SqueezeTable MakeSqueezeTable() {
   SqueezeTable table{};
   for (int c = 0; c < 256; ++c) {
-    char byte = static_cast<char>(c);
-    table.value[c] =
-        IsWhitespace(byte) ? kSqueezedOut : static_cast<unsigned char>(UpperCaseAscii(byte));
+    // Not named `byte`, which <windows.h> declares.
+    char character = static_cast<char>(c);
+    table.value[c] = IsWhitespace(character)
+                         ? kSqueezedOut
+                         : static_cast<unsigned char>(UpperCaseAscii(character));
   }
   return table;
 }
@@ -58,6 +60,13 @@ std::string SqueezeText(std::string_view text);
 /// True when `a` and `b` are equal, ASCII letters compared without regard to case, as
 /// Windows compares file and computer names (here for ASCII letters only).
 bool EqualsInsensitive(std::string_view a, std::string_view b);
+
+/// Orders texts as Windows orders file and computer names: ASCII letters without regard to
+/// case, every other byte by its value. Transparent, so a map keyed by it finds a view.
+struct InsensitiveLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
 
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;

@@ -2,8 +2,8 @@
 # Installs what the builds and tests need and is missing: CMake and GoogleTest for the native
 # build, MinGW-w64 (i686 for the product, x86_64 for testing where 32-bit programs cannot
 # run) and Wine for the Windows build, clang with its libFuzzer runtime for the fuzzers,
-# clang-format and clang-tidy for the style checks. Needs root for apt-get; without it,
-# prints what is missing and returns non-zero.
+# clang-format and clang-tidy for the style checks, Chromium for the report's browser test.
+# Needs root for apt-get; without it, prints what is missing and returns non-zero.
 set -u
 
 need=()
@@ -22,6 +22,7 @@ pkg_installed wine32:i386 || need+=(wine32:i386)
 have clang++ || need+=(clang)
 have clang-format || need+=(clang-format)
 have clang-tidy || need+=(clang-tidy)
+have chromium || need+=(chromium)
 # libFuzzer's runtime comes in the package of the installed clang's major version.
 if have clang++; then
     major=$(clang++ -dumpversion | cut -d. -f1)

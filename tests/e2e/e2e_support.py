@@ -78,7 +78,7 @@ class Case:
                  platforms=("posix", "windows"), setup=None, unchanged=True,
                  extra_files_ok=False, registry=None, erun=None, erun_record=None,
                  second=None, journal=None, many=None, reader_leaves_after=None,
-                 run_in=""):
+                 run_in="", texts=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -106,3 +106,5 @@ class Case:
         # output stops reading after so many lines, as `| head` does
         self.reader_leaves_after = reader_leaves_after
         self.run_in = run_in              # the folder, within the case's, the run starts in
+        # path -> [(bytes, present)]: texts an output file must hold, or must not hold
+        self.texts = texts or {}

@@ -230,6 +230,12 @@ def run_case(case, args):
                     failures.append("%s differs:\n%s" % (name, diff_lines(
                         data.decode("latin-1").split("\n"),
                         actual_bytes.decode("latin-1").split("\n"))))
+        for name, texts in case.texts.items():
+            path = os.path.join(folder, name)
+            data = open(path, "rb").read() if os.path.isfile(path) else b""
+            for text, present in texts:
+                if (fill(text.decode("latin-1")).encode("latin-1") in data) != present:
+                    failures.append("%s %s %r" % (name, "lacks" if present else "holds", text))
         if case.unchanged:
             for name, data in before.items():
                 if name not in case.outputs and (not case.journal or name != case.journal[0]):

@@ -17,7 +17,8 @@ ALLOWED_IMPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)),
 # The operating-system and subsystem versions of the header, which XP checks before it loads
 # a program.
 XP_VERSION = (5, 1)
-EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "examples/rt.ebs",
+EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "docs/report.png",
+                "examples/rt.ebs",
                 "examples/nback.ebs",
                 "examples/run_sessions.bat", "examples/run_from_csv.bat", "examples/sessions.csv"}
 # A path of the project's own folders, as the README writes one.

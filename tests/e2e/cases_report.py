@@ -1,0 +1,73 @@
+"""End-to-end cases of the report (-R): its console lines for a journal of a small study,
+a hostile value escaped on the page, a journal that cannot be read and a report that
+cannot be written. JOURNAL is also the browser test's fixture."""
+
+import time
+
+from e2e_support import BANNER, Case
+
+HEADER = "run,time,computer,user,script,attributes,data_file,event,exit_code,message"
+
+
+def _row(run, hours, computer, subject, session, event, message="", script="C:\\exp\\nback.ebs",
+         data=None):
+    """A row as a run writes it, `hours` before now."""
+    when = time.strftime("%Y-%m-%dT%H:%M:%S+00:00", time.gmtime(time.time() - hours * 3600))
+    attributes = "Session=%s; Subject=%s" % (session, subject) if subject is not None else ""
+    if data is None:
+        data = "C:\\data\\nback-%s-%s.edat" % (subject, session)
+    code = "" if event == "started" else ("0" if event in ("saved", "ended") else "-1")
+    return ",".join([run, when, computer, "lab", script, attributes, data, event, code, message])
+
+
+def _run(run, hours, computer, subject, session, end=None, message="", **more):
+    rows = [_row(run, hours, computer, subject, session, "started", **more)]
+    if end:
+        rows.append(_row(run, hours - 0.4, computer, subject, session, end, message, **more))
+    return rows
+
+
+ROWS = (_run("PC1-1", 50, "LAB-PC1", 1, 1, "saved", "Data saved: C:\\data\\nback-1-1.edat") +
+        _run("PC2-1", 49, "LAB-PC2", 2, 1, "not converted",
+             "Data not converted: C:\\data\\nback-2-1.txt (the experiment ended early; "
+             "E-Recovery can convert it)") +
+        _run("PC1-2", 30, "LAB-PC1", 1, 2, "saved", "Data saved: C:\\data\\nback-1-2.edat") +
+        _run("PC3-1", 20, "LAB-PC3", 3, 1) +
+        _run("PC3-2", 19, "LAB-PC3", 4, 1, "no data", "No data file written: C:\\data\\nback-4-1.txt") +
+        _run("PC2-2", 2, "LAB-PC2", 2, 2) +
+        [_row("PC4-1", 1.2, "LAB-PC4", 1, 1, "refused",
+              "Already saved: nback-1-1.edat on LAB-PC1 at yesterday")] +
+        _run("PC4-2", 1, "LAB-PC4", 0, 1, "ended", "E-Run ready") +
+        _run("PC4-3", 0.9, "LAB-PC4", "<b>&x", 1, "E-Run failed", "E-Run failed") +
+        _run("PC1-3", 0.8, "LAB-PC1", None, None, "ended", "E-Run ready",
+             script="C:\\exp\\flanker.ebs", data=""))
+JOURNAL = ("\r\n".join([HEADER] + ROWS + ['PC9-1,"cut short']) + "\r\n").encode("latin-1")
+LINES = ["Read 18 rows from journal.csv",
+         "flanker.ebs: 0 saved, 0 not converted, 0 no data, 0 running",
+         "nback.ebs: 2 saved, 1 not converted, 1 no data, 1 running",
+         "Rows that cannot be read: 1 (the first is row 19)"]
+SMALL = ("\r\n".join([HEADER] + _run("PC1-1", 5, "LAB-PC1", 1, 1)) + "\r\n").encode("latin-1")
+
+
+def report(name, files, lines, exit=0, args=("-R", "journal.csv"), **more):
+    return Case(name, list(args), BANNER + lines, exit=exit, files=files, **more)
+
+
+CASES = [
+    report("report_of_a_study", {"journal.csv": JOURNAL}, LINES + ["Report: journal.html"],
+           extra_files_ok=True,
+           texts={"journal.html": [(b"nback-&lt;b&gt;&amp;x-1.edat", True), (b"<b>&x", False),
+                                   (b'<meta http-equiv="Content-Type" content="text/html; '
+                                    b'charset=utf-8">', True)]}),
+    report("report_journal_missing", {}, ["Couldn't read journal journal.csv"], exit=-1,
+           outputs={"journal.csv": None, "journal.html": None}),
+    report("report_not_a_journal", {"journal.csv": b"Subject,Session\r\n12,1\r\n"},
+           ["Couldn't read journal journal.csv: its first line is not the journal's header"],
+           exit=-1, outputs={"journal.html": None}),
+    report("report_cannot_be_written", {"journal.csv": SMALL, "journal.html/keep": b""},
+           ["Read 1 rows from journal.csv", "nback.ebs: 0 saved, 0 not converted, 0 no data, "
+            "1 running", "Couldn't write report journal.html"], exit=-1),
+    report("report_takes_no_other_arguments", {"journal.csv": SMALL},
+           ["A report (-R) takes no other arguments"], exit=-1,
+           args=("-R", "journal.csv", "-N"), outputs={"journal.html": None}),
+]
