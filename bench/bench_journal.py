@@ -3,7 +3,7 @@
 200,000 rows (make_journal.py), timed against reading the same file with `cat`, and its
 peak memory. The journal work is the time of a run with the journal less that of the same
 run without it: both rewrite examples/nback.ebs with -D, start a stand-in E-Run that ends
-at once (/bin/true, through TARVO_REGISTRY) and check the data, so what differs is the
+at once (/bin/true, through TARVO_EBS_OPEN_COMMAND) and check the data, so what differs is the
 journal's reading under its lock and its two rows. With --report, the report (-R) of the
 same journal, against `cat`, and its peak memory.
 
@@ -49,11 +49,7 @@ def main():
         make_journal.write_journal(journal, ROWS)
         size = os.path.getsize(journal)
         shutil.copy(os.path.join(HERE, "..", "examples", "nback.ebs"), folder)
-        registry = os.path.join(folder, "erun.reg")
-        with open(registry, "w") as f:
-            f.write('REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\ebsfile\\shell\\open\\command]\r\n'
-                    '@="\\"/bin/true\\" \\"%1\\""\r\n')
-        env = dict(os.environ, TARVO_REGISTRY=registry)
+        env = dict(os.environ, TARVO_EBS_OPEN_COMMAND='"/bin/true" "%1"')
         env.pop("TARVO_JOURNAL", None)
         run = [program, "nback.ebs", "Subject=32000", "Session=1", "-D"]
         commands = {"without": run, "with": run + ["-L", journal],

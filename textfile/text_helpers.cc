@@ -14,7 +14,7 @@ bool EqualsInsensitive(std::string_view a, std::string_view b) {
   if (a.size() != b.size())
     return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperCaseAscii(a[i]) != UpperCaseAscii(b[i]))
+    if (a[i] != b[i] && UpperCaseAscii(a[i]) != UpperCaseAscii(b[i]))
       return false;
   }
   return true;
