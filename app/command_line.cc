@@ -5,14 +5,37 @@
 
 namespace {
 
+// What the next plain argument is. Each state but the first and the last waits for the
+// value of its switch.
 enum class ArgumentState {
-  kExpectScript,
+  kFirstArgument,  // the script, unless a switch came first
+  kExpectScript,   // after -I
   kExpectDataFileName,
   kExpectDataFolder,
   kExpectJournal,
   kExpectReport,
   kExpectAttribute
 };
+
+// The letter of the switch whose value `state` waits for, or 0.
+char PendingSwitch(ArgumentState state) {
+  switch (state) {
+    case ArgumentState::kExpectScript:
+      return 'I';
+    case ArgumentState::kExpectDataFileName:
+      return 'F';
+    case ArgumentState::kExpectDataFolder:
+      return 'O';
+    case ArgumentState::kExpectJournal:
+      return 'L';
+    case ArgumentState::kExpectReport:
+      return 'R';
+    case ArgumentState::kFirstArgument:
+    case ArgumentState::kExpectAttribute:
+      break;
+  }
+  return 0;
+}
 
 bool IsSwitch(const std::string& argument, SlashSwitches slashSwitches) {
   if (argument.empty())
@@ -57,7 +80,7 @@ class Parser {
       if (!(IsSwitch(argument, slashSwitches_) ? TakeSwitch(argument) : TakePlain(argument)))
         return result_;
     }
-    if (pendingSwitch_ != 0)
+    if (PendingSwitch(state_) != 0)
       MissingValue();
     return result_;
   }
@@ -69,7 +92,7 @@ class Parser {
     return false;
   }
 
-  bool MissingValue() { return Fail(std::string("Missing value for -") + pendingSwitch_); }
+  bool MissingValue() { return Fail(std::string("Missing value for -") + PendingSwitch(state_)); }
 
   bool LineBreak() { return Fail("Line break in argument " + std::to_string(number_)); }
 
@@ -86,7 +109,7 @@ class Parser {
   bool TakeSwitch(const std::string& argument) {
     // An unset variable in a batch file ("-O %DATADIR%") leaves the switch without its
     // value; taking the next switch silently would put the data elsewhere.
-    if (pendingSwitch_ != 0)
+    if (PendingSwitch(state_) != 0)
       return MissingValue();
     if (argument.size() != 2)
       return BadSwitch();
@@ -97,15 +120,15 @@ class Parser {
         result_.outcome = ParseOutcome::kShowUsage;
         return false;
       case 'F':
-        return ExpectValue(ArgumentState::kExpectDataFileName, letter);
+        return ExpectValue(ArgumentState::kExpectDataFileName);
       case 'O':
-        return ExpectValue(ArgumentState::kExpectDataFolder, letter);
+        return ExpectValue(ArgumentState::kExpectDataFolder);
       case 'I':
-        return ExpectValue(ArgumentState::kExpectScript, letter);
+        return ExpectValue(ArgumentState::kExpectScript);
       case 'L':
-        return ExpectValue(ArgumentState::kExpectJournal, letter);
+        return ExpectValue(ArgumentState::kExpectJournal);
       case 'R':
-        return ExpectValue(ArgumentState::kExpectReport, letter);
+        return ExpectValue(ArgumentState::kExpectReport);
       case 'D':
         result_.request.dataCheck = true;
         state_ = ArgumentState::kExpectAttribute;
@@ -123,9 +146,8 @@ class Parser {
     }
   }
 
-  bool ExpectValue(ArgumentState state, char letter) {
+  bool ExpectValue(ArgumentState state) {
     state_ = state;
-    pendingSwitch_ = letter;
     return true;
   }
 
@@ -136,12 +158,13 @@ class Parser {
                           state_ == ArgumentState::kExpectDataFolder ||
                           state_ == ArgumentState::kExpectJournal ||
                           state_ == ArgumentState::kExpectReport;
-    if (pendingSwitch_ != 0 && (argument.empty() || (blankFileValue && IsBlankText(argument))))
+    if (PendingSwitch(state_) != 0 &&
+        (argument.empty() || (blankFileValue && IsBlankText(argument))))
       return MissingValue();
-    pendingSwitch_ = 0;
     ArgumentState state = state_;
     state_ = ArgumentState::kExpectAttribute;
     switch (state) {
+      case ArgumentState::kFirstArgument:
       case ArgumentState::kExpectScript:
         result_.request.scriptPath = argument;
         return true;
@@ -215,7 +238,7 @@ class Parser {
   // Names match the script blank- and case-blind, so two that differ only so would set
   // one attribute twice, and one of them would silently win.
   bool TakeName(const std::string& name, const std::string& value) {
-    AttributeMap& attributes = result_.request.attributes;
+    AttributesByName& attributes = result_.request.attributes;
     for (const auto& entry : attributes) {
       if (entry.first != name && SqueezeText(entry.first) == SqueezeText(name))
         return Fail("Attribute given twice: " + name);
@@ -226,9 +249,7 @@ class Parser {
 
   SlashSwitches slashSwitches_;
   ParseResult result_;
-  ArgumentState state_ = ArgumentState::kExpectScript;
-  // The letter of a -F, -O or -I still waiting for its value, or 0.
-  char pendingSwitch_ = 0;
+  ArgumentState state_ = ArgumentState::kFirstArgument;
   size_t number_ = 0;
 };
 

@@ -23,16 +23,16 @@ std::string Shown(std::string folder) {
 
 // The same path with the extension .edat in place of its own, or added.
 std::string Converted(const std::string& path) {
+  size_t name = path.size() - FileNameOf(path).size();
   size_t dot = path.rfind('.');
-  size_t folder = path.find_last_of("\\/:");
-  if (dot == std::string::npos || (folder != std::string::npos && dot < folder))
+  if (dot == std::string::npos || dot < name)
     return path + ".edat";
   return path.substr(0, dot) + ".edat";
 }
 
 }  // namespace
 
-bool SubjectZeroStage(const EBScript& script, const GivenAttributes& given, RunLog& log) {
+bool SubjectZeroStage(const EBScript& script, const AttributesBySqueezedName& given, RunLog& log) {
   std::optional<std::string> subject = AttributeValue(script, given, "Subject");
   if (!subject || ParseWholeNumber(*subject) != 0 || !LogsDataOnlyForNonZeroSubject(script))
     return false;
@@ -40,8 +40,9 @@ bool SubjectZeroStage(const EBScript& script, const GivenAttributes& given, RunL
   return true;
 }
 
-DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bool subjectZero,
-                        const std::string& outputScriptPath, bool required, RunLog& log) {
+DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueezedName& given,
+                                bool subjectZero, const std::string& outputScriptPath,
+                                bool required, RunLog& log) {
   DataFiles data;
   DataFileName name = WorkOutDataFileName(script, given);
   std::string unchecked = subjectZero         ? kSubjectZero
@@ -51,13 +52,13 @@ DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bo
     if (!required)
       log.Line("Data file: not checked (" + unchecked + ")");
     else if (subjectZero)
-      log.Refused(unchecked);  // its line stands after the attributes already
+      log.MarkRefused(unchecked);  // its line stands after the attributes already
     else
-      log.Refuse(unchecked);
+      log.PrintRefusal(unchecked);
     return data;
   }
   if (name.converted && EndsWithInsensitive(name.name, ".edat")) {
-    log.Refuse(kEdatDataFile);
+    log.PrintRefusal(kEdatDataFile);
     return data;
   }
   data.dataFile = InScriptFolder(name.name, outputScriptPath);
@@ -75,16 +76,16 @@ void DataFilesFreeStage(const DataFiles& data, FileSystem& files, RunLog& log) {
     case Presence::kThere:
       break;
     case Presence::kNotThere:
-      log.Refuse("Data folder missing: " + Shown(FolderOf(data.dataFile)));
+      log.PrintRefusal("Data folder missing: " + Shown(FolderOf(data.dataFile)));
       return;
     case Presence::kCannotTell:
-      log.Refuse(kCannotTell + data.dataFile);
+      log.PrintRefusal(kCannotTell + data.dataFile);
       return;
   }
   for (const std::string& path : {data.dataFile, data.converted}) {
     Presence presence = path.empty() ? Presence::kNotThere : files.Look(path);
     if (presence != Presence::kNotThere) {
-      log.Refuse((presence == Presence::kThere ? "Data file exists: " : kCannotTell) + path);
+      log.PrintRefusal((presence == Presence::kThere ? "Data file exists: " : kCannotTell) + path);
       return;
     }
   }

@@ -22,13 +22,14 @@ struct DataFiles {
 
 /// Prints "Subject 0: the experiment writes no data file" when the run gives Subject a
 /// whole number equal to 0 and the script logs data only for another Subject; true then.
-bool SubjectZeroStage(const EBScript& script, const GivenAttributes& given, RunLog& log);
+bool SubjectZeroStage(const EBScript& script, const AttributesBySqueezedName& given, RunLog& log);
 
 /// Before the save: works out the data files and prints them. With `required` (-D), a
 /// data file that cannot be worked out refuses the run, as Subject 0 does; without it (a
 /// journal), the run goes on unchecked, saying why.
-DataFiles DataFileStage(const EBScript& script, const GivenAttributes& given, bool subjectZero,
-                        const std::string& outputScriptPath, bool required, RunLog& log);
+DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueezedName& given,
+                                bool subjectZero, const std::string& outputScriptPath,
+                                bool required, RunLog& log);
 
 /// Before the save, for data files worked out: refuses the run when their folder is missing
 /// (the experiment would stop when it opens the file), when one of them is there already

@@ -47,15 +47,6 @@ const char* EventName(JournalEvent event) {
   return kEventNames[static_cast<size_t>(event)].data();
 }
 
-// A loop: find_last_of would search its set of two once for every byte, which every row of
-// a long journal pays for.
-std::string_view FileNameOf(std::string_view path) {
-  size_t begin = path.size();
-  while (begin > 0 && path[begin - 1] != '\\' && path[begin - 1] != '/')
-    --begin;
-  return path.substr(begin);
-}
-
 JournalHeader::JournalHeader() {
   for (size_t column = 0; column < kJournalColumns; ++column)
     position_[column] = static_cast<int>(column);

@@ -24,7 +24,6 @@ enum class JournalEvent { kStarted, kSaved, kNotConverted, kNoData, kEnded, kEru
 const char* EventName(JournalEvent event);
 
 /// The file name of a path in the journal, as a station of either platform writes it.
-std::string_view FileNameOf(std::string_view path);
 
 /// The columns that Tarvo writes, in the order of a journal it begins.
 enum class JournalColumn {

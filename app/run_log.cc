@@ -6,12 +6,12 @@ void RunLog::Line(const std::string& text) {
   PrintLine(text);
 }
 
-void RunLog::Refuse(const std::string& text) {
+void RunLog::PrintRefusal(const std::string& text) {
   PrintLine(text);
-  Refused(text);
+  MarkRefused(text);
 }
 
-void RunLog::Refused(const std::string& text) {
+void RunLog::MarkRefused(const std::string& text) {
   if (!refused_)
     firstRefusal_ = text;
   refused_ = true;

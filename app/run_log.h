@@ -8,9 +8,10 @@
 class RunLog {
  public:
   void Line(const std::string& text);
-  void Refuse(const std::string& text);
-  /// A refusal whose line was printed earlier, where it belongs.
-  void Refused(const std::string& text);
+  /// Prints the line of a refusal and marks the run refused.
+  void PrintRefusal(const std::string& text);
+  /// Marks the run refused by a line printed earlier, where it belongs.
+  void MarkRefused(const std::string& text);
 
   bool refused() const { return refused_; }
   /// The first refusal's line, or "".

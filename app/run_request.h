@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-/// Attribute name to new value. std::string's ordering compares bytes as unsigned
+/// Attribute name, as given, to new value. std::string's ordering compares bytes as unsigned
 /// values, case-sensitively, which is the order the attributes are applied in.
-using AttributeMap = std::map<std::string, std::string>;
+using AttributesByName = std::map<std::string, std::string>;
 
 /// What the command line asked for. A -F, -O, -L or -R value, when present, is never blank.
 struct RunRequest {
@@ -23,7 +23,7 @@ struct RunRequest {
   std::optional<std::string> journal;
   /// -R: the journal to make a report of, instead of a run.
   std::optional<std::string> report;
-  AttributeMap attributes;
+  AttributesByName attributes;
 };
 
 #endif  // TARVO_APP_RUN_REQUEST_H_

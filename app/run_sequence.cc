@@ -35,9 +35,9 @@ class ScriptRun {
     bool loaded = script_.Load(*request_.scriptPath, message);
     PrintLine(message);
     if (!loaded)
-      return Refused(message);
+      return EndRefused(message);
     if (!Edit() || !CheckData())
-      return Refused(log_.firstRefusal());
+      return EndRefused(log_.firstRefusal());
     if (journal_) {
       Journal::Started started = journal_->Start(data_.Final());
       for (const std::string& line : started.lines)
@@ -88,8 +88,8 @@ class ScriptRun {
     checking_ = request_.dataCheck || journal_;
     if (!checking_)
       return true;
-    data_ =
-        DataFileStage(script_, given_, subjectZero_, outputScriptPath_, request_.dataCheck, log_);
+    data_ = WorkOutDataFilesStage(script_, given_, subjectZero_, outputScriptPath_,
+                                  request_.dataCheck, log_);
     if (log_.refused() || data_.dataFile.empty())
       return !log_.refused();
     for (auto [file, what] :
@@ -97,7 +97,7 @@ class ScriptRun {
       std::string refusal =
           journal_ ? JournalOwnFileRefusal(RealFileSystem(), *request_.journal, *file, what) : "";
       if (!refusal.empty()) {
-        log_.Refuse(refusal);
+        log_.PrintRefusal(refusal);
         journal_.reset();  // its refused row would go into the data
         return false;
       }
@@ -138,7 +138,7 @@ class ScriptRun {
     return exitCode;
   }
 
-  int Refused(const std::string& line) {
+  int EndRefused(const std::string& line) {
     End(JournalEvent::kRefused, kExitFailure, line);
     return kExitFailure;
   }
@@ -148,7 +148,7 @@ class ScriptRun {
   EBScript script_;
   RunLog log_;
   std::unique_ptr<Journal> journal_;
-  GivenAttributes given_;
+  AttributesBySqueezedName given_;
   bool subjectZero_ = false;
   bool checking_ = false;
   DataFiles data_;

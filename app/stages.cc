@@ -22,14 +22,14 @@ void ReportSwitchEdit(const EditResult& result, const std::string& done,
       log.Line(done);
       break;
     case EditOutcome::kTooLong:
-      log.Refuse(kTooLong + std::string(switchName));
+      log.PrintRefusal(kTooLong + std::string(switchName));
       break;
     case EditOutcome::kNotFound:
     case EditOutcome::kNoAbortLabel:
       log.Line(notFound);
       break;
     case EditOutcome::kRefused:
-      log.Refuse(result.refusal);
+      log.PrintRefusal(result.refusal);
       break;
   }
 }
@@ -41,7 +41,8 @@ void InsertRoutineCall(EBScript& script, EditOutcome (*insert)(EBScript&),
       log.Line("Inserted " + routine + "() call");
       break;
     case EditOutcome::kNoAbortLabel:
-      log.Refuse("Couldn't insert " + routine + "() call: the script has no ExperimentAbort label");
+      log.PrintRefusal("Couldn't insert " + routine +
+                       "() call: the script has no ExperimentAbort label");
       break;
     case EditOutcome::kNotFound:
     case EditOutcome::kTooLong:
@@ -52,8 +53,9 @@ void InsertRoutineCall(EBScript& script, EditOutcome (*insert)(EBScript&),
 
 }  // namespace
 
-GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log) {
-  GivenAttributes given;
+AttributesBySqueezedName AttributeStage(EBScript& script, const AttributesByName& attributes,
+                                        RunLog& log) {
+  AttributesBySqueezedName given;
   for (const auto& [name, value] : attributes) {
     EditResult result = SetAttribute(script, name, value, given);
     switch (result.outcome) {
@@ -62,14 +64,14 @@ GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes,
         log.Line(std::string("Setting attribute value: ").append(name).append(" = ").append(value));
         break;
       case EditOutcome::kTooLong:
-        log.Refuse(kTooLong + name);
+        log.PrintRefusal(kTooLong + name);
         break;
       case EditOutcome::kNotFound:
       case EditOutcome::kNoAbortLabel:
         log.Line("Couldn't set attribute value for " + name);
         break;
       case EditOutcome::kRefused:
-        log.Refuse(result.refusal);
+        log.PrintRefusal(result.refusal);
         break;
     }
   }
@@ -77,10 +79,10 @@ GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes,
 }
 
 void DataFileNameStage(EBScript& script, const std::string& dataFileName,
-                       const GivenAttributes& given, RunLog& log) {
+                       const AttributesBySqueezedName& given, RunLog& log) {
   // The converted file would take the data file's name and replace it.
   if (EndsWithInsensitive(dataFileName, ".edat") && ConvertsDataFile(script)) {
-    log.Refuse(kEdatDataFile);
+    log.PrintRefusal(kEdatDataFile);
     return;
   }
   ReportSwitchEdit(SetDataFileName(script, dataFileName, given),
@@ -88,8 +90,8 @@ void DataFileNameStage(EBScript& script, const std::string& dataFileName,
                    "Couldn't set output filename to " + dataFileName, "-F", log);
 }
 
-void DataFolderStage(EBScript& script, const std::string& dataFolder, const GivenAttributes& given,
-                     RunLog& log) {
+void DataFolderStage(EBScript& script, const std::string& dataFolder,
+                     const AttributesBySqueezedName& given, RunLog& log) {
   ReportSwitchEdit(SetDataFolder(script, dataFolder, given), "Setting output path to " + dataFolder,
                    "Couldn't set output path to " + dataFolder, "-O", log);
 }

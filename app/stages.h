@@ -15,13 +15,14 @@
 
 /// Gives each attribute its fixed value, in ascending order of name, once the value has
 /// passed the checks of the attribute's prompt section. Returns the attributes set.
-GivenAttributes AttributeStage(EBScript& script, const AttributeMap& attributes, RunLog& log);
+AttributesBySqueezedName AttributeStage(EBScript& script, const AttributesByName& attributes,
+                                        RunLog& log);
 /// Fixes the data file name (-F); `given` is what AttributeStage returned.
 void DataFileNameStage(EBScript& script, const std::string& dataFileName,
-                       const GivenAttributes& given, RunLog& log);
+                       const AttributesBySqueezedName& given, RunLog& log);
 /// Puts the data folder in front of the data file name (-O).
-void DataFolderStage(EBScript& script, const std::string& dataFolder, const GivenAttributes& given,
-                     RunLog& log);
+void DataFolderStage(EBScript& script, const std::string& dataFolder,
+                     const AttributesBySqueezedName& given, RunLog& log);
 /// Answers the startup info summary with Yes (-Y).
 void StartupSummaryStage(EBScript& script, RunLog& log);
 /// Inserts the calls of the user's routines, on every run; silent for a routine that the

@@ -66,7 +66,7 @@ std::optional<Lines> CheckEdit(const Lines& before, const EBScript& script, Edit
 
 // The one line an attribute gets: its name as the script spells it, the value as given.
 bool Stage(EBScript& script, const std::string& name, const std::string& value,
-           GivenAttributes* given) {
+           AttributesBySqueezedName* given) {
   const Lines before = script.lines();
   EditResult result = SetAttribute(script, name, value, *given);
   std::optional<Lines> written = CheckEdit(before, script, result.outcome);
@@ -86,8 +86,8 @@ bool Stage(EBScript& script, const std::string& name, const std::string& value,
 }
 
 // -F writes one line; -O puts the folder, ending in a backslash, behind the first "=".
-bool DataFileStage(EBScript& script, const std::string& text, bool folder,
-                   const GivenAttributes& given) {
+bool WorkOutDataFilesStage(EBScript& script, const std::string& text, bool folder,
+                           const AttributesBySqueezedName& given) {
   const Lines before = script.lines();
   EditResult result =
       folder ? SetDataFolder(script, text, given) : SetDataFileName(script, text, given);
@@ -116,14 +116,14 @@ void HookStage(EBScript& script, EditOutcome (*insert)(EBScript&), const std::st
 
 // The run's editing stages; false when one refused, which ends the run unsaved.
 bool Rewrite(EBScript& script, const RunRequest& request) {
-  GivenAttributes given;
+  AttributesBySqueezedName given;
   bool going = true;
   for (const auto& [name, value] : request.attributes)
     going = Stage(script, name, value, &given) && going;
   if (going && request.dataFileName)
-    going = DataFileStage(script, *request.dataFileName, false, given);
+    going = WorkOutDataFilesStage(script, *request.dataFileName, false, given);
   if (going && request.dataFolder)
-    going = DataFileStage(script, *request.dataFolder, true, given);
+    going = WorkOutDataFilesStage(script, *request.dataFolder, true, given);
   if (!going)
     return false;
   if (request.answerSummary) {

@@ -12,7 +12,9 @@
 
 #include "platform/file_system_shared.h"
 
-const char kPathSeparators[] = "/";
+bool IsPathSeparator(char c) {
+  return c == '/';
+}
 
 class FileHoldAccess {
  public:

@@ -5,7 +5,9 @@
 #include "platform/file_system_shared.h"
 #include "textfile/text_helpers.h"
 
-const char kPathSeparators[] = "\\/:";
+bool IsPathSeparator(char c) {
+  return IsWindowsPathSeparator(c);
+}
 
 class FileHoldAccess {
  public:

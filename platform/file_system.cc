@@ -53,10 +53,10 @@ const char* FileToRemoveOnInterrupt() {
 }
 
 std::string FolderOf(const std::string& path) {
-  size_t separator = path.find_last_of(kPathSeparators);
-  if (separator == std::string::npos)
-    return std::string();
-  return path.substr(0, separator + 1);
+  size_t end = path.size();
+  while (end > 0 && !IsPathSeparator(path[end - 1]))
+    --end;
+  return path.substr(0, end);
 }
 
 ReadOutcome ReadOpenFile(uint64_t size, const std::function<int64_t(char*, size_t)>& read,

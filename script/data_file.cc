@@ -30,7 +30,7 @@ struct Target {
   EditResult result{EditOutcome::kDone, ""};
 };
 
-Target FindTarget(const EBScript& script, const GivenAttributes& given, const char* flag) {
+Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given, const char* flag) {
   Target target;
   std::optional<MainRoutine> routine = MainRoutine::Read(script);
   std::optional<size_t> statement = routine ? routine->DataFileStatement() : std::nullopt;
@@ -77,7 +77,8 @@ std::optional<std::string> LeadingLiteral(std::string_view expression) {
 
 }  // namespace
 
-EditResult SetDataFileName(EBScript& script, std::string_view name, const GivenAttributes& given) {
+EditResult SetDataFileName(EBScript& script, std::string_view name,
+                           const AttributesBySqueezedName& given) {
   Target target = FindTarget(script, given, "-F");
   if (!target.line)
     return target.result;
@@ -88,7 +89,8 @@ EditResult SetDataFileName(EBScript& script, std::string_view name, const GivenA
   return {EditOutcome::kDone, ""};
 }
 
-EditResult SetDataFolder(EBScript& script, std::string_view folder, const GivenAttributes& given) {
+EditResult SetDataFolder(EBScript& script, std::string_view folder,
+                         const AttributesBySqueezedName& given) {
   Target target = FindTarget(script, given, "-O");
   if (!target.line)
     return target.result;

@@ -14,11 +14,13 @@
 // data file name again: the edit would not decide the name then.
 
 /// Replaces the whole data file statement by an assignment of the fixed name `name` (-F).
-EditResult SetDataFileName(EBScript& script, std::string_view name, const GivenAttributes& given);
+EditResult SetDataFileName(EBScript& script, std::string_view name,
+                           const AttributesBySqueezedName& given);
 
 /// Puts the data folder `folder` in front of the data file statement's own expression
 /// (-O). A folder that Tarvo put there on an earlier run is replaced, not kept in front.
 /// Refused in front of an absolute name, from -F or the script's own literal.
-EditResult SetDataFolder(EBScript& script, std::string_view folder, const GivenAttributes& given);
+EditResult SetDataFolder(EBScript& script, std::string_view folder,
+                         const AttributesBySqueezedName& given);
 
 #endif  // TARVO_SCRIPT_DATA_FILE_H_

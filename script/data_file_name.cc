@@ -45,7 +45,7 @@ std::string_view Part(const Tokens& tokens, size_t first, size_t end) {
 // statement, up to a point.
 class Evaluator {
  public:
-  Evaluator(const MainRoutine& routine, const GivenAttributes& given, size_t end)
+  Evaluator(const MainRoutine& routine, const AttributesBySqueezedName& given, size_t end)
       : routine_(routine), given_(given) {
     for (size_t i = 0; i < end; ++i)
       Take(i);
@@ -131,7 +131,7 @@ class Evaluator {
   }
 
   const MainRoutine& routine_;
-  const GivenAttributes& given_;
+  const AttributesBySqueezedName& given_;
   std::map<std::string, Value> variables_;
   std::map<std::string, Value> attributes_;
   bool anyAttribute_ = false;
@@ -140,7 +140,7 @@ class Evaluator {
 // The statement after the data file statement that assigns the name again, leaving aside
 // the HandleFilename call; none when there is none.
 std::optional<size_t> AssignedAgain(const MainRoutine& routine, size_t dataFile,
-                                    const GivenAttributes& given) {
+                                    const AttributesBySqueezedName& given) {
   for (size_t i = dataFile + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
     if (statement.kind == StatementKind::kAssignment && statement.name == routine[dataFile].name &&
@@ -152,7 +152,7 @@ std::optional<size_t> AssignedAgain(const MainRoutine& routine, size_t dataFile,
 
 }  // namespace
 
-DataFileName WorkOutDataFileName(const EBScript& script, const GivenAttributes& given) {
+DataFileName WorkOutDataFileName(const EBScript& script, const AttributesBySqueezedName& given) {
   DataFileName result;
   result.converted = ConvertsDataFile(script);
   // The user's routine decides the name when the experiment runs.
@@ -182,7 +182,8 @@ DataFileName WorkOutDataFileName(const EBScript& script, const GivenAttributes& 
   return result;
 }
 
-std::optional<std::string> AttributeValue(const EBScript& script, const GivenAttributes& given,
+std::optional<std::string> AttributeValue(const EBScript& script,
+                                          const AttributesBySqueezedName& given,
                                           std::string_view name) {
   std::optional<MainRoutine> routine = MainRoutine::Read(script);
   if (!routine)

@@ -34,11 +34,12 @@ struct DataFileName {
 /// default. A part assigned in a branch that may or may not run is unknown, and so is the
 /// name when the data file statement runs only in a branch or a later statement assigns
 /// it again. A script that defines HandleFilename leaves the name to that routine.
-DataFileName WorkOutDataFileName(const EBScript& script, const GivenAttributes& given);
+DataFileName WorkOutDataFileName(const EBScript& script, const AttributesBySqueezedName& given);
 
 /// The value that the run gives attribute `name`, as WorkOutDataFileName reads it; none
 /// when it cannot be told.
-std::optional<std::string> AttributeValue(const EBScript& script, const GivenAttributes& given,
+std::optional<std::string> AttributeValue(const EBScript& script,
+                                          const AttributesBySqueezedName& given,
                                           std::string_view name);
 
 /// True when the script logs data only for a Subject other than 0, as generated scripts

@@ -7,7 +7,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // The name worked out from the main routine `lines`, or "? <what is unknown>".
-std::string WorkedOut(const Lines& lines, const GivenAttributes& given = {}) {
+std::string WorkedOut(const Lines& lines, const AttributesBySqueezedName& given = {}) {
   Lines script = {"Sub Main()"};
   script.insert(script.end(), lines.begin(), lines.end());
   DataFileName name = WorkOutDataFileName(EBScript(script), given);
@@ -22,10 +22,10 @@ const char* const kOlder =
 }  // namespace
 
 TEST(WorkOutDataFileName, FromTheDataFileStatement) {
-  const GivenAttributes subject12 = {{"SUBJECT", "12"}};
+  const AttributesBySqueezedName subject12 = {{"SUBJECT", "12"}};
   struct Row {
     Lines lines;
-    GivenAttributes given;
+    AttributesBySqueezedName given;
     std::string expected;
   } rows[] = {
       {{kExperiment, "c.SetAttrib \"Subject\", \"1\"", kOlder}, {}, "flanker-1.txt"},

@@ -9,7 +9,7 @@ using Lines = std::vector<std::string>;
 // The lines of {"Sub Main()", lines...} after the edit; {"<not found>"} or {"<too long>"}
 // when it failed, after checking that nothing changed.
 Lines After(const Lines& lines,
-            EditResult (*edit)(EBScript&, std::string_view, const GivenAttributes&),
+            EditResult (*edit)(EBScript&, std::string_view, const AttributesBySqueezedName&),
             const std::string& text) {
   Lines before = {"Sub Main()"};
   before.insert(before.end(), lines.begin(), lines.end());

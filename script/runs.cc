@@ -12,7 +12,7 @@ using Tokens = std::vector<Token>;
 // Whether the attribute `name` exists when statement `before` runs: given, or set by a
 // statement before it that runs for sure. None when that cannot be told.
 std::optional<bool> AttributeExists(const MainRoutine& routine, std::string_view name,
-                                    size_t before, const GivenAttributes& given) {
+                                    size_t before, const AttributesBySqueezedName& given) {
   std::string key = SqueezeText(name);
   if (given.count(key) != 0)
     return true;
@@ -33,7 +33,7 @@ std::optional<bool> AttributeExists(const MainRoutine& routine, std::string_view
 // The value of a variable that the routine sets to a plain True or False before `before`
 // and nowhere else; none for any other variable.
 std::optional<bool> FixedFlag(const MainRoutine& routine, const Token& variable, size_t before,
-                              const GivenAttributes& given) {
+                              const AttributesBySqueezedName& given) {
   std::optional<bool> flag;
   std::string target = SqueezeText(variable.text);
   for (size_t i = 0; i < routine.size(); ++i) {
@@ -53,7 +53,7 @@ std::optional<bool> FixedFlag(const MainRoutine& routine, const Token& variable,
 
 // Whether the condition of an If or ElseIf holds; none when it cannot be told.
 std::optional<bool> Holds(const MainRoutine& routine, const Tokens& condition, size_t opener,
-                          const GivenAttributes& given) {
+                          const AttributesBySqueezedName& given) {
   bool negated = !condition.empty() && condition[0].Is("NOT");
   size_t at = negated ? 1 : 0;
   std::optional<bool> holds;
@@ -71,7 +71,7 @@ std::optional<bool> Holds(const MainRoutine& routine, const Tokens& condition, s
 }
 
 // Whether the statements of `branch` run when the block around it is reached.
-Runs BranchRuns(const MainRoutine& routine, size_t branch, const GivenAttributes& given) {
+Runs BranchRuns(const MainRoutine& routine, size_t branch, const AttributesBySqueezedName& given) {
   const Block& block = routine.blocks()[routine.branches()[branch].block];
   if (block.kind != Block::kIf)
     return Runs::kUnknown;
@@ -93,7 +93,7 @@ Runs BranchRuns(const MainRoutine& routine, size_t branch, const GivenAttributes
 
 }  // namespace
 
-Runs WhetherRuns(const MainRoutine& routine, size_t index, const GivenAttributes& given) {
+Runs WhetherRuns(const MainRoutine& routine, size_t index, const AttributesBySqueezedName& given) {
   Runs runs = Runs::kYes;
   for (size_t branch : routine.BranchesAround(index)) {
     Runs arm = BranchRuns(routine, branch, given);

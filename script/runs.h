@@ -7,7 +7,7 @@
 #include "script/statements.h"
 
 /// The attributes whose assignment Tarvo wrote, by their squeezed names, with their values.
-using GivenAttributes = std::map<std::string, std::string>;
+using AttributesBySqueezedName = std::map<std::string, std::string>;
 
 enum class Runs { kYes, kNo, kUnknown };
 
@@ -17,6 +17,6 @@ enum class Runs { kYes, kNo, kUnknown };
 /// routine sets the variable to a plain True or False earlier and nowhere else, as the
 /// newer generator does with bStartupInfoUseDefaults. Any other condition, a Select Case
 /// and a loop may or may not run their statements.
-Runs WhetherRuns(const MainRoutine& routine, size_t index, const GivenAttributes& given);
+Runs WhetherRuns(const MainRoutine& routine, size_t index, const AttributesBySqueezedName& given);
 
 #endif  // TARVO_SCRIPT_RUNS_H_

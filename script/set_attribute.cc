@@ -18,7 +18,7 @@ std::string AssignmentLine(std::string_view spelling, std::string_view value, bo
   return line;
 }
 
-EditResult Refused(std::string line) {
+EditResult Refusal(std::string line) {
   return {EditOutcome::kRefused, std::move(line)};
 }
 
@@ -54,7 +54,7 @@ std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EB
 // written at `after` would not hold; a conditional default does not, nor a statement in a
 // branch that does not run.
 std::optional<size_t> SetAgain(const MainRoutine& routine, size_t after, const std::string& key,
-                               const GivenAttributes& given) {
+                               const AttributesBySqueezedName& given) {
   for (size_t i = after + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
     if (statement.kind == StatementKind::kSetAttrib && SqueezeText(statement.name) == key &&
@@ -67,7 +67,7 @@ std::optional<size_t> SetAgain(const MainRoutine& routine, size_t after, const s
 // Why the prompt section cannot give way to a fixed value, or "".
 std::string SectionRefusal(const MainRoutine& routine, const PromptSection& section,
                            std::string_view name, std::string_view value,
-                           const GivenAttributes& given) {
+                           const AttributesBySqueezedName& given) {
   std::string named(name);
   if (!section.assignment || !section.end)
     return "Couldn't find the end of the prompt for " + named;
@@ -90,7 +90,7 @@ std::string SetAgainLine(const EBScript& script, const MainRoutine& routine, siz
 }  // namespace
 
 EditResult SetAttribute(EBScript& script, std::string_view name, std::string_view value,
-                        const GivenAttributes& given) {
+                        const AttributesBySqueezedName& given) {
   std::optional<MainRoutine> routine = MainRoutine::Read(script);
   if (!routine)
     return {EditOutcome::kNotFound, ""};
@@ -99,12 +99,12 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
   if (std::optional<PromptSection> section = FindPromptSection(*routine, name)) {
     std::string refusal = SectionRefusal(*routine, *section, name, value, given);
     if (!refusal.empty())
-      return Refused(refusal);
+      return Refusal(refusal);
     std::string line = AssignmentLine(section->name, value, true);
     if (line.size() > EBScript::kLongestLine)
       return {EditOutcome::kTooLong, ""};
     if (std::optional<size_t> again = SetAgain(*routine, *section->end, key, given))
-      return Refused(SetAgainLine(script, *routine, *again, name));
+      return Refusal(SetAgainLine(script, *routine, *again, name));
     // The section goes, whole blocks of it; the new assignment takes the label's place.
     // One erase, since every line below moves.
     size_t label = (*routine)[section->label].line;
@@ -116,7 +116,7 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
   if (!target)
     return {EditOutcome::kNotFound, ""};
   if (WhetherRuns(*routine, *target, given) != Runs::kYes) {
-    return Refused("Couldn't set attribute value for " + std::string(name) +
+    return Refusal("Couldn't set attribute value for " + std::string(name) +
                    ": its assignment runs only in a branch");
   }
   // A conditional default is replaced with the one-line If around it.
@@ -128,7 +128,7 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
     return {EditOutcome::kTooLong, ""};
   size_t after = conditional ? routine->CloserOf(*target).value_or(*target + 1) : *target;
   if (std::optional<size_t> again = SetAgain(*routine, after, key, given))
-    return Refused(SetAgainLine(script, *routine, *again, name));
+    return Refusal(SetAgainLine(script, *routine, *again, name));
   script.ReplaceStatement((*routine)[*target].line, std::move(line));
   return {EditOutcome::kDone, ""};
 }

@@ -17,6 +17,6 @@
 /// or cannot be read, the section cannot be removed whole, the prompt or assignment runs
 /// only in a branch, or the routine sets the attribute again after the line Tarvo writes.
 EditResult SetAttribute(EBScript& script, std::string_view name, std::string_view value,
-                        const GivenAttributes& given);
+                        const AttributesBySqueezedName& given);
 
 #endif  // TARVO_SCRIPT_SET_ATTRIBUTE_H_

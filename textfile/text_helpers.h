@@ -82,6 +82,20 @@ inline bool EndsWithInsensitive(std::string_view text, std::string_view suffix) 
          EqualsInsensitive(text.substr(text.size() - suffix.size()), suffix);
 }
 
+/// True for the bytes that end a folder in a path as Windows writes it, which names
+/// written on POSIX use too: backslash, slash, and the colon after a drive.
+constexpr bool IsWindowsPathSeparator(char c) {
+  return c == '\\' || c == '/' || c == ':';
+}
+
+/// The file name of a path written on either platform: what follows its last separator.
+inline std::string_view FileNameOf(std::string_view path) {
+  size_t begin = path.size();
+  while (begin > 0 && !IsWindowsPathSeparator(path[begin - 1]))
+    --begin;
+  return path.substr(begin);
+}
+
 /// True for a Windows path that begins with a drive letter and a colon ("C:\x", or "C:x",
 /// the drive's current folder) or with a separator ("\\server\x", "\x"): a folder put in
 /// front of it would make no path.
