@@ -90,6 +90,27 @@ void CheckOutputPath(const std::string& scriptPath) {
                                                                std::string::npos, "/" + base) == 0);
 }
 
+// What goes into a quoted text of the script can neither end it nor split its line, and
+// no two names set one attribute of the script.
+void CheckValues(const RunRequest& request) {
+  std::set<std::string> squeezedNames;
+  for (const auto& [name, value] : request.attributes) {
+    FUZZ_CHECK(!name.empty());
+    FUZZ_CHECK(IsTrimmed(name));
+    FUZZ_CHECK(IsTrimmed(value));
+    FUZZ_CHECK(!HasControlOrQuote(name + value));
+    FUZZ_CHECK(squeezedNames.insert(SqueezeText(name)).second);
+  }
+  for (const auto* field :
+       {&request.dataFileName, &request.dataFolder, &request.journal, &request.report}) {
+    FUZZ_CHECK(!*field || (field->value().find_first_not_of(" \t\v\f") != std::string::npos &&
+                           !HasControlOrQuote(field->value()) &&
+                           field->value().find_first_of("*?<>|") == std::string::npos));
+  }
+  for (const auto* field : {&request.dataFileName, &request.dataFolder})
+    FUZZ_CHECK(!*field || !IsDriveRelativePath(**field));
+}
+
 void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
   ParseResult result = ParseCommandLine(arguments, slashSwitches);
   const RunRequest& request = result.request;
@@ -118,24 +139,7 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
     FUZZ_CHECK(StartsWith(result.lines[i], kWarning));
     FUZZ_CHECK(IsTrimmed(result.lines[i].substr(sizeof kWarning - 1)));
   }
-  // What goes into a quoted text of the script can neither end it nor split its line, and
-  // no two names set one attribute of the script.
-  std::set<std::string> squeezedNames;
-  for (const auto& [name, value] : request.attributes) {
-    FUZZ_CHECK(!name.empty());
-    FUZZ_CHECK(IsTrimmed(name));
-    FUZZ_CHECK(IsTrimmed(value));
-    FUZZ_CHECK(!HasControlOrQuote(name + value));
-    FUZZ_CHECK(squeezedNames.insert(SqueezeText(name)).second);
-  }
-  for (const auto* field :
-       {&request.dataFileName, &request.dataFolder, &request.journal, &request.report}) {
-    FUZZ_CHECK(!*field || (field->value().find_first_not_of(" \t\v\f") != std::string::npos &&
-                           !HasControlOrQuote(field->value()) &&
-                           field->value().find_first_of("*?<>|") == std::string::npos));
-  }
-  for (const auto* field : {&request.dataFileName, &request.dataFolder})
-    FUZZ_CHECK(!*field || !IsDriveRelativePath(**field));
+  CheckValues(request);
   CheckTaken(request.scriptPath, arguments, slashSwitches);
   CheckTaken(request.dataFileName, arguments, slashSwitches);
   CheckTaken(request.dataFolder, arguments, slashSwitches);

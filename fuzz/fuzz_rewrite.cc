@@ -54,7 +54,7 @@ Lines Written(const Lines& before, const Lines& after) {
 
 // Checks what every edit keeps; returns the lines it wrote, or none when it made no edit.
 std::optional<Lines> CheckEdit(const Lines& before, const EBScript& script, EditOutcome outcome) {
-  const Lines after = script.lines();
+  const Lines& after = script.lines();
   for (const std::string& line : after)
     FUZZ_CHECK(line.size() <= EBScript::kLongestLine);
   if (outcome != EditOutcome::kDone) {
