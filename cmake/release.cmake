@@ -1,10 +1,10 @@
 # The Windows release, tarvo-<version>-win32.zip: tarvo.exe, the README as README.txt, the
-# console-line reference and the report's picture, the example script and batch files. The texts get CR LF line ends
-# for Notepad. README.txt leaves out the parts marked <!-- source only --> ...
+# documents it refers to and the report's picture, the example script and batch files. The
+# texts get CR LF line ends for Notepad. README.txt leaves out the parts marked <!-- source only --> ...
 # <!-- /source only -->, which speak of building and testing from the source repository,
 # so that everything it refers to is in the zip.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/console-lines.md)
+set(release_docs console-lines.md rewriting.md journal.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
 
 file(READ ${PROJECT_SOURCE_DIR}/README.md rest)
 set(readme "")
@@ -28,14 +28,18 @@ endwhile()
 string(REPLACE "\n" "\r\n" readme "${readme}")
 file(WRITE ${PROJECT_BINARY_DIR}/release/README.txt "${readme}")
 
-file(READ ${PROJECT_SOURCE_DIR}/docs/console-lines.md console_lines)
-string(REPLACE "\n" "\r\n" console_lines "${console_lines}")
-# Kept as .md so that the README's reference to it holds.
-file(WRITE ${PROJECT_BINARY_DIR}/release/docs/console-lines.md "${console_lines}")
+# The documents README.txt refers to, kept as .md so that its references hold.
+foreach(doc IN LISTS release_docs)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/${doc})
+  file(READ ${PROJECT_SOURCE_DIR}/docs/${doc} text)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${PROJECT_BINARY_DIR}/release/docs/${doc} "${text}")
+  list(APPEND release_doc_files ${PROJECT_BINARY_DIR}/release/docs/${doc})
+endforeach()
 
 install(TARGETS tarvo RUNTIME DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/release/README.txt DESTINATION .)
-install(FILES ${PROJECT_BINARY_DIR}/release/docs/console-lines.md docs/report.png DESTINATION docs)
+install(FILES ${release_doc_files} docs/report.png DESTINATION docs)
 install(FILES examples/rt.ebs examples/nback.ebs examples/run_sessions.bat examples/run_from_csv.bat
               examples/sessions.csv
         DESTINATION examples)

@@ -17,7 +17,8 @@ ALLOWED_IMPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)),
 # The operating-system and subsystem versions of the header, which XP checks before it loads
 # a program.
 XP_VERSION = (5, 1)
-EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "docs/report.png",
+EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "docs/rewriting.md",
+                "docs/journal.md", "docs/report.png",
                 "examples/rt.ebs",
                 "examples/nback.ebs",
                 "examples/run_sessions.bat", "examples/run_from_csv.bat", "examples/sessions.csv"}
@@ -93,7 +94,8 @@ def main():
                 names = {n for n in z.namelist() if not n.endswith("/")}
                 if names != EXPECTED_ZIP:
                     failures.append("zip holds %s" % sorted(names))
-                for text in ["README.txt", "docs/console-lines.md"]:
+                for text in ["README.txt", "docs/console-lines.md", "docs/rewriting.md",
+                             "docs/journal.md"]:
                     data = z.read(text)
                     if b"\r\n" not in data or b"\n" in data.replace(b"\r\n", b""):
                         failures.append("%s lacks CR LF line ends" % text)
