@@ -22,15 +22,22 @@ bool IsKeyword(const Token& token) {
   return false;
 }
 
-// Where the word THEN stands in [from, end), outside parentheses; `end` when nowhere.
-size_t FindThen(const Tokens& tokens, size_t from, size_t end) {
+// The first token in [from, end) outside parentheses that `wanted` accepts; `end` when
+// there is none.
+template <typename Wanted>
+size_t FindOutsideParentheses(const Tokens& tokens, size_t from, size_t end, Wanted wanted) {
   int depth = 0;
   for (size_t i = from; i < end; ++i) {
     depth += IsSymbol(tokens, i, "(") ? 1 : IsSymbol(tokens, i, ")") ? -1 : 0;
-    if (depth == 0 && tokens[i].Is("THEN"))
+    if (depth == 0 && wanted(i))
       return i;
   }
   return end;
+}
+
+// Where the word THEN stands in [from, end); `end` when nowhere.
+size_t FindThen(const Tokens& tokens, size_t from, size_t end) {
+  return FindOutsideParentheses(tokens, from, end, [&](size_t i) { return tokens[i].Is("THEN"); });
 }
 
 // The Else of a one-line If whose Then part begins at `from`: an Else of an If nested in
@@ -46,15 +53,10 @@ size_t FindOneLineElse(const Tokens& tokens, size_t from, size_t end) {
   return end;
 }
 
-// The end of the statement that begins at `from`: the next colon outside parentheses.
+// The end of the statement that begins at `from`: the next colon.
 size_t PieceEnd(const Tokens& tokens, size_t from, size_t end) {
-  int depth = 0;
-  for (size_t i = from; i < end; ++i) {
-    depth += IsSymbol(tokens, i, "(") ? 1 : IsSymbol(tokens, i, ")") ? -1 : 0;
-    if (depth == 0 && IsSymbol(tokens, i, ":"))
-      return i;
-  }
-  return end;
+  return FindOutsideParentheses(tokens, from, end,
+                                [&](size_t i) { return IsSymbol(tokens, i, ":"); });
 }
 
 // The text of the target of an assignment, tokens [from, equals): a name, or names joined
