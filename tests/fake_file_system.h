@@ -24,7 +24,7 @@ class FakeFileSystem : public FileSystem {
                                 // an append beyond it adds nothing and fails
   LockOutcome lockOutcome = LockOutcome::kLocked;  // what OpenLocked gives
   bool failClose = false;
-  bool failRename = false;  // the new file cannot take the target's place (a folder, say)
+  bool failRename = false;           // the new file cannot take the target's place (a folder, say)
   std::set<std::string> cannotTell;  // paths that Look cannot tell of, as on a share offline
 
   ReadOutcome ReadFile(const std::string& path, std::string* text) override;
