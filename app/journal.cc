@@ -20,9 +20,12 @@ class Guard {
 
   void Take(const JournalEntry& entry) {
     JournalEvent event = entry.event();
-    std::string_view dataFile = FileNameOf(entry.Field(JournalColumn::kDataFile));
-    bool ours =
-        !name_.empty() && dataFile.size() == name_.size() && EqualsInsensitive(dataFile, name_);
+    // The name is compared at the path's end first: most rows are about other files, and
+    // finding each row's file name would cost more than the whole comparison.
+    std::string_view path = entry.Field(JournalColumn::kDataFile);
+    bool ours = !name_.empty() && EndsWithInsensitive(path, name_) &&
+                FileNameOf(path).size() == name_.size();
+    std::string_view dataFile = path.substr(path.size() - (ours ? name_.size() : 0));
     // Only a kept `started` row and the rows after it can change what the rule says of it.
     if (open_.empty() && !ours)
       return;
