@@ -92,7 +92,7 @@ class PosixLockedFile : public LockedFile {
   int fd_;
 };
 
-class PosixFileSystem : public FileSystem {
+class PosixFileSystem : public DiskFileSystem {
  public:
   ReadOutcome ReadFile(const std::string& path, std::string* text) override {
     text->clear();
@@ -118,11 +118,6 @@ class PosixFileSystem : public FileSystem {
     }
     close(fd);
     return outcome;
-  }
-
-  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
-                         size_t* written) override {
-    return WriteThroughNewFile(path, bytes, hold, written);
   }
 
   LockOutcome OpenLocked(const std::string& path, LockFor lockFor,

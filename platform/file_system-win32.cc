@@ -107,7 +107,7 @@ class Win32LockedFile : public LockedFile {
   HANDLE handle_;
 };
 
-class Win32FileSystem : public FileSystem {
+class Win32FileSystem : public DiskFileSystem {
  public:
   ReadOutcome ReadFile(const std::string& path, std::string* text) override {
     text->clear();
@@ -132,11 +132,6 @@ class Win32FileSystem : public FileSystem {
     }
     CloseHandle(handle);
     return outcome;
-  }
-
-  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
-                         size_t* written) override {
-    return WriteThroughNewFile(path, bytes, hold, written);
   }
 
   LockOutcome OpenLocked(const std::string& path, LockFor lockFor,

@@ -31,6 +31,15 @@ ReadOutcome ReadOpenFile(uint64_t size, const std::function<int64_t(char*, size_
 WriteOutcome WriteThroughNewFile(const std::string& path, const std::string& bytes, FileHold* hold,
                                  size_t* written);
 
+/// What the platforms' file systems share: writing goes through WriteThroughNewFile.
+class DiskFileSystem : public FileSystem {
+ public:
+  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
+                         size_t* written) override {
+    return WriteThroughNewFile(path, bytes, hold, written);
+  }
+};
+
 /// Per platform: true when `path` is an existing file marked read-only, which a save must
 /// not replace.
 bool IsReadOnlyFile(const std::string& path);

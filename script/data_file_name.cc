@@ -26,7 +26,7 @@ Value Unknown(std::string_view part) {
 size_t Closing(const Tokens& tokens, size_t open, size_t end) {
   int depth = 0;
   for (size_t i = open; i < end; ++i) {
-    depth += tokens[i].text == "(" ? 1 : tokens[i].text == ")" ? -1 : 0;
+    depth += IsSymbol(tokens, i, "(") ? 1 : IsSymbol(tokens, i, ")") ? -1 : 0;
     if (depth == 0)
       return i;
   }
@@ -57,8 +57,8 @@ class Evaluator {
     size_t term = first;
     int depth = 0;
     for (size_t i = first; i <= end; ++i) {
-      if (i < end && tokens[i].text != "&") {
-        depth += tokens[i].text == "(" ? 1 : tokens[i].text == ")" ? -1 : 0;
+      if (i < end && !IsSymbol(tokens, i, "&")) {
+        depth += IsSymbol(tokens, i, "(") ? 1 : IsSymbol(tokens, i, ")") ? -1 : 0;
         continue;
       }
       if (i < end && depth != 0)
@@ -92,14 +92,12 @@ class Evaluator {
       std::optional<std::string> text = DecodeLiteral(tokens[first].text);
       return text ? Value{text, ""} : Unknown(part);
     }
-    if (end > first + 2 && tokens[first].Is("CSTR") && tokens[first + 1].text == "(" &&
+    if (end > first + 2 && tokens[first].Is("CSTR") && IsSymbol(tokens, first + 1, "(") &&
         Closing(tokens, first + 1, end) == end - 1)
       return Expression(tokens, first + 2, end - 1);
-    if (end == first + 6 && IsContextMember(tokens, first, "GETATTRIB") &&
-        tokens[first + 3].text == "(" && tokens[first + 4].kind == Token::kString &&
-        tokens[first + 5].text == ")") {
-      std::optional<std::string> name = DecodeLiteral(tokens[first + 4].text);
-      return name ? Attribute(*name, part) : Unknown(part);
+    if (end == first + 6) {
+      if (std::optional<std::string> name = ContextCallName(tokens, first, "GETATTRIB"))
+        return Attribute(*name, part);
     }
     if (end == first + 1 && tokens[first].kind == Token::kName) {
       auto variable = variables_.find(SqueezeText(tokens[first].text));

@@ -118,6 +118,10 @@ bool Token::Is(std::string_view upperCase) const {
   return kind == kName && EqualsInsensitive(text, upperCase);
 }
 
+bool IsSymbol(const std::vector<Token>& tokens, size_t at, std::string_view symbol) {
+  return at < tokens.size() && tokens[at].kind == Token::kSymbol && tokens[at].text == symbol;
+}
+
 std::vector<Token> Tokenize(std::string_view code) {
   std::vector<Token> tokens;
   size_t at = 0;

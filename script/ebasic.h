@@ -79,6 +79,9 @@ struct Token {
   bool Is(std::string_view upperCase) const;
 };
 
+/// True when tokens[at] is the symbol `symbol`; false beyond the end.
+bool IsSymbol(const std::vector<Token>& tokens, size_t at, std::string_view symbol);
+
 /// The words of `code`, which holds no comment (see CodeOf). A literal that lacks its
 /// closing quote runs to the end.
 std::vector<Token> Tokenize(std::string_view code);

@@ -67,7 +67,7 @@ bool CallInPlace(const EBScript& script, const MainRoutine& main, const Hook& ho
     const std::vector<Token>& tokens = main[i].tokens;
     for (size_t t = 0; t + 1 < tokens.size(); ++t) {
       if (tokens[t].kind == Token::kName && EqualsInsensitive(tokens[t].text, hook.routine) &&
-          tokens[t + 1].text == "(")
+          IsSymbol(tokens, t + 1, "("))
         return true;
     }
   }

@@ -57,11 +57,10 @@ std::optional<bool> Holds(const MainRoutine& routine, const Tokens& condition, s
   bool negated = !condition.empty() && condition[0].Is("NOT");
   size_t at = negated ? 1 : 0;
   std::optional<bool> holds;
-  if (condition.size() == at + 6 && IsContextMember(condition, at, "ATTRIBEXISTS") &&
-      condition[at + 3].text == "(" && condition[at + 4].kind == Token::kString &&
-      condition[at + 5].text == ")") {
-    if (std::optional<std::string> name = DecodeLiteral(condition[at + 4].text))
-      holds = AttributeExists(routine, *name, opener, given);
+  std::optional<std::string> tested =
+      condition.size() == at + 6 ? ContextCallName(condition, at, "ATTRIBEXISTS") : std::nullopt;
+  if (tested) {
+    holds = AttributeExists(routine, *tested, opener, given);
   } else if (condition.size() == at + 1 && condition[at].kind == Token::kName) {
     holds = FixedFlag(routine, condition[at], opener, given);
   }

@@ -9,10 +9,6 @@ namespace {
 
 using Tokens = std::vector<Token>;
 
-bool IsSymbol(const Tokens& tokens, size_t at, std::string_view symbol) {
-  return at < tokens.size() && tokens[at].kind == Token::kSymbol && tokens[at].text == symbol;
-}
-
 // Words that begin a statement of their own, so a name before a colon is no label.
 bool IsKeyword(const Token& token) {
   for (std::string_view word : {"ELSE", "END", "CASE", "LOOP", "WEND", "NEXT", "DO", "ENDIF"}) {
@@ -77,6 +73,15 @@ std::string AssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
 bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view upperCase) {
   return at + 2 < tokens.size() && (tokens[at].Is("C") || tokens[at].Is("EBCONTEXT")) &&
          IsSymbol(tokens, at + 1, ".") && tokens[at + 2].Is(upperCase);
+}
+
+std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
+                                           std::string_view upperCase) {
+  if (!IsContextMember(tokens, at, upperCase) || !IsSymbol(tokens, at + 3, "(") ||
+      at + 4 >= tokens.size() || tokens[at + 4].kind != Token::kString ||
+      !IsSymbol(tokens, at + 5, ")"))
+    return std::nullopt;
+  return DecodeLiteral(tokens[at + 4].text);
 }
 
 // Builds a MainRoutine statement by statement, with the blocks open at each point.
@@ -369,10 +374,11 @@ bool MainRoutine::IsConditionalDefault(size_t index) const {
   const Statement& opener = statements_[branch.opener];
   const Tokens& condition = branch.condition;
   // Not c.AttribExists ( "<name>" ), on the line of the SetAttrib it guards.
+  std::optional<std::string> tested = condition.size() == 7 && condition[0].Is("NOT")
+                                          ? ContextCallName(condition, 1, "ATTRIBEXISTS")
+                                          : std::nullopt;
   return opener.kind == StatementKind::kIf && opener.line == statement.line && !branch.isElse &&
-         condition.size() == 7 && condition[0].Is("NOT") &&
-         IsContextMember(condition, 1, "ATTRIBEXISTS") && condition[5].kind == Token::kString &&
-         SqueezeText(DecodeLiteral(condition[5].text).value_or("")) == SqueezeText(statement.name);
+         tested && SqueezeText(*tested) == SqueezeText(statement.name);
 }
 
 std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,

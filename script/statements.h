@@ -127,6 +127,11 @@ class MainRoutine {
 /// True when tokens [at, ...) begin "c.<member>" or "ebContext.<member>".
 bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view upperCase);
 
+/// The name in "c.<member>("<name>")" or "ebContext.<member>(...)", the six tokens from
+/// `at` on, decoded; none for anything else.
+std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
+                                           std::string_view upperCase);
+
 /// The line of a routine definition that begins with `keyword` ("Function" or "Sub") and
 /// `name` followed by "(", anywhere in the script; none when there is none.
 std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,

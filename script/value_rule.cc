@@ -119,10 +119,7 @@ class ConditionReader {
 
  private:
   bool Is(std::string_view word) const { return at_ < tokens_.size() && tokens_[at_].Is(word); }
-  bool IsSymbol(std::string_view symbol) const {
-    return at_ < tokens_.size() && tokens_[at_].kind == Token::kSymbol &&
-           tokens_[at_].text == symbol;
-  }
+  bool IsSymbol(std::string_view symbol) const { return ::IsSymbol(tokens_, at_, symbol); }
   bool Take(std::string_view symbol) {
     if (!IsSymbol(symbol))
       return false;
