@@ -106,8 +106,28 @@ class Evaluator {
     return Unknown(part);
   }
 
+  // A routine called with a variable may change it (E-Basic passes by reference), and one
+  // called with the context may set any attribute.
+  void TakeCall(const Statement& statement) {
+    const Tokens& tokens = statement.tokens;
+    for (size_t i = 1; i < tokens.size(); ++i) {
+      bool member = IsSymbol(tokens, i - 1, ".") || IsSymbol(tokens, i + 1, ".");
+      if (tokens[i].kind != Token::kName || member)
+        continue;
+      std::string name = SqueezeText(tokens[i].text);
+      if (name == "C" || name == "EBCONTEXT") {
+        attributes_.clear();
+        anyAttribute_ = true;
+      } else if (variables_.count(name) != 0) {
+        variables_[name] = Unknown(tokens[i].text);
+      }
+    }
+  }
+
   void Take(size_t index) {
     const Statement& statement = routine_[index];
+    if (CallsUnknownRoutine(statement) && WhetherRuns(routine_, index, given_) != Runs::kNo)
+      TakeCall(statement);
     bool variable = statement.kind == StatementKind::kAssignment &&
                     statement.name.find('.') == std::string::npos;
     if (!variable && statement.kind != StatementKind::kSetAttrib)

@@ -52,6 +52,9 @@ TEST(WorkOutDataFileName, FromTheDataFileStatement) {
       {{"x = 1"}, {}, "? c.DataFile.Filename"},
       // Only what runs for sure counts; a plain value stays, even an unknown one.
       {{"Let f = \"b.txt\"", "c.DataFile.Filename = f"}, {}, "b.txt"},
+      // A routine may change what it is given, a variable or the context's attributes.
+      {{"f = \"b.txt\"", "Call MakeName(f)", "c.DataFile.Filename = f"}, {}, "? f"},
+      {{kExperiment, "SetUp c", kOlder}, subject12, "? Experiment"},
       {{"f = \"a.txt\"", "If x Then f = \"retest-\" & f", "c.DataFile.Filename = f"}, {}, "? f"},
       {{"Select Case g", "Case 1", "f = \"a\"", "End Select", "c.DataFile.Filename = f"},
        {},

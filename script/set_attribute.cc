@@ -57,8 +57,10 @@ std::optional<size_t> SetAgain(const MainRoutine& routine, size_t after, const s
                                const AttributesBySqueezedName& given) {
   for (size_t i = after + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    if (statement.kind == StatementKind::kSetAttrib && SqueezeText(statement.name) == key &&
-        !routine.IsConditionalDefault(i) && WhetherRuns(routine, i, given) != Runs::kNo)
+    // A name that is no literal may be this one.
+    bool named = statement.name.empty() || SqueezeText(statement.name) == key;
+    if (statement.kind == StatementKind::kSetAttrib && named && !routine.IsConditionalDefault(i) &&
+        WhetherRuns(routine, i, given) != Runs::kNo)
       return i;
   }
   return std::nullopt;

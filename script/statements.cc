@@ -75,6 +75,16 @@ bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_vi
          IsSymbol(tokens, at + 1, ".") && tokens[at + 2].Is(upperCase);
 }
 
+bool CallsUnknownRoutine(const Statement& statement) {
+  if (statement.kind != StatementKind::kOther || statement.tokens.empty())
+    return false;
+  for (std::string_view known : {"MSGBOX", "BEEP", "DEBUG", "DIM", "SET"}) {
+    if (statement.tokens[0].Is(known))
+      return false;
+  }
+  return true;
+}
+
 std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
                                            std::string_view upperCase) {
   if (!IsContextMember(tokens, at, upperCase) || !IsSymbol(tokens, at + 3, "(") ||

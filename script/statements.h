@@ -127,6 +127,10 @@ class MainRoutine {
 /// True when tokens [at, ...) begin "c.<member>" or "ebContext.<member>".
 bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view upperCase);
 
+/// True for a statement that calls a routine Tarvo does not know, which may do anything
+/// with what it is given: any other statement but MsgBox, Beep, Debug.Print, Dim and Set.
+bool CallsUnknownRoutine(const Statement& statement);
+
 /// The name in "c.<member>("<name>")" or "ebContext.<member>(...)", the six tokens from
 /// `at` on, decoded; none for anything else.
 std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,

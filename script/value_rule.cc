@@ -330,6 +330,9 @@ class SectionWalker {
           flow = Copy(statement, flow, guard);
           break;
         default:
+          // A routine called only for some answers may refuse them in a way not read here.
+          if (onAnswer_ > 0 && CallsUnknownRoutine(statement))
+            Unreadable(i);
           break;
       }
     }
@@ -414,7 +417,9 @@ class SectionWalker {
         covered = covered.Union(condition.yes);
       }
       views_ = before;
+      ++onAnswer_;
       out = out.Union(Statements(branch.first, branch.end, taken, branchGuard));
+      --onAnswer_;
       after.push_back(views_);
     }
     if (!hasElse)
@@ -447,7 +452,8 @@ class SectionWalker {
       const Statement& statement = routine_[i];
       onAnswer = onAnswer || MentionsAnswer(statement.tokens) || i == assignment_;
       decides = decides || i == assignment_ || statement.kind == StatementKind::kGoTo ||
-                statement.kind == StatementKind::kEnd || statement.kind == StatementKind::kExitSub;
+                statement.kind == StatementKind::kEnd ||
+                statement.kind == StatementKind::kExitSub || CallsUnknownRoutine(statement);
       if (statement.kind == StatementKind::kAssignment && views_.count(statement.name) != 0)
         views_[statement.name] = View::kUnknown;
     }
@@ -483,6 +489,7 @@ class SectionWalker {
   const MainRoutine& routine_;
   size_t assignment_;
   std::map<std::string, View> views_;
+  int onAnswer_ = 0;  // the branches around the statement walked whose conditions are on it
   ValueRule rule_ = {AnswerSet::None(), std::nullopt, std::nullopt, std::nullopt};
 };
 

@@ -73,6 +73,10 @@ TEST(ValueRule, ReadsTheRefusingChecksOfASection) {
       // What cannot be read, where it refuses.
       {{"n = CLng(vAnswer)", "If bX Then n = 0", "If n > 4 Then " + std::string(kAbort)},
        "? If n > 4 Then GoTo ExperimentAbort"},
+      // A routine called for some answers only may refuse them.
+      {{"If CLng(vAnswer) > 4 Then Beep : AbortRun"},
+       "? If CLng(vAnswer) > 4 Then Beep : AbortRun"},
+      {{"If Len(vAnswer) > 9 Then", "\tNoteLong vAnswer", "End If"}, "? If Len(vAnswer) > 9 Then"},
       {{"If CLng(vAnswer) > MAXSUBJECT Then", kBack, "End If"},
        "? If CLng(vAnswer) > MAXSUBJECT Then"},
       {{"If CLng(vAnswer) > &H32 Then " + std::string(kAbort)},
