@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
-#include "textfile/text_helpers.h"
-#include "textfile/trim.h"
+#include "base/paths.h"
+#include "base/text_helpers.h"
+#include "base/trim.h"
 
 namespace {
 

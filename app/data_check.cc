@@ -1,6 +1,7 @@
 #include "app/data_check.h"
 
-#include "textfile/text_helpers.h"
+#include "base/paths.h"
+#include "base/text_helpers.h"
 
 namespace {
 
@@ -19,15 +20,6 @@ std::string Shown(std::string folder) {
   if (folder.size() > 1 && folder[folder.size() - 2] != ':')
     folder.pop_back();
   return folder;
-}
-
-// The same path with the extension .edat in place of its own, or added.
-std::string Converted(const std::string& path) {
-  size_t name = path.size() - FileNameOf(path).size();
-  size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot < name)
-    return path + ".edat";
-  return path.substr(0, dot) + ".edat";
 }
 
 }  // namespace
@@ -64,7 +56,7 @@ DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueez
   data.dataFile = InScriptFolder(name.name, outputScriptPath);
   log.Line("Data file: " + data.dataFile);
   if (name.converted) {
-    data.converted = Converted(data.dataFile);
+    data.converted = ReplaceExtension(data.dataFile, ".edat");
     log.Line("Converted data file: " + data.converted);
   }
   return data;
@@ -98,17 +90,17 @@ DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& l
                           ? files.Look(data.dataFile)
                           : Presence::kNotThere;
   if (final == Presence::kThere) {
-    outcome = {JournalEvent::kSaved, "Data saved: " + data.Final()};
+    outcome = {DataFound::kSaved, "Data saved: " + data.Final()};
   } else if (final == Presence::kCannotTell || dataFile == Presence::kCannotTell) {
     // A share briefly offline must not read as a lost session: the data are not checked.
-    outcome = {JournalEvent::kEnded,
+    outcome = {DataFound::kCannotTell,
                kCannotTell + (final == Presence::kCannotTell ? data.Final() : data.dataFile)};
   } else if (dataFile == Presence::kThere) {
-    outcome = {JournalEvent::kNotConverted,
+    outcome = {DataFound::kNotConverted,
                "Data not converted: " + data.dataFile +
                    " (the experiment ended early; E-Recovery can convert it)"};
   } else {
-    outcome = {JournalEvent::kNoData, "No data file written: " + data.dataFile};
+    outcome = {DataFound::kNoData, "No data file written: " + data.dataFile};
   }
   log.Line(outcome.line);
   return outcome;

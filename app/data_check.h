@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "app/journal.h"
 #include "app/run_log.h"
 #include "platform/file_system.h"
 #include "script/data_file_name.h"
@@ -37,8 +36,15 @@ DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueez
 void DataFilesFreeStage(const DataFiles& data, FileSystem& files, RunLog& log);
 
 /// What became of the data once E-Run has ended.
+enum class DataFound {
+  kSaved,         // the final file is there
+  kNotConverted,  // only the data file is there, as after an aborted session
+  kNoData,
+  kCannotTell,  // the file system could not say: the data are not checked
+};
+
 struct DataOutcome {
-  JournalEvent event;  // kSaved, kNotConverted, kNoData, or kEnded when it cannot be told
+  DataFound found;
   std::string line;
 };
 

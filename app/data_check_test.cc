@@ -10,26 +10,26 @@ TEST(DataOutcomeStage, WhatBecameOfTheData) {
   const DataFiles data{"d.txt", "d.edat"};
   struct Row {
     std::vector<std::string> there, cannotTell;
-    JournalEvent event;
+    DataFound found;
     std::string line;
   } rows[] = {
-      {{"d.txt", "d.edat"}, {"d.txt"}, JournalEvent::kSaved, "Data saved: d.edat"},
+      {{"d.txt", "d.edat"}, {"d.txt"}, DataFound::kSaved, "Data saved: d.edat"},
       {{"d.txt"},
        {},
-       JournalEvent::kNotConverted,
+       DataFound::kNotConverted,
        "Data not converted: d.txt (the experiment ended early; E-Recovery can convert it)"},
-      {{}, {}, JournalEvent::kNoData, "No data file written: d.txt"},
-      {{"d.txt"}, {"d.edat"}, JournalEvent::kEnded, "Couldn't check the data file: d.edat"},
-      {{}, {"d.txt"}, JournalEvent::kEnded, "Couldn't check the data file: d.txt"},
+      {{}, {}, DataFound::kNoData, "No data file written: d.txt"},
+      {{"d.txt"}, {"d.edat"}, DataFound::kCannotTell, "Couldn't check the data file: d.edat"},
+      {{}, {"d.txt"}, DataFound::kCannotTell, "Couldn't check the data file: d.txt"},
   };
   for (const Row& row : rows) {
     FakeFileSystem files;
     for (const std::string& path : row.there)
       files.files[path] = "";
     files.cannotTell.insert(row.cannotTell.begin(), row.cannotTell.end());
-    RunLog log;
+    RunLog log([](const std::string&) {});
     DataOutcome outcome = DataOutcomeStage(data, files, log);
-    EXPECT_EQ(row.event, outcome.event) << row.line;
+    EXPECT_EQ(row.found, outcome.found) << row.line;
     EXPECT_EQ(row.line, outcome.line);
   }
 }

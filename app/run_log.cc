@@ -1,13 +1,11 @@
 #include "app/run_log.h"
 
-#include "platform/console.h"
-
 void RunLog::Line(const std::string& text) {
-  PrintLine(text);
+  print_(text);
 }
 
 void RunLog::PrintRefusal(const std::string& text) {
-  PrintLine(text);
+  print_(text);
   MarkRefused(text);
 }
 

@@ -1,13 +1,10 @@
 #ifndef TARVO_APP_RUN_REQUEST_H_
 #define TARVO_APP_RUN_REQUEST_H_
 
-#include <map>
 #include <optional>
 #include <string>
 
-/// Attribute name, as given, to new value. std::string's ordering compares bytes as unsigned
-/// values, case-sensitively, which is the order the attributes are applied in.
-using AttributesByName = std::map<std::string, std::string>;
+#include "base/attributes.h"
 
 /// What the command line asked for. A -F, -O, -L or -R value, when present, is never blank.
 struct RunRequest {

@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/script_run.h"
 #include "platform/arguments.h"
-
-const int kExitSuccess = 0;
-const int kExitFailure = -1;
 
 /// The whole run for the arguments after the program's name: banner, parsing, checks,
 /// then the stages over one script. Returns the process exit code (0 or -1).

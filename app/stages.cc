@@ -1,14 +1,13 @@
 #include "app/stages.h"
 
+#include "base/text_helpers.h"
 #include "launch/erun_launcher.h"
-#include "platform/console.h"
 #include "script/data_file.h"
 #include "script/data_file_name.h"
 #include "script/hook_calls.h"
 #include "script/set_attribute.h"
 #include "script/startup_summary.h"
 #include "script/statements.h"
-#include "textfile/text_helpers.h"
 
 namespace {
 
@@ -111,18 +110,24 @@ namespace {
 
 class ConsoleProgress : public LaunchProgress {
  public:
+  explicit ConsoleProgress(RunLog& log) : log_(log) {}
+
   void Starting(const std::string& commandLine) override {
-    PrintLine("Starting E-Run:");
-    PrintLine(commandLine);
+    log_.Line("Starting E-Run:");
+    log_.Line(commandLine);
   }
-  void Waiting() override { PrintLine("Waiting for E-Run to finish"); }
+  void Waiting() override { log_.Line("Waiting for E-Run to finish"); }
+
+ private:
+  RunLog& log_;
 };
 
 }  // namespace
 
-bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, std::string* lastLine) {
-  ConsoleProgress progress;
-  switch (LaunchERun(outputScriptPath, hold, SystemRegistry(), SystemProcessStarter(), progress)) {
+bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, Registry& registry,
+                 ProcessStarter& processes, RunLog& log, std::string* lastLine) {
+  ConsoleProgress progress(log);
+  switch (LaunchERun(outputScriptPath, hold, registry, processes, progress)) {
     case LaunchOutcome::kNoRegistryKey:
       *lastLine = "Couldn't open ebsfile settings in registry";
       break;
@@ -134,12 +139,12 @@ bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, std:
       break;
     case LaunchOutcome::kStartFailed:
       // The experiment did not run; a batch file must be able to tell.
-      PrintLine(*lastLine = "E-Run failed");
+      log.Line(*lastLine = "E-Run failed");
       return false;
     case LaunchOutcome::kERunEnded:
-      PrintLine(*lastLine = "E-Run ready");
+      log.Line(*lastLine = "E-Run ready");
       return true;
   }
-  PrintLine(*lastLine + "\nWas E-Prime installed properly?");
+  log.Line(*lastLine + "\nWas E-Prime installed properly?");
   return false;
 }

@@ -6,6 +6,8 @@
 #include "app/run_log.h"
 #include "app/run_request.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
+#include "platform/registry.h"
 #include "script/data_file_name.h"
 #include "script/eb_script.h"
 
@@ -31,6 +33,7 @@ void HookCallStage(EBScript& script, RunLog& log);
 /// Starts E-Run on the rewritten script in its folder, hands it the script's hold, and
 /// waits for it, reporting each step. False when the registry gave no usable E-Run command
 /// or E-Run could not be started, which fails the run. `lastLine` receives the last line.
-bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, std::string* lastLine);
+bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, Registry& registry,
+                 ProcessStarter& processes, RunLog& log, std::string* lastLine);
 
 #endif  // TARVO_APP_STAGES_H_

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "base/paths.h"
+#include "base/text_helpers.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/file_system.h"
-#include "textfile/text_helpers.h"
 
 namespace {
 

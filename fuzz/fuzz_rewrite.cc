@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "base/text_helpers.h"
 #include "fake_file_system.h"
 #include "fuzz/fuzz_check.h"
 #include "script/data_file.h"
 #include "script/hook_calls.h"
 #include "script/set_attribute.h"
 #include "script/startup_summary.h"
-#include "textfile/text_helpers.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "fake_file_system.h"
 #include "fuzz/fuzz_check.h"
-#include "textfile/plain_text_file.h"
+#include "script/plain_text_file.h"
 
 namespace {
 

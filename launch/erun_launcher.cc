@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/paths.h"
 #include "launch/erun_command_line.h"
 #include "launch/query_registry_string.h"
 

@@ -10,11 +10,8 @@
 
 #include <vector>
 
+#include "base/paths.h"
 #include "platform/file_system_shared.h"
-
-bool IsPathSeparator(char c) {
-  return c == '/';
-}
 
 class FileHoldAccess {
  public:

@@ -2,12 +2,9 @@
 
 #include <windows.h>
 
+#include "base/paths.h"
+#include "base/text_helpers.h"
 #include "platform/file_system_shared.h"
-#include "textfile/text_helpers.h"
-
-bool IsPathSeparator(char c) {
-  return IsWindowsPathSeparator(c);
-}
 
 class FileHoldAccess {
  public:

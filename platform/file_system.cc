@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "base/paths.h"
 #include "platform/file_system_shared.h"
 #include "platform/system.h"
 
@@ -50,13 +51,6 @@ void ForgetOnInterrupt(const std::string& path) {
 
 const char* FileToRemoveOnInterrupt() {
   return g_interruptedTempSet ? g_interruptedTemp : nullptr;
-}
-
-std::string FolderOf(const std::string& path) {
-  size_t end = path.size();
-  while (end > 0 && !IsPathSeparator(path[end - 1]))
-    --end;
-  return path.substr(0, end);
 }
 
 ReadOutcome ReadOpenFile(uint64_t size, const std::function<int64_t(char*, size_t)>& read,

@@ -121,9 +121,6 @@ FileSystem& RealFileSystem();
 /// 32-bit program holds as lines with room to spare.
 constexpr size_t kLargestFile = size_t{64} * 1024 * 1024;
 
-/// The folder part of `path` with its final separator, or "" for a bare name.
-std::string FolderOf(const std::string& path);
-
 /// The absolute form of `path`, resolved against the current folder, at most 259
 /// characters. False when it cannot be resolved or does not fit.
 bool GetFullPath(const std::string& path, std::string* fullPath);

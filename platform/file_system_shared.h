@@ -9,10 +9,6 @@
 
 // Between file_system.cc, which holds what both platforms share, and the platform twins.
 
-/// True for a byte that separates folders in a path: "/" on POSIX; on Windows
-/// IsWindowsPathSeparator's.
-bool IsPathSeparator(char c);
-
 /// Calls `tryLock` until it gives true, every 50 ms for at most 10 seconds: another run
 /// holds a locked file only for a read and a write. False when it never gave true.
 bool RetryLock(const std::function<bool()>& tryLock);

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "textfile/text_helpers.h"
+#include "base/paths.h"
+#include "base/text_helpers.h"
 
 namespace {
 

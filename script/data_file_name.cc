@@ -3,10 +3,9 @@
 #include <map>
 #include <vector>
 
-#include "script/hook_calls.h"
+#include "base/text_helpers.h"
+#include "base/trim.h"
 #include "script/prompt_section.h"
-#include "textfile/text_helpers.h"
-#include "textfile/trim.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "script/eb_script.h"
 
-#include "textfile/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace {
 

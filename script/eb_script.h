@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "script/ebasic.h"
-#include "textfile/plain_text_file.h"
+#include "script/plain_text_file.h"
 
 /// How an edit of the script went.
 enum class EditOutcome {

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/text_helpers.h"
 #include "script/statements.h"
-#include "textfile/text_helpers.h"
 
 namespace {
 
@@ -94,11 +94,6 @@ EditOutcome InsertCall(EBScript& script, const Hook& hook) {
 }
 
 }  // namespace
-
-bool DefinesHandleFilename(const EBScript& script) {
-  return FindRoutineDefinition(script, kHandleFilename.keyword, kHandleFilename.routine)
-      .has_value();
-}
 
 EditOutcome InsertHandleFilenameCall(EBScript& script) {
   return InsertCall(script, kHandleFilename);

@@ -9,9 +9,6 @@
 // routine's definition or the statement the call goes below; and kNoAbortLabel when the
 // call would jump to ExperimentAbort and the main routine has no such label.
 
-/// True when the script defines Function HandleFilename(, which then names the data file.
-bool DefinesHandleFilename(const EBScript& script);
-
 /// HandleFilename(c), below the data file statement: its result becomes the file name.
 EditOutcome InsertHandleFilenameCall(EBScript& script);
 /// PreRun(file name), below "InitObjects c": false from it aborts the experiment.

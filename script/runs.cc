@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "textfile/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace {
 

@@ -1,13 +1,8 @@
 #ifndef TARVO_SCRIPT_RUNS_H_
 #define TARVO_SCRIPT_RUNS_H_
 
-#include <map>
-#include <string>
-
+#include "base/attributes.h"
 #include "script/statements.h"
-
-/// The attributes whose assignment Tarvo wrote, by their squeezed names, with their values.
-using AttributesBySqueezedName = std::map<std::string, std::string>;
 
 enum class Runs { kYes, kNo, kUnknown };
 

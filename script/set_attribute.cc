@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/text_helpers.h"
 #include "script/prompt_section.h"
 #include "script/value_rule.h"
-#include "textfile/text_helpers.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_helpers.h"
 #include "script/statements.h"
-#include "textfile/text_helpers.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/text_helpers.h"
 #include "script/eb_script.h"
-#include "textfile/text_helpers.h"
 
 namespace {
 
@@ -405,6 +405,10 @@ std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_
       return line;
   }
   return std::nullopt;
+}
+
+bool DefinesHandleFilename(const EBScript& script) {
+  return FindRoutineDefinition(script, "Function", "HandleFilename").has_value();
 }
 
 bool ConvertsDataFile(const EBScript& script) {

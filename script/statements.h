@@ -141,6 +141,10 @@ std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, siz
 std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,
                                             std::string_view name);
 
+/// True when the script defines "Function HandleFilename(", the user's routine that names
+/// the data file when the experiment runs.
+bool DefinesHandleFilename(const EBScript& script);
+
 /// True when the script converts its data file into an E-DataAid file: a statement of
 /// c.DataFile.Convert at or after "Sub Main()".
 bool ConvertsDataFile(const EBScript& script);

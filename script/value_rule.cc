@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
-#include "textfile/text_helpers.h"
-#include "textfile/trim.h"
+#include "base/text_helpers.h"
+#include "base/trim.h"
 
 namespace {
 

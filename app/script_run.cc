@@ -1,0 +1,145 @@
+#include "app/script_run.h"
+
+#include <utility>
+
+#include "app/stages.h"
+
+namespace {
+
+// The journal's end row for what the data check found.
+JournalEvent EventOf(DataFound found) {
+  switch (found) {
+    case DataFound::kSaved:
+      return JournalEvent::kSaved;
+    case DataFound::kNotConverted:
+      return JournalEvent::kNotConverted;
+    case DataFound::kNoData:
+      return JournalEvent::kNoData;
+    case DataFound::kCannotTell:
+      break;
+  }
+  return JournalEvent::kEnded;
+}
+
+}  // namespace
+
+ScriptRun::ScriptRun(const RunWorld& world, const RunRequest& request, std::string outputScriptPath)
+    : world_(world),
+      request_(request),
+      outputScriptPath_(std::move(outputScriptPath)),
+      script_(world.files),
+      log_(world.print) {}
+
+int ScriptRun::Go() {
+  OpenJournal();
+  std::string message;
+  // A script that cannot be read ends the run.
+  bool loaded = script_.Load(*request_.scriptPath, message);
+  log_.Line(message);
+  if (!loaded)
+    return EndRefused(message);
+  if (!Edit() || !CheckData())
+    return EndRefused(log_.firstRefusal());
+  if (journal_) {
+    Journal::Started started = journal_->Start(data_.Final());
+    for (const std::string& line : started.lines)
+      log_.Line(line);
+    if (started.outcome != Journal::Outcome::kWritten)
+      return kExitFailure;
+  }
+  return SaveAndLaunch();
+}
+
+// -N runs keep no journal: nothing of the experiment happens.
+void ScriptRun::OpenJournal() {
+  if (!request_.journal || request_.noRun)
+    return;
+  std::string attributes;
+  for (const auto& [name, value] : request_.attributes)
+    attributes.append(attributes.empty() ? "" : "; ").append(name).append("=").append(value);
+  std::string script;
+  if (!GetFullPath(*request_.scriptPath, &script))
+    script = *request_.scriptPath;
+  journal_ = std::make_unique<Journal>(world_.files, *request_.journal, world_.station(), script,
+                                       attributes, world_.now);
+}
+
+// Attributes in ascending order of name, then the data file name and the data folder, the
+// startup summary, and the calls of the user's routines. A stage that refuses ends the run
+// once it has finished: nothing is saved, so a rewritten script of an earlier run stays as
+// it was, and E-Run is not started.
+bool ScriptRun::Edit() {
+  given_ = AttributeStage(script_, request_.attributes, log_);
+  if (log_.refused())
+    return false;
+  subjectZero_ = SubjectZeroStage(script_, given_, log_);
+  if (request_.dataFileName)
+    DataFileNameStage(script_, *request_.dataFileName, given_, log_);
+  if (!log_.refused() && request_.dataFolder)
+    DataFolderStage(script_, *request_.dataFolder, given_, log_);
+  if (!log_.refused() && request_.answerSummary)
+    StartupSummaryStage(script_, log_);
+  if (!log_.refused())
+    HookCallStage(script_, log_);
+  return !log_.refused();
+}
+
+// -D, or a journal, which checks the data wherever the data file can be worked out.
+bool ScriptRun::CheckData() {
+  checking_ = request_.dataCheck || journal_;
+  if (!checking_)
+    return true;
+  data_ = WorkOutDataFilesStage(script_, given_, subjectZero_, outputScriptPath_,
+                                request_.dataCheck, log_);
+  if (log_.refused() || data_.dataFile.empty())
+    return !log_.refused();
+  for (auto [file, what] :
+       {std::pair{&data_.dataFile, "data file"}, std::pair{&data_.converted, "converted file"}}) {
+    std::string refusal =
+        journal_ ? JournalOwnFileRefusal(world_.files, *request_.journal, *file, what) : "";
+    if (!refusal.empty()) {
+      log_.PrintRefusal(refusal);
+      journal_.reset();  // its refused row would go into the data
+      return false;
+    }
+  }
+  DataFilesFreeStage(data_, world_.files, log_);
+  return !log_.refused();
+}
+
+int ScriptRun::SaveAndLaunch() {
+  // A failed save ends the run, so E-Run never starts on a stale script. Until E-Run has
+  // ended the script stays held: a run of the same script elsewhere must not replace it.
+  FileHold hold;
+  std::string message;
+  bool saved = script_.Save(outputScriptPath_, message, request_.noRun ? nullptr : &hold);
+  log_.Line(message);
+  if (!saved)
+    return End(JournalEvent::kErunFailed, kExitFailure, message);
+  // -N: a dry run ends with the save.
+  if (request_.noRun)
+    return kExitSuccess;
+  // No usable registry entry, or an E-Run that could not be started, fails the run.
+  std::string lastLine;
+  if (!LaunchStage(outputScriptPath_, hold, world_.registry, world_.processes, log_, &lastLine))
+    return End(JournalEvent::kErunFailed, kExitFailure, lastLine);
+  if (!checking_ || data_.dataFile.empty())
+    return End(JournalEvent::kEnded, kExitSuccess, lastLine);
+  DataOutcome outcome = DataOutcomeStage(data_, world_.files, log_);
+  return End(EventOf(outcome.found),
+             outcome.found == DataFound::kSaved ? kExitSuccess : kExitFailure, outcome.line);
+}
+
+// The end row; a journal that cannot be written fails the run, whatever else it gave.
+int ScriptRun::End(JournalEvent event, int exitCode, const std::string& message) {
+  if (journal_ && !journal_->Append({event, data_.Final(), exitCode, message})) {
+    log_.Line(journal_->failure());
+    return kExitFailure;
+  }
+  return exitCode;
+}
+
+int ScriptRun::EndRefused(const std::string& line) {
+  End(JournalEvent::kRefused, kExitFailure, line);
+  return kExitFailure;
+}

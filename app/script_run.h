@@ -1,0 +1,60 @@
+#ifndef TARVO_APP_SCRIPT_RUN_H_
+#define TARVO_APP_SCRIPT_RUN_H_
+
+#include <memory>
+#include <string>
+
+#include "app/data_check.h"
+#include "app/run_log.h"
+#include "app/run_request.h"
+#include "journal/journal.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "script/eb_script.h"
+
+const int kExitSuccess = 0;
+const int kExitFailure = -1;
+
+/// What a run reaches outside itself. The program gives it the platform's own; tests give
+/// it files in memory, a registry and a process start of their own, and a clock that
+/// stands still, so the run's ordering rules are tested without a disk or an E-Run.
+struct RunWorld {
+  FileSystem& files;
+  Registry& registry;
+  ProcessStarter& processes;
+  Journal::Clock now;
+  Station (*station)();  // this computer, its user and this process, for the journal's rows
+  LinePrinter print;     // the console
+};
+
+/// One run over one script, once the command line and its checks have passed: the stages
+/// in their fixed order, the data check, and the rows of the journal.
+class ScriptRun {
+ public:
+  ScriptRun(const RunWorld& world, const RunRequest& request, std::string outputScriptPath);
+
+  /// Runs it; returns the exit code, 0 or -1.
+  int Go();
+
+ private:
+  void OpenJournal();
+  bool Edit();
+  bool CheckData();
+  int SaveAndLaunch();
+  int End(JournalEvent event, int exitCode, const std::string& message);
+  int EndRefused(const std::string& line);
+
+  const RunWorld& world_;
+  const RunRequest& request_;
+  const std::string outputScriptPath_;
+  EBScript script_;
+  RunLog log_;
+  std::unique_ptr<Journal> journal_;
+  AttributesBySqueezedName given_;
+  bool subjectZero_ = false;
+  bool checking_ = false;
+  DataFiles data_;
+};
+
+#endif  // TARVO_APP_SCRIPT_RUN_H_

@@ -1,0 +1,145 @@
+#ifndef TARVO_JOURNAL_JOURNAL_READER_H_
+#define TARVO_JOURNAL_JOURNAL_READER_H_
+
+#include <array>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/csv.h"
+#include "base/trim.h"
+#include "platform/file_system.h"
+
+// The journal of runs as a spreadsheet may leave it: its header line decides the separator
+// (a comma, a semicolon or a tab) and where each column is, in any order and with columns of
+// its own. Rows are read one line at a time from the locked file, so memory does not grow
+// with the journal; a row that cannot be read is counted and passed over, never guessed at.
+
+enum class JournalEvent { kStarted, kSaved, kNotConverted, kNoData, kEnded, kErunFailed, kRefused };
+
+/// The event's name in the journal: "started", "saved", "not converted" and so on.
+const char* EventName(JournalEvent event);
+
+/// The columns that Tarvo writes, in the order of a journal it begins.
+enum class JournalColumn {
+  kRun,
+  kTime,
+  kComputer,
+  kUser,
+  kScript,
+  kAttributes,
+  kDataFile,
+  kEvent,
+  kExitCode,
+  kMessage,
+};
+constexpr size_t kJournalColumns = 10;
+using JournalFields = std::array<std::string, kJournalColumns>;
+
+/// A journal's header line.
+class JournalHeader {
+ public:
+  /// The header of a new journal: every column, in Tarvo's order, with commas.
+  JournalHeader();
+
+  /// The header line itself, with its line end.
+  std::string Line() const;
+  /// A row laid out as this header lays rows out: its separator, its order of columns, an
+  /// empty field for a column of its own. In UTF-8 for a journal that is.
+  std::string Row(const JournalFields& fields) const;
+  /// `text` as this journal holds text: converted to UTF-8 for a journal in UTF-8.
+  std::string Text(std::string_view text) const;
+
+  /// Whether the journal's text is UTF-8: it begins with UTF-8's byte-order mark.
+  bool utf8() const { return utf8_; }
+
+ private:
+  friend class JournalReader;
+  friend class JournalEntry;
+
+  char separator_ = ',';
+  bool utf8_ = false;  // the file begins with UTF-8's byte-order mark
+  size_t columns_ = kJournalColumns;
+  std::array<int, kJournalColumns> position_;  // where each column is; -1 for none
+};
+
+/// A row of the journal that could be read.
+class JournalEntry {
+ public:
+  /// The line's number in the file, which is what a spreadsheet shows; the header is row 1.
+  size_t row() const { return row_; }
+  JournalEvent event() const { return event_; }
+  /// The field without the blanks around it; "" for a column that the header lacks.
+  std::string_view Field(JournalColumn column) const {
+    int position = header_->position_[static_cast<size_t>(column)];
+    if (position < 0 || static_cast<size_t>(position) >= fields_->size())
+      return std::string_view();
+    return Trimmed((*fields_)[static_cast<size_t>(position)]);
+  }
+  /// The row's time, in any form ParseJournalTime reads; none when it is in no such form.
+  std::optional<std::time_t> Time() const;
+
+ private:
+  friend class JournalReader;
+
+  const JournalHeader* header_ = nullptr;
+  const std::vector<std::string_view>* fields_ = nullptr;
+  size_t row_ = 0;
+  JournalEvent event_ = JournalEvent::kStarted;
+};
+
+class JournalReader {
+ public:
+  explicit JournalReader(LockedFile& file) : file_(file) {}
+
+  /// Reads the header line. False when the file cannot be read or is no journal that can be
+  /// read; problem() then says why. A file that holds nothing but a byte-order mark is empty.
+  bool ReadHeader();
+  bool empty() const { return empty_; }
+  const JournalHeader& header() const { return header_; }
+
+  enum class Status { kRow, kUnreadable, kEnd, kFailed };
+  /// The next row after the header: kRow with entry(), or kUnreadable, a row that cannot be
+  /// read (a quote left open, fields beyond the header's, no run, an event that is not the
+  /// journal's), whose number is unreadableRow(). Blank lines are passed over. kFailed when
+  /// the file cannot be read.
+  Status Next();
+  const JournalEntry& entry() const { return entry_; }
+  size_t unreadableRow() const { return entry_.row_; }
+
+  /// How many rows could not be read so far, and the first of them.
+  size_t unreadable() const { return unreadable_; }
+  size_t firstUnreadable() const { return firstUnreadable_; }
+  /// The line to print when ReadHeader or Next failed: "Couldn't read journal <path>",
+  /// followed by what is wrong with its header, if that is what failed.
+  std::string Failure(const std::string& path) const;
+
+ private:
+  enum class LineStatus { kLine, kTooLong, kEnd, kFailed };
+  LineStatus NextLine(std::string_view* line);
+  bool Fill();
+  bool TakeHeader(std::string_view line);
+  Status Unreadable();
+
+  LockedFile& file_;
+  std::vector<char> buffer_;
+  size_t begin_ = 0;  // the unread bytes of `buffer_` are [begin_, end_)
+  size_t end_ = 0;
+  uint64_t offset_ = 0;  // where the next read of the file begins
+  bool atEnd_ = false;
+  bool skipLf_ = false;  // a CR ended the last line; a LF right after it ends nothing more
+  char lineEnd_ = 0;     // what ends a row, as it ended the header: '\n' (LF or CR LF) or '\r'
+  size_t line_ = 0;
+  bool empty_ = false;
+  JournalHeader header_;
+  CsvLine csv_;
+  JournalEntry entry_;
+  size_t unreadable_ = 0;
+  size_t firstUnreadable_ = 0;
+  std::string problem_;
+};
+
+#endif  // TARVO_JOURNAL_JOURNAL_READER_H_

@@ -1,0 +1,64 @@
+#include "journal/journal_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_file_system.h"
+
+namespace {
+
+// What a reader makes of `text`: "<row> <event> <data file>" for each row read, "<row> ?"
+// for one that cannot be read, or the failure line.
+std::string Read(const std::string& text) {
+  FakeFileSystem files;
+  files.files["J.csv"] = text;
+  std::unique_ptr<LockedFile> file;
+  files.OpenLocked("J.csv", LockFor::kReading, &file);
+  JournalReader reader(*file);
+  if (!reader.ReadHeader())
+    return reader.Failure("J.csv");
+  std::string read;
+  for (auto status = reader.Next(); status != JournalReader::Status::kEnd; status = reader.Next()) {
+    read += std::to_string(reader.entry().row());
+    if (status == JournalReader::Status::kRow) {
+      read += std::string(" ") + EventName(reader.entry().event()) + " " +
+              std::string(reader.entry().Field(JournalColumn::kDataFile));
+    } else {
+      read += " ?";
+    }
+    read += "|";
+  }
+  return read;
+}
+
+}  // namespace
+
+TEST(JournalReader, ReadsWhatSpreadsheetsLeave) {
+  const std::string header = "run,time,computer,data_file,event\r\n";
+  const std::string tooLong(300000, 'x');
+  struct Row {
+    std::string text;
+    std::string read;
+  } rows[] = {
+      {"", ""},
+      {"\xEF\xBB\xBF", ""},
+      {header + "r,t,c,a.edat,saved\r\n\r\nr,t,c,b,STARTED\n", "2 saved a.edat|4 started b|"},
+      // The separator and the order of columns are the header's; its own columns are kept.
+      {"\xEF\xBB\xBF"
+       "event;note;Data_File ;run;computer;time\r\nsaved;x,y;a.edat;r;c;t\r\n",
+       "2 saved a.edat|"},
+      {"event\ttime\trun\tcomputer\tdata_file\nended\tt\tr\tc\t\"a\tb\"\n", "2 ended a\tb|"},
+      // A Macintosh's line ends; a quote left open ends with its line.
+      {"run,time,computer,data_file,event\rr,t,c,\"a.edat,saved\rr,t,c,b,saved\r",
+       "2 ?|3 saved b|"},
+      {header + ",,,,\r\nr,t,c,a,saved,\r\nr,t,c,a,saved,x\r\n,t,c,a,saved\r\nr,t,c,a,done\r\n" +
+           tooLong + "\r\nr,t,c,b,no data",
+       "3 saved a|4 ?|5 ?|6 ?|7 ?|8 no data b|"},
+      {"run,time,computer,event\r\n",
+       "Couldn't read journal J.csv: its header has no column data_file"},
+      {"\r\n" + header, "Couldn't read journal J.csv: its first line is not the journal's header"},
+      {"Subject,Session\r\n1,1\r\n",
+       "Couldn't read journal J.csv: its first line is not the journal's header"},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(row.read, Read(row.text)) << row.text;
+}

@@ -1,0 +1,16 @@
+#ifndef TARVO_REPORT_REPORT_PAGE_H_
+#define TARVO_REPORT_REPORT_PAGE_H_
+
+#include <string>
+
+#include "report/report_model.h"
+
+/// The report as one self-contained HTML page: no script, no file or address outside it,
+/// tables and CSS 2.1 only, so that Internet Explorer 8 on an offline PC shows it as current
+/// browsers do. Its character set is UTF-8; the journal's text is converted from the
+/// program's code page unless `journalInUtf8`, and every value is escaped. `journal` is the
+/// journal's path as given, `madeAt` when the report was made.
+std::string ReportPage(const ReportModel& model, const std::string& journal,
+                       const std::string& madeAt, bool journalInUtf8);
+
+#endif  // TARVO_REPORT_REPORT_PAGE_H_
