@@ -143,6 +143,16 @@ class PosixFileSystem : public DiskFileSystem {
     return errno == ENOENT || errno == ENOTDIR ? Presence::kNotThere : Presence::kCannotTell;
   }
 
+  // rename() would replace a file of the new name; a second link to the file cannot.
+  MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to) override {
+    if (link(from.c_str(), to.c_str()) != 0)
+      return errno == EEXIST ? MoveOutcome::kTaken : MoveOutcome::kFailed;
+    if (unlink(from.c_str()) == 0)
+      return MoveOutcome::kMoved;
+    unlink(to.c_str());
+    return MoveOutcome::kFailed;
+  }
+
   bool SameFile(const std::string& a, const std::string& b) override {
     struct stat first, second;
     if (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0)

@@ -165,6 +165,15 @@ class Win32FileSystem : public DiskFileSystem {
                                                                           : Presence::kCannotTell;
   }
 
+  // Without MOVEFILE_REPLACE_EXISTING, MoveFileA never replaces a file of the new name.
+  MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to) override {
+    if (MoveFileA(from.c_str(), to.c_str()))
+      return MoveOutcome::kMoved;
+    DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? MoveOutcome::kTaken
+                                                                       : MoveOutcome::kFailed;
+  }
+
   bool SameFile(const std::string& a, const std::string& b) override {
     BY_HANDLE_FILE_INFORMATION first, second;
     if (Identity(a, &first) && Identity(b, &second))

@@ -78,6 +78,12 @@ enum class WriteOutcome {
   kHeld,        // another run holds the target
 };
 
+enum class MoveOutcome {
+  kMoved,
+  kTaken,  // the new name is taken: nothing was moved
+  kFailed,
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -107,6 +113,10 @@ class FileSystem {
 
   /// Whether `path` names an existing entry (any kind counts).
   virtual Presence Look(const std::string& path) = 0;
+
+  /// Gives the file `from` the new name `to` in the same folder, never replacing a file that
+  /// has that name: kTaken when one does, and `from` stays as it was.
+  virtual MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to) = 0;
 
   /// Whether `a` and `b` name one file: by the file's identity where both exist (volume and
   /// file index on Windows, device and inode on POSIX), so that a link, a mapped drive and

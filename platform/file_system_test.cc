@@ -198,3 +198,22 @@ TEST(LockedFile, AShortAppendLeavesNothing) {
   EXPECT_EQ("row\n", ReadBytes(path));
 }
 #endif
+
+// An aborted session's data file is moved aside under a free name only: a file that has the
+// name already, another aborted session's, stays as it is, and so does the one not moved.
+TEST(MoveWithoutReplacing, NeverReplaces) {
+  TempDir dir;
+  WriteBytes(dir.Path("x.txt"), "aborted");
+  WriteBytes(dir.Path("x.aborted-1.txt"), "earlier");
+  FileSystem& files = RealFileSystem();
+  EXPECT_EQ(MoveOutcome::kTaken,
+            files.MoveWithoutReplacing(dir.Path("x.txt"), dir.Path("x.aborted-1.txt")));
+  EXPECT_EQ(MoveOutcome::kMoved,
+            files.MoveWithoutReplacing(dir.Path("x.txt"), dir.Path("x.aborted-2.txt")));
+  EXPECT_EQ(MoveOutcome::kFailed,
+            files.MoveWithoutReplacing(dir.Path("x.txt"), dir.Path("x.aborted-3.txt")));
+  EXPECT_EQ((std::vector<std::string>{"x.aborted-1.txt", "x.aborted-2.txt"}),
+            FolderEntries(dir.path()));
+  EXPECT_EQ("earlier", ReadBytes(dir.Path("x.aborted-1.txt")));
+  EXPECT_EQ("aborted", ReadBytes(dir.Path("x.aborted-2.txt")));
+}

@@ -83,6 +83,17 @@ Presence FakeFileSystem::Look(const std::string& path) {
              : Presence::kNotThere;
 }
 
+MoveOutcome FakeFileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  if (files.count(to) != 0)
+    return MoveOutcome::kTaken;
+  auto found = files.find(from);
+  if (failRename || found == files.end())
+    return MoveOutcome::kFailed;
+  files[to] = found->second;
+  files.erase(from);
+  return MoveOutcome::kMoved;
+}
+
 bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
   return a == b;
 }

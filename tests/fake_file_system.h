@@ -24,7 +24,8 @@ class FakeFileSystem : public FileSystem {
                                 // an append beyond it adds nothing and fails
   LockOutcome lockOutcome = LockOutcome::kLocked;  // what OpenLocked gives
   bool failClose = false;
-  bool failRename = false;           // the new file cannot take the target's place (a folder, say)
+  bool failRename = false;  // the new file cannot take the target's place (a folder, say), nor
+                            // can a file be moved
   std::set<std::string> cannotTell;  // paths that Look cannot tell of, as on a share offline
 
   ReadOutcome ReadFile(const std::string& path, std::string* text) override;
@@ -34,6 +35,7 @@ class FakeFileSystem : public FileSystem {
                          std::unique_ptr<LockedFile>* file) override;
   /// A folder, a path that ends in a separator, is there when a file is in it.
   Presence Look(const std::string& path) override;
+  MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
 
  private:
