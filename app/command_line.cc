@@ -15,6 +15,7 @@ enum class ArgumentState {
   kExpectDataFolder,
   kExpectJournal,
   kExpectReport,
+  kExpectBalanced,
   kExpectAttribute
 };
 
@@ -31,6 +32,8 @@ char PendingSwitch(ArgumentState state) {
       return 'L';
     case ArgumentState::kExpectReport:
       return 'R';
+    case ArgumentState::kExpectBalanced:
+      return 'B';
     case ArgumentState::kFirstArgument:
     case ArgumentState::kExpectAttribute:
       break;
@@ -150,6 +153,12 @@ class Parser {
         return ExpectValue(ArgumentState::kExpectJournal);
       case 'R':
         return ExpectValue(ArgumentState::kExpectReport);
+      case 'B':
+        return ExpectValue(ArgumentState::kExpectBalanced);
+      case 'A':
+        result_.request.setAside = true;
+        state_ = ArgumentState::kExpectAttribute;
+        return true;
       case 'D':
         result_.request.dataCheck = true;
         state_ = ArgumentState::kExpectAttribute;
@@ -197,6 +206,8 @@ class Parser {
         return TakeJournal(argument, 'L', &result_.request.journal);
       case ArgumentState::kExpectReport:
         return TakeJournal(argument, 'R', &result_.request.report);
+      case ArgumentState::kExpectBalanced:
+        return TakeBalanced(argument);
       case ArgumentState::kExpectAttribute:
         return TakeAttribute(argument);
     }
@@ -228,37 +239,77 @@ class Parser {
   // quote would end the value's string literal early: after cmd's trap
   // Group="C:\dir\" Subject=12 -N the value swallows Subject and -N.
   bool TakeAttribute(const std::string& argument) {
-    size_t equals = argument.find('=');
-    if (equals == std::string::npos)
-      return Fail("Missing '=' in attribute definition " + argument);
-    std::string name = argument.substr(0, equals);
-    std::string value = argument.substr(equals + 1);
-    Trim(name);
-    Trim(value);
-    if (HasLineBreak(name) || HasLineBreak(value))
-      return LineBreak();
-    if (HasControlCharacter(name) || HasControlCharacter(value))
-      return ControlCharacter();
-    if (argument.find('"') != std::string::npos)
-      return Fail("Double quote in attribute definition: " + argument);
-    // "%NAME%=5" with the variable unset: the value would be dropped in silence.
-    if (name.empty())
-      return Fail("Missing attribute name in argument " + std::to_string(number_));
+    std::string name, value;
+    if (!SplitDefinition(argument, "attribute definition ", "attribute definition: ", &name,
+                         &value))
+      return false;
     if (value.empty())
       result_.lines.push_back("Warning: setting attribute to empty value: " + name);
-    return TakeName(name, value);
+    if (!NewName(name, false))
+      return false;
+    result_.request.attributes[name] = value;
+    return true;
+  }
+
+  // -B name=value,value,...: each value trimmed, none empty.
+  bool TakeBalanced(const std::string& argument) {
+    std::string name, list;
+    if (!SplitDefinition(argument, "-B value: ", "-B value: ", &name, &list))
+      return false;
+    std::vector<std::string> values;
+    for (size_t from = 0;;) {
+      size_t comma = std::min(list.find(',', from), list.size());
+      std::string value = list.substr(from, comma - from);
+      Trim(value);
+      if (value.empty())
+        return Fail("Missing value in -B value: " + argument);
+      values.push_back(value);
+      if (comma == list.size())
+        break;
+      from = comma + 1;
+    }
+    if (!NewName(name, true))
+      return false;
+    result_.request.balanced[name] = values;
+    return true;
+  }
+
+  // Splits name=value and trims both; false after the refusal of what neither may hold.
+  bool SplitDefinition(const std::string& argument, const std::string& missingEquals,
+                       const std::string& doubleQuote, std::string* name, std::string* value) {
+    size_t equals = argument.find('=');
+    if (equals == std::string::npos)
+      return Fail("Missing '=' in " + missingEquals + argument);
+    *name = argument.substr(0, equals);
+    *value = argument.substr(equals + 1);
+    Trim(*name);
+    Trim(*value);
+    if (HasLineBreak(*name) || HasLineBreak(*value))
+      return LineBreak();
+    if (HasControlCharacter(*name) || HasControlCharacter(*value))
+      return ControlCharacter();
+    if (argument.find('"') != std::string::npos)
+      return Fail("Double quote in " + doubleQuote + argument);
+    // "%NAME%=5" with the variable unset: the value would be dropped in silence.
+    if (name->empty())
+      return Fail("Missing attribute name in argument " + std::to_string(number_));
+    return true;
   }
 
   // Names match the script blank- and case-blind, so two that differ only so would set
-  // one attribute twice, and one of them would silently win.
-  bool TakeName(const std::string& name, const std::string& value) {
-    AttributesByName& attributes = result_.request.attributes;
-    for (const auto& entry : attributes) {
-      if (entry.first != name && SqueezeText(entry.first) == SqueezeText(name))
-        return Fail("Attribute given twice: " + name);
-    }
-    attributes[name] = value;
-    return true;
+  // one attribute twice, and one of them would silently win. Only a plain definition
+  // replaces an earlier one of the very same name. False after the refusal.
+  bool NewName(const std::string& name, bool balanced) {
+    auto clashes = [&](const std::string& other, bool otherBalanced) {
+      return SqueezeText(other) == SqueezeText(name) &&
+             (other != name || balanced || otherBalanced);
+    };
+    bool twice = false;
+    for (const auto& entry : result_.request.attributes)
+      twice = twice || clashes(entry.first, false);
+    for (const auto& entry : result_.request.balanced)
+      twice = twice || clashes(entry.first, true);
+    return !twice || Fail("Attribute given twice: " + name);
   }
 
   SlashSwitches slashSwitches_;

@@ -55,7 +55,8 @@ bool SameResult(const ParseResult& a, const ParseResult& b) {
          a.request.dataFolder == b.request.dataFolder && a.request.noRun == b.request.noRun &&
          a.request.answerSummary == b.request.answerSummary &&
          a.request.dataCheck == b.request.dataCheck && a.request.journal == b.request.journal &&
-         a.request.report == b.request.report && a.request.attributes == b.request.attributes;
+         a.request.report == b.request.report && a.request.attributes == b.request.attributes &&
+         a.request.setAside == b.request.setAside && a.request.balanced == b.request.balanced;
 }
 
 // A plain argument the request took must be one that was given, never a switch.
@@ -102,6 +103,13 @@ void CheckValues(const RunRequest& request) {
     FUZZ_CHECK(!HasControlOrQuote(name + value));
     FUZZ_CHECK(squeezedNames.insert(SqueezeText(name)).second);
   }
+  for (const auto& [name, values] : request.balanced) {
+    FUZZ_CHECK(!name.empty() && IsTrimmed(name) && !HasControlOrQuote(name));
+    FUZZ_CHECK(squeezedNames.insert(SqueezeText(name)).second);
+    FUZZ_CHECK(!values.empty());
+    for (const std::string& value : values)
+      FUZZ_CHECK(!value.empty() && IsTrimmed(value) && !HasControlOrQuote(value));
+  }
   for (const auto* field :
        {&request.dataFileName, &request.dataFolder, &request.journal, &request.report}) {
     FUZZ_CHECK(!*field || (field->value().find_first_not_of(" \t\v\f") != std::string::npos &&
@@ -133,6 +141,8 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
                  StartsWith(error, "Drive-relative path in -") ||
                  StartsWith(error, "Attribute given twice: ") ||
                  StartsWith(error, "Missing attribute name in argument ") ||
+                 StartsWith(error, "Missing '=' in -B value: ") ||
+                 StartsWith(error, "Missing value in -B value: ") ||
                  StartsWith(error, "The journal cannot be an .ebs or .edat file: "));
     }
   }
