@@ -78,6 +78,14 @@ const char* const kUsage[] = {
     "                variable TARVO_JOURNAL names it when -L is not given",
     "  -R <journal>  makes a report of the journal instead of a run: a page of the",
     "                same name ending in .html, a grid of participants and sessions",
+    "  -B <name>=<value>,<value>,...  balances the attribute over the journal's",
+    "                participants: it gets the listed value with the fewest so far",
+    "  -A            is a switch to set an aborted session's data file aside, as",
+    "                <name>.aborted-<n>, so that the session can be run again",
+    "  <name>=next   takes the attribute's next number from the journal: the next",
+    "                Subject, or the lowest Session not yet saved for the Subject",
+    "  <name>=same   takes the attribute's value in this computer's latest run in",
+    "                the journal, for the next task of one participant's battery",
 };
 // clang-format on
 
