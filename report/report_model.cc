@@ -28,6 +28,7 @@ RunOutcome EndOutcome(JournalEvent event) {
       return RunOutcome::kRefused;
     case JournalEvent::kStarted:
     case JournalEvent::kEnded:
+    case JournalEvent::kErunStarted:
       break;
   }
   return RunOutcome::kEnded;
