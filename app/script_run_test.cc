@@ -54,6 +54,7 @@ class FakeLaunch : public Registry, public ProcessStarter {
       for (const std::string& file : launch->writes_)
         launch->files_.files[file] = "data";
     }
+    ProcessIdentity Identity() const override { return {4242, 99}; }
     FakeLaunch* launch;
   };
 

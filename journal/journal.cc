@@ -105,6 +105,8 @@ bool Journal::Open(std::unique_ptr<LockedFile>* file) {
   failure_ = "Couldn't write journal " + path_;
   if (outcome == LockOutcome::kInUse)
     failure_ += ": it is open in another program";
+  if (outcome == LockOutcome::kLinkToNothing)
+    failure_ += ": it is a link to a file that does not exist";
   return false;
 }
 

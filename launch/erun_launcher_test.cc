@@ -53,6 +53,7 @@ class FakeWorld : public Registry, public ProcessStarter, public LaunchProgress 
   struct Process : ChildProcess {
     explicit Process(FakeWorld* owner) : world(owner) {}
     void WaitAndClose() override { world->events.push_back("wait"); }
+    ProcessIdentity Identity() const override { return {}; }
     FakeWorld* world;
   };
 

@@ -71,6 +71,10 @@ STARTED_SAVED = [row(event="started", data_file=EDAT, exit_code="", message=""),
 SPREADSHEET = b"event,data_file,time,computer,run,note\r\n"
 
 
+def link_to(target, name):
+    return lambda folder: os.symlink(target, os.path.join(folder, name))
+
+
 MANY = b'Sub Main()\r\n\tc.SetAttrib "Subject", "1"\r\n' \
        b'\tc.DataFile.Filename = "d" & CStr(c.GetAttrib("Subject")) & ".txt"\r\nEnd Sub\r\n'
 
@@ -158,6 +162,15 @@ CASES = [
         "Couldn't read journal " + at(JOURNAL) + ": its first line is not the journal's header"],
               -1, None, files={JOURNAL: b"Subject,Session\r\n12,1\r\n"},
               outputs={"flanker_tarvo.ebs": None}),
+
+    # A journal is never made through a link: its rows would go into the participant's data.
+    # (Wine shows a POSIX link as no reparse point: there the line lacks its reason.)
+    Case("journal_link_to_nothing", ["flanker.ebs", "Subject=12", "Session=1", "-L", "jl.csv"],
+         BANNER + LOADED + DATA_LINES +
+         ["Couldn't write journal jl.csv: it is a link to a file that does not exist"], exit=-1,
+         files={"flanker.ebs": FLANKER}, setup=link_to("flanker-12-1.txt", "jl.csv"),
+         outputs={"flanker_tarvo.ebs": None, "flanker-12-1.txt": None}, registry=COMMON,
+         erun=STANDIN, extra_files_ok=True, platforms=("posix",)),
 
     # The journal is never one of the run's own files, by its name or by the file itself.
     own_file("journal_is_the_script", "flanker.ebs",
