@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/stages.h"
+#include "journal/attributes_text.h"
 
 namespace {
 
@@ -54,14 +55,11 @@ int ScriptRun::Go() {
 void ScriptRun::OpenJournal() {
   if (!request_.journal || request_.noRun)
     return;
-  std::string attributes;
-  for (const auto& [name, value] : request_.attributes)
-    attributes.append(attributes.empty() ? "" : "; ").append(name).append("=").append(value);
   std::string script;
   if (!GetFullPath(*request_.scriptPath, &script))
     script = *request_.scriptPath;
   journal_ = std::make_unique<Journal>(world_.files, *request_.journal, world_.station(), script,
-                                       attributes, world_.now);
+                                       AttributesText(request_.attributes), world_.now);
 }
 
 // Attributes in ascending order of name, then the data file name and the data folder, the
