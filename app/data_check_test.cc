@@ -33,3 +33,29 @@ TEST(DataOutcomeStage, WhatBecameOfTheData) {
     EXPECT_EQ(row.line, outcome.line);
   }
 }
+
+// Before E-Run, a file that the file system cannot tell of refuses the run, as one that is
+// there does: either may hold a participant's data.
+TEST(DataFilesFreeStage, RefusesWhatMayBeThere) {
+  const DataFiles data{"d/x.txt", "d/x.edat"};
+  struct Row {
+    std::vector<std::string> there, cannotTell;
+    std::string refusal;
+  } rows[] = {
+      {{"d/other"}, {}, ""},
+      {{"d/x.edat"}, {}, "Data file exists: d/x.edat"},
+      {{"d/other"}, {"d/x.txt"}, "Couldn't check the data file: d/x.txt"},
+      {{"d/other"}, {"d/x.edat"}, "Couldn't check the data file: d/x.edat"},
+      {{}, {"d/"}, "Couldn't check the data file: d/x.txt"},
+      {{}, {}, "Data folder missing: d"},
+  };
+  for (const Row& row : rows) {
+    FakeFileSystem files;
+    for (const std::string& path : row.there)
+      files.files[path] = "";
+    files.cannotTell.insert(row.cannotTell.begin(), row.cannotTell.end());
+    RunLog log([](const std::string&) {});
+    DataFilesFreeStage(data, files, log);
+    EXPECT_EQ(row.refusal, log.firstRefusal()) << row.refusal;
+  }
+}

@@ -110,23 +110,30 @@ namespace {
 
 class ConsoleProgress : public LaunchProgress {
  public:
-  explicit ConsoleProgress(RunLog& log) : log_(log) {}
+  ConsoleProgress(RunLog& log, const std::function<void(const ProcessIdentity&)>& started)
+      : log_(log), started_(started) {}
 
   void Starting(const std::string& commandLine) override {
     log_.Line("Starting E-Run:");
     log_.Line(commandLine);
   }
-  void Waiting() override { log_.Line("Waiting for E-Run to finish"); }
+  void Waiting(const ChildProcess& erun) override {
+    started_(erun.Identity());
+    log_.Line("Waiting for E-Run to finish");
+  }
 
  private:
   RunLog& log_;
+  const std::function<void(const ProcessIdentity&)>& started_;
 };
 
 }  // namespace
 
 bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, Registry& registry,
-                 ProcessStarter& processes, RunLog& log, std::string* lastLine) {
-  ConsoleProgress progress(log);
+                 ProcessStarter& processes,
+                 const std::function<void(const ProcessIdentity&)>& started, RunLog& log,
+                 std::string* lastLine) {
+  ConsoleProgress progress(log, started);
   switch (LaunchERun(outputScriptPath, hold, registry, processes, progress)) {
     case LaunchOutcome::kNoRegistryKey:
       *lastLine = "Couldn't open ebsfile settings in registry";

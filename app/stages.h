@@ -1,6 +1,7 @@
 #ifndef TARVO_APP_STAGES_H_
 #define TARVO_APP_STAGES_H_
 
+#include <functional>
 #include <string>
 
 #include "app/run_log.h"
@@ -31,9 +32,12 @@ void StartupSummaryStage(EBScript& script, RunLog& log);
 /// script does not define.
 void HookCallStage(EBScript& script, RunLog& log);
 /// Starts E-Run on the rewritten script in its folder, hands it the script's hold, and
-/// waits for it, reporting each step. False when the registry gave no usable E-Run command
-/// or E-Run could not be started, which fails the run. `lastLine` receives the last line.
+/// waits for it, reporting each step; `started` hears of E-Run's process before the wait.
+/// False when the registry gave no usable E-Run command or E-Run could not be started,
+/// which fails the run. `lastLine` receives the last line.
 bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, Registry& registry,
-                 ProcessStarter& processes, RunLog& log, std::string* lastLine);
+                 ProcessStarter& processes,
+                 const std::function<void(const ProcessIdentity&)>& started, RunLog& log,
+                 std::string* lastLine);
 
 #endif  // TARVO_APP_STAGES_H_

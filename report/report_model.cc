@@ -180,6 +180,8 @@ size_t ReportModel::Count(RunOutcome outcome) const {
 }
 
 void ReportModel::Take(const JournalEntry& entry) {
+  if (entry.event() == JournalEvent::kErunStarted)
+    return;  // E-Run's process, which the stations look at
   std::string_view time = entry.Field(JournalColumn::kTime);
   if (rows_++ == 0)
     firstTime_ = time;
