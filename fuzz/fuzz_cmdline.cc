@@ -133,6 +133,7 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
                  StartsWith(error, "Drive-relative path in -") ||
                  StartsWith(error, "Attribute given twice: ") ||
                  StartsWith(error, "Missing attribute name in argument ") ||
+                 error == "A report (-R) takes no other arguments" ||
                  StartsWith(error, "The journal cannot be an .ebs or .edat file: "));
     }
   }

@@ -3,14 +3,11 @@
 
 #include <ctime>
 #include <map>
-#include <utility>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "journal/journal_reader.h"
 
 // When a run is open, and the order of runs: the rules that the guard, the report and every
 // reader of the journal share.
@@ -64,27 +61,6 @@ class RunEnds {
   std::multimap<std::string, size_t, std::less<>> waiting_;  // kept runs not yet ended
   std::set<std::string, std::less<>> early_;                 // end rows before their start
   std::vector<bool> ended_;
-};
-
-/// The rule for a `started` row without an end row. A station runs one experiment at a
-/// time, so such a row counts as running only while it is the latest `started` row of its
-/// computer, and for at most 12 hours; a time that cannot be read does not end it, so the
-/// guard fails closed. Note() each `started` row in the journal's order first.
-class RunningRule {
- public:
-  void Note(const JournalEntry& started);
-  /// Whether the `started` row of `computer` at `row`, of `time` when it can be read, still
-  /// counts as running at `now`.
-  bool Running(std::string_view computer, size_t row, std::optional<std::time_t> time,
-               std::time_t now) const;
-  /// Whether that row is its computer's latest `started` row.
-  bool IsLatest(std::string_view computer, size_t row) const;
-
- private:
-  size_t Find(std::string_view computer) const;
-
-  // Each computer's name with the number of its latest `started` row: a lab has a few.
-  std::vector<std::pair<std::string, size_t>> latest_;
 };
 
 #endif  // TARVO_JOURNAL_OPEN_RUNS_H_
