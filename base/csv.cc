@@ -112,7 +112,8 @@ bool CsvLine::SplitLine(std::string_view text, char separator, char lineEnd, siz
 }
 
 // What a scan of a line has found so far, a step at a time: where its fields end, whether
-// it holds a quote or a byte above 0x7F, and where it ends (its size until found).
+// it holds a quote or a byte above 0x7F, and where it ends (its size until found). The loops
+// keep what they change in locals, which the compiler then keeps in registers.
 struct CsvLine::Scanning {
   const char* at;
   size_t size, next = 0, found, count = 0;
@@ -121,35 +122,57 @@ struct CsvLine::Scanning {
   int lineEnd;  // -1: the line ends with the text
   std::vector<uint32_t>* ends;
 
-  // Room for the separators of the next sixteen bytes, which is all that they can hold.
-  void Room() {
-    if (count + 17 > ends->size())
+  // Where the next field's end goes, with room for the separators of sixteen bytes, which
+  // is all that they can hold.
+  uint32_t* Room(uint32_t* out) {
+    size_t used = static_cast<size_t>(out - ends->data());
+    if (used + 17 > ends->size())
       ends->resize(ends->size() * 2 + 32);
+    return ends->data() + used;
   }
-  // Sixteen bytes at a time.
+  // Sixteen bytes at a time. Until the chunk that holds the line's end, quotes and bytes
+  // above 0x7F are gathered as vectors, looked at once at the end; a chunk without a
+  // separator or a line end, as most are, needs one test.
   void Wide() {
 #if defined(__SSE2__)
     const __m128i separators = _mm_set1_epi8(separator), quoteBytes = _mm_set1_epi8('"');
-    const __m128i lineEnds = _mm_set1_epi8(static_cast<char>(lineEnd));
-    for (; next + 16 <= size; next += 16) {
-      Room();
-      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + next));
-      auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, separators)));
-      auto quoted = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quoteBytes)));
-      auto above = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-      auto ending = lineEnd < 0
-                        ? 0u
-                        : static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineEnds)));
-      unsigned before = ending == 0 ? ~0u : (ending & (0u - ending)) - 1;
-      quotes |= quoted & before;
-      high |= above & before;
-      for (marks &= before; marks != 0; marks &= marks - 1)
-        (*ends)[count++] = static_cast<uint32_t>(next + LowestBit(marks));
-      if (ending != 0) {
-        found = next + LowestBit(ending);
-        return;
+    const bool endsLine = lineEnd >= 0;
+    const __m128i lineEnds = endsLine ? _mm_set1_epi8(static_cast<char>(lineEnd)) : separators;
+    __m128i quoted = _mm_setzero_si128(), above = _mm_setzero_si128();
+    uint32_t* out = Room(ends->data() + count);
+    uint32_t* roomy = ends->data() + ends->size() - 16;
+    size_t i = next;
+    for (; i + 16 <= size; i += 16) {
+      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + i));
+      __m128i separatorBytes = _mm_cmpeq_epi8(bytes, separators);
+      __m128i endBytes = _mm_cmpeq_epi8(bytes, lineEnds);
+      auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(separatorBytes, endBytes)));
+      if (marks != 0) {
+        auto ending = endsLine ? static_cast<unsigned>(_mm_movemask_epi8(endBytes)) : 0u;
+        if (out > roomy) {
+          out = Room(out);
+          roomy = ends->data() + ends->size() - 16;
+        }
+        if (ending != 0) {
+          unsigned before = (ending & (0u - ending)) - 1;
+          quotes |=
+              static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quoteBytes))) & before;
+          high |= static_cast<unsigned>(_mm_movemask_epi8(bytes)) & before;
+          for (marks &= before; marks != 0; marks &= marks - 1)
+            *out++ = static_cast<uint32_t>(i + LowestBit(marks));
+          found = i + LowestBit(ending);
+          break;
+        }
+        for (; marks != 0; marks &= marks - 1)
+          *out++ = static_cast<uint32_t>(i + LowestBit(marks));
       }
+      quoted = _mm_or_si128(quoted, _mm_cmpeq_epi8(bytes, quoteBytes));
+      above = _mm_or_si128(above, bytes);
     }
+    next = i;
+    count = static_cast<size_t>(out - ends->data());
+    quotes |= static_cast<unsigned>(_mm_movemask_epi8(quoted));
+    high |= static_cast<unsigned>(_mm_movemask_epi8(above));
 #endif
   }
   // Eight bytes at a time, where SSE2 is not to be had, and what sixteen leave.
@@ -158,32 +181,37 @@ struct CsvLine::Scanning {
     const uint64_t separatorLanes = lanes * static_cast<unsigned char>(separator);
     const uint64_t quoteLanes = lanes * static_cast<unsigned char>('"');
     const uint64_t lineEndLanes = lanes * static_cast<unsigned char>(lineEnd);
-    for (; found == size && next + 8 <= size; next += 8) {
-      Room();
-      uint64_t word = Word(at + next);
+    uint32_t* out = ends->data() + count;
+    size_t i = next;
+    for (; found == size && i + 8 <= size; i += 8) {
+      out = Room(out);
+      uint64_t word = Word(at + i);
       uint64_t ending = lineEnd < 0 ? 0 : Matches(word, lineEndLanes);
       uint64_t before = ending == 0 ? ~uint64_t{0} : (ending & (0 - ending)) - 1;
       quotes |= Matches(word, quoteLanes) & before;
       high |= word & 0x8080808080808080ULL & before;
       for (uint64_t marks = Matches(word, separatorLanes) & before; marks != 0; marks &= marks - 1)
-        (*ends)[count++] = static_cast<uint32_t>(next + LowestBit(marks) / 8);
+        *out++ = static_cast<uint32_t>(i + LowestBit(marks) / 8);
       if (ending != 0)
-        found = next + LowestBit(ending) / 8;
+        found = i + LowestBit(ending) / 8;
     }
+    next = i;
+    count = static_cast<size_t>(out - ends->data());
   }
   // The last bytes, one at a time.
   void Bytes() {
-    Room();
+    uint32_t* out = Room(ends->data() + count);
     for (; found == size && next < size; ++next) {
       if (lineEnd >= 0 && at[next] == static_cast<char>(lineEnd)) {
         found = next;
-        return;
+        break;
       }
       quotes |= at[next] == '"' ? 1 : 0;
       high |= static_cast<unsigned char>(at[next]) & 0x80;
       if (at[next] == separator)
-        (*ends)[count++] = static_cast<uint32_t>(next);
+        *out++ = static_cast<uint32_t>(next);
     }
+    count = static_cast<size_t>(out - ends->data());
   }
 };
 
