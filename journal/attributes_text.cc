@@ -40,15 +40,16 @@ bool AttributesReader::Next(std::string_view* name, std::string_view* value) {
       text_.remove_prefix(1);
       continue;
     }
-    // A pair without quotes, as nearly all are, is read at once.
-    size_t end = std::min(text_.find(';'), text_.size());
-    std::string_view pair = text_.substr(0, end);
-    size_t equals = pair.find('=');
-    if (equals != std::string_view::npos && pair.find('"') == std::string_view::npos) {
-      *name = Trimmed(pair.substr(0, equals));
-      *value = Trimmed(pair.substr(equals + 1));
-      text_.remove_prefix(end);
-      return true;
+    // A column without quotes, as nearly all are, is read by its separators alone.
+    if (!quoted_) {
+      size_t end = std::min(text_.find(';'), text_.size());
+      size_t equals = text_.substr(0, end).find('=');
+      if (equals != std::string_view::npos) {
+        *name = Trimmed(text_.substr(0, equals));
+        *value = Trimmed(text_.substr(equals + 1, end - equals - 1));
+        text_.remove_prefix(end);
+        return true;
+      }
     }
     if (!Part('=', &name_, name) || text_.empty() || text_[0] != '=') {
       failed_ = true;

@@ -19,7 +19,8 @@ std::string AttributesText(const AttributesByName& attributes);
 /// Reads the pairs of an attributes column one at a time, names and values trimmed.
 class AttributesReader {
  public:
-  explicit AttributesReader(std::string_view text) : text_(text) {}
+  explicit AttributesReader(std::string_view text)
+      : text_(text), quoted_(text.find('"') != std::string_view::npos) {}
 
   /// The next pair, valid until the next call; false at the end of the text, or when it
   /// cannot be read (failed()): a quote never closed, text after a closing quote, a pair
@@ -31,6 +32,7 @@ class AttributesReader {
   bool Part(char end, std::string* unquoted, std::string_view* part);
 
   std::string_view text_;
+  bool quoted_;  // whether the column holds a quote anywhere
   bool failed_ = false;
   std::string name_, value_;  // a quoted name or value without its quotes
 };

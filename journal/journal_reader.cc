@@ -33,6 +33,13 @@ size_t Index(JournalColumn column) {
 
 // The event's place in kEventNames, or its size when it is none.
 size_t EventIndex(std::string_view event) {
+  // As the program writes them, first: most names differ in their size or first letter,
+  // which are compared before the rest.
+  for (size_t index = 0; index < std::size(kEventNames); ++index) {
+    std::string_view name = kEventNames[index];
+    if (name.size() == event.size() && !event.empty() && name[0] == event[0] && name == event)
+      return index;
+  }
   size_t index = 0;
   while (index < std::size(kEventNames) && !EqualsInsensitive(kEventNames[index], event))
     ++index;
