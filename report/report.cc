@@ -75,10 +75,14 @@ bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now) 
   model.Finish(now);
   PrintLine("Read " + std::to_string(model.rows()) + " rows from " + journal);
   for (const auto& [key, grid] : model.grids()) {
-    PrintLine(Utf8ToAnsi(grid.name) + ": " + std::to_string(grid.Count(RunOutcome::kSaved)) +
-              " saved, " + std::to_string(grid.Count(RunOutcome::kNotConverted)) +
-              " not converted, " + std::to_string(grid.Count(RunOutcome::kNoData)) + " no data, " +
-              std::to_string(grid.Count(RunOutcome::kRunning)) + " running");
+    OutcomeCounts counts{};
+    grid.AddCounts(&counts);
+    auto count = [&counts](RunOutcome outcome) {
+      return std::to_string(counts[static_cast<size_t>(outcome)]);
+    };
+    PrintLine(Utf8ToAnsi(grid.name) + ": " + count(RunOutcome::kSaved) + " saved, " +
+              count(RunOutcome::kNotConverted) + " not converted, " + count(RunOutcome::kNoData) +
+              " no data, " + count(RunOutcome::kRunning) + " running");
   }
   const std::vector<size_t>& unreadable = model.unreadableRows();
   if (!unreadable.empty()) {

@@ -6,6 +6,7 @@
 #include "base/paths.h"
 #include "base/text_helpers.h"
 #include "journal/attributes_text.h"
+#include "journal/journal_time.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ namespace {
 struct SavedAgain {
   AttentionItem item;
   std::string fileName;
-  const ReportDataFile* file;
+  const ReportDataFile* file = nullptr;
 };
 
 }  // namespace
@@ -112,42 +113,66 @@ struct ReportModel::Run {
 
   /// What the attention list calls it: its script, Subject and Session, or its label.
   std::string Label() const {
-    if (!other.empty())
-      return other;
-    return grid->name + ", Subject " + std::to_string(*subject) + ", Session " +
-           std::to_string(*session);
+    std::string label;
+    AppendLabel(&label);
+    return label;
+  }
+  void AppendLabel(std::string* label) const {
+    if (!other.empty()) {
+      label->append(other);
+      return;
+    }
+    label->append(grid->name).append(", Subject ").append(std::to_string(*subject));
+    label->append(", Session ").append(std::to_string(*session));
   }
 };
 
-// What an end row says. One whose started row has not come waits for it: a sorted journal
-// has it so, or a journal that lacks the started row, whose run then begins at the end.
+// What an end row says, as views of its fields.
 struct ReportModel::Ending {
   JournalEvent event = JournalEvent::kEnded;
   bool released = false;  // by hand: `ended`, with no script
+  std::string_view time, computer, message;
+};
+
+// An end row whose started row has not come, which waits for it: a sorted journal has it
+// so, or a journal that lacks the started row, whose run then begins at the end.
+struct ReportModel::EarlyEnding {
+  JournalEvent event = JournalEvent::kEnded;
+  bool released = false;
   std::string time, computer, message;
   std::string run, script, attributes, dataFile;  // to begin the run, when nothing else does
   RunOrder order;
+
+  Ending view() const { return {event, released, time, computer, message}; }
 };
 
 struct ReportModel::State {
   std::string converted[7];  // a row's fields in UTF-8, where they were not
   // The open runs are the first `openCount` of `open`; the rest keep their buffers for the
-  // next, as each row's run is made in `begun` first. A station runs one run at a time, so
-  // there are about as many as stations; the oldest beyond kRecentRuns wait in `stale`.
-  std::vector<Run> open;
+  // next, as each row's run is made in `begun` first, which then changes places with one.
+  // A station runs one run at a time, so there are about as many as stations; the oldest
+  // beyond kRecentRuns wait in `stale`.
+  std::vector<std::unique_ptr<Run>> open;
   size_t openCount = 0;
-  Run begun;
+  std::unique_ptr<Run> begun = std::make_unique<Run>();
   std::map<std::string, Run, std::less<>> stale;
-  std::multimap<std::string, Ending, std::less<>> early;
+  std::multimap<std::string, EarlyEnding, std::less<>> early;
   std::unordered_map<std::string, ReportDataFile> files;  // by file name in upper case
   std::string key;
   std::deque<SavedAgain> savedAgain;  // the latest kKept, in order
   size_t savedAgainCount = 0;
   std::vector<AttentionItem> unnamedUnchecked;
-  std::map<std::string, std::pair<size_t, AttentionItem>, std::less<>> refusals;
-  std::pair<size_t, AttentionItem>* lastRefusal = nullptr;
+  // Refusals by their kind: how many, and the latest.
+  struct Refusals {
+    size_t count = 0;
+    RunOrder order;
+    ShortText time, computer, message;
+  };
+  std::map<std::string, Refusals, std::less<>> refusals;
+  Refusals* lastRefusal = nullptr;
   std::string lastKind;
   std::vector<ComputerRuns> computers;
+  size_t lastComputer = 0;
   ScriptGrid* lastGrid = nullptr;
   std::map<std::string, ScriptGrid, InsensitiveLess>* grids = nullptr;
 
@@ -175,16 +200,19 @@ size_t ReportModel::State::ComputerOf(std::string_view name) {
     return known.size() == name.size() && (name.empty() || known.back() == name.back()) &&
            std::equal(name.begin(), name.end(), known.begin());
   };
+  if (lastComputer < computers.size() && same(computers[lastComputer].name))
+    return lastComputer;
   for (size_t at = 0; at < computers.size(); ++at) {
     if (same(computers[at].name))
-      return at;
+      return lastComputer = at;
   }
   std::string upper = UpperCaseLatinUtf8(name);
   for (size_t at = 0; at < computers.size(); ++at) {
     if (UpperCaseLatinUtf8(computers[at].name) == upper)
       return at;
   }
-  computers.push_back({std::string(name), 0, "", {}});
+  computers.emplace_back();
+  computers.back().name.assign(name);
   return computers.size() - 1;
 }
 
@@ -219,22 +247,22 @@ Cell& ScriptGrid::At(int32_t subject, int32_t session) {
   }
   if (number == 0) {
     cells_.emplace_back();
-    cells_.back().first = Key(subject, session);
+    keys_.push_back(Key(subject, session));
     number = static_cast<uint32_t>(cells_.size());
     if (tabled)
       table_[slot] = number;
     else
       keyed_[Key(subject, session)] = number - 1;
   }
-  return cells_[number - 1].second;
+  return cells_[number - 1];
 }
 
 const Cell* ScriptGrid::FindCell(int32_t subject, int32_t session) const {
   size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
   if (subject >= 0 && subject < kTableSubjects && session >= 0 && session < kTableSessions)
-    return slot < table_.size() && table_[slot] != 0 ? &cells_[table_[slot] - 1].second : nullptr;
+    return slot < table_.size() && table_[slot] != 0 ? &cells_[table_[slot] - 1] : nullptr;
   auto found = keyed_.find(Key(subject, session));
-  return found == keyed_.end() ? nullptr : &cells_[found->second].second;
+  return found == keyed_.end() ? nullptr : &cells_[found->second];
 }
 
 const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {
@@ -244,7 +272,7 @@ const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {
 
 std::vector<int32_t> ScriptGrid::Subjects() const {
   std::vector<int32_t> subjects;
-  for (const auto& [key, cell] : cells_)
+  for (int64_t key : keys_)
     subjects.push_back(static_cast<int32_t>(key >> 32));
   std::sort(subjects.begin(), subjects.end());
   subjects.erase(std::unique(subjects.begin(), subjects.end()), subjects.end());
@@ -253,7 +281,7 @@ std::vector<int32_t> ScriptGrid::Subjects() const {
 
 std::vector<int32_t> ScriptGrid::Sessions() const {
   std::vector<int32_t> sessions;
-  for (const auto& [key, cell] : cells_)
+  for (int64_t key : keys_)
     sessions.push_back(static_cast<int32_t>(static_cast<uint32_t>(key)));
   std::sort(sessions.begin(), sessions.end());
   sessions.erase(std::unique(sessions.begin(), sessions.end()), sessions.end());
@@ -270,19 +298,19 @@ int64_t ScriptGrid::NextSession(int32_t subject) const {
   return session;
 }
 
-size_t ScriptGrid::Count(RunOutcome outcome) const {
-  size_t count = 0;
-  for (const auto& [key, cell] : cells_)
-    count += cell.shown() != nullptr && cell.shown()->outcome == outcome ? 1 : 0;
-  return count;
+void ScriptGrid::AddCounts(OutcomeCounts* counts) const {
+  for (const Cell& cell : cells_) {
+    if (const Happening* shown = cell.shown())
+      ++(*counts)[static_cast<size_t>(shown->outcome)];
+  }
 }
 
 void ScriptGrid::CountSaved() {
   std::vector<int32_t> subjects;
-  for (const auto& [key, cell] : cells_) {
-    if (cell.saved) {
+  for (size_t at = 0; at < cells_.size(); ++at) {
+    if (cells_[at].saved) {
       ++sessionsSaved;
-      subjects.push_back(static_cast<int32_t>(key >> 32));
+      subjects.push_back(static_cast<int32_t>(keys_[at] >> 32));
     }
   }
   std::sort(subjects.begin(), subjects.end());
@@ -327,14 +355,16 @@ ReportModel::ReportModel(ReportModel&& other) noexcept
     state_->grids = &grids_;
 }
 
-size_t ReportModel::Count(RunOutcome outcome) const {
-  size_t count = 0;
+OutcomeCounts ReportModel::Counts() const {
+  OutcomeCounts counts{};
   for (const auto& [key, grid] : grids_) {
-    count += grid.Count(outcome);
-    for (const auto& [label, cell] : grid.others)
-      count += cell.shown() != nullptr && cell.shown()->outcome == outcome ? 1 : 0;
+    grid.AddCounts(&counts);
+    for (const auto& [label, cell] : grid.others) {
+      if (const Happening* shown = cell.shown())
+        ++counts[static_cast<size_t>(shown->outcome)];
+    }
   }
-  return count;
+  return counts;
 }
 
 std::vector<ComputerRuns> ReportModel::Computers() const {
@@ -358,29 +388,36 @@ void ReportModel::Take(const JournalEntry& entry) {
     converted[slot] = entry.Utf8(column);
     return converted[slot];
   };
+  // Each row gets the fields it needs: the end row of an open run few, a row that begins
+  // a run more; a refused run needs its run and data file only to be named below a grid.
   Fields fields;
-  fields.run = field(JournalColumn::kRun, 0);
+  bool refused = event == JournalEvent::kRefused;
+  if (!refused)
+    fields.run = field(JournalColumn::kRun, 0);
   fields.time = field(JournalColumn::kTime, 1);
   fields.computer = field(JournalColumn::kComputer, 2);
   fields.script = field(JournalColumn::kScript, 3);
   fields.message = field(JournalColumn::kMessage, 6);
   fields.order.row = entry.row();
-  // The end row of an open run needs no more; a row that may begin a run does.
-  bool ends = EndsRun(event) && FindOpen(fields.run) != nullptr;
-  if (!ends) {
+  Run* open = EndsRun(event) ? FindOpen(fields.run) : nullptr;
+  if (open == nullptr) {
     fields.attributes = field(JournalColumn::kAttributes, 4);
     fields.dataFile = field(JournalColumn::kDataFile, 5);
-    fields.order.time = entry.Time();
+    std::time_t time;
+    if (ParseJournalTime(fields.time, &time))
+      fields.order.time = time;
+    if (refused && fields.dataFile.empty())
+      fields.run = field(JournalColumn::kRun, 0);
   }
   if (event == JournalEvent::kStarted || event == JournalEvent::kRefused)
     TakeBeginning(event, fields);
   else
-    TakeEnding(event, fields);
+    TakeEnding(event, fields, open);
 }
 
 // A run's started or refused row.
 void ReportModel::TakeBeginning(JournalEvent event, const Fields& fields) {
-  Run& run = state_->begun;
+  Run& run = *state_->begun;
   Begin(run, fields, event == JournalEvent::kStarted);
   if (event == JournalEvent::kRefused) {
     Refused(run, fields);
@@ -394,23 +431,24 @@ void ReportModel::TakeBeginning(JournalEvent event, const Fields& fields) {
   }
   Show(*run.cell, run, false);
   for (auto at = first; at != last; ++at)
-    End(run, at->second);
+    End(run, at->second.view());
   state_->early.erase(first, last);
 }
 
-// An end row: of an open run, or of one whose started row has not come.
-void ReportModel::TakeEnding(JournalEvent event, const Fields& fields) {
-  Ending ending;
+// An end row: of the open run `open`, or of one whose started row has not come.
+void ReportModel::TakeEnding(JournalEvent event, const Fields& fields, Run* open) {
+  bool released = event == JournalEvent::kEnded && fields.script.empty();
+  if (open != nullptr) {
+    End(*open, {event, released, fields.time, fields.computer, fields.message});
+    Close(open);
+    return;
+  }
+  EarlyEnding ending;
   ending.event = event;
-  ending.released = event == JournalEvent::kEnded && fields.script.empty();
+  ending.released = released;
   ending.time.assign(fields.time);
   ending.computer.assign(fields.computer);
   ending.message.assign(fields.message);
-  if (Run* run = FindOpen(fields.run)) {
-    End(*run, ending);
-    Close(fields.run);
-    return;
-  }
   ending.run.assign(fields.run);
   ending.script.assign(fields.script);
   ending.attributes.assign(fields.attributes);
@@ -475,13 +513,13 @@ void ReportModel::Open(Run& run) {
   if (state.openCount == kRecentRuns) {
     size_t oldest = 0;
     for (size_t at = 1; at < state.openCount; ++at)
-      oldest = state.open[at].order < state.open[oldest].order ? at : oldest;
-    state.stale.emplace(state.open[oldest].id, state.open[oldest]);
+      oldest = state.open[at]->order < state.open[oldest]->order ? at : oldest;
+    state.stale.emplace(state.open[oldest]->id, *state.open[oldest]);
     std::swap(state.open[oldest], state.open[--state.openCount]);
   }
   if (state.openCount == state.open.size())
-    state.open.emplace_back();
-  std::swap(run, state.open[state.openCount++]);
+    state.open.push_back(std::make_unique<Run>());
+  std::swap(state.begun, state.open[state.openCount++]);
 }
 
 // A refusal shows only where nothing else happened; the list groups refusals by their kind,
@@ -503,12 +541,12 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
     state.lastRefusal = &At(state.refusals, kind);
     state.lastKind.assign(kind);
   }
-  auto& [count, latest] = *state.lastRefusal;
-  if (count++ == 0 || latest.order < run.order) {
-    latest.time.assign(fields.time);
-    latest.computer.assign(computer);
-    latest.text.assign(fields.message);
-    latest.order = run.order;
+  State::Refusals& refusals = *state.lastRefusal;
+  if (refusals.count++ == 0 || refusals.order < run.order) {
+    refusals.time.assign(fields.time);
+    refusals.computer.assign(computer);
+    refusals.message.assign(fields.message);
+    refusals.order = run.order;
   }
 }
 
@@ -518,12 +556,12 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
 // before that.
 bool ReportModel::Show(Cell& cell, const Run& run, bool refused) {
   bool shows = !cell.any || (cell.refused && !refused) ||
-               (cell.refused == refused && cell.order < run.order);
+               (cell.refused == refused && cell.order() < run.order);
   if (!shows)
     return false;
   cell.any = true;
   cell.refused = refused;
-  cell.order = run.order;
+  cell.SetOrder(run.order);
   cell.Shown().shown.outcome = RunOutcome::kRunning;
   return true;
 }
@@ -532,7 +570,7 @@ void ReportModel::End(const Run& run, const Ending& ending) {
   RunOutcome outcome = ending.released ? RunOutcome::kInterrupted : EndOutcome(ending.event);
   Cell& cell = *run.cell;
   Cell::Texts& texts = cell.Shown();
-  if (cell.any && !cell.refused && !(cell.order < run.order) && !(run.order < cell.order)) {
+  if (cell.ShowsRun(run.order)) {
     texts.shown.outcome = outcome;
     texts.shown.time = ending.time;
     texts.shown.computer = ending.computer;
@@ -546,6 +584,15 @@ void ReportModel::End(const Run& run, const Ending& ending) {
         {run.startTime, computer, run.Label() + ": released by hand", run.order});
     return;
   }
+  // An item of this run, said by its end row.
+  auto said = [&run, &ending, &computer](AttentionItem& item) {
+    item.time.assign(ending.time);
+    item.computer.assign(computer);
+    item.text.clear();
+    run.AppendLabel(&item.text);
+    item.text.append(": ").append(ending.message);
+    item.order = run.order;
+  };
   // A cell's runs write one data file, mostly: it is looked up once for them.
   ReportDataFile* file = texts.fileName == run.dataFile && texts.file != nullptr
                              ? texts.file
@@ -555,7 +602,8 @@ void ReportModel::End(const Run& run, const Ending& ending) {
     texts.fileName = run.dataFile;
   }
   if (outcome == RunOutcome::kEnded) {
-    AttentionItem item{ending.time, computer, run.Label() + ": " + ending.message, run.order};
+    AttentionItem item;
+    said(item);
     if (file == nullptr)
       attention_[static_cast<size_t>(Attention::kNotChecked)].Add(std::move(item));
     else
@@ -564,8 +612,7 @@ void ReportModel::End(const Run& run, const Ending& ending) {
   if (file == nullptr)
     return;
   if (outcome == RunOutcome::kNotConverted && (!file->abort || file->abort->order < run.order))
-    file->abort =
-        AttentionItem{ending.time, computer, run.Label() + ": " + ending.message, run.order};
+    said(file->abort ? *file->abort : file->abort.emplace());
   if (outcome == RunOutcome::kSaved)
     Saved(run, ending, file);
 }
@@ -577,63 +624,83 @@ void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* fi
   const std::string& computer = state.computers[run.computer].name;
   if (!file->lastSave || *file->lastSave < run.order)
     file->lastSave = run.order;
-  AttentionItem again{ending.time, computer, "", run.order};
-  std::string fileName(FileNameOf(run.dataFile));
+  // The latest kKept saves again are kept, in order: one older than all of them is counted.
+  auto keeps = [&state](const RunOrder& order) {
+    ++state.savedAgainCount;
+    return state.savedAgain.size() < AttentionList::kKept ||
+           state.savedAgain.front().item.order < order;
+  };
+  // The item in the place of the oldest kept, whose buffers it takes, when all are kept.
+  auto take = [&state]() {
+    SavedAgain again;
+    if (state.savedAgain.size() == AttentionList::kKept) {
+      again = std::move(state.savedAgain.front());
+      state.savedAgain.pop_front();
+    }
+    return again;
+  };
+  SavedAgain again;
   if (!file->firstSave || run.order < *file->firstSave) {
-    bool hadFirst = file->firstSave.has_value();
-    if (hadFirst) {
-      again = {file->firstTime, file->firstComputer, "", *file->firstSave};
-      fileName = file->firstFileName;
+    bool kept = file->firstSave && keeps(*file->firstSave);
+    if (kept) {
+      again = take();
+      again.item.time.swap(file->firstTime);
+      again.item.computer.swap(file->firstComputer);
+      again.item.order = *file->firstSave;
+      again.fileName.swap(file->firstFileName);
     }
     file->firstSave = run.order;
-    file->firstTime = ending.time;
-    file->firstComputer = computer;
+    file->firstTime.assign(ending.time);
+    file->firstComputer.assign(computer);
     file->firstFileName.assign(FileNameOf(run.dataFile));
-    if (!hadFirst)
+    if (!kept)
       return;
+  } else {
+    if (!keeps(run.order))
+      return;
+    again = take();
+    again.item.time.assign(ending.time);
+    again.item.computer.assign(computer);
+    again.item.order = run.order;
+    again.fileName.assign(FileNameOf(run.dataFile));
   }
-  ++state.savedAgainCount;
-  if (state.savedAgain.size() == AttentionList::kKept &&
-      !(state.savedAgain.front().item.order < again.order))
-    return;
+  again.file = file;
   auto at = state.savedAgain.end();
-  while (at != state.savedAgain.begin() && again.order < (at - 1)->item.order)
+  while (at != state.savedAgain.begin() && again.item.order < (at - 1)->item.order)
     --at;
-  state.savedAgain.insert(at, {std::move(again), std::move(fileName), file});
-  if (state.savedAgain.size() > AttentionList::kKept)
-    state.savedAgain.pop_front();
+  state.savedAgain.insert(at, std::move(again));
 }
 
 ReportModel::Run* ReportModel::FindOpen(std::string_view id) {
   State& state = *state_;
   for (size_t at = 0; at < state.openCount; ++at) {
-    if (state.open[at].id == id)
-      return &state.open[at];
+    if (state.open[at]->id == id)
+      return state.open[at].get();
   }
   auto stale = state.stale.find(id);
   return stale == state.stale.end() ? nullptr : &stale->second;
 }
 
-void ReportModel::Close(std::string_view id) {
+void ReportModel::Close(Run* run) {
   State& state = *state_;
   for (size_t at = 0; at < state.openCount; ++at) {
-    if (state.open[at].id == id) {
+    if (state.open[at].get() == run) {
       std::swap(state.open[at], state.open[--state.openCount]);
       return;
     }
   }
-  auto stale = state.stale.find(id);
-  if (stale != state.stale.end())
-    state.stale.erase(stale);
+  state.stale.erase(state.stale.find(run->id));  // where FindOpen found it
 }
 
 void ReportModel::Finish(std::time_t now) {
   FinishRuns(now);
   FinishDataFiles();
   for (auto& [kind, refusal] : state_->refusals) {
-    AttentionItem item = refusal.second;
-    item.text = kind + ", " + std::to_string(refusal.first) +
-                (refusal.first == 1 ? " time: " : " times; the latest: ") + item.text;
+    AttentionItem item{std::string(refusal.time.view()), std::string(refusal.computer.view()),
+                       kind + ", " + std::to_string(refusal.count) +
+                           (refusal.count == 1 ? " time: " : " times; the latest: ") +
+                           std::string(refusal.message.view()),
+                       refusal.order};
     // In the order of their kinds.
     AttentionList& list = attention_[static_cast<size_t>(Attention::kRefusals)];
     ++list.count;
@@ -648,24 +715,23 @@ void ReportModel::Finish(std::time_t now) {
 void ReportModel::FinishRuns(std::time_t now) {
   State& state = *state_;
   for (auto& [id, ending] : state.early) {
-    Run& run = state.begun;
+    Run& run = *state.begun;
     Begin(run,
           {ending.run, ending.time, ending.computer, ending.script, ending.attributes,
            ending.dataFile, ending.message, ending.order},
           true);
     Show(*run.cell, run, false);
-    End(run, ending);
+    End(run, ending.view());
   }
   state.early.clear();
   std::vector<Run*> open;
   for (size_t at = 0; at < state.openCount; ++at)
-    open.push_back(&state.open[at]);
+    open.push_back(state.open[at].get());
   for (auto& [id, run] : state.stale)
     open.push_back(&run);
   for (Run* run : open) {
     Cell& cell = *run->cell;
-    bool shown =
-        cell.any && !cell.refused && !(cell.order < run->order) && !(run->order < cell.order);
+    bool shown = cell.ShowsRun(run->order);
     Happening& texts = cell.Shown().shown;
     if (shown) {
       texts.time = run->startTime;

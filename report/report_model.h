@@ -1,6 +1,8 @@
 #ifndef TARVO_REPORT_REPORT_MODEL_H_
 #define TARVO_REPORT_REPORT_MODEL_H_
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <deque>
@@ -36,6 +38,34 @@ constexpr size_t kRunOutcomes = 8;
 
 /// The outcome's word, as the page and the console write it: "saved", "not converted" ...
 const char* OutcomeName(RunOutcome outcome);
+/// How many cells show each outcome, by its number.
+using OutcomeCounts = std::array<size_t, kRunOutcomes>;
+
+/// A text that the model copies on nearly every row (a time, a computer's name, the latest
+/// refusal's message), kept in place while it fits, and on the heap only when it does not.
+class ShortText {
+ public:
+  void assign(std::string_view text) {
+    if (text.size() <= sizeof held_) {
+      std::copy(text.begin(), text.end(), held_);
+      size_ = text.size();
+      long_.clear();
+    } else {
+      long_.assign(text);
+      size_ = kLong;
+    }
+  }
+  std::string_view view() const {
+    return size_ == kLong ? std::string_view(long_) : std::string_view(held_, size_);
+  }
+  operator std::string_view() const { return view(); }
+
+ private:
+  static constexpr size_t kLong = SIZE_MAX;
+  char held_[120];
+  size_t size_ = 0;
+  std::string long_;
+};
 
 /// What a run shows: its outcome and the row that decided it, its texts in UTF-8.
 struct Happening {
@@ -57,12 +87,26 @@ struct Cell {
     ReportDataFile* file = nullptr;
   };
 
-  RunOrder order;        // of the run shown
+  // The order of the run shown, in parts: what every row looks at is kept small.
+  std::time_t time = 0;
+  size_t row = 0;
+  bool timed = false;    // its time could be read, and is `time`
   bool any = false;      // it shows a run
   bool refused = false;  // the run shown was refused
   bool saved = false;    // some run of it saved its data
   std::unique_ptr<Texts> texts;
 
+  RunOrder order() const { return {timed ? std::optional<std::time_t>(time) : std::nullopt, row}; }
+  void SetOrder(const RunOrder& order) {
+    timed = order.time.has_value();
+    time = order.time.value_or(0);
+    row = order.row;
+  }
+  /// Whether it shows the run of `order`, which was not refused.
+  bool ShowsRun(const RunOrder& order) const {
+    return any && !refused && row == order.row && timed == order.time.has_value() &&
+           (!timed || time == *order.time);
+  }
   Texts& Shown() {
     if (!texts)
       texts = std::make_unique<Texts>();
@@ -96,8 +140,8 @@ class ScriptGrid {
   /// The lowest session from 1 on that `subject` has no saved row for: with 1, 2 and 4
   /// saved, 3.
   int64_t NextSession(int32_t subject) const;
-  /// The grid's cells (not the others) that show `outcome`.
-  size_t Count(RunOutcome outcome) const;
+  /// Counts the grid's cells (not the others) by the outcome they show.
+  void AddCounts(OutcomeCounts* counts) const;
   /// Counts the saved cells into the script's line.
   void CountSaved();
 
@@ -110,7 +154,8 @@ class ScriptGrid {
   // The cells in the order they came: the report looks one up for each run. The usual
   // Subjects and Sessions, small numbers, are found through a table of them, the rest by key.
   static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8;
-  std::deque<std::pair<int64_t, Cell>> cells_;
+  std::deque<Cell> cells_;
+  std::vector<int64_t> keys_;    // of each of `cells_`
   std::vector<uint32_t> table_;  // by Subject and Session: the cell's number + 1, or 0
   std::unordered_map<int64_t, uint32_t> keyed_;  // by key: the cell's number
 };
@@ -150,7 +195,7 @@ enum class Attention {
 struct ComputerRuns {
   std::string name;
   size_t runs = 0;
-  std::string last;  // the time of its latest run
+  ShortText last;  // the time of its latest run
   RunOrder latest;
 };
 
@@ -178,20 +223,21 @@ class ReportModel {
   std::vector<ComputerRuns> Computers() const;
   size_t rows() const { return rows_ + unreadableRows_.size(); }
   /// When the earliest and the latest run began, as the journal has it.
-  const std::string& firstTime() const { return firstTime_; }
-  const std::string& lastTime() const { return lastTime_; }
-  /// All cells, the others among them, that show `outcome`.
-  size_t Count(RunOutcome outcome) const;
+  std::string_view firstTime() const { return firstTime_; }
+  std::string_view lastTime() const { return lastTime_; }
+  /// How many cells, the others among them, show each outcome.
+  OutcomeCounts Counts() const;
 
  private:
   // What the rows have told so far (report_model.cc).
   struct State;
   struct Run;
   struct Ending;
+  struct EarlyEnding;
   struct Fields;
 
   void TakeBeginning(JournalEvent event, const Fields& fields);
-  void TakeEnding(JournalEvent event, const Fields& fields);
+  void TakeEnding(JournalEvent event, const Fields& fields, Run* open);
   void Begin(Run& run, const Fields& fields, bool keep);
   void Open(Run& run);
   void Refused(const Run& run, const Fields& fields);
@@ -199,7 +245,7 @@ class ReportModel {
   void Saved(const Run& run, const Ending& ending, ReportDataFile* file);
   bool Show(Cell& cell, const Run& run, bool refused);
   Run* FindOpen(std::string_view id);
-  void Close(std::string_view id);
+  void Close(Run* run);
   void FinishRuns(std::time_t now);
   void FinishDataFiles();
 
@@ -209,7 +255,7 @@ class ReportModel {
   size_t refusals_ = 0;
   std::vector<size_t> unreadableRows_;
   size_t rows_ = 0;
-  std::string firstTime_, lastTime_;
+  ShortText firstTime_, lastTime_;
   std::optional<RunOrder> first_, last_;
 };
 

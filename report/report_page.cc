@@ -132,10 +132,11 @@ class Page {
     Summary(model);
     *this << "<div class=\"top\">\n<h2>Outcomes</h2>\n<table>\n"
           << "<tr><th>Outcome</th><th class=\"n\">Cells</th></tr>\n";
+    OutcomeCounts counts = model.Counts();
     for (size_t outcome = 0; outcome < kRunOutcomes; ++outcome) {
       *this << "<tr><td class=\"" << kClasses[outcome] << "\">"
             << OutcomeName(static_cast<RunOutcome>(outcome)) << "</td><td class=\"n\">"
-            << model.Count(static_cast<RunOutcome>(outcome)) << "</td></tr>\n";
+            << counts[outcome] << "</td></tr>\n";
     }
     *this << "</table>\n</div>\n</div>\n";
   }
