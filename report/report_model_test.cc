@@ -139,9 +139,12 @@ TEST(ReportModel, SortedRowsGiveTheSame) {
     std::vector<std::string> sorted = lines;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [column](const std::string& a, const std::string& b) {
+                       // The fields are views of the lines, which must outlive them.
+                       std::string left = a.substr(0, a.size() - 2);
+                       std::string right = b.substr(0, b.size() - 2);
                        CsvLine x, y;
-                       x.Split(a.substr(0, a.size() - 2), ',');
-                       y.Split(b.substr(0, b.size() - 2), ',');
+                       x.Split(left, ',');
+                       y.Split(right, ',');
                        return x[static_cast<size_t>(column)] < y[static_cast<size_t>(column)];
                      });
     std::string rows;
