@@ -4,6 +4,20 @@
 
 #include "fake_file_system.h"
 
+namespace {
+
+// Files in memory: those `there`, and those the file system cannot tell of.
+FakeFileSystem Files(const std::vector<std::string>& there,
+                     const std::vector<std::string>& cannotTell) {
+  FakeFileSystem files;
+  for (const std::string& path : there)
+    files.files[path] = "";
+  files.cannotTell.insert(cannotTell.begin(), cannotTell.end());
+  return files;
+}
+
+}  // namespace
+
 // After E-Run, a file system that cannot tell ends the run as not checked: a share briefly
 // offline must not read as a lost session.
 TEST(DataOutcomeStage, WhatBecameOfTheData) {
@@ -23,10 +37,7 @@ TEST(DataOutcomeStage, WhatBecameOfTheData) {
       {{}, {"d.txt"}, DataFound::kCannotTell, "Couldn't check the data file: d.txt"},
   };
   for (const Row& row : rows) {
-    FakeFileSystem files;
-    for (const std::string& path : row.there)
-      files.files[path] = "";
-    files.cannotTell.insert(row.cannotTell.begin(), row.cannotTell.end());
+    FakeFileSystem files = Files(row.there, row.cannotTell);
     RunLog log([](const std::string&) {});
     DataOutcome outcome = DataOutcomeStage(data, files, log);
     EXPECT_EQ(row.found, outcome.found) << row.line;
@@ -50,10 +61,7 @@ TEST(DataFilesFreeStage, RefusesWhatMayBeThere) {
       {{}, {}, "Data folder missing: d"},
   };
   for (const Row& row : rows) {
-    FakeFileSystem files;
-    for (const std::string& path : row.there)
-      files.files[path] = "";
-    files.cannotTell.insert(row.cannotTell.begin(), row.cannotTell.end());
+    FakeFileSystem files = Files(row.there, row.cannotTell);
     RunLog log([](const std::string&) {});
     DataFilesFreeStage(data, files, log);
     EXPECT_EQ(row.refusal, log.firstRefusal()) << row.refusal;
