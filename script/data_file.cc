@@ -70,7 +70,8 @@ Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given,
 // it begins otherwise.
 std::optional<std::string> LeadingLiteral(std::string_view expression) {
   std::vector<Token> tokens = Tokenize(expression);
-  size_t at = tokens.size() > 2 && tokens[0].Is("CSTR") && IsSymbol(tokens, 1, "(") ? 2 : 0;
+  size_t at =
+      tokens.size() > 2 && tokens[0].IsNameInsensitive("CSTR") && IsSymbol(tokens, 1, "(") ? 2 : 0;
   if (at >= tokens.size() || tokens[at].kind != Token::kString)
     return std::nullopt;
   return DecodeLiteral(tokens[at].text);

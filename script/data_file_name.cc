@@ -91,8 +91,8 @@ class Evaluator {
       std::optional<std::string> text = DecodeLiteral(tokens[first].text);
       return text ? Value{text, ""} : Unknown(part);
     }
-    if (end > first + 2 && tokens[first].Is("CSTR") && IsSymbol(tokens, first + 1, "(") &&
-        Closing(tokens, first + 1, end) == end - 1)
+    if (end > first + 2 && tokens[first].IsNameInsensitive("CSTR") &&
+        IsSymbol(tokens, first + 1, "(") && Closing(tokens, first + 1, end) == end - 1)
       return Expression(tokens, first + 2, end - 1);
     if (end == first + 6) {
       if (std::optional<std::string> name = ContextCallName(tokens, first, "GETATTRIB"))
@@ -138,9 +138,9 @@ class Evaluator {
       anyAttribute_ = true;  // a name that is no literal may be any attribute's
       return;
     }
-    std::string_view written = variable
-                                   ? statement.tokens[statement.tokens[0].Is("LET") ? 1 : 0].text
-                                   : std::string_view(statement.name);
+    std::string_view written =
+        variable ? statement.tokens[statement.tokens[0].IsNameInsensitive("LET") ? 1 : 0].text
+                 : std::string_view(statement.name);
     Value value = runs == Runs::kYes
                       ? Expression(statement.tokens, statement.value, statement.tokens.size())
                       : Unknown(written);

@@ -114,8 +114,8 @@ std::string_view CodeOf(std::string_view line) {
   return line;
 }
 
-bool Token::Is(std::string_view upperCase) const {
-  return kind == kName && EqualsInsensitive(text, upperCase);
+bool Token::IsNameInsensitive(std::string_view name) const {
+  return kind == kName && EqualsInsensitive(text, name);
 }
 
 bool IsSymbol(const std::vector<Token>& tokens, size_t at, std::string_view symbol) {

@@ -75,8 +75,8 @@ struct Token {
   Kind kind;
   std::string_view text;
 
-  /// True for the name `upperCase`, in any letter case.
-  bool Is(std::string_view upperCase) const;
+  /// True for a name token that is `name` in any letter case.
+  bool IsNameInsensitive(std::string_view name) const;
 };
 
 /// True when tokens[at] is the symbol `symbol`; false beyond the end.

@@ -14,7 +14,8 @@ size_t SectionBound(const MainRoutine& routine, size_t label) {
   for (size_t i = label + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
     bool initObjects = statement.kind == StatementKind::kOther && statement.tokens.size() == 2 &&
-                       statement.tokens[0].Is("INITOBJECTS") && statement.tokens[1].Is("C");
+                       statement.tokens[0].IsNameInsensitive("INITOBJECTS") &&
+                       statement.tokens[1].IsNameInsensitive("C");
     if (IsPromptLabel(statement) || initObjects ||
         (statement.kind == StatementKind::kAssignment &&
          (statement.name == "NSUMMARYANSWER" || statement.name == "C.DATAFILE.FILENAME")))
@@ -32,7 +33,7 @@ bool FromAnswer(const MainRoutine& routine, size_t label, size_t index) {
     if (statement.kind != StatementKind::kAssignment)
       continue;
     std::vector<Token> value = statement.Value();
-    if (!value.empty() && value[0].Is("ASKBOX"))
+    if (!value.empty() && value[0].IsNameInsensitive("ASKBOX"))
       copies.insert(statement.name);  // a prompt of its own: its answer
     for (const Token& token : value) {
       if (token.kind == Token::kName && copies.count(SqueezeText(token.text)) != 0) {
@@ -53,7 +54,7 @@ bool SetsFromAnswer(const MainRoutine& routine, size_t index, const std::string&
   if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key)
     return false;
   for (const Token& token : statement.Value()) {
-    if (token.Is("VANSWER"))
+    if (token.IsNameInsensitive("VANSWER"))
       return true;
   }
   return false;

@@ -41,12 +41,13 @@ std::optional<bool> FixedFlag(const MainRoutine& routine, const Token& variable,
     if (statement.kind != StatementKind::kAssignment || statement.name != target)
       continue;
     const Tokens& tokens = statement.tokens;
-    bool plain = flag == std::nullopt && i < before && statement.value + 1 == tokens.size() &&
-                 (tokens.back().Is("TRUE") || tokens.back().Is("FALSE")) &&
-                 WhetherRuns(routine, i, given) == Runs::kYes;
+    bool plain =
+        flag == std::nullopt && i < before && statement.value + 1 == tokens.size() &&
+        (tokens.back().IsNameInsensitive("TRUE") || tokens.back().IsNameInsensitive("FALSE")) &&
+        WhetherRuns(routine, i, given) == Runs::kYes;
     if (!plain)
       return std::nullopt;
-    flag = tokens.back().Is("TRUE");
+    flag = tokens.back().IsNameInsensitive("TRUE");
   }
   return flag;
 }
@@ -54,7 +55,7 @@ std::optional<bool> FixedFlag(const MainRoutine& routine, const Token& variable,
 // Whether the condition of an If or ElseIf holds; none when it cannot be told.
 std::optional<bool> Holds(const MainRoutine& routine, const Tokens& condition, size_t opener,
                           const AttributesBySqueezedName& given) {
-  bool negated = !condition.empty() && condition[0].Is("NOT");
+  bool negated = !condition.empty() && condition[0].IsNameInsensitive("NOT");
   size_t at = negated ? 1 : 0;
   std::optional<bool> holds;
   std::optional<std::string> tested =

@@ -35,7 +35,7 @@ std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EB
   for (size_t i = 0; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
     if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key ||
-        !statement.tokens[0].Is("C"))
+        !statement.tokens[0].IsNameInsensitive("C"))
       continue;
     if (routine.IsConditionalDefault(i)) {
       size_t opener = routine.branches()[statement.branch].opener;

@@ -25,7 +25,7 @@ EditOutcome AnswerStartupSummary(EBScript& script) {
     const Statement& statement = (*main)[i];
     if (statement.kind == StatementKind::kAssignment && statement.name == "NSUMMARYANSWER" &&
         statement.value < statement.tokens.size() &&
-        statement.tokens[statement.value].Is("MSGBOX") && statement.startsLine &&
+        statement.tokens[statement.value].IsNameInsensitive("MSGBOX") && statement.startsLine &&
         statement.endsLine)
       questions.push_back(statement.line);
   }

@@ -12,7 +12,7 @@ using Tokens = std::vector<Token>;
 // Words that begin a statement of their own, so a name before a colon is no label.
 bool IsKeyword(const Token& token) {
   for (std::string_view word : {"ELSE", "END", "CASE", "LOOP", "WEND", "NEXT", "DO", "ENDIF"}) {
-    if (token.Is(word))
+    if (token.IsNameInsensitive(word))
       return true;
   }
   return false;
@@ -33,7 +33,8 @@ size_t FindOutsideParentheses(const Tokens& tokens, size_t from, size_t end, Wan
 
 // Where the word THEN stands in [from, end); `end` when nowhere.
 size_t FindThen(const Tokens& tokens, size_t from, size_t end) {
-  return FindOutsideParentheses(tokens, from, end, [&](size_t i) { return tokens[i].Is("THEN"); });
+  return FindOutsideParentheses(tokens, from, end,
+                                [&](size_t i) { return tokens[i].IsNameInsensitive("THEN"); });
 }
 
 // The Else of a one-line If whose Then part begins at `from`: an Else of an If nested in
@@ -41,9 +42,9 @@ size_t FindThen(const Tokens& tokens, size_t from, size_t end) {
 size_t FindOneLineElse(const Tokens& tokens, size_t from, size_t end) {
   int nested = 0;
   for (size_t i = from; i < end; ++i) {
-    if (tokens[i].Is("IF"))
+    if (tokens[i].IsNameInsensitive("IF"))
       ++nested;
-    else if (tokens[i].Is("ELSE") && nested-- == 0)
+    else if (tokens[i].IsNameInsensitive("ELSE") && nested-- == 0)
       return i;
   }
   return end;
@@ -70,24 +71,25 @@ std::string AssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
 
 }  // namespace
 
-bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view upperCase) {
-  return at + 2 < tokens.size() && (tokens[at].Is("C") || tokens[at].Is("EBCONTEXT")) &&
-         IsSymbol(tokens, at + 1, ".") && tokens[at + 2].Is(upperCase);
+bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view member) {
+  return at + 2 < tokens.size() &&
+         (tokens[at].IsNameInsensitive("C") || tokens[at].IsNameInsensitive("EBCONTEXT")) &&
+         IsSymbol(tokens, at + 1, ".") && tokens[at + 2].IsNameInsensitive(member);
 }
 
 bool CallsUnknownRoutine(const Statement& statement) {
   if (statement.kind != StatementKind::kOther || statement.tokens.empty())
     return false;
   for (std::string_view known : {"MSGBOX", "BEEP", "DEBUG", "DIM", "SET"}) {
-    if (statement.tokens[0].Is(known))
+    if (statement.tokens[0].IsNameInsensitive(known))
       return false;
   }
   return true;
 }
 
 std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
-                                           std::string_view upperCase) {
-  if (!IsContextMember(tokens, at, upperCase) || !IsSymbol(tokens, at + 3, "(") ||
+                                           std::string_view member) {
+  if (!IsContextMember(tokens, at, member) || !IsSymbol(tokens, at + 3, "(") ||
       at + 4 >= tokens.size() || tokens[at + 4].kind != Token::kString ||
       !IsSymbol(tokens, at + 5, ")"))
     return std::nullopt;
@@ -132,13 +134,13 @@ class MainRoutineReader {
   // The statements of [from, end), separated by colons.
   void ReadSequence(size_t from, size_t end, bool outsideOneLineIf) {
     while (from < end && !ended_) {
-      if (tokens_[from].Is("IF")) {
+      if (tokens_[from].IsNameInsensitive("IF")) {
         ReadIf(from, end, outsideOneLineIf);
         return;
       }
       size_t stop = PieceEnd(tokens_, from, end);
       // A block's Else may have a statement after it on its line.
-      if (tokens_[from].Is("ELSE") && stop > from + 1) {
+      if (tokens_[from].IsNameInsensitive("ELSE") && stop > from + 1) {
         Piece(from, from + 1, outsideOneLineIf);
         from += 1;
         continue;
@@ -171,35 +173,42 @@ class MainRoutineReader {
       return;
     const Token& first = tokens_[from];
     bool second = from + 1 < end;
-    if (first.Is("ELSEIF")) {
+    if (first.IsNameInsensitive("ELSEIF")) {
       size_t then = FindThen(tokens_, from + 1, end);
       Marker(StatementKind::kElseIf, from, from + 1, then);
-    } else if (first.Is("ELSE")) {
+    } else if (first.IsNameInsensitive("ELSE")) {
       Marker(StatementKind::kElse, from);
-    } else if (first.Is("ENDIF") || (first.Is("END") && second && tokens_[from + 1].Is("IF"))) {
+    } else if (first.IsNameInsensitive("ENDIF") || (first.IsNameInsensitive("END") && second &&
+                                                    tokens_[from + 1].IsNameInsensitive("IF"))) {
       Marker(StatementKind::kEndIf, from);
-    } else if (first.Is("END") && second && tokens_[from + 1].Is("SELECT")) {
+    } else if (first.IsNameInsensitive("END") && second &&
+               tokens_[from + 1].IsNameInsensitive("SELECT")) {
       Marker(StatementKind::kEndSelect, from);
-    } else if (first.Is("END") && second && tokens_[from + 1].Is("SUB")) {
+    } else if (first.IsNameInsensitive("END") && second &&
+               tokens_[from + 1].IsNameInsensitive("SUB")) {
       ended_ = true;
-    } else if (first.Is("END") && !second) {
+    } else if (first.IsNameInsensitive("END") && !second) {
       Emit(StatementKind::kEnd, from, end, outsideOneLineIf);
-    } else if (first.Is("SELECT") && second && tokens_[from + 1].Is("CASE")) {
+    } else if (first.IsNameInsensitive("SELECT") && second &&
+               tokens_[from + 1].IsNameInsensitive("CASE")) {
       Emit(StatementKind::kSelectCase, from, end, outsideOneLineIf);
       OpenBlock(Block::kSelect, {});
       routine_.blocks_.back().selector.assign(
           tokens_.begin() + static_cast<std::ptrdiff_t>(from + 2),
           tokens_.begin() + static_cast<std::ptrdiff_t>(end));
-    } else if (first.Is("CASE")) {
+    } else if (first.IsNameInsensitive("CASE")) {
       Marker(StatementKind::kCase, from, from + 1, end);
-    } else if (first.Is("DO") || first.Is("WHILE") || first.Is("FOR")) {
+    } else if (first.IsNameInsensitive("DO") || first.IsNameInsensitive("WHILE") ||
+               first.IsNameInsensitive("FOR")) {
       Emit(StatementKind::kLoopStart, from, end, outsideOneLineIf);
       OpenBlock(Block::kLoop, {});
-    } else if (first.Is("LOOP") || first.Is("WEND") || first.Is("NEXT")) {
+    } else if (first.IsNameInsensitive("LOOP") || first.IsNameInsensitive("WEND") ||
+               first.IsNameInsensitive("NEXT")) {
       Marker(StatementKind::kLoopEnd, from);
-    } else if (first.Is("EXIT") && second && tokens_[from + 1].Is("SUB")) {
+    } else if (first.IsNameInsensitive("EXIT") && second &&
+               tokens_[from + 1].IsNameInsensitive("SUB")) {
       Emit(StatementKind::kExitSub, from, end, outsideOneLineIf);
-    } else if (first.Is("GOTO") && second) {
+    } else if (first.IsNameInsensitive("GOTO") && second) {
       Emit(StatementKind::kGoTo, from, end, outsideOneLineIf).name =
           std::string(tokens_[from + 1].text);
     } else {
@@ -209,7 +218,7 @@ class MainRoutineReader {
 
   // An assignment, a SetAttrib or any other statement.
   void Simple(size_t from, size_t end, bool outsideOneLineIf) {
-    size_t target = tokens_[from].Is("LET") ? from + 1 : from;
+    size_t target = tokens_[from].IsNameInsensitive("LET") ? from + 1 : from;
     size_t equals = target;
     while (equals < end && !IsSymbol(tokens_, equals, "="))
       ++equals;
@@ -278,7 +287,7 @@ class MainRoutineReader {
     branch.first = index + 1;
     branch.isElse = kind == StatementKind::kElse ||
                     (kind == StatementKind::kCase && conditionFrom < conditionEnd &&
-                     tokens_[conditionFrom].Is("ELSE"));
+                     tokens_[conditionFrom].IsNameInsensitive("ELSE"));
     if (!branch.isElse)
       branch.condition.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(conditionFrom),
                               tokens_.begin() + static_cast<std::ptrdiff_t>(conditionEnd));
@@ -372,7 +381,7 @@ std::optional<size_t> MainRoutine::DataFileStatement() const {
 bool MainRoutine::IsHandleFilenameCall(size_t index) const {
   const Statement& statement = statements_[index];
   return statement.value + 1 < statement.tokens.size() &&
-         statement.tokens[statement.value].Is("HANDLEFILENAME") &&
+         statement.tokens[statement.value].IsNameInsensitive("HANDLEFILENAME") &&
          IsSymbol(statement.tokens, statement.value + 1, "(");
 }
 
@@ -384,7 +393,7 @@ bool MainRoutine::IsConditionalDefault(size_t index) const {
   const Statement& opener = statements_[branch.opener];
   const Tokens& condition = branch.condition;
   // Not c.AttribExists ( "<name>" ), on the line of the SetAttrib it guards.
-  std::optional<std::string> tested = condition.size() == 7 && condition[0].Is("NOT")
+  std::optional<std::string> tested = condition.size() == 7 && condition[0].IsNameInsensitive("NOT")
                                           ? ContextCallName(condition, 1, "ATTRIBEXISTS")
                                           : std::nullopt;
   return opener.kind == StatementKind::kIf && opener.line == statement.line && !branch.isElse &&
@@ -400,7 +409,7 @@ std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_
     if (start == std::string_view::npos || !StartsWithInsensitive(text.substr(start), keyword))
       continue;
     Tokens tokens = Tokenize(CodeOf(text));
-    if (tokens.size() >= 3 && tokens[0].Is(SqueezeText(keyword)) &&
+    if (tokens.size() >= 3 && tokens[0].IsNameInsensitive(SqueezeText(keyword)) &&
         EqualsInsensitive(tokens[1].text, name) && IsSymbol(tokens, 2, "("))
       return line;
   }
@@ -422,7 +431,7 @@ bool ConvertsDataFile(const EBScript& script) {
     Tokens tokens = Tokenize(code);
     for (size_t i = 0; i < tokens.size(); ++i) {
       if (IsContextMember(tokens, i, "DATAFILE") && IsSymbol(tokens, i + 3, ".") &&
-          i + 4 < tokens.size() && tokens[i + 4].Is("CONVERT"))
+          i + 4 < tokens.size() && tokens[i + 4].IsNameInsensitive("CONVERT"))
         return true;
     }
   }

@@ -125,7 +125,7 @@ class MainRoutine {
 };
 
 /// True when tokens [at, ...) begin "c.<member>" or "ebContext.<member>".
-bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view upperCase);
+bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view member);
 
 /// True for a statement that calls a routine Tarvo does not know, which may do anything
 /// with what it is given: any other statement but MsgBox, Beep, Debug.Print, Dim and Set.
@@ -134,7 +134,7 @@ bool CallsUnknownRoutine(const Statement& statement);
 /// The name in "c.<member>("<name>")" or "ebContext.<member>(...)", the six tokens from
 /// `at` on, decoded; none for anything else.
 std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
-                                           std::string_view upperCase);
+                                           std::string_view member);
 
 /// The line of a routine definition that begins with `keyword` ("Function" or "Sub") and
 /// `name` followed by "(", anywhere in the script; none when there is none.

@@ -118,7 +118,9 @@ class ConditionReader {
   }
 
  private:
-  bool Is(std::string_view word) const { return at_ < tokens_.size() && tokens_[at_].Is(word); }
+  bool Is(std::string_view word) const {
+    return at_ < tokens_.size() && tokens_[at_].IsNameInsensitive(word);
+  }
   bool IsSymbol(std::string_view symbol) const { return ::IsSymbol(tokens_, at_, symbol); }
   bool Take(std::string_view symbol) {
     if (!IsSymbol(symbol))
@@ -223,13 +225,13 @@ class ConditionReader {
       return operand;
     }
     std::optional<View> function;
-    if (word.Is("CLNG"))
+    if (word.IsNameInsensitive("CLNG"))
       function = View::kCLng;
-    else if (word.Is("CINT"))
+    else if (word.IsNameInsensitive("CINT"))
       function = View::kCInt;
-    else if (word.Is("VAL"))
+    else if (word.IsNameInsensitive("VAL"))
       function = View::kVal;
-    bool test = word.Is("ISEMPTY") || word.Is("ISNUMERIC");
+    bool test = word.IsNameInsensitive("ISEMPTY") || word.IsNameInsensitive("ISNUMERIC");
     if ((!function && !test) || !Take("("))
       return operand;
     bool ofAnswer = at_ < tokens_.size() && ViewOf(tokens_[at_]) == View::kAnswer;
@@ -244,7 +246,7 @@ class ConditionReader {
     } else {
       // A given value is never Empty: AskBox gives Empty only for Cancel.
       operand.kind = Operand::kCondition;
-      operand.condition = word.Is("ISEMPTY")
+      operand.condition = word.IsNameInsensitive("ISEMPTY")
                               ? Known(AnswerSet::None(), AnswerSet::All())
                               : Known(AnswerSet::Numbers(kLowest, kHighest), AnswerSet::Text());
     }
@@ -345,7 +347,7 @@ class SectionWalker {
       return flow;
     Tokens value = statement.Value();
     // The prompt's own question gives the answer.
-    if (!value.empty() && value[0].Is("ASKBOX")) {
+    if (!value.empty() && value[0].IsNameInsensitive("ASKBOX")) {
       views_[statement.name] = View::kAnswer;
       return flow;
     }
