@@ -54,7 +54,7 @@ Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given,
   }
   for (size_t i = *statement + 1; i < routine->size(); ++i) {
     const Statement& later = (*routine)[i];
-    if (later.kind == StatementKind::kAssignment && later.name == found.name &&
+    if (later.kind == StatementKind::kAssignment && later.key == found.key &&
         !routine->IsHandleFilenameCall(i) && WhetherRuns(*routine, i, given) != Runs::kNo) {
       target.result = {EditOutcome::kRefused,
                        prefix + "the data file is set again at line " +

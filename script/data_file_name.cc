@@ -138,13 +138,10 @@ class Evaluator {
       anyAttribute_ = true;  // a name that is no literal may be any attribute's
       return;
     }
-    std::string_view written =
-        variable ? statement.tokens[statement.tokens[0].IsNameInsensitive("LET") ? 1 : 0].text
-                 : std::string_view(statement.name);
     Value value = runs == Runs::kYes
                       ? Expression(statement.tokens, statement.value, statement.tokens.size())
-                      : Unknown(written);
-    (variable ? variables_ : attributes_)[SqueezeText(written)] = value;
+                      : Unknown(statement.name);
+    (variable ? variables_ : attributes_)[statement.key] = value;
   }
 
   const MainRoutine& routine_;
@@ -160,7 +157,7 @@ std::optional<size_t> AssignedAgain(const MainRoutine& routine, size_t dataFile,
                                     const AttributesBySqueezedName& given) {
   for (size_t i = dataFile + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    if (statement.kind == StatementKind::kAssignment && statement.name == routine[dataFile].name &&
+    if (statement.kind == StatementKind::kAssignment && statement.key == routine[dataFile].key &&
         !routine.IsHandleFilenameCall(i) && WhetherRuns(routine, i, given) != Runs::kNo)
       return i;
   }

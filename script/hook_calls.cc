@@ -18,9 +18,9 @@ struct Hook {
   bool jumpsToAbort;
 };
 
+// `label` is squeezed.
 bool IsLabel(const Statement& statement, std::string_view label) {
-  return statement.kind == StatementKind::kLabel &&
-         Token{Token::kName, statement.name}.IsNameInsensitive(label);
+  return statement.kind == StatementKind::kLabel && statement.key == label;
 }
 
 const Hook kHandleFilename = {

@@ -19,7 +19,7 @@ std::optional<bool> AttributeExists(const MainRoutine& routine, std::string_view
   std::optional<bool> exists = false;
   for (size_t i = 0; i < before; ++i) {
     const Statement& statement = routine[i];
-    if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key)
+    if (statement.kind != StatementKind::kSetAttrib || statement.key != key)
       continue;
     Runs runs = WhetherRuns(routine, i, given);
     if (runs == Runs::kYes)
@@ -38,7 +38,7 @@ std::optional<bool> FixedFlag(const MainRoutine& routine, const Token& variable,
   std::string target = SqueezeText(variable.text);
   for (size_t i = 0; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    if (statement.kind != StatementKind::kAssignment || statement.name != target)
+    if (statement.kind != StatementKind::kAssignment || statement.key != target)
       continue;
     const Tokens& tokens = statement.tokens;
     bool plain =

@@ -34,7 +34,7 @@ std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EB
   std::optional<size_t> tarvos;
   for (size_t i = 0; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key ||
+    if (statement.kind != StatementKind::kSetAttrib || statement.key != key ||
         !statement.tokens[0].IsNameInsensitive("C"))
       continue;
     if (routine.IsConditionalDefault(i)) {
@@ -58,7 +58,7 @@ std::optional<size_t> SetAgain(const MainRoutine& routine, size_t after, const s
   for (size_t i = after + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
     // A name that is no literal may be this one.
-    bool named = statement.name.empty() || SqueezeText(statement.name) == key;
+    bool named = statement.name.empty() || statement.key == key;
     if (statement.kind == StatementKind::kSetAttrib && named && !routine.IsConditionalDefault(i) &&
         WhetherRuns(routine, i, given) != Runs::kNo)
       return i;

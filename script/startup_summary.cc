@@ -23,7 +23,7 @@ EditOutcome AnswerStartupSummary(EBScript& script) {
   std::vector<size_t> questions;
   for (size_t i = 0; main && i < main->size(); ++i) {
     const Statement& statement = (*main)[i];
-    if (statement.kind == StatementKind::kAssignment && statement.name == "NSUMMARYANSWER" &&
+    if (statement.kind == StatementKind::kAssignment && statement.key == "NSUMMARYANSWER" &&
         statement.value < statement.tokens.size() &&
         statement.tokens[statement.value].IsNameInsensitive("MSGBOX") && statement.startsLine &&
         statement.endsLine)

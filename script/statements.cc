@@ -64,7 +64,7 @@ std::string AssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
     bool wantName = (i - from) % 2 == 0;
     if (wantName ? tokens[i].kind != Token::kName : !IsSymbol(tokens, i, "."))
       return "";
-    target += SqueezeText(tokens[i].text);
+    target += tokens[i].text;
   }
   return (equals - from) % 2 == 1 ? target : "";
 }
@@ -125,7 +125,7 @@ class MainRoutineReader {
     size_t at = 0;
     if (tokens_.size() >= 2 && tokens_[0].kind == Token::kName && IsSymbol(tokens_, 1, ":") &&
         !IsKeyword(tokens_[0])) {
-      Emit(StatementKind::kLabel, 0, 1).name = std::string(tokens_[0].text);
+      Named(Emit(StatementKind::kLabel, 0, 1), tokens_[0].text);
       at = 2;
     }
     ReadSequence(at, tokens_.size(), true);
@@ -209,8 +209,7 @@ class MainRoutineReader {
                tokens_[from + 1].IsNameInsensitive("SUB")) {
       Emit(StatementKind::kExitSub, from, end, outsideOneLineIf);
     } else if (first.IsNameInsensitive("GOTO") && second) {
-      Emit(StatementKind::kGoTo, from, end, outsideOneLineIf).name =
-          std::string(tokens_[from + 1].text);
+      Named(Emit(StatementKind::kGoTo, from, end, outsideOneLineIf), tokens_[from + 1].text);
     } else {
       Simple(from, end, outsideOneLineIf);
     }
@@ -225,7 +224,7 @@ class MainRoutineReader {
     std::string assigned = equals < end ? AssignmentTarget(tokens_, target, equals) : "";
     if (!assigned.empty()) {
       Statement& statement = Emit(StatementKind::kAssignment, from, end, outsideOneLineIf);
-      statement.name = assigned;
+      Named(statement, assigned);
       statement.value = equals + 1 - from;
       return;
     }
@@ -233,12 +232,17 @@ class MainRoutineReader {
       Statement& statement = Emit(StatementKind::kSetAttrib, from, end, outsideOneLineIf);
       size_t literal = 3;  // relative to the statement's first token
       if (literal < statement.tokens.size() && statement.tokens[literal].kind == Token::kString) {
-        statement.name = DecodeLiteral(statement.tokens[literal].text).value_or("");
+        Named(statement, DecodeLiteral(statement.tokens[literal].text).value_or(""));
       }
       statement.value = literal + 2;
       return;
     }
     Emit(StatementKind::kOther, from, end, outsideOneLineIf);
+  }
+
+  static void Named(Statement& statement, std::string_view name) {
+    statement.name = std::string(name);
+    statement.key = SqueezeText(name);
   }
 
   Statement& Emit(StatementKind kind, size_t from, size_t end, bool outsideOneLineIf = true) {
@@ -371,8 +375,7 @@ std::optional<size_t> MainRoutine::DataFileStatement() const {
   for (size_t i = 0; i < statements_.size(); ++i) {
     const Statement& statement = statements_[i];
     if (statement.kind == StatementKind::kAssignment &&
-        (statement.name == "C.DATAFILE.FILENAME" ||
-         statement.name == "EBCONTEXT.DATAFILE.FILENAME"))
+        (statement.key == "C.DATAFILE.FILENAME" || statement.key == "EBCONTEXT.DATAFILE.FILENAME"))
       return i;
   }
   return std::nullopt;
@@ -397,7 +400,7 @@ bool MainRoutine::IsConditionalDefault(size_t index) const {
                                           ? ContextCallName(condition, 1, "ATTRIBEXISTS")
                                           : std::nullopt;
   return opener.kind == StatementKind::kIf && opener.line == statement.line && !branch.isElse &&
-         tested && SqueezeText(*tested) == SqueezeText(statement.name);
+         tested && SqueezeText(*tested) == statement.key;
 }
 
 std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,

@@ -45,10 +45,11 @@ struct Statement {
   bool startsLine = false;    // the first statement of its line, outside any one-line If
   bool endsLine = false;      // the last statement of its line(s)
   std::vector<Token> tokens;  // its words, comment and continuation marks dropped
-  /// kAssignment: the target upper-cased, without blanks ("NCOUNT", "C.DATAFILE.FILENAME");
+  /// kAssignment: the target as written, without blanks ("nCount", "c.DataFile.Filename");
   /// kSetAttrib: the attribute's name as its literal spells it ("" when it is no literal);
   /// kGoTo and kLabel: the label as written.
   std::string name;
+  std::string key;            // the name squeezed (SqueezeText), as names are compared
   size_t value = 0;           // kAssignment, kSetAttrib: the first token of the value
   size_t branch = kNoBranch;  // the innermost branch around it
 

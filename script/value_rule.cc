@@ -348,11 +348,11 @@ class SectionWalker {
     Tokens value = statement.Value();
     // The prompt's own question gives the answer.
     if (!value.empty() && value[0].IsNameInsensitive("ASKBOX")) {
-      views_[statement.name] = View::kAnswer;
+      views_[statement.key] = View::kAnswer;
       return flow;
     }
     if (!MentionsAnswer(value)) {
-      views_.erase(statement.name);
+      views_.erase(statement.key);
       return flow;
     }
     ConditionReader reader(value, views_);
@@ -363,7 +363,7 @@ class SectionWalker {
       flow = flow.Intersect(domain);
     }
     bool plainCopy = value.size() == 1 && views_[SqueezeText(value[0].text)] == View::kAnswer;
-    views_[statement.name] = number ? *number : plainCopy ? View::kAnswer : View::kUnknown;
+    views_[statement.key] = number ? *number : plainCopy ? View::kAnswer : View::kUnknown;
     return flow;
   }
 
@@ -456,8 +456,8 @@ class SectionWalker {
       decides = decides || i == assignment_ || statement.kind == StatementKind::kGoTo ||
                 statement.kind == StatementKind::kEnd ||
                 statement.kind == StatementKind::kExitSub || CallsUnknownRoutine(statement);
-      if (statement.kind == StatementKind::kAssignment && views_.count(statement.name) != 0)
-        views_[statement.name] = View::kUnknown;
+      if (statement.kind == StatementKind::kAssignment && views_.count(statement.key) != 0)
+        views_[statement.key] = View::kUnknown;
     }
     if (onAnswer && decides)
       Unreadable(unreadLine);
