@@ -5,6 +5,7 @@
 
 #include "base/paths.h"
 #include "base/text_helpers.h"
+#include "script/data_file_name.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given,
   const Statement& found = (*routine)[*statement];
   std::string prefix = std::string(flag) + " cannot be applied: ";
   std::string at = std::to_string(script.LoadedLineNumber(found.line));
-  if (WhetherRuns(*routine, *statement, given) != Runs::kYes) {
+  RunJudge runs(*routine, given);
+  if (runs.WhetherRuns(*statement) != Runs::kYes) {
     target.result = {EditOutcome::kRefused,
                      prefix + "the data file statement at line " + at + " runs only in a branch"};
     return target;
@@ -52,15 +54,10 @@ Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given,
                                                 " shares its line with other statements"};
     return target;
   }
-  for (size_t i = *statement + 1; i < routine->size(); ++i) {
-    const Statement& later = (*routine)[i];
-    if (later.kind == StatementKind::kAssignment && later.key == found.key &&
-        !routine->IsHandleFilenameCall(i) && WhetherRuns(*routine, i, given) != Runs::kNo) {
-      target.result = {EditOutcome::kRefused,
-                       prefix + "the data file is set again at line " +
-                           std::to_string(script.LoadedLineNumber(later.line))};
-      return target;
-    }
+  if (std::optional<DataFileSetAgain> again = FindDataFileSetAgain(*routine, *statement, runs)) {
+    target.result = {EditOutcome::kRefused,
+                     prefix + "the data file is set again at line " + std::to_string(again->line)};
+    return target;
   }
   target.line = found.line;
   return target;

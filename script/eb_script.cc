@@ -17,6 +17,7 @@ EBScript::EBScript(const std::vector<std::string>& lines) {
 bool EBScript::Load(const std::string& path, std::string& message) {
   LoadOutcome outcome = file_.Load(path, message);
   edits_.clear();
+  routines_.reset();
   if (outcome == LoadOutcome::kUtf16)
     message = "Couldn't load " + path + kNotTextScript;
   return outcome == LoadOutcome::kLoaded;

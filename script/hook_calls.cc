@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/text_helpers.h"
-#include "script/statements.h"
+#include "script/main_routine.h"
 
 namespace {
 

@@ -9,16 +9,22 @@ namespace {
 
 const char kLabelStart[] = "STARTUPINFOPROMPT_";
 
-// Where code that is no part of any prompt section begins after the label `label`.
+// Where code that is no part of any prompt section begins after the label `label`: a
+// line whose first word begins another section, a label or not, the summary question,
+// the data file statement or "InitObjects c".
 size_t SectionBound(const MainRoutine& routine, size_t label) {
+  std::optional<size_t> dataFile = routine.DataFileStatement();
   for (size_t i = label + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    bool initObjects = statement.kind == StatementKind::kOther && statement.tokens.size() == 2 &&
-                       statement.tokens[0].IsNameInsensitive("INITOBJECTS") &&
-                       statement.tokens[1].IsNameInsensitive("C");
-    if (IsPromptLabel(statement) || initObjects ||
-        (statement.kind == StatementKind::kAssignment &&
-         (statement.key == "NSUMMARYANSWER" || statement.key == "C.DATAFILE.FILENAME")))
+    const std::vector<Token>& tokens = statement.tokens;
+    bool section = statement.startsLine && !tokens.empty() && tokens[0].kind == Token::kName &&
+                   StartsWith(SqueezeText(tokens[0].text), kLabelStart);
+    bool initObjects = statement.kind == StatementKind::kOther && tokens.size() == 2 &&
+                       tokens[0].IsNameInsensitive("INITOBJECTS") &&
+                       tokens[1].IsNameInsensitive("C");
+    bool summary =
+        statement.kind == StatementKind::kAssignment && statement.key == "NSUMMARYANSWER";
+    if (section || initObjects || summary || i == dataFile)
       return i;
   }
   return routine.size();

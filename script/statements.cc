@@ -1,6 +1,7 @@
 #include "script/statements.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/text_helpers.h"
 #include "script/eb_script.h"
@@ -56,7 +57,7 @@ size_t PieceEnd(const Tokens& tokens, size_t from, size_t end) {
                                 [&](size_t i) { return IsSymbol(tokens, i, ":"); });
 }
 
-// The text of the target of an assignment, tokens [from, equals): a name, or names joined
+// The target of an assignment, tokens [from, equals), as written: a name, or names joined
 // by dots; "" when it is anything else.
 std::string AssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
   std::string target;
@@ -69,58 +70,103 @@ std::string AssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
   return (equals - from) % 2 == 1 ? target : "";
 }
 
-}  // namespace
+// A name declared in a list such as "a As Integer, ByVal b(), c As New Context", with its
+// type when it has one.
+struct Declared {
+  const Token* name = nullptr;
+  const Token* type = nullptr;
+};
 
-bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view member) {
-  return at + 2 < tokens.size() &&
-         (tokens[at].IsNameInsensitive("C") || tokens[at].IsNameInsensitive("EBCONTEXT")) &&
-         IsSymbol(tokens, at + 1, ".") && tokens[at + 2].IsNameInsensitive(member);
-}
-
-bool CallsUnknownRoutine(const Statement& statement) {
-  if (statement.kind != StatementKind::kOther || statement.tokens.empty())
-    return false;
-  for (std::string_view known : {"MSGBOX", "BEEP", "DEBUG", "DIM", "SET"}) {
-    if (statement.tokens[0].IsNameInsensitive(known))
-      return false;
+std::vector<Declared> Declarations(const Tokens& tokens, size_t from, size_t end) {
+  std::vector<Declared> all;
+  for (size_t i = from; i < end;) {
+    size_t stop = FindOutsideParentheses(tokens, i, end,
+                                         [&](size_t at) { return IsSymbol(tokens, at, ","); });
+    size_t at = i;
+    while (at < stop &&
+           (tokens[at].IsNameInsensitive("OPTIONAL") || tokens[at].IsNameInsensitive("BYVAL") ||
+            tokens[at].IsNameInsensitive("BYREF") || tokens[at].IsNameInsensitive("PARAMARRAY")))
+      ++at;
+    if (at < stop && tokens[at].kind == Token::kName) {
+      Declared declared{&tokens[at], nullptr};
+      for (size_t as = at + 1; as + 1 < stop && !declared.type; ++as) {
+        if (!tokens[as].IsNameInsensitive("AS"))
+          continue;
+        size_t type = tokens[as + 1].IsNameInsensitive("NEW") ? as + 2 : as + 1;
+        declared.type = type < stop ? &tokens[type] : nullptr;
+      }
+      all.push_back(declared);
+    }
+    i = stop + 1;
   }
-  return true;
+  return all;
 }
 
-std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
-                                           std::string_view member) {
-  if (!IsContextMember(tokens, at, member) || !IsSymbol(tokens, at + 3, "(") ||
-      at + 4 >= tokens.size() || tokens[at + 4].kind != Token::kString ||
-      !IsSymbol(tokens, at + 5, ")"))
-    return std::nullopt;
-  return DecodeLiteral(tokens[at + 4].text);
+// A name begins with a letter or an underscore; a number is a name token too.
+bool IsNameStart(char c) {
+  return IsNameByte(c) && !(c >= '0' && c <= '9');
 }
 
-// Builds a MainRoutine statement by statement, with the blocks open at each point.
-class MainRoutineReader {
+// True when `text` begins with `word` and a blank.
+bool BeginsWithWord(std::string_view text, std::string_view word) {
+  return text.size() > word.size() && StartsWithInsensitive(text, word) &&
+         IsBlank(text[word.size()]);
+}
+
+// Reads one routine statement by statement, with the blocks open at each point.
+class RoutineReader {
  public:
-  explicit MainRoutineReader(MainRoutine* routine) : routine_(*routine) {}
+  RoutineReader(const EBScript& script, StatementSink& sink, std::deque<std::string>* keepCode)
+      : script_(script), sink_(sink), keepCode_(keepCode) {}
 
-  // Reads the lines [first, ...) up to "End Sub".
-  void Read(const EBScript& script, size_t first) {
-    const std::vector<std::string>& lines = script.lines();
-    for (size_t line = first; line < lines.size() && !ended_;) {
-      size_t last = script.StatementEnd(line);
-      std::string& code = routine_.code_.emplace_back(script.StatementCode(line));
-      tokens_ = Tokenize(code);
+  RoutineShape Read(size_t header) {
+    const std::vector<std::string>& lines = script_.lines();
+    size_t line = header;
+    if (std::optional<RoutineHeader> read = ReadRoutineHeader(script_.StatementCode(header))) {
+      shape_.header = std::move(*read);
+      contexts_.insert(contexts_.end(), shape_.header.contexts.begin(),
+                       shape_.header.contexts.end());
+    }
+    for (line = script_.StatementEnd(header) + 1; line < lines.size() && !ended_;) {
+      size_t last = script_.StatementEnd(line);
+      std::string code = script_.StatementCode(line);
+      if (ReadRoutineHeader(code)) {
+        shape_.nextRoutine = line;
+        break;
+      }
+      std::string& kept = keepCode_ ? keepCode_->emplace_back(std::move(code)) : (code_ = code);
+      tokens_ = Tokenize(kept);
       line_ = line;
       lastLine_ = last;
-      firstOnLine_ = routine_.statements_.size();
-      ReadLine();
-      if (routine_.statements_.size() > firstOnLine_)
-        routine_.statements_.back().endsLine = true;
+      firstOnLine_ = Next();
+      // A compiler directive (#If, #Else, #End If) is no statement.
+      if (!IsSymbol(tokens_, 0, "#"))
+        ReadLine();
+      TakeLine();
       line = last + 1;
     }
+    if (ended_)
+      shape_.endLine = line_;
     for (size_t block : open_)
-      routine_.branches_[routine_.blocks_[block].branches.back()].end = routine_.statements_.size();
+      shape_.branches[shape_.blocks[block].branches.back()].end = Next();
+    shape_.statements = Next();
+    return std::move(shape_);
   }
 
  private:
+  size_t Next() const { return count_ + pending_.size(); }
+
+  // Hands the line's statements to the sink.
+  void TakeLine() {
+    if (pending_.empty())
+      return;
+    pending_.back().endsLine = true;
+    count_ += pending_.size();
+    for (Statement& statement : pending_)
+      sink_.Take(std::move(statement), shape_);
+    pending_.clear();
+  }
+
   void ReadLine() {
     size_t at = 0;
     if (tokens_.size() >= 2 && tokens_[0].kind == Token::kName && IsSymbol(tokens_, 1, ":") &&
@@ -167,48 +213,47 @@ class MainRoutineReader {
     Marker(StatementKind::kEndIf, end);
   }
 
+  bool Is(size_t at, size_t end, std::string_view first, std::string_view second = {}) const {
+    return at < end && tokens_[at].IsNameInsensitive(first) &&
+           (second.empty() || (at + 1 < end && tokens_[at + 1].IsNameInsensitive(second)));
+  }
+
   // One statement without colons, [from, end).
   void Piece(size_t from, size_t end, bool outsideOneLineIf) {
     if (from >= end)
       return;
-    const Token& first = tokens_[from];
-    bool second = from + 1 < end;
-    if (first.IsNameInsensitive("ELSEIF")) {
+    if (Is(from, end, "ELSEIF")) {
       size_t then = FindThen(tokens_, from + 1, end);
       Marker(StatementKind::kElseIf, from, from + 1, then);
-    } else if (first.IsNameInsensitive("ELSE")) {
+    } else if (Is(from, end, "ELSE")) {
       Marker(StatementKind::kElse, from);
-    } else if (first.IsNameInsensitive("ENDIF") || (first.IsNameInsensitive("END") && second &&
-                                                    tokens_[from + 1].IsNameInsensitive("IF"))) {
+    } else if (Is(from, end, "ENDIF") || Is(from, end, "END", "IF")) {
       Marker(StatementKind::kEndIf, from);
-    } else if (first.IsNameInsensitive("END") && second &&
-               tokens_[from + 1].IsNameInsensitive("SELECT")) {
+    } else if (Is(from, end, "END", "SELECT")) {
       Marker(StatementKind::kEndSelect, from);
-    } else if (first.IsNameInsensitive("END") && second &&
-               tokens_[from + 1].IsNameInsensitive("SUB")) {
-      ended_ = true;
-    } else if (first.IsNameInsensitive("END") && !second) {
+    } else if (Is(from, end, "END", "SUB") || Is(from, end, "END", "FUNCTION")) {
+      // An end of the other kind of routine ends nothing.
+      if (Is(from + 1, end, shape_.header.isFunction ? "FUNCTION" : "SUB"))
+        ended_ = true;
+      else
+        Stray();
+    } else if (Is(from, end, "END") && from + 1 == end) {
       Emit(StatementKind::kEnd, from, end, outsideOneLineIf);
-    } else if (first.IsNameInsensitive("SELECT") && second &&
-               tokens_[from + 1].IsNameInsensitive("CASE")) {
+    } else if (Is(from, end, "SELECT", "CASE")) {
       Emit(StatementKind::kSelectCase, from, end, outsideOneLineIf);
       OpenBlock(Block::kSelect, {});
-      routine_.blocks_.back().selector.assign(
-          tokens_.begin() + static_cast<std::ptrdiff_t>(from + 2),
-          tokens_.begin() + static_cast<std::ptrdiff_t>(end));
-    } else if (first.IsNameInsensitive("CASE")) {
+      shape_.blocks.back().selector.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(from + 2),
+                                           tokens_.begin() + static_cast<std::ptrdiff_t>(end));
+    } else if (Is(from, end, "CASE")) {
       Marker(StatementKind::kCase, from, from + 1, end);
-    } else if (first.IsNameInsensitive("DO") || first.IsNameInsensitive("WHILE") ||
-               first.IsNameInsensitive("FOR")) {
+    } else if (Is(from, end, "DO") || Is(from, end, "WHILE") || Is(from, end, "FOR")) {
       Emit(StatementKind::kLoopStart, from, end, outsideOneLineIf);
       OpenBlock(Block::kLoop, {});
-    } else if (first.IsNameInsensitive("LOOP") || first.IsNameInsensitive("WEND") ||
-               first.IsNameInsensitive("NEXT")) {
+    } else if (Is(from, end, "LOOP") || Is(from, end, "WEND") || Is(from, end, "NEXT")) {
       Marker(StatementKind::kLoopEnd, from);
-    } else if (first.IsNameInsensitive("EXIT") && second &&
-               tokens_[from + 1].IsNameInsensitive("SUB")) {
+    } else if (Is(from, end, "EXIT", "SUB") || Is(from, end, "EXIT", "FUNCTION")) {
       Emit(StatementKind::kExitSub, from, end, outsideOneLineIf);
-    } else if (first.IsNameInsensitive("GOTO") && second) {
+    } else if (Is(from, end, "GOTO") && from + 1 < end) {
       Named(Emit(StatementKind::kGoTo, from, end, outsideOneLineIf), tokens_[from + 1].text);
     } else {
       Simple(from, end, outsideOneLineIf);
@@ -217,7 +262,7 @@ class MainRoutineReader {
 
   // An assignment, a SetAttrib or any other statement.
   void Simple(size_t from, size_t end, bool outsideOneLineIf) {
-    size_t target = tokens_[from].IsNameInsensitive("LET") ? from + 1 : from;
+    size_t target = Is(from, end, "LET") ? from + 1 : from;
     size_t equals = target;
     while (equals < end && !IsSymbol(tokens_, equals, "="))
       ++equals;
@@ -228,16 +273,45 @@ class MainRoutineReader {
       statement.value = equals + 1 - from;
       return;
     }
-    if (IsContextMember(tokens_, from, "SETATTRIB")) {
-      Statement& statement = Emit(StatementKind::kSetAttrib, from, end, outsideOneLineIf);
-      size_t literal = 3;  // relative to the statement's first token
-      if (literal < statement.tokens.size() && statement.tokens[literal].kind == Token::kString) {
-        Named(statement, DecodeLiteral(statement.tokens[literal].text).value_or(""));
-      }
-      statement.value = literal + 2;
+    if (IsSetAttrib(from, end)) {
+      SetAttrib(Emit(StatementKind::kSetAttrib, from, end, outsideOneLineIf));
       return;
     }
+    // A Context declared here takes attributes as c does.
+    if (Is(from, end, "DIM")) {
+      for (const Declared& declared : Declarations(tokens_, from + 1, end)) {
+        if (declared.type && declared.type->IsNameInsensitive("CONTEXT"))
+          contexts_.push_back(SqueezeText(declared.name->text));
+      }
+    }
     Emit(StatementKind::kOther, from, end, outsideOneLineIf);
+  }
+
+  bool IsSetAttrib(size_t from, size_t end) const {
+    if (from + 2 >= end || tokens_[from].kind != Token::kName ||
+        !IsSymbol(tokens_, from + 1, ".") || !tokens_[from + 2].IsNameInsensitive("SETATTRIB"))
+      return false;
+    for (const std::string& context : contexts_) {
+      if (tokens_[from].IsNameInsensitive(context))
+        return true;
+    }
+    return false;
+  }
+
+  // The name: one literal, parts that end in one, or anything else; the value follows the
+  // comma after it.
+  static void SetAttrib(Statement& statement) {
+    const Tokens& tokens = statement.tokens;
+    size_t comma = FindOutsideParentheses(tokens, 3, tokens.size(),
+                                          [&](size_t i) { return IsSymbol(tokens, i, ","); });
+    statement.value = comma + 1;
+    if (comma == 3 || tokens[comma - 1].kind != Token::kString)
+      return;
+    std::optional<std::string> literal = DecodeLiteral(tokens[comma - 1].text);
+    if (literal && comma == 4)
+      Named(statement, *literal);
+    else if (literal && !literal->empty())
+      statement.ending = SqueezeText(*literal);
   }
 
   static void Named(Statement& statement, std::string_view name) {
@@ -253,12 +327,17 @@ class MainRoutineReader {
     statement.kind = kind;
     statement.line = line_;
     statement.lastLine = lastLine_;
-    statement.startsLine = outsideOneLineIf && routine_.statements_.size() == firstOnLine_;
+    statement.startsLine = outsideOneLineIf && Next() == firstOnLine_;
     statement.tokens.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(from),
                             tokens_.begin() + static_cast<std::ptrdiff_t>(end));
     statement.branch = CurrentBranch();
-    routine_.statements_.push_back(std::move(statement));
-    return routine_.statements_.back();
+    pending_.push_back(std::move(statement));
+    return pending_.back();
+  }
+
+  void Stray() {
+    if (!shape_.strayEnd)
+      shape_.strayEnd = line_;
   }
 
   // ElseIf, Else, Case and the closers: they end the branch before them.
@@ -269,17 +348,19 @@ class MainRoutineReader {
                              ? Block::kSelect
                          : kind == StatementKind::kLoopEnd ? Block::kLoop
                                                            : Block::kIf;
-    bool matches = !open_.empty() && routine_.blocks_[open_.back()].kind == wanted;
-    size_t index = routine_.statements_.size();
+    bool matches = !open_.empty() && shape_.blocks[open_.back()].kind == wanted;
+    size_t index = Next();
     // The block's own markers stand in the branch around the block.
-    size_t around = matches ? routine_.blocks_[open_.back()].parent : CurrentBranch();
+    size_t around = matches ? shape_.blocks[open_.back()].parent : CurrentBranch();
     Statement& statement = Emit(kind, at, std::max(at + 1, conditionEnd));
     statement.branch = around;
-    if (!matches)
-      return;  // a closer without its opener: nothing to end
-    Block& block = routine_.blocks_[open_.back()];
+    if (!matches) {
+      Stray();  // a closer without its opener: nothing to end
+      return;
+    }
+    Block& block = shape_.blocks[open_.back()];
     if (!block.branches.empty())
-      routine_.branches_[block.branches.back()].end = index;
+      shape_.branches[block.branches.back()].end = index;
     if (closes) {
       block.closer = index;
       open_.pop_back();
@@ -295,148 +376,194 @@ class MainRoutineReader {
     if (!branch.isElse)
       branch.condition.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(conditionFrom),
                               tokens_.begin() + static_cast<std::ptrdiff_t>(conditionEnd));
-    block.branches.push_back(routine_.branches_.size());
-    routine_.branches_.push_back(std::move(branch));
+    block.branches.push_back(shape_.branches.size());
+    shape_.branches.push_back(std::move(branch));
   }
 
   // Opens a block whose opener is the statement just emitted.
   void OpenBlock(Block::Kind kind, Tokens condition) {
-    size_t opener = routine_.statements_.size() - 1;
+    size_t opener = Next() - 1;
     Block block;
     block.kind = kind;
     block.opener = opener;
-    block.parent = routine_.statements_[opener].branch;
-    size_t index = routine_.blocks_.size();
+    block.line = line_;
+    block.parent = pending_.back().branch;
+    size_t index = shape_.blocks.size();
     if (kind != Block::kSelect) {
       Branch branch;
       branch.block = index;
       branch.opener = opener;
       branch.first = opener + 1;
       branch.condition = std::move(condition);
-      block.branches.push_back(routine_.branches_.size());
-      routine_.branches_.push_back(std::move(branch));
+      block.branches.push_back(shape_.branches.size());
+      shape_.branches.push_back(std::move(branch));
     }
-    routine_.blocks_.push_back(std::move(block));
+    shape_.blocks.push_back(std::move(block));
     open_.push_back(index);
   }
 
   size_t CurrentBranch() const {
     if (open_.empty())
       return kNoBranch;
-    const Block& block = routine_.blocks_[open_.back()];
+    const Block& block = shape_.blocks[open_.back()];
     return block.branches.empty() ? block.parent : block.branches.back();
   }
 
-  MainRoutine& routine_;
+  const EBScript& script_;
+  StatementSink& sink_;
+  std::deque<std::string>* keepCode_;
+  std::string code_;  // the line's code, when it is not kept
+  RoutineShape shape_;
+  std::vector<Statement> pending_;  // the statements of the line being read
+  size_t count_ = 0;                // the statements taken before it
   Tokens tokens_;
   size_t line_ = 0;
   size_t lastLine_ = 0;
   size_t firstOnLine_ = 0;
   bool ended_ = false;
-  std::vector<size_t> open_;  // the open blocks, innermost last
+  std::vector<size_t> open_;                                // the open blocks, innermost last
+  std::vector<std::string> contexts_ = {"C", "EBCONTEXT"};  // keys
 };
 
-std::optional<MainRoutine> MainRoutine::Read(const EBScript& script) {
-  std::optional<size_t> subMain = script.FindSubMain();
-  if (!subMain)
-    return std::nullopt;
-  MainRoutine routine;
-  routine.script_ = &script;
-  MainRoutineReader(&routine).Read(script, *subMain + 1);
-  return routine;
+}  // namespace
+
+bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view member) {
+  return at + 2 < tokens.size() &&
+         (tokens[at].IsNameInsensitive("C") || tokens[at].IsNameInsensitive("EBCONTEXT")) &&
+         IsSymbol(tokens, at + 1, ".") && tokens[at + 2].IsNameInsensitive(member);
 }
 
-std::vector<size_t> MainRoutine::BranchesAround(size_t index) const {
-  std::vector<size_t> around;
-  for (size_t branch = statements_[index].branch; branch != kNoBranch;
-       branch = blocks_[branches_[branch].block].parent)
-    around.push_back(branch);
-  return around;
-}
-
-const Block* MainRoutine::BlockOpenedBy(size_t opener) const {
-  for (const Block& block : blocks_) {
-    if (block.opener == opener)
-      return &block;
+bool CallsRoutine(const Statement& statement) {
+  if (statement.kind != StatementKind::kOther || statement.tokens.empty())
+    return false;
+  for (std::string_view known : {"MSGBOX", "BEEP", "DEBUG", "DIM", "SET"}) {
+    if (statement.tokens[0].IsNameInsensitive(known))
+      return false;
   }
-  return nullptr;
+  return true;
 }
 
-std::optional<size_t> MainRoutine::CloserOf(size_t opener) const {
-  const Block* block = BlockOpenedBy(opener);
-  return block ? block->closer : std::nullopt;
+std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
+                                           std::string_view member) {
+  if (!IsContextMember(tokens, at, member) || !IsSymbol(tokens, at + 3, "(") ||
+      at + 4 >= tokens.size() || tokens[at + 4].kind != Token::kString ||
+      !IsSymbol(tokens, at + 5, ")"))
+    return std::nullopt;
+  return DecodeLiteral(tokens[at + 4].text);
 }
 
-std::string_view MainRoutine::LineOf(size_t index) const {
-  return script_->lines()[statements_[index].line];
+std::optional<RoutineHeader> ReadRoutineHeader(std::string_view code) {
+  size_t start = 0;
+  while (start < code.size() && IsBlank(code[start]))
+    ++start;
+  // Most lines are passed over by their first word.
+  std::string_view text = code.substr(start);
+  bool candidate = false;
+  for (std::string_view word : {"SUB", "FUNCTION", "PRIVATE", "PUBLIC", "STATIC"})
+    candidate = candidate || BeginsWithWord(text, word);
+  if (!candidate)
+    return std::nullopt;
+  Tokens tokens = Tokenize(text);
+  size_t at = 0;
+  while (at < tokens.size() &&
+         (tokens[at].IsNameInsensitive("PRIVATE") || tokens[at].IsNameInsensitive("PUBLIC") ||
+          tokens[at].IsNameInsensitive("STATIC")))
+    ++at;
+  bool keyword = at < tokens.size() &&
+                 (tokens[at].IsNameInsensitive("SUB") || tokens[at].IsNameInsensitive("FUNCTION"));
+  if (!keyword || at + 1 >= tokens.size() || tokens[at + 1].kind != Token::kName ||
+      (at + 2 < tokens.size() && !IsSymbol(tokens, at + 2, "(")))
+    return std::nullopt;
+  RoutineHeader header;
+  header.isFunction = tokens[at].IsNameInsensitive("FUNCTION");
+  header.name = std::string(tokens[at + 1].text);
+  header.key = SqueezeText(header.name);
+  size_t close = FindOutsideParentheses(tokens, at + 2, tokens.size(),
+                                        [&](size_t i) { return IsSymbol(tokens, i, ")"); });
+  for (const Declared& declared : Declarations(tokens, at + 3, close)) {
+    header.parameters.push_back(SqueezeText(declared.name->text));
+    if (declared.type && declared.type->IsNameInsensitive("CONTEXT"))
+      header.contexts.push_back(header.parameters.back());
+  }
+  return header;
 }
 
-std::optional<size_t> MainRoutine::DataFileStatement() const {
-  for (size_t i = 0; i < statements_.size(); ++i) {
-    const Statement& statement = statements_[i];
-    if (statement.kind == StatementKind::kAssignment &&
-        (statement.key == "C.DATAFILE.FILENAME" || statement.key == "EBCONTEXT.DATAFILE.FILENAME"))
-      return i;
+std::optional<size_t> RoutineShape::OpenBlock(size_t headerLine) const {
+  if (!endLine)
+    return headerLine;
+  for (const Block& block : blocks) {
+    if (!block.closer)
+      return block.line;
   }
   return std::nullopt;
 }
 
-bool MainRoutine::IsHandleFilenameCall(size_t index) const {
-  const Statement& statement = statements_[index];
-  return statement.value + 1 < statement.tokens.size() &&
-         statement.tokens[statement.value].IsNameInsensitive("HANDLEFILENAME") &&
-         IsSymbol(statement.tokens, statement.value + 1, "(");
+RoutineShape ReadRoutine(const EBScript& script, size_t header, StatementSink& sink,
+                         std::deque<std::string>* keepCode) {
+  return RoutineReader(script, sink, keepCode).Read(header);
 }
 
-bool MainRoutine::IsConditionalDefault(size_t index) const {
-  const Statement& statement = statements_[index];
+bool IsConditionalDefault(const Statement& statement, const std::vector<Branch>& branches,
+                          const std::vector<Block>& blocks) {
   if (statement.kind != StatementKind::kSetAttrib || statement.branch == kNoBranch)
     return false;
-  const Branch& branch = branches_[statement.branch];
-  const Statement& opener = statements_[branch.opener];
+  const Branch& branch = branches[statement.branch];
+  const Block& block = blocks[branch.block];
   const Tokens& condition = branch.condition;
-  // Not c.AttribExists ( "<name>" ), on the line of the SetAttrib it guards.
+  // Not c.AttribExists ( "<name>" ), the If's own condition, on the line of the SetAttrib.
   std::optional<std::string> tested = condition.size() == 7 && condition[0].IsNameInsensitive("NOT")
                                           ? ContextCallName(condition, 1, "ATTRIBEXISTS")
                                           : std::nullopt;
-  return opener.kind == StatementKind::kIf && opener.line == statement.line && !branch.isElse &&
-         tested && SqueezeText(*tested) == statement.key;
+  return block.kind == Block::kIf && block.branches.front() == statement.branch &&
+         block.line == statement.line && tested && SqueezeText(*tested) == statement.key;
 }
 
-std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,
-                                            std::string_view name) {
-  const std::vector<std::string>& lines = script.lines();
-  for (size_t line = 0; line < lines.size(); ++line) {
-    std::string_view text = lines[line];
-    size_t start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos || !StartsWithInsensitive(text.substr(start), keyword))
+std::vector<NamedCall> NamedCalls(const std::vector<Token>& tokens) {
+  std::vector<NamedCall> calls;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const Token& token = tokens[i];
+    bool member = (i > 0 && IsSymbol(tokens, i - 1, ".")) || IsSymbol(tokens, i + 1, ".");
+    if (token.kind != Token::kName || member || !IsNameStart(token.text[0]))
       continue;
-    Tokens tokens = Tokenize(CodeOf(text));
-    if (tokens.size() >= 3 && tokens[0].IsNameInsensitive(SqueezeText(keyword)) &&
-        EqualsInsensitive(tokens[1].text, name) && IsSymbol(tokens, 2, "("))
-      return line;
-  }
-  return std::nullopt;
-}
-
-bool DefinesHandleFilename(const EBScript& script) {
-  return FindRoutineDefinition(script, "Function", "HandleFilename").has_value();
-}
-
-bool ConvertsDataFile(const EBScript& script) {
-  std::optional<size_t> subMain = script.FindSubMain();
-  if (!subMain)
-    return false;
-  for (size_t line = *subMain; line < script.lines().size(); ++line) {
-    std::string_view code = CodeOf(script.lines()[line]);
-    if (SqueezeText(code).find("DATAFILE.CONVERT") == std::string::npos)
-      continue;
-    Tokens tokens = Tokenize(code);
-    for (size_t i = 0; i < tokens.size(); ++i) {
-      if (IsContextMember(tokens, i, "DATAFILE") && IsSymbol(tokens, i + 3, ".") &&
-          i + 4 < tokens.size() && tokens[i + 4].IsNameInsensitive("CONVERT"))
-        return true;
+    if (IsSymbol(tokens, i + 1, "(")) {
+      size_t close = FindOutsideParentheses(tokens, i + 1, tokens.size(),
+                                            [&](size_t at) { return IsSymbol(tokens, at, ")"); });
+      calls.push_back({i, i + 2, close});
+    } else if (i == 0 || (i == 1 && tokens[0].IsNameInsensitive("CALL"))) {
+      calls.push_back({i, i + 1, tokens.size()});  // "Name a, b" or "Call Name a"
+    } else {
+      calls.push_back({i, i + 1, i + 1});
     }
+  }
+  return calls;
+}
+
+std::vector<std::string_view> Variables(const std::vector<Token>& tokens, size_t first,
+                                        size_t end) {
+  std::vector<std::string_view> variables;
+  for (size_t i = first; i < end && i < tokens.size(); ++i) {
+    bool member = (i > 0 && IsSymbol(tokens, i - 1, ".")) || IsSymbol(tokens, i + 1, ".");
+    if (tokens[i].kind == Token::kName && !member && !IsSymbol(tokens, i + 1, "(") &&
+        IsNameStart(tokens[i].text[0]))
+      variables.push_back(tokens[i].text);
+  }
+  return variables;
+}
+
+bool ShowsStartupSummary(const std::vector<Token>& tokens) {
+  for (const Token& token : tokens) {
+    if (token.kind == Token::kString &&
+        SqueezeText(token.text).find("SUMMARYOFSTARTUPINFO") != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+bool ConvertsDataFile(const std::vector<Token>& tokens) {
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (IsContextMember(tokens, i, "DATAFILE") && IsSymbol(tokens, i + 3, ".") &&
+        i + 4 < tokens.size() && tokens[i + 4].IsNameInsensitive("CONVERT"))
+      return true;
   }
   return false;
 }

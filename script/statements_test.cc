@@ -1,4 +1,4 @@
-#include "script/statements.h"
+#include "script/main_routine.h"
 
 #include <gtest/gtest.h>
 

@@ -333,7 +333,7 @@ class SectionWalker {
           break;
         default:
           // A routine called only for some answers may refuse them in a way not read here.
-          if (onAnswer_ > 0 && CallsUnknownRoutine(statement))
+          if (onAnswer_ > 0 && CallsRoutine(statement))
             Unreadable(i);
           break;
       }
@@ -455,7 +455,7 @@ class SectionWalker {
       onAnswer = onAnswer || MentionsAnswer(statement.tokens) || i == assignment_;
       decides = decides || i == assignment_ || statement.kind == StatementKind::kGoTo ||
                 statement.kind == StatementKind::kEnd ||
-                statement.kind == StatementKind::kExitSub || CallsUnknownRoutine(statement);
+                statement.kind == StatementKind::kExitSub || CallsRoutine(statement);
       if (statement.kind == StatementKind::kAssignment && views_.count(statement.key) != 0)
         views_[statement.key] = View::kUnknown;
     }
