@@ -377,12 +377,21 @@ class SectionWalker {
       readable = selector.has_value();
       domain = selector ? Domain(*selector) : domain;
     }
+    // A branch that only shows a message lets through every answer that reaches it,
+    // whatever its condition: when no branch after it decides, the answers go on alike.
+    bool passing = false;
     for (size_t i = 0; readable && i < block.branches.size(); ++i) {
       const Branch& branch = routine_.branches()[block.branches[i]];
       if (branch.isElse)
         continue;
       ConditionReader reader(branch.condition, views_);
-      conditions.push_back(block.kind == Block::kSelect ? reader.ReadCase(domain) : reader.Read());
+      conditions.push_back(passing ? Known(AnswerSet::None(), AnswerSet::All())
+                           : block.kind == Block::kSelect ? reader.ReadCase(domain)
+                                                          : reader.Read());
+      if (!conditions.back().known && OnlyShowsMessages(branch) && !Decides(branch.end, closer)) {
+        conditions.back() = Known(AnswerSet::All(), AnswerSet::None());
+        passing = true;
+      }
       if (!conditions.back().known)
         return Unread(opener, closer, branch.opener, flow);
     }
@@ -443,6 +452,30 @@ class SectionWalker {
         views_[name] = same ? view : View::kUnknown;
       }
     }
+  }
+
+  bool OnlyShowsMessages(const Branch& branch) const {
+    for (size_t i = branch.first; i < branch.end; ++i) {
+      const std::vector<Token>& tokens = routine_[i].tokens;
+      bool message = routine_[i].kind == StatementKind::kOther && !tokens.empty() &&
+                     (tokens[0].IsNameInsensitive("MSGBOX") ||
+                      tokens[0].IsNameInsensitive("BEEP") || tokens[0].IsNameInsensitive("DEBUG"));
+      if (!message)
+        return false;
+    }
+    return true;
+  }
+
+  // True when statements [first, end) refuse an answer, assign anything or call a routine.
+  bool Decides(size_t first, size_t end) const {
+    for (size_t i = first; i < end; ++i) {
+      StatementKind kind = routine_[i].kind;
+      if (i == assignment_ || kind == StatementKind::kGoTo || kind == StatementKind::kEnd ||
+          kind == StatementKind::kExitSub || kind == StatementKind::kAssignment ||
+          kind == StatementKind::kSetAttrib || CallsRoutine(routine_[i]))
+        return true;
+    }
+    return false;
   }
 
   // A block whose condition cannot be read: a warning when it neither refuses nor
