@@ -54,6 +54,10 @@ TEST(SetDataFileName, ReplacesTheWholeStatement) {
        "n",
        {"-F cannot be applied: the data file statement at line 2 shares its line with other "
         "statements"}},
+      {{"c.DataFile.Filename = e", "InitObjects c", "End Sub", "Sub InitObjects(c As Context)",
+        "\tc.DataFile.Filename = \"x\"", "End Sub"},
+       "n",
+       {"-F cannot be applied: the data file is set again at line 6"}},
       {{"c.DataFile.Filename = e", "c.DataFile.Filename = HandleFilename(c)",
         "If a Then c.DataFile.Filename = \"D\\\\\" & c.DataFile.Filename"},
        "n",

@@ -90,8 +90,9 @@ class OwnEffects : public StatementSink {
       if (named.at < from)
         continue;
       Call call{SqueezeText(statement.tokens[named.at].text), {}};
-      if (call.key == own && named.first == named.at + 1)
-        continue;  // its own result, read
+      bool called = named.at == 0 || named.first == named.at + 2 || named.end > named.first;
+      if (call.key == own && !called)
+        continue;  // a function's own result, read
       for (std::string_view variable : Variables(statement.tokens, named.first, named.end)) {
         std::string key = SqueezeText(variable);
         if (locals_.count(key) == 0)

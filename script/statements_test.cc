@@ -50,6 +50,9 @@ TEST(MainRoutine, StatementsAndTheirBlocks) {
       {{"Do While x", "c.DataFile.Filename = y", "Loop"},
        "loop@1 >=:c.DataFile.Filename@2 endloop@3"},
       {{"End If", "Else: x = 1"}, "endif@1 else@2 =:x@2"},  // no block to end
+      // Directives are no statements; a name built of parts is no literal's.
+      {{"#If A Then", "c.SetAttrib \"Sub\" & \"ject\", 1", "#End If", "Exit Function"},
+       "attrib@2 exit@4"},
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.read, Read(row.lines)) << row.lines[0];

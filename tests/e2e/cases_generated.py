@@ -76,6 +76,14 @@ CASES = [
                    "Inserted PreRun() call",
                    "Saved 504 lines in " + at("nback_tarvo.ebs")],
          files={"nback.ebs": NBACK}, outputs={"nback_tarvo.ebs": NBACK_EVERYDAY}),
+    # StartupInfo.UseDefaults given: the prompts may be skipped, so no value given holds.
+    Case("generated_newer_use_defaults_given",
+         ["nback.ebs", "Subject=7", "Session=2", "StartupInfo.UseDefaults=1", "-N"],
+         BANNER + ["Loaded 537 lines from nback.ebs",
+                   "Couldn't set attribute value for Session: its prompt runs only in a branch",
+                   "Couldn't set attribute value for StartupInfo.UseDefaults",
+                   "Couldn't set attribute value for Subject: its prompt runs only in a branch"],
+         exit=-1, files={"nback.ebs": NBACK}, outputs={"nback_tarvo.ebs": None}),
     # Its output run again with a folder: the fixed name is absolute, so no folder can go
     # in front of it; nothing is saved.
     Case("generated_newer_second_run",
