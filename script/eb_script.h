@@ -48,7 +48,7 @@ class EBScript {
 
   const std::vector<std::string>& lines() const { return file_.lines; }
   void InsertLine(size_t index, std::string text);
-  void ReplaceLine(size_t index, std::string text) { file_.lines[index] = std::move(text); }
+  void ReplaceLine(size_t index, std::string text);
   /// Removes the lines [first, end).
   void EraseLines(size_t first, size_t end);
   /// The number, counted from 1, that line `index` had in the script as loaded; 0 for a
@@ -65,7 +65,8 @@ class EBScript {
 
   /// The first line at or after `start` that `probe` matches.
   std::optional<size_t> FindLine(const LineProbe& probe, size_t start) const;
-  /// The line that opens the main routine, "Sub Main()". Every edit stays inside it.
+  /// The line that opens the main routine, "Sub Main()", remembered until an edit at or
+  /// above it. Every edit stays inside the main routine.
   std::optional<size_t> FindSubMain() const;
 
   /// The reading of the script's routines other than the main one (routines.h), kept from
@@ -80,9 +81,13 @@ class EBScript {
     size_t inserted;
   };
 
+  // An edit at line `index`: a Sub Main() line found at or below it is looked for again.
+  void Edited(size_t index);
+
   PlainTextFile file_;
   std::vector<LinesEdited> edits_;  // since the load, in order
   mutable std::shared_ptr<const ScriptRoutines> routines_;
+  mutable std::optional<std::optional<size_t>> subMain_;  // FindSubMain's answer, once asked
 };
 
 #endif  // TARVO_SCRIPT_EB_SCRIPT_H_

@@ -13,8 +13,8 @@ using Tokens = std::vector<Token>;
 class Keeper : public StatementSink {
  public:
   explicit Keeper(std::vector<Statement>* statements) : statements_(*statements) {}
-  void Take(Statement statement, const RoutineShape&) override {
-    statements_.push_back(std::move(statement));
+  void Take(const Statement& statement, const RoutineShape&) override {
+    statements_.push_back(statement);
   }
 
  private:

@@ -1,6 +1,7 @@
 #include "script/routines.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -27,12 +28,55 @@ struct Own {
   bool balanced = true;
 };
 
+// A name hashed as its key (SqueezeText) would be, to pass over the names that no routine
+// has without making the key.
+uint32_t Hash(std::string_view name) {
+  uint32_t hash = 2166136261u;
+  for (char c : name) {
+    if (!IsWhitespace(c))
+      hash = (hash ^ static_cast<unsigned char>(UpperCaseAscii(c))) * 16777619u;
+  }
+  return hash;
+}
+
+// Every Sub and Function line of the script by its name's hash, with a bit for each hash
+// that passes over most names that no routine has at a glance.
+class Headers {
+ public:
+  Headers() : bits_(kBits) {}
+
+  void Add(std::string_view name, size_t line) {
+    lines_.emplace_back(Hash(name), line);
+    bits_[Hash(name) % kBits] = true;
+  }
+  void Sort() { std::sort(lines_.begin(), lines_.end()); }
+
+  /// The lines whose names hash as `name` does: those of its routines, rarely others.
+  std::vector<size_t> Candidates(std::string_view name) const {
+    uint32_t hash = Hash(name);
+    std::vector<size_t> lines;
+    if (!bits_[hash % kBits])
+      return lines;
+    auto at = std::lower_bound(lines_.begin(), lines_.end(), std::pair(hash, size_t{0}));
+    for (; at != lines_.end() && at->first == hash; ++at)
+      lines.push_back(at->second);
+    return lines;
+  }
+  /// False for certain for a name that no routine has.
+  bool MayHave(std::string_view name) const { return !Candidates(name).empty(); }
+
+ private:
+  static constexpr size_t kBits = 1 << 18;
+  std::vector<std::pair<uint32_t, size_t>> lines_;
+  std::vector<bool> bits_;
+};
+
 // Reads what a routine's own statements can set, one statement after another.
 class OwnEffects : public StatementSink {
  public:
-  explicit OwnEffects(const EBScript& script) : script_(script) {}
+  OwnEffects(const EBScript& script, const Headers& headers) : script_(script), headers_(headers) {}
 
-  void Take(Statement statement, const RoutineShape& shape) override {
+  void Take(const Statement& statement, const RoutineShape& shape) override {
     if (!started_) {
       // Its parameters and its own name (a function's result) are no variables of the script.
       locals_.insert(shape.header.parameters.begin(), shape.header.parameters.end());
@@ -63,7 +107,7 @@ class OwnEffects : public StatementSink {
       for (std::string_view name : Variables(tokens, 1, tokens.size()))
         locals_.insert(SqueezeText(name));
     }
-    if (!effects.summary && ShowsStartupSummary(tokens) && MentionsMsgBox(tokens))
+    if (!effects.summary && MentionsMsgBox(tokens) && ShowsStartupSummary(tokens))
       effects.summary = line;
     effects.convertsDataFile = effects.convertsDataFile || ConvertsDataFile(tokens);
     TakeCalls(statement, shape.header.key);
@@ -87,9 +131,10 @@ class OwnEffects : public StatementSink {
     // The target of an assignment is called by nothing, a function's own name included.
     size_t from = statement.kind == StatementKind::kAssignment ? statement.value : 0;
     for (const NamedCall& named : NamedCalls(statement.tokens)) {
-      if (named.at < from)
+      std::string_view name = statement.tokens[named.at].text;
+      if (named.at < from || !headers_.MayHave(name))
         continue;
-      Call call{SqueezeText(statement.tokens[named.at].text), {}};
+      Call call{SqueezeText(name), {}};
       bool called = named.at == 0 || named.first == named.at + 2 || named.end > named.first;
       if (call.key == own && !called)
         continue;  // a function's own result, read
@@ -103,6 +148,7 @@ class OwnEffects : public StatementSink {
   }
 
   const EBScript& script_;
+  const Headers& headers_;
   Own own_;
   std::set<std::string> locals_;
   bool started_ = false;
@@ -111,14 +157,14 @@ class OwnEffects : public StatementSink {
 // The main routine's statements: the names it may call a routine by, as they are read.
 class CalledNames : public StatementSink {
  public:
-  void Take(Statement statement, const RoutineShape&) override {
+  void Take(const Statement& statement, const RoutineShape&) override {
     for (const NamedCall& named : NamedCalls(statement.tokens))
       names.insert(SqueezeText(statement.tokens[named.at].text));
   }
   std::set<std::string> names;
 };
 
-// The first word of a line's text, after blanks, and the text from it on.
+// A line's text from its first byte that is not blank on.
 std::string_view TextOf(std::string_view line) {
   size_t start = 0;
   while (start < line.size() && IsBlank(line[start]))
@@ -126,46 +172,41 @@ std::string_view TextOf(std::string_view line) {
   return line.substr(start);
 }
 
-bool IsRoutineEnd(std::string_view text) {
-  if (!StartsWithInsensitive(text, "END"))
-    return false;
-  Tokens tokens = Tokenize(CodeOf(text));
-  return tokens.size() >= 2 && tokens[0].IsNameInsensitive("END") &&
-         (tokens[1].IsNameInsensitive("SUB") || tokens[1].IsNameInsensitive("FUNCTION"));
-}
-
-// Lines as the routines stand in them, up to the data sections ("[DataSection_...]") that
-// follow the main routine: `header(line, header)` for each Sub or Function line, and
-// `code(line, text, routine)` for every other line of code, with the name of the routine
-// it stands in, or nullptr outside every routine. The main routine's own lines,
-// [subMain, mainLast], are passed over.
-template <typename OnHeader, typename OnCode>
+// The lines of the script as its routines stand in them, up to the data sections
+// ("[DataSection_...]") that follow the main routine: `header(line, name)` for each Sub
+// or Function line, `outside(line)` for each line of code outside every routine, and
+// `label(text, routine)` for a line in a routine that begins with a prompt's label. The
+// main routine's own lines, [subMain, mainLast], are passed over. The names point into
+// the script's lines.
+template <typename OnHeader, typename OnOutside, typename OnLabel>
 void WalkRoutines(const EBScript& script, size_t subMain, size_t mainLast, OnHeader header,
-                  OnCode code) {
+                  OnOutside outside, OnLabel label) {
   const std::vector<std::string>& lines = script.lines();
-  const std::string* routine = nullptr;
-  std::string name;
+  std::string_view routine;  // the one the line stands in
+  bool inRoutine = false;
   bool afterMain = false;
   for (size_t line = 0; line < lines.size(); line = script.StatementEnd(line) + 1) {
     if (line == subMain) {
       line = mainLast;
-      routine = nullptr;
+      inRoutine = false;
       afterMain = true;
       continue;
     }
     std::string_view text = TextOf(lines[line]);
     if (text.empty() || text[0] == '\'')
       continue;
-    if (std::optional<RoutineHeader> read = ReadRoutineHeader(CodeOf(text))) {
-      header(line, *read);
-      name = read->name;
-      routine = &name;
-    } else if (routine && IsRoutineEnd(text)) {
-      routine = nullptr;
-    } else if (!routine && afterMain && text[0] == '[') {
+    if (std::optional<std::string_view> name = RoutineNameOf(text)) {
+      header(line, *name);
+      routine = *name;
+      inRoutine = true;
+    } else if (inRoutine && EndsRoutine(text)) {
+      inRoutine = false;
+    } else if (inRoutine && StartsWithInsensitive(text, kPromptLabel)) {
+      label(text, routine);
+    } else if (!inRoutine && afterMain && text[0] == '[') {
       return;  // the data sections: no code follows
-    } else if (!TextOf(CodeOf(text)).empty()) {
-      code(line, text, routine);
+    } else if (!inRoutine && !TextOf(CodeOf(text)).empty()) {
+      outside(line);
     }
   }
 }
@@ -201,8 +242,9 @@ bool RoutineEffects::MaySet(const std::string& key, size_t* line) const {
   return false;
 }
 
-// Reads the script's routines once: the main routine's shape and the names it calls,
-// then the routines of those names, round by round through the routines they call.
+// Reads the script's routines once: the main routine's shape and the names it calls, the
+// line of every Sub and Function, then the routines of those names, through the routines
+// they call, each read once.
 class RoutinesBuilder {
  public:
   explicit RoutinesBuilder(const EBScript& script) : script_(script) {}
@@ -217,35 +259,26 @@ class RoutinesBuilder {
     size_t mainLast = main.endLine       ? *main.endLine
                       : main.nextRoutine ? *main.nextRoutine - 1
                                          : script_.lines().size() - 1;
-    std::set<std::string> wanted = std::move(called.names);
-    searched_ = wanted;
     std::string after;  // what stands wrong outside the main routine
     WalkRoutines(
         script_, *subMain, mainLast,
-        [&](size_t line, const RoutineHeader& header) {
-          if (header.key == "MAIN" && after.empty())
+        [&](size_t line, std::string_view name) {
+          if (EqualsInsensitive(name, "MAIN") && after.empty())
             after = Refusal("a second Sub Main", line);
-          Found(line, header, wanted, 1);
+          headers_.Add(name, line);
         },
-        [&](size_t line, std::string_view text, const std::string* routine) {
-          if (!routine && after.empty() && main.endLine && line > *main.endLine)
+        [&](size_t line) {
+          if (after.empty() && main.endLine && line > *main.endLine)
             after = Refusal("statements after its End Sub", line);
-          if (routine && StartsWithInsensitive(text, kPromptLabel))
-            Prompt(text, *routine, routines.get());
+        },
+        [&](std::string_view text, std::string_view routine) {
+          Prompt(text, routine, routines.get());
         });
+    headers_.Sort();
     routines->mainRefusal_ = MainRefusal(main, *subMain, after);
-    for (size_t depth = 2; depth <= kDeepest + 1 && !next_.empty(); ++depth) {
-      std::set<std::string> round = std::move(next_);
-      next_.clear();
-      searched_.insert(round.begin(), round.end());
-      WalkRoutines(
-          script_, *subMain, mainLast,
-          [&](size_t line, const RoutineHeader& header) { Found(line, header, round, depth); },
-          [](size_t, std::string_view, const std::string*) {});
-    }
-    for (const std::string& name : wanted) {
-      if (IsRoutine(name))
-        routines->called_[name] = Follow(name, 1);
+    for (const std::string& name : called.names) {
+      if (std::optional<RoutineEffects> effects = Follow(name, 1))
+        routines->called_[name] = std::move(*effects);
     }
     return routines;
   }
@@ -272,61 +305,59 @@ class RoutinesBuilder {
   }
 
   // The label "StartupInfoPrompt_<name>:" in a routine other than the main one.
-  static void Prompt(std::string_view text, const std::string& routine, ScriptRoutines* routines) {
+  static void Prompt(std::string_view text, std::string_view routine, ScriptRoutines* routines) {
     Tokens tokens = Tokenize(CodeOf(text));
     if (tokens.size() >= 2 && tokens[0].kind == Token::kName && IsSymbol(tokens, 1, ":")) {
       std::string label = SqueezeText(tokens[0].text);
-      routines->prompts_.emplace(label.substr(sizeof kPromptLabel - 1), routine);
+      routines->prompts_.emplace(label.substr(sizeof kPromptLabel - 1), std::string(routine));
     }
   }
 
-  // A Sub or Function line: read the routine when its name is wanted, calls of it being
-  // `depth` calls deep.
-  void Found(size_t line, const RoutineHeader& header, const std::set<std::string>& wanted,
-             size_t depth) {
-    if (wanted.count(header.key) == 0)
-      return;
-    if (own_.count(header.key) != 0 || tooDeep_.count(header.key) != 0) {
-      twice_.insert(header.key);  // which one runs cannot be told
-      return;
+  // The Sub and Function lines of the routines named `key`.
+  std::vector<size_t> Definitions(const std::string& key) const {
+    std::vector<size_t> lines;
+    for (size_t line : headers_.Candidates(key)) {
+      std::optional<std::string_view> name = RoutineNameOf(script_.lines()[line]);
+      if (name && SqueezeText(*name) == key)
+        lines.push_back(line);
     }
-    if (depth > kDeepest) {
-      tooDeep_.insert(header.key);
-      return;
-    }
-    OwnEffects effects(script_);
+    return lines;
+  }
+
+  // What routine `key`'s own statements set and call, read once.
+  const Own& OwnOf(const std::string& key, size_t line) {
+    auto read = own_.find(key);
+    if (read != own_.end())
+      return read->second;
+    OwnEffects effects(script_, headers_);
     RoutineShape shape = ReadRoutine(script_, line, effects);
-    Own own = effects.Result(shape);
-    for (const Call& call : own.calls) {
-      if (searched_.count(call.key) == 0)
-        next_.insert(call.key);
-    }
-    own_.emplace(header.key, std::move(own));
+    return own_.emplace(key, effects.Result(shape)).first->second;
   }
 
-  bool IsRoutine(const std::string& key) const {
-    return own_.count(key) != 0 || tooDeep_.count(key) != 0;
-  }
-
-  // What a call `depth` calls deep of the routine `key` can set.
-  RoutineEffects Follow(const std::string& key, size_t depth) {
+  // What a call `depth` calls deep of the routine `key` can set; none when the script has
+  // no routine of that name.
+  std::optional<RoutineEffects> Follow(const std::string& key, size_t depth) {
+    std::vector<size_t> definitions = Definitions(key);
+    if (definitions.empty())
+      return std::nullopt;
     RoutineEffects unknown;
     unknown.anyAttribute = true;
-    auto own = own_.find(key);
+    // Which of two definitions runs cannot be told.
     bool recursive = std::find(stack_.begin(), stack_.end(), key) != stack_.end();
-    if (own == own_.end() || depth > kDeepest || twice_.count(key) != 0 || recursive)
+    if (depth > kDeepest || definitions.size() > 1 || recursive)
       return unknown;
     auto memo = memo_.find({key, depth});
     if (memo != memo_.end())
       return memo->second;
-    RoutineEffects effects = own->second.effects;
-    effects.anyAttribute = effects.anyAttribute || !own->second.balanced;
+    const Own& own = OwnOf(key, definitions.front());
+    RoutineEffects effects = own.effects;
+    effects.anyAttribute = effects.anyAttribute || !own.balanced;
     stack_.push_back(key);
-    for (const Call& call : own->second.calls) {
-      if (!IsRoutine(call.key))
-        continue;  // E-Prime's own, or no routine at all
-      effects.Add(Follow(call.key, depth + 1));
-      effects.variables.insert(call.variables.begin(), call.variables.end());
+    for (const Call& call : own.calls) {
+      if (std::optional<RoutineEffects> called = Follow(call.key, depth + 1)) {
+        effects.Add(*called);
+        effects.variables.insert(call.variables.begin(), call.variables.end());
+      }
     }
     stack_.pop_back();
     memo_[{key, depth}] = effects;
@@ -334,11 +365,8 @@ class RoutinesBuilder {
   }
 
   const EBScript& script_;
+  Headers headers_;
   std::map<std::string, Own> own_;  // the routines read, by key
-  std::set<std::string> tooDeep_;   // found, but called too deep to be read
-  std::set<std::string> twice_;     // defined more than once
-  std::set<std::string> searched_;  // names looked for in every line
-  std::set<std::string> next_;      // names the next round looks for
   std::vector<std::string> stack_;  // the calls being followed
   std::map<std::pair<std::string, size_t>, RoutineEffects> memo_;
 };

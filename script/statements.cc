@@ -57,17 +57,15 @@ size_t PieceEnd(const Tokens& tokens, size_t from, size_t end) {
                                 [&](size_t i) { return IsSymbol(tokens, i, ":"); });
 }
 
-// The target of an assignment, tokens [from, equals), as written: a name, or names joined
-// by dots; "" when it is anything else.
-std::string AssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
-  std::string target;
+// True when tokens [from, equals) are the target of an assignment: a name, or names joined
+// by dots.
+bool IsAssignmentTarget(const Tokens& tokens, size_t from, size_t equals) {
   for (size_t i = from; i < equals; ++i) {
     bool wantName = (i - from) % 2 == 0;
     if (wantName ? tokens[i].kind != Token::kName : !IsSymbol(tokens, i, "."))
-      return "";
-    target += tokens[i].text;
+      return false;
   }
-  return (equals - from) % 2 == 1 ? target : "";
+  return (equals - from) % 2 == 1;
 }
 
 // A name declared in a list such as "a As Integer, ByVal b(), c As New Context", with its
@@ -107,10 +105,64 @@ bool IsNameStart(char c) {
   return IsNameByte(c) && !(c >= '0' && c <= '9');
 }
 
-// True when `text` begins with `word` and a blank.
-bool BeginsWithWord(std::string_view text, std::string_view word) {
-  return text.size() > word.size() && StartsWithInsensitive(text, word) &&
-         IsBlank(text[word.size()]);
+// The next word of `line` from `*at` on, after blanks: the bytes that can continue a name.
+std::string_view NextWord(std::string_view line, size_t* at) {
+  size_t start = *at;
+  while (start < line.size() && IsBlank(line[start]))
+    ++start;
+  size_t end = start;
+  while (end < line.size() && IsNameByte(line[end]))
+    ++end;
+  *at = end;
+  return line.substr(start, end - start);
+}
+
+// Where a Sub or Function line declares its routine: the keyword and the name. Words are
+// looked at, not tokens, so that most lines are passed over by their first letters.
+struct Declaration {
+  bool isFunction;
+  std::string_view name;
+};
+
+std::optional<Declaration> DeclarationOf(std::string_view line) {
+  size_t at = 0;
+  while (at < line.size() && IsBlank(line[at]))
+    ++at;
+  char first = at < line.size() ? UpperCaseAscii(line[at]) : ' ';
+  if (first != 'S' && first != 'F' && first != 'P')
+    return std::nullopt;
+  std::string_view word = NextWord(line, &at);
+  while (EqualsInsensitive(word, "PRIVATE") || EqualsInsensitive(word, "PUBLIC") ||
+         EqualsInsensitive(word, "STATIC"))
+    word = NextWord(line, &at);
+  bool isFunction = EqualsInsensitive(word, "FUNCTION");
+  if (!isFunction && !EqualsInsensitive(word, "SUB"))
+    return std::nullopt;
+  std::string_view name = NextWord(line, &at);
+  // The name, then its parameters, a comment, a continued line or nothing.
+  std::string_view rest = line.substr(at);
+  while (!rest.empty() && IsBlank(rest.front()))
+    rest.remove_prefix(1);
+  bool ends = rest.empty() || rest[0] == '(' || rest[0] == '\'' ||
+              (rest[0] == '_' && ContinuesOnNextLine(line));
+  if (name.empty() || !ends)
+    return std::nullopt;
+  return Declaration{isFunction, name};
+}
+
+// True for the words that begin a statement of a block or a jump, which Piece tells apart.
+bool IsStatementWord(const Token& token) {
+  static constexpr std::string_view kWords[] = {"DO",    "END",   "FOR",    "ELSE",  "CASE",
+                                                "LOOP",  "WEND",  "NEXT",   "EXIT",  "GOTO",
+                                                "ENDIF", "WHILE", "ELSEIF", "SELECT"};
+  if (token.kind != Token::kName)
+    return false;
+  char first = UpperCaseAscii(token.text[0]);
+  for (std::string_view word : kWords) {
+    if (word.size() == token.text.size() && word[0] == first && EqualsInsensitive(token.text, word))
+      return true;
+  }
+  return false;
 }
 
 // Reads one routine statement by statement, with the blocks open at each point.
@@ -129,13 +181,17 @@ class RoutineReader {
     }
     for (line = script_.StatementEnd(header) + 1; line < lines.size() && !ended_;) {
       size_t last = script_.StatementEnd(line);
-      std::string code = script_.StatementCode(line);
-      if (ReadRoutineHeader(code)) {
+      // The code of a line that goes on is joined; any other is read where it stands.
+      std::string_view code = CodeOf(lines[line]);
+      if (last != line)
+        code = joined_ = script_.StatementCode(line);
+      if (RoutineNameOf(code)) {
         shape_.nextRoutine = line;
         break;
       }
-      std::string& kept = keepCode_ ? keepCode_->emplace_back(std::move(code)) : (code_ = code);
-      tokens_ = Tokenize(kept);
+      if (keepCode_)
+        code = keepCode_->emplace_back(code);
+      Tokenize(code, &tokens_);
       line_ = line;
       lastLine_ = last;
       firstOnLine_ = Next();
@@ -154,17 +210,17 @@ class RoutineReader {
   }
 
  private:
-  size_t Next() const { return count_ + pending_.size(); }
+  size_t Next() const { return count_ + used_; }
 
   // Hands the line's statements to the sink.
   void TakeLine() {
-    if (pending_.empty())
+    if (used_ == 0)
       return;
-    pending_.back().endsLine = true;
-    count_ += pending_.size();
-    for (Statement& statement : pending_)
-      sink_.Take(std::move(statement), shape_);
-    pending_.clear();
+    pending_[used_ - 1].endsLine = true;
+    count_ += used_;
+    for (size_t i = 0; i < used_; ++i)
+      sink_.Take(pending_[i], shape_);
+    used_ = 0;
   }
 
   void ReadLine() {
@@ -222,7 +278,9 @@ class RoutineReader {
   void Piece(size_t from, size_t end, bool outsideOneLineIf) {
     if (from >= end)
       return;
-    if (Is(from, end, "ELSEIF")) {
+    if (!IsStatementWord(tokens_[from])) {
+      Simple(from, end, outsideOneLineIf);
+    } else if (Is(from, end, "ELSEIF")) {
       size_t then = FindThen(tokens_, from + 1, end);
       Marker(StatementKind::kElseIf, from, from + 1, then);
     } else if (Is(from, end, "ELSE")) {
@@ -266,10 +324,12 @@ class RoutineReader {
     size_t equals = target;
     while (equals < end && !IsSymbol(tokens_, equals, "="))
       ++equals;
-    std::string assigned = equals < end ? AssignmentTarget(tokens_, target, equals) : "";
-    if (!assigned.empty()) {
+    if (equals < end && IsAssignmentTarget(tokens_, target, equals)) {
       Statement& statement = Emit(StatementKind::kAssignment, from, end, outsideOneLineIf);
-      Named(statement, assigned);
+      // As written, without blanks.
+      const char* begin = tokens_[target].text.data();
+      Named(statement, std::string_view(begin, tokens_[equals - 1].text.data() +
+                                                   tokens_[equals - 1].text.size() - begin));
       statement.value = equals + 1 - from;
       return;
     }
@@ -315,24 +375,37 @@ class RoutineReader {
   }
 
   static void Named(Statement& statement, std::string_view name) {
-    statement.name = std::string(name);
-    statement.key = SqueezeText(name);
+    // In place: the statement keeps its room from line to line.
+    statement.name.assign(name.data(), name.size());
+    statement.key.clear();
+    for (char c : name) {
+      if (SqueezedByte(c) != kSqueezedOut)
+        statement.key.push_back(static_cast<char>(SqueezedByte(c)));
+    }
   }
 
   Statement& Emit(StatementKind kind, size_t from, size_t end, bool outsideOneLineIf = true) {
     // The markers that close a one-line If stand after its last word.
     from = std::min(from, tokens_.size());
     end = std::min(std::max(from, end), tokens_.size());
-    Statement statement;
+    // The statements of the lines before are kept for their room.
+    if (used_ == pending_.size())
+      pending_.emplace_back();
+    Statement& statement = pending_[used_];
     statement.kind = kind;
     statement.line = line_;
     statement.lastLine = lastLine_;
     statement.startsLine = outsideOneLineIf && Next() == firstOnLine_;
+    statement.endsLine = false;
     statement.tokens.assign(tokens_.begin() + static_cast<std::ptrdiff_t>(from),
                             tokens_.begin() + static_cast<std::ptrdiff_t>(end));
+    statement.name.clear();
+    statement.key.clear();
+    statement.ending.clear();
+    statement.value = 0;
     statement.branch = CurrentBranch();
-    pending_.push_back(std::move(statement));
-    return pending_.back();
+    ++used_;
+    return statement;
   }
 
   void Stray() {
@@ -387,7 +460,7 @@ class RoutineReader {
     block.kind = kind;
     block.opener = opener;
     block.line = line_;
-    block.parent = pending_.back().branch;
+    block.parent = pending_[used_ - 1].branch;
     size_t index = shape_.blocks.size();
     if (kind != Block::kSelect) {
       Branch branch;
@@ -412,10 +485,11 @@ class RoutineReader {
   const EBScript& script_;
   StatementSink& sink_;
   std::deque<std::string>* keepCode_;
-  std::string code_;  // the line's code, when it is not kept
+  std::string joined_;  // the code of a statement over several lines, when it is not kept
   RoutineShape shape_;
-  std::vector<Statement> pending_;  // the statements of the line being read
-  size_t count_ = 0;                // the statements taken before it
+  std::vector<Statement> pending_;  // the statements of the line being read: [0, used_)
+  size_t used_ = 0;
+  size_t count_ = 0;  // the statements taken before it
   Tokens tokens_;
   size_t line_ = 0;
   size_t lastLine_ = 0;
@@ -452,35 +526,38 @@ std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, siz
   return DecodeLiteral(tokens[at + 4].text);
 }
 
-std::optional<RoutineHeader> ReadRoutineHeader(std::string_view code) {
-  size_t start = 0;
-  while (start < code.size() && IsBlank(code[start]))
-    ++start;
-  // Most lines are passed over by their first word.
-  std::string_view text = code.substr(start);
-  bool candidate = false;
-  for (std::string_view word : {"SUB", "FUNCTION", "PRIVATE", "PUBLIC", "STATIC"})
-    candidate = candidate || BeginsWithWord(text, word);
-  if (!candidate)
-    return std::nullopt;
-  Tokens tokens = Tokenize(text);
+std::optional<std::string_view> RoutineNameOf(std::string_view line) {
+  std::optional<Declaration> declaration = DeclarationOf(line);
+  return declaration ? std::optional<std::string_view>(declaration->name) : std::nullopt;
+}
+
+bool EndsRoutine(std::string_view line) {
   size_t at = 0;
-  while (at < tokens.size() &&
-         (tokens[at].IsNameInsensitive("PRIVATE") || tokens[at].IsNameInsensitive("PUBLIC") ||
-          tokens[at].IsNameInsensitive("STATIC")))
+  while (at < line.size() && IsBlank(line[at]))
     ++at;
-  bool keyword = at < tokens.size() &&
-                 (tokens[at].IsNameInsensitive("SUB") || tokens[at].IsNameInsensitive("FUNCTION"));
-  if (!keyword || at + 1 >= tokens.size() || tokens[at + 1].kind != Token::kName ||
-      (at + 2 < tokens.size() && !IsSymbol(tokens, at + 2, "(")))
+  if (at == line.size() || UpperCaseAscii(line[at]) != 'E')
+    return false;
+  if (!EqualsInsensitive(NextWord(line, &at), "END"))
+    return false;
+  std::string_view word = NextWord(line, &at);
+  return EqualsInsensitive(word, "SUB") || EqualsInsensitive(word, "FUNCTION");
+}
+
+std::optional<RoutineHeader> ReadRoutineHeader(std::string_view line) {
+  std::optional<Declaration> declaration = DeclarationOf(line);
+  if (!declaration)
     return std::nullopt;
   RoutineHeader header;
-  header.isFunction = tokens[at].IsNameInsensitive("FUNCTION");
-  header.name = std::string(tokens[at + 1].text);
+  header.isFunction = declaration->isFunction;
+  header.name = std::string(declaration->name);
   header.key = SqueezeText(header.name);
-  size_t close = FindOutsideParentheses(tokens, at + 2, tokens.size(),
+  Tokens tokens = Tokenize(CodeOf(line));
+  size_t open = 0;
+  while (open < tokens.size() && !IsSymbol(tokens, open, "("))
+    ++open;
+  size_t close = FindOutsideParentheses(tokens, open, tokens.size(),
                                         [&](size_t i) { return IsSymbol(tokens, i, ")"); });
-  for (const Declared& declared : Declarations(tokens, at + 3, close)) {
+  for (const Declared& declared : Declarations(tokens, open + 1, close)) {
     header.parameters.push_back(SqueezeText(declared.name->text));
     if (declared.type && declared.type->IsNameInsensitive("CONTEXT"))
       header.contexts.push_back(header.parameters.back());

@@ -95,9 +95,16 @@ struct RoutineHeader {
   std::vector<std::string> contexts;    // keys of the parameters declared As Context
 };
 
-/// The header that the code of a line begins: "[Private|Public|Static] Sub|Function <name>"
-/// and its parameters; none for any other line. `code` holds no comment (see CodeOf).
-std::optional<RoutineHeader> ReadRoutineHeader(std::string_view code);
+/// The name that a line's Sub or Function declares, as it stands in `line`: after
+/// "[Private|Public|Static] Sub|Function", and followed by its parameters, a comment or
+/// nothing. None for any other line, which most lines show by their first letters.
+std::optional<std::string_view> RoutineNameOf(std::string_view line);
+
+/// The whole header of such a line, its parameters read too; none for any other line.
+std::optional<RoutineHeader> ReadRoutineHeader(std::string_view line);
+
+/// True for a line that ends a routine: "End Sub" or "End Function".
+bool EndsRoutine(std::string_view line);
 
 /// A routine as the reader leaves it: its header, the blocks of its statements, and where
 /// it does not balance.
@@ -121,7 +128,7 @@ struct RoutineShape {
 class StatementSink {
  public:
   /// `statement` as read; `shape` holds the blocks read so far, its own among them.
-  virtual void Take(Statement statement, const RoutineShape& shape) = 0;
+  virtual void Take(const Statement& statement, const RoutineShape& shape) = 0;
 
  protected:
   ~StatementSink() = default;
