@@ -107,7 +107,7 @@ class OwnEffects : public StatementSink {
       for (std::string_view name : Variables(tokens, 1, tokens.size()))
         locals_.insert(SqueezeText(name));
     }
-    if (!effects.summary && MentionsMsgBox(tokens) && ShowsStartupSummary(tokens))
+    if (!effects.summary && ShowsStartupSummary(tokens))
       effects.summary = line;
     effects.convertsDataFile = effects.convertsDataFile || ConvertsDataFile(tokens);
     TakeCalls(statement, shape.header.key);
@@ -119,14 +119,6 @@ class OwnEffects : public StatementSink {
   }
 
  private:
-  static bool MentionsMsgBox(const Tokens& tokens) {
-    for (const Token& token : tokens) {
-      if (token.IsNameInsensitive("MSGBOX"))
-        return true;
-    }
-    return false;
-  }
-
   void TakeCalls(const Statement& statement, const std::string& own) {
     // The target of an assignment is called by nothing, a function's own name included.
     size_t from = statement.kind == StatementKind::kAssignment ? statement.value : 0;

@@ -27,14 +27,6 @@ bool IsAnswerable(const Statement& statement) {
          statement.endsLine;
 }
 
-bool MentionsMsgBox(const Tokens& tokens) {
-  for (const Token& token : tokens) {
-    if (token.IsNameInsensitive("MSGBOX"))
-      return true;
-  }
-  return false;
-}
-
 // True when the block jumps back to the prompts or to the abort label.
 bool JumpsOut(const MainRoutine& main, const Block& block) {
   size_t end = block.closer ? *block.closer : main.size();
@@ -42,14 +34,6 @@ bool JumpsOut(const MainRoutine& main, const Block& block) {
     const Statement& statement = main[i];
     if (statement.kind == StatementKind::kGoTo &&
         (statement.key == "STARTUPINFO_BEGIN" || statement.key == "EXPERIMENTABORT"))
-      return true;
-  }
-  return false;
-}
-
-bool Mentions(const Tokens& tokens, const std::string& key) {
-  for (const Token& token : tokens) {
-    if (token.kind == Token::kName && SqueezeText(token.text) == key)
       return true;
   }
   return false;
@@ -67,10 +51,10 @@ bool DecidesJump(const MainRoutine& main, size_t index) {
       const Branch& arm = main.branches()[branch];
       own = own || arm.opener == index;
       tests = tests || (statement.kind == StatementKind::kAssignment && block.opener > index &&
-                        Mentions(arm.condition, statement.key));
+                        MentionsName(arm.condition, statement.key));
     }
     tests = tests || (statement.kind == StatementKind::kAssignment && block.opener > index &&
-                      Mentions(block.selector, statement.key));
+                      MentionsName(block.selector, statement.key));
     bool decides = statement.kind == StatementKind::kAssignment ? tests : own;
     if (decides && JumpsOut(main, block))
       return true;
@@ -90,8 +74,8 @@ std::optional<size_t> Unanswerable(const MainRoutine& main) {
       continue;
     if (call && call->effects.summary)
       return call->effects.summary;
-    if (MentionsMsgBox(statement.tokens) &&
-        (ShowsStartupSummary(statement.tokens) || DecidesJump(main, i)))
+    if (ShowsStartupSummary(statement.tokens) ||
+        (MentionsName(statement.tokens, "MSGBOX") && DecidesJump(main, i)))
       return main.LoadedLine(i);
   }
   return std::nullopt;

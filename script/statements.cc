@@ -507,14 +507,20 @@ bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_vi
          IsSymbol(tokens, at + 1, ".") && tokens[at + 2].IsNameInsensitive(member);
 }
 
-bool CallsRoutine(const Statement& statement) {
+bool ShowsMessage(const Statement& statement) {
   if (statement.kind != StatementKind::kOther || statement.tokens.empty())
     return false;
-  for (std::string_view known : {"MSGBOX", "BEEP", "DEBUG", "DIM", "SET"}) {
-    if (statement.tokens[0].IsNameInsensitive(known))
-      return false;
-  }
-  return true;
+  const Token& first = statement.tokens[0];
+  return first.IsNameInsensitive("MSGBOX") || first.IsNameInsensitive("BEEP") ||
+         first.IsNameInsensitive("DEBUG");
+}
+
+bool CallsRoutine(const Statement& statement) {
+  if (statement.kind != StatementKind::kOther || statement.tokens.empty() ||
+      ShowsMessage(statement))
+    return false;
+  return !statement.tokens[0].IsNameInsensitive("DIM") &&
+         !statement.tokens[0].IsNameInsensitive("SET");
 }
 
 std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
@@ -627,7 +633,17 @@ std::vector<std::string_view> Variables(const std::vector<Token>& tokens, size_t
   return variables;
 }
 
+bool MentionsName(const std::vector<Token>& tokens, std::string_view name) {
+  for (const Token& token : tokens) {
+    if (token.IsNameInsensitive(name))
+      return true;
+  }
+  return false;
+}
+
 bool ShowsStartupSummary(const std::vector<Token>& tokens) {
+  if (!MentionsName(tokens, "MSGBOX"))
+    return false;
   for (const Token& token : tokens) {
     if (token.kind == Token::kString &&
         SqueezeText(token.text).find("SUMMARYOFSTARTUPINFO") != std::string::npos)

@@ -150,8 +150,11 @@ bool IsConditionalDefault(const Statement& statement, const std::vector<Branch>&
 /// True when tokens [at, ...) begin "c.<member>" or "ebContext.<member>".
 bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view member);
 
+/// True for a statement that only shows a message: MsgBox, Beep or Debug.Print.
+bool ShowsMessage(const Statement& statement);
+
 /// True for a statement that calls a routine, which may do anything with what it is
-/// given: any other statement but MsgBox, Beep, Debug.Print, Dim and Set.
+/// given: any other statement but a message, Dim and Set.
 bool CallsRoutine(const Statement& statement);
 
 /// The name in "c.<member>("<name>")" or "ebContext.<member>(...)", the six tokens from
@@ -172,7 +175,10 @@ std::vector<NamedCall> NamedCalls(const std::vector<Token>& tokens);
 /// are not called, as a routine given them gets them by reference.
 std::vector<std::string_view> Variables(const std::vector<Token>& tokens, size_t first, size_t end);
 
-/// True when the tokens hold a string literal that contains "Summary of Startup Info".
+/// True when a name among the tokens is `name`, in any letter case.
+bool MentionsName(const std::vector<Token>& tokens, std::string_view name);
+
+/// True for a MsgBox among the tokens with a literal that holds "Summary of Startup Info".
 bool ShowsStartupSummary(const std::vector<Token>& tokens);
 
 /// True for "<context>.DataFile.Convert" among the tokens: the data are converted into an

@@ -456,11 +456,7 @@ class SectionWalker {
 
   bool OnlyShowsMessages(const Branch& branch) const {
     for (size_t i = branch.first; i < branch.end; ++i) {
-      const std::vector<Token>& tokens = routine_[i].tokens;
-      bool message = routine_[i].kind == StatementKind::kOther && !tokens.empty() &&
-                     (tokens[0].IsNameInsensitive("MSGBOX") ||
-                      tokens[0].IsNameInsensitive("BEEP") || tokens[0].IsNameInsensitive("DEBUG"));
-      if (!message)
+      if (!ShowsMessage(routine_[i]))
         return false;
     }
     return true;
