@@ -59,7 +59,8 @@ class MainRoutine {
   /// the SetAttrib statement `index` inside it.
   bool IsConditionalDefault(size_t index) const;
 
-  /// What statement `index` calls of the script's own routines; nullptr when it calls none.
+  /// What statement `index` calls of the script's own routines; nullptr when it calls none,
+  /// or when Tarvo inserted it: those calls are the user's HandleFilename, PreRun and AtExit.
   const CallSite* CallsAt(size_t index) const;
   /// True for a statement that calls a routine the script does not define, E-Prime's own
   /// or an object's, which may do anything with what it is given.

@@ -53,19 +53,27 @@ class Headers {
 
   /// The lines whose names hash as `name` does: those of its routines, rarely others.
   std::vector<size_t> Candidates(std::string_view name) const {
-    uint32_t hash = Hash(name);
     std::vector<size_t> lines;
-    if (!bits_[hash % kBits])
-      return lines;
-    auto at = std::lower_bound(lines_.begin(), lines_.end(), std::pair(hash, size_t{0}));
-    for (; at != lines_.end() && at->first == hash; ++at)
+    for (auto at = First(Hash(name)); at != lines_.end() && at->first == Hash(name); ++at)
       lines.push_back(at->second);
     return lines;
   }
   /// False for certain for a name that no routine has.
-  bool MayHave(std::string_view name) const { return !Candidates(name).empty(); }
+  bool MayHave(std::string_view name) const {
+    uint32_t hash = Hash(name);
+    auto first = First(hash);
+    return first != lines_.end() && first->first == hash;
+  }
 
  private:
+  // The first line whose hash is `hash` or above; the end at once for most hashes no
+  // routine has.
+  std::vector<std::pair<uint32_t, size_t>>::const_iterator First(uint32_t hash) const {
+    if (!bits_[hash % kBits])
+      return lines_.end();
+    return std::lower_bound(lines_.begin(), lines_.end(), std::pair(hash, size_t{0}));
+  }
+
   static constexpr size_t kBits = 1 << 18;
   std::vector<std::pair<uint32_t, size_t>> lines_;
   std::vector<bool> bits_;
@@ -185,7 +193,8 @@ void WalkRoutines(const EBScript& script, size_t subMain, size_t mainLast, OnHea
       continue;
     }
     std::string_view text = TextOf(lines[line]);
-    if (text.empty() || text[0] == '\'')
+    // Comments, and the compiler's directives (#If), are no code.
+    if (text.empty() || text[0] == '\'' || text[0] == '#')
       continue;
     if (std::optional<std::string_view> name = RoutineNameOf(text)) {
       header(line, *name);
@@ -214,11 +223,6 @@ void RoutineEffects::Add(const RoutineEffects& other) {
   dataFile = dataFile ? dataFile : other.dataFile;
   summary = summary ? summary : other.summary;
   convertsDataFile = convertsDataFile || other.convertsDataFile;
-}
-
-bool RoutineEffects::empty() const {
-  return attributes.empty() && endings.empty() && !anyAttribute && variables.empty() && !dataFile &&
-         !summary && !convertsDataFile;
 }
 
 bool RoutineEffects::MaySet(const std::string& key, size_t* line) const {

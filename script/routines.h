@@ -32,7 +32,6 @@ struct RoutineEffects {
   bool convertsDataFile = false;
 
   void Add(const RoutineEffects& other);
-  bool empty() const;
   /// True when it may set the attribute `key`; `line` receives the line of the SetAttrib
   /// of that literal name, or 0 when what it sets is not known by name.
   bool MaySet(const std::string& key, size_t* line = nullptr) const;

@@ -280,7 +280,9 @@ class RoutineReader {
       return;
     if (!IsStatementWord(tokens_[from])) {
       Simple(from, end, outsideOneLineIf);
-    } else if (Is(from, end, "ELSEIF")) {
+      return;
+    }
+    if (Is(from, end, "ELSEIF")) {
       size_t then = FindThen(tokens_, from + 1, end);
       Marker(StatementKind::kElseIf, from, from + 1, then);
     } else if (Is(from, end, "ELSE")) {
