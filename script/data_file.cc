@@ -100,14 +100,20 @@ EditResult SetDataFolder(EBScript& script, std::string_view folder,
     withBackslash += '\\';
   const std::string comment = std::string("  ") + kPathComment;
   size_t last = script.StatementEnd(line);
-  // A folder of an earlier run is known by the comment that ends the statement.
-  bool earlier = EndsWith(script.lines()[last], comment);
+  // A folder of an earlier run is known by the comment that ends the statement: one each,
+  // so that a literal of the script's own expression in the same form stays.
+  size_t earlier = 0;
+  for (std::string_view end = script.lines()[last]; EndsWith(end, comment);
+       end.remove_suffix(comment.size()))
+    ++earlier;
 
   // The statement assigns the data file name, so its first "=" is the one after it.
   std::string first(script.lines()[line]);
   size_t equals = first.find('=') + 1;
-  while (size_t length = earlier ? EarlierFolderLength(std::string_view(first).substr(equals)) : 0)
+  for (size_t removed = 0; removed < earlier; ++removed) {
+    size_t length = EarlierFolderLength(std::string_view(first).substr(equals));
     first.erase(equals, length);
+  }
   std::optional<std::string> leading =
       LeadingLiteral(CodeOf(std::string_view(first).substr(equals)));
   if (leading && IsRootedWindowsPath(*leading))
@@ -115,7 +121,7 @@ EditResult SetDataFolder(EBScript& script, std::string_view folder,
             "-O cannot go in front of an absolute data file name: " + *leading};
   first.insert(equals, kFolderStart + StringLiteral(withBackslash) + kFolderEnd);
   std::string lastText = last == line ? first : std::string(script.lines()[last]);
-  if (!earlier)
+  if (earlier == 0)
     lastText += comment;
   if (first.size() > EBScript::kLongestLine || lastText.size() > EBScript::kLongestLine)
     return {EditOutcome::kTooLong, ""};

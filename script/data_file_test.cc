@@ -90,6 +90,10 @@ TEST(SetDataFolder, PutsTheFolderInFrontOfTheExpression) {
         kPath},
        "D:",
        {"c.DataFile.Filename = CStr(\"D:\\\\\") &  e" + std::string(kPath) + kPath}},
+      // One for each comment: the script's own literal in the same form stays.
+      {{"c.DataFile.Filename = CStr(\"a\\\\\") &  CStr(\"Data\\\\\") & e" + std::string(kPath)},
+       "D:",
+       {"c.DataFile.Filename = CStr(\"D:\\\\\") &  CStr(\"Data\\\\\") & e" + std::string(kPath)}},
       // Not without the comment that marks it as Tarvo's.
       {{"c.DataFile.Filename = CStr(\"a\\\\\") & e"},
        "D:",
