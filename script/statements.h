@@ -15,9 +15,10 @@ class EBScript;
 // The one reader of E-Basic statements. It reads a routine, a Sub or Function, into
 // statements and the blocks around them, line by line. The main routine is kept so
 // (main_routine.h), and every check of it asks it; the script's other routines are read
-// by it once a run, for what a call of them can set (routines.h). Nothing else reads
-// code: line searches (EBScript::FindLine) look for whole lines only, such as "Sub Main()",
-// a user routine's declaration or a call that Tarvo inserted before.
+// by it once a run, for what a call of them can set (routines.h). Besides it, lines are
+// only searched, whole, by a probe (EBScript::FindLine): "Sub Main()", a user routine's
+// declaration, a call that Tarvo inserted before; and the data file edit rewrites the text
+// of the one statement that the reader found.
 
 enum class StatementKind {
   kAssignment,  // [Let] <target> = <value>: a variable, or a member such as c.DataFile.Filename
