@@ -1,10 +1,10 @@
 """End-to-end cases on scripts in the two styles the experiment generator writes:
 flanker.ebs in the older style (plain defaults, one prompt section per attribute, the
 summary question, the data file name built in place) and nback.ebs in the newer one
-(conditional defaults, the sections inside "If Not bStartupInfoUseDefaults", the name
-built in a variable; no line end after its last line). Both are Windows-1252 text with
-CR LF line ends and data sections after "End Sub". Each expected *_tarvo.ebs was made
-from its input edit by edit and checked so. nback.ebs holds the newer generator's text as it
+(conditional defaults, the sections inside the block that StartupInfo.UseDefaults may
+skip, the name built in a variable; no line end after its last line). Both are
+Windows-1252 text with CR LF line ends and data sections after "End Sub". Each expected
+*_tarvo.ebs was made from its input edit by edit and checked so. nback.ebs holds the newer generator's text as it
 writes it: the preamble with the Group default and InitGlobals, the startup block with
 StartupInfo.UseDefaults, the override blocks, the data file question, InitDevices,
 InitPackages and InitObjects with their generated bodies, the #If lines and the

@@ -37,8 +37,10 @@ USE_FILE_LEVELS = b"\tc.DataFile.UseFileLevels = True\r\n"
 
 
 CASES = [
-    edited("reading_prompt_in_branch", "nback.ebs", b"bStartupInfoUseDefaults = False",
-           b"bStartupInfoUseDefaults = True", ["Subject=7"],
+    # The lab's own line before the generator's block: its prompts may be skipped.
+    edited("reading_prompt_in_branch", "nback.ebs", b'\tc.SetAttrib "Group", "1"\r\n',
+           b'\tc.SetAttrib "Group", "1"\r\n\tc.SetAttrib "StartupInfo.UseDefaults", "1"\r\n',
+           ["Subject=7"],
            ["Couldn't set attribute value for Subject: its prompt runs only in a branch"]),
     edited("reading_set_again", "rt.ebs", b"\tc.LogHeader\r\n",
            b'\tc.LogHeader\r\n\tc.SetAttrib "Group", "1"\r\n', ["Group=2"],
