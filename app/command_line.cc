@@ -67,6 +67,26 @@ bool IsBlankText(std::string text) {
   return text.empty();
 }
 
+// The checks of a value that names a file, for -F, -O, -L, -R and TARVO_JOURNAL, in their
+// order; "" when it passes. Such a value ends up inside a quoted text of the script or in
+// the journal's rows: a line break would split its line, and a quote can only come from
+// cmd's trap -O "C:\My Data\" (the backslash keeps the quote open and swallows the rest of
+// the line). No file name holds * ? < > |. `source` names the switch or the variable;
+// `argument` is the value's number on the command line, 0 for the variable, whose line
+// break counts as a control character.
+std::string FileValueRefusal(const std::string& value, const std::string& source, size_t argument) {
+  std::string where = argument == 0 ? source : "argument " + std::to_string(argument);
+  if (HasLineBreak(value) && argument != 0)
+    return "Line break in " + where;
+  if (HasControlCharacter(value))
+    return "Control character in " + where;
+  if (value.find('"') != std::string::npos)
+    return "Double quote in " + source + " value: " + value;
+  if (value.find_first_of("*?<>|") != std::string::npos)
+    return "Invalid character in " + source + " value: " + value;
+  return std::string();
+}
+
 // Takes the arguments one at a time. Each Take* step applies one rule and returns false
 // when the argument ends the parse; the outcome and its lines are then in `result_`.
 class Parser {
@@ -214,21 +234,14 @@ class Parser {
     return true;
   }
 
-  // A -F or -O value ends up inside a quoted text of the script: a line break would split
-  // its line, and a quote can only come from cmd's trap -O "C:\My Data\" (the backslash
-  // keeps the quote open and swallows the rest of the line). No file name holds * ? < > |.
+  // A -F or -O value ends up inside a quoted text of the script.
   bool TakeFileValue(const std::string& argument, char letter, std::optional<std::string>* field) {
     std::string switchName = std::string("-") + letter;
-    if (HasLineBreak(argument))
-      return LineBreak();
-    if (HasControlCharacter(argument))
-      return ControlCharacter();
-    if (argument.find('"') != std::string::npos)
-      return Fail("Double quote in " + switchName + " value: " + argument);
-    if (argument.find_first_of("*?<>|") != std::string::npos)
-      return Fail("Invalid character in " + switchName + " value: " + argument);
+    std::string refusal = FileValueRefusal(argument, switchName, number_);
+    if (!refusal.empty())
+      return Fail(refusal);
     // "C:x.txt" means the drive's current folder, which is E-Run's business, not ours.
-    if (letter != 'L' && IsDriveRelativePath(argument))
+    if (IsDriveRelativePath(argument))
       return Fail("Drive-relative path in " + switchName + " value: " + argument);
     *field = argument;
     return true;
@@ -286,17 +299,11 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments,
 
 std::string JournalNameRefusal(const std::string& value, const std::string& source,
                                size_t argument) {
-  std::string where = argument == 0 ? source : "argument " + std::to_string(argument);
   if (IsBlankText(value))
     return "Missing value for " + source;
-  if (HasLineBreak(value) && argument != 0)
-    return "Line break in " + where;
-  if (HasControlCharacter(value))
-    return "Control character in " + where;
-  if (value.find('"') != std::string::npos)
-    return "Double quote in " + source + " value: " + value;
-  if (value.find_first_of("*?<>|") != std::string::npos)
-    return "Invalid character in " + source + " value: " + value;
+  std::string refusal = FileValueRefusal(value, source, argument);
+  if (!refusal.empty())
+    return refusal;
   // Windows drops dots and blanks at the end of a name: "x.edat." is x.edat.
   std::string name = value.substr(0, value.find_last_not_of(". ") + 1);
   if (EndsWithInsensitive(name, ".ebs") || EndsWithInsensitive(name, ".edat"))

@@ -41,7 +41,7 @@ int ScriptRun::Go() {
   log_.Line(message);
   if (!loaded)
     return EndRefused(message);
-  if (!Edit() || !CheckData())
+  if (!MainRoutineStage(script_, log_) || !Edit() || !CheckData())
     return EndRefused(log_.firstRefusal());
   if (journal_) {
     Journal::Started started = journal_->Start(

@@ -16,6 +16,9 @@
 // writes its console lines to the log. An editing stage that refuses has finished all it
 // does first; the run then ends before the next stage.
 
+/// Refuses a script whose main routine cannot be read as one ("Couldn't read the main
+/// routine: ..."), before any edit; true when it can.
+bool MainRoutineStage(const EBScript& script, RunLog& log);
 /// Gives each attribute its fixed value, in ascending order of name, once the value has
 /// passed the checks of the attribute's prompt section. Returns the attributes set.
 AttributesBySqueezedName AttributeStage(EBScript& script, const AttributesByName& attributes,

@@ -79,7 +79,9 @@ WriteOutcome WriteThroughNewFile(const std::string& path, const std::string& byt
   std::string folder = FolderOf(path);
   unsigned seed = ProcessNumber() * 2654435761u ^ static_cast<unsigned>(std::time(nullptr));
   for (unsigned attempt = 0; attempt < 200; ++attempt) {
-    // "~T1234.tmp" is shorter than "_tarvo.ebs", so it fits wherever the target fits.
+    // "~T1234.tmp" is no longer than "_tarvo.ebs", so it fits wherever a rewritten script
+    // fits; beside a shorter name, such as a report's "j.html", a folder near the longest
+    // path may leave it no room, and the write then fails without touching the target.
     char name[16];
     std::snprintf(name, sizeof name, "~T%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);
     std::string temp = folder + name;

@@ -76,14 +76,23 @@ fi
 step "native build and tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 build_preset sanitize && run_tests sanitize
 
+# One Wine server for the whole run, in the prefix that WINEPREFIX names (created once by
+# the first program). The first program a fresh server runs also starts Wine's services,
+# which keep that program's standard output open: a test that reads it to its end would
+# wait for them. So a first program with no output to keep starts them.
+start_wine() {
+    "$1" cmd /c exit >/dev/null 2>&1 </dev/null  # creates the prefix once
+    WINEDEBUG=-all wineserver -p >/dev/null 2>&1 </dev/null
+    "$1" cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
 step "Windows build and tests under Wine"
 if command -v i686-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then
     # The product, tarvo.exe, is a 32-bit program; its release check needs no Wine.
     if build_preset windows; then
         if wine --version >/dev/null 2>&1; then
             export WINEPREFIX="$root/build/wineprefix"
-            cmake/wine-run.sh cmd /c exit >/dev/null 2>&1  # creates the prefix once
-            WINEDEBUG=-all wineserver -p                    # one server for the whole run
+            start_wine cmake/wine-run.sh
             run_tests windows
             wineserver -k 2>/dev/null
         else
@@ -93,8 +102,7 @@ if command -v i686-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/nul
             echo "64-bit build of the same sources under wine64"
             if build_preset windows64; then
                 export WINEPREFIX="$root/build/wineprefix64"
-                cmake/wine64-run.sh cmd /c exit >/dev/null 2>&1
-                WINEDEBUG=-all wineserver -p
+                start_wine cmake/wine64-run.sh
                 run_tests windows64
                 wineserver -k 2>/dev/null
             fi
