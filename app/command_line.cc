@@ -98,6 +98,11 @@ class Parser {
 
   ParseResult Parse(const std::vector<std::string>& arguments) {
     for (size_t index = 0; index < arguments.size(); ++index) {
+      if (IsSwitch(arguments[index], slashSwitches_) && arguments[index].size() == 2 &&
+          UpperCaseAscii(arguments[index][1]) == 'R')
+        return ParseReport(arguments, index);
+    }
+    for (size_t index = 0; index < arguments.size(); ++index) {
       // Counted as the user counts them: 1 is the first argument after the program's name.
       number_ = index + 1;
       const std::string& argument = arguments[index];
@@ -110,6 +115,24 @@ class Parser {
   }
 
  private:
+  // tarvo -R <journal>: a report instead of a run, so that nothing else can be asked for.
+  // The value's own checks come first, then any other argument, a second -R among them.
+  ParseResult ParseReport(const std::vector<std::string>& arguments, size_t index) {
+    state_ = ArgumentState::kExpectReport;
+    number_ = index + 2;
+    bool valueGiven =
+        index + 1 < arguments.size() && !IsSwitch(arguments[index + 1], slashSwitches_);
+    if (!valueGiven) {
+      MissingValue();
+      return result_;
+    }
+    if (!TakePlain(arguments[index + 1]))
+      return result_;
+    if (arguments.size() != 2)
+      Fail("A report (-R) takes no other arguments");
+    return result_;
+  }
+
   bool Fail(std::string line) {
     result_.lines.push_back(std::move(line));
     result_.outcome = ParseOutcome::kBadArgument;

@@ -84,6 +84,12 @@ void DataFilesFreeStage(const DataFiles& data, FileSystem& files, RunLog& log) {
 }
 
 DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& log) {
+  DataOutcome outcome = LookForData(data, files);
+  log.Line(outcome.line);
+  return outcome;
+}
+
+DataOutcome LookForData(const DataFiles& data, FileSystem& files) {
   DataOutcome outcome;
   Presence final = files.Look(data.Final());
   Presence dataFile = final == Presence::kNotThere && !data.converted.empty()
@@ -102,6 +108,5 @@ DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& l
   } else {
     outcome = {DataFound::kNoData, "No data file written: " + data.dataFile};
   }
-  log.Line(outcome.line);
   return outcome;
 }

@@ -4,20 +4,12 @@
 #include <string>
 
 #include "app/run_log.h"
+#include "base/data_files.h"
 #include "platform/file_system.h"
 #include "script/data_file_name.h"
 
 // The data check: which file the experiment writes the participant's data to, whether it
 // is there already before E-Run starts, and whether it is there once E-Run has ended.
-
-/// The files of a run's data, absolute; dataFile is empty when it cannot be checked.
-struct DataFiles {
-  std::string dataFile;
-  std::string converted;  // the .edat file, when the script converts; else ""
-
-  /// The file the participant's data end up in: the converted one, else the data file.
-  const std::string& Final() const { return converted.empty() ? dataFile : converted; }
-};
 
 /// Prints "Subject 0: the experiment writes no data file" when the run gives Subject a
 /// whole number equal to 0 and the script logs data only for another Subject; true then.
@@ -48,8 +40,12 @@ struct DataOutcome {
   std::string line;
 };
 
-/// After E-Run: "Data saved: <file>" when the data are in their final file; otherwise a
-/// line that says what is missing, or that the file system cannot tell, and the run fails.
+/// What became of the data once E-Run has ended, and the line that says it: "Data saved:
+/// <file>" when the data are in their final file; otherwise a line that says what is
+/// missing, or that the file system cannot tell.
+DataOutcome LookForData(const DataFiles& data, FileSystem& files);
+
+/// After E-Run: LookForData, and its line; a run whose data are not saved fails.
 DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& log);
 
 #endif  // TARVO_APP_DATA_CHECK_H_

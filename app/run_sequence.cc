@@ -65,14 +65,25 @@ bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* r
   return true;
 }
 
-// tarvo -R <journal>: a report instead of a run, so that nothing else can be asked for.
-int Report(const RunRequest& request) {
-  if (request.scriptPath || !request.attributes.empty() || request.dataFileName ||
-      request.dataFolder || request.noRun || request.answerSummary || request.dataCheck ||
-      request.journal) {
-    PrintLine("A report (-R) takes no other arguments");
-    return kExitFailure;
+// A journal is appended to: never the script, which Tarvo promises not to change, nor the
+// rewritten script, which this run holds. False, after the line that says why, when it is.
+bool JournalIsNoScript(const RunRequest& request, const std::string& outputScriptPath) {
+  for (auto [file, what] : {std::pair{*request.scriptPath, "script"},
+                            std::pair{outputScriptPath, "rewritten script"}}) {
+    std::string refusal =
+        request.journal && !request.noRun
+            ? JournalOwnFileRefusal(RealFileSystem(), *request.journal, file, what)
+            : "";
+    if (!refusal.empty()) {
+      PrintLine(refusal);
+      return false;
+    }
   }
+  return true;
+}
+
+// tarvo -R <journal>: the command line holds nothing else.
+int Report(const RunRequest& request) {
   return MakeReport(RealFileSystem(), *request.report, std::time(nullptr)) ? kExitSuccess
                                                                            : kExitFailure;
 }
@@ -119,20 +130,15 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
   std::string outputScriptPath;
   if (!CheckScriptPath(*request.scriptPath, &outputScriptPath))
     return kExitFailure;
-  // A journal is appended to: never the script, which Tarvo promises not to change, nor the
-  // rewritten script, which this run holds.
-  for (auto [file, what] : {std::pair{*request.scriptPath, "script"},
-                            std::pair{outputScriptPath, "rewritten script"}}) {
-    std::string refusal =
-        request.journal && !request.noRun
-            ? JournalOwnFileRefusal(RealFileSystem(), *request.journal, file, what)
-            : "";
-    if (!refusal.empty()) {
-      PrintLine(refusal);
-      return kExitFailure;
-    }
-  }
-  const RunWorld world{RealFileSystem(), SystemRegistry(), SystemProcessStarter(),
-                       SystemClock,      ThisStation,      PrintLine};
+  if (!JournalIsNoScript(request, outputScriptPath))
+    return kExitFailure;
+  const RunWorld world{RealFileSystem(),
+                       SystemRegistry(),
+                       SystemProcessStarter(),
+                       SystemProcessCheck(),
+                       SystemConsoleInterrupts(),
+                       SystemClock,
+                       ThisStation,
+                       PrintLine};
   return ScriptRun(world, request, outputScriptPath).Go();
 }

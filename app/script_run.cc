@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/stages.h"
+#include "journal/attributes_text.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ JournalEvent EventOf(DataFound found) {
   return JournalEvent::kEnded;
 }
 
+const char kStillRunning[] = "E-Run is still running: Tarvo waits for it to end";
+
 }  // namespace
 
 ScriptRun::ScriptRun(const RunWorld& world, const RunRequest& request, std::string outputScriptPath)
@@ -38,10 +41,11 @@ int ScriptRun::Go() {
   log_.Line(message);
   if (!loaded)
     return EndRefused(message);
-  if (!Edit() || !CheckData())
+  if (!MainRoutineStage(script_, log_) || !Edit() || !CheckData())
     return EndRefused(log_.firstRefusal());
   if (journal_) {
-    Journal::Started started = journal_->Start(data_.Final());
+    Journal::Started started = journal_->Start(
+        data_, world_.running, [this](const DataFiles& data) { return FoundData(data); });
     for (const std::string& line : started.lines)
       log_.Line(line);
     if (started.outcome != Journal::Outcome::kWritten)
@@ -54,14 +58,11 @@ int ScriptRun::Go() {
 void ScriptRun::OpenJournal() {
   if (!request_.journal || request_.noRun)
     return;
-  std::string attributes;
-  for (const auto& [name, value] : request_.attributes)
-    attributes.append(attributes.empty() ? "" : "; ").append(name).append("=").append(value);
   std::string script;
   if (!GetFullPath(*request_.scriptPath, &script))
     script = *request_.scriptPath;
   journal_ = std::make_unique<Journal>(world_.files, *request_.journal, world_.station(), script,
-                                       attributes, world_.now);
+                                       AttributesText(request_.attributes), world_.now);
 }
 
 // Attributes in ascending order of name, then the data file name and the data folder, the
@@ -121,7 +122,11 @@ int ScriptRun::SaveAndLaunch() {
     return kExitSuccess;
   // No usable registry entry, or an E-Run that could not be started, fails the run.
   std::string lastLine;
-  if (!LaunchStage(outputScriptPath_, hold, world_.registry, world_.processes, log_, &lastLine))
+  bool ran = LaunchStage(
+      outputScriptPath_, hold, world_.registry, world_.processes,
+      [this](const ProcessIdentity& erun) { ErunStarted(erun); }, log_, &lastLine);
+  world_.interrupts.Release();
+  if (!ran)
     return End(JournalEvent::kErunFailed, kExitFailure, lastLine);
   if (!checking_ || data_.dataFile.empty())
     return End(JournalEvent::kEnded, kExitSuccess, lastLine);
@@ -130,13 +135,29 @@ int ScriptRun::SaveAndLaunch() {
              outcome.found == DataFound::kSaved ? kExitSuccess : kExitFailure, outcome.line);
 }
 
+// E-Run runs: the journal records its process, so that this station can tell later that it
+// has ended should this run be ended first; and the console's interrupts keep this run
+// waiting for its end row and the data check.
+void ScriptRun::ErunStarted(const ProcessIdentity& erun) {
+  if (journal_ && !journal_->ErunStarted(erun, data_)) {
+    log_.Line(journal_->failure());
+    journalFailed_ = true;
+  }
+  world_.interrupts.Hold(kStillRunning);
+}
+
+// What the data check finds of a run of this station found ended, as its journal row says.
+JournalEvent ScriptRun::FoundData(const DataFiles& data) {
+  return EventOf(LookForData(data, world_.files).found);
+}
+
 // The end row; a journal that cannot be written fails the run, whatever else it gave.
 int ScriptRun::End(JournalEvent event, int exitCode, const std::string& message) {
   if (journal_ && !journal_->Append({event, data_.Final(), exitCode, message})) {
     log_.Line(journal_->failure());
     return kExitFailure;
   }
-  return exitCode;
+  return journalFailed_ ? kExitFailure : exitCode;
 }
 
 int ScriptRun::EndRefused(const std::string& line) {

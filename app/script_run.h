@@ -8,6 +8,7 @@
 #include "app/run_log.h"
 #include "app/run_request.h"
 #include "journal/journal.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -17,12 +18,14 @@ const int kExitSuccess = 0;
 const int kExitFailure = -1;
 
 /// What a run reaches outside itself. The program gives it the platform's own; tests give
-/// it files in memory, a registry and a process start of their own, and a clock that
+/// it files in memory, a registry, processes and a console of their own, and a clock that
 /// stands still, so the run's ordering rules are tested without a disk or an E-Run.
 struct RunWorld {
   FileSystem& files;
   Registry& registry;
   ProcessStarter& processes;
+  ProcessCheck& running;  // whether an E-Run of this station's earlier runs still runs
+  ConsoleInterrupts& interrupts;
   Journal::Clock now;
   Station (*station)();  // this computer, its user and this process, for the journal's rows
   LinePrinter print;     // the console
@@ -42,6 +45,8 @@ class ScriptRun {
   bool Edit();
   bool CheckData();
   int SaveAndLaunch();
+  void ErunStarted(const ProcessIdentity& erun);
+  JournalEvent FoundData(const DataFiles& data);
   int End(JournalEvent event, int exitCode, const std::string& message);
   int EndRefused(const std::string& line);
 
@@ -54,6 +59,7 @@ class ScriptRun {
   AttributesBySqueezedName given_;
   bool subjectZero_ = false;
   bool checking_ = false;
+  bool journalFailed_ = false;  // a row of the journal could not be written
   DataFiles data_;
 };
 

@@ -20,11 +20,14 @@ const std::string kScript = kLab + "rt.ebs";
 const std::string kJournal = kLab + "journal.csv";
 const std::string kDataFile = kLab + "rt-12-1.txt";
 
-// E-Prime's registration of .ebs files, and an E-Run that writes what an experiment would.
-class FakeLaunch : public Registry, public ProcessStarter {
+const char kStillRunning[] = "E-Run is still running: Tarvo waits for it to end";
+
+// E-Prime's registration of .ebs files, an E-Run that writes what an experiment would while
+// someone presses Ctrl+C `presses` times, and the console that hears the presses.
+class FakeLaunch : public Registry, public ProcessStarter, public ConsoleInterrupts {
  public:
-  FakeLaunch(FakeFileSystem& files, std::vector<std::string> writes)
-      : files_(files), writes_(std::move(writes)) {}
+  FakeLaunch(FakeFileSystem& files, std::vector<std::string> writes, int presses, LinePrinter print)
+      : files_(files), writes_(std::move(writes)), presses_(presses), print_(std::move(print)) {}
 
   long OpenClassesRootKey(const std::string&, std::unique_ptr<RegistryKey>* key) override {
     key->reset(new Key);
@@ -33,10 +36,15 @@ class FakeLaunch : public Registry, public ProcessStarter {
   std::unique_ptr<ChildProcess> Start(const std::string&, const std::string&,
                                       const FileHold&) override {
     ++started;
+    if (journalFailsWhileRunning)
+      files_.lockOutcome = LockOutcome::kFailed;
     return std::unique_ptr<ChildProcess>(new Experiment(this));
   }
+  void Hold(const std::string& line) override { held_ = line; }
+  void Release() override { held_.clear(); }
 
   int started = 0;
+  bool journalFailsWhileRunning = false;
 
  private:
   struct Key : RegistryKey {
@@ -53,12 +61,19 @@ class FakeLaunch : public Registry, public ProcessStarter {
     void WaitAndClose() override {
       for (const std::string& file : launch->writes_)
         launch->files_.files[file] = "data";
+      for (int press = 0; press < launch->presses_; ++press)
+        launch->print_(launch->held_.empty() ? "<ended by Ctrl+C>" : launch->held_);
+      launch->files_.lockOutcome = LockOutcome::kLocked;
     }
+    ProcessIdentity Identity() const override { return {4242, 99}; }
     FakeLaunch* launch;
   };
 
   FakeFileSystem& files_;
   std::vector<std::string> writes_;
+  int presses_;
+  LinePrinter print_;
+  std::string held_;
 };
 
 // The events of the rows of the journal at `path`, in their order; "<none>" when there is
@@ -95,6 +110,8 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
     int exitCode;
     std::vector<std::string> events;
     std::string lastLine;
+    int presses = 0;
+    bool journalFailsWhileRunning = false;
   } rows[] = {
       {"a refused value writes its refused row",
        {{"Subject", "abc"}},
@@ -144,8 +161,31 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
        {},
        {kDataFile},
        0,
-       {"started", "saved"},
+       {"started", "E-Run started", "saved"},
        "Data saved: " + kDataFile},
+      {"Ctrl+C while E-Run runs: the run waits for its end",
+       {{"Subject", "12"}, {"Session", "1"}},
+       false,
+       true,
+       kJournal,
+       {},
+       {kDataFile},
+       0,
+       {"started", "E-Run started", "saved"},
+       "Data saved: " + kDataFile,
+       2},
+      {"the journal could not take E-Run's row",
+       {{"Subject", "12"}, {"Session", "1"}},
+       false,
+       true,
+       kJournal,
+       {},
+       {kDataFile},
+       -1,
+       {"started", "saved"},
+       "Data saved: " + kDataFile,
+       0,
+       true},
       {"no data after E-Run",
        {{"Subject", "12"}, {"Session", "1"}},
        false,
@@ -154,7 +194,7 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
        {},
        {},
        -1,
-       {"started", "no data"},
+       {"started", "E-Run started", "no data"},
        "No data file written: " + kDataFile},
   };
   for (const Row& row : rows) {
@@ -162,16 +202,21 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
     files.files[kScript] = rt;
     for (const std::string& path : row.there)
       files.files[path] = "";
-    FakeLaunch launch(files, row.erunWrites);
     std::vector<std::string> lines;
+    auto print = [&lines](const std::string& line) { lines.push_back(line); };
+    FakeLaunch launch(files, row.erunWrites, row.presses, print);
+    launch.journalFailsWhileRunning = row.journalFailsWhileRunning;
+    FakeProcessCheck processes;
     const RunWorld world{files,
                          launch,
                          launch,
+                         processes,
+                         launch,
                          [] { return std::time_t{1765000000}; },
                          [] {
-                           return Station{"LAB1", "lab", 7, std::time_t{1765000000}};
+                           return Station{"LAB1", "lab", 7, std::time_t{1765000000}, {7, 1}};
                          },
-                         [&lines](const std::string& line) { lines.push_back(line); }};
+                         print};
     RunRequest request;
     request.scriptPath = kScript;
     request.attributes = row.attributes;
@@ -182,6 +227,7 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
     EXPECT_EQ(row.events, JournalEvents(files, row.journal)) << row.what;
     EXPECT_EQ(row.lastLine, lines.empty() ? "" : lines.back()) << row.what;
     // E-Run starts only once the data check before it and the started row have passed.
-    EXPECT_EQ(row.events.size() == 2 ? 1 : 0, launch.started) << row.what;
+    EXPECT_EQ(row.events.size() >= 2 ? 1 : 0, launch.started) << row.what;
+    EXPECT_EQ(row.presses, std::count(lines.begin(), lines.end(), kStillRunning)) << row.what;
   }
 }

@@ -5,9 +5,10 @@
 #include "script/data_file.h"
 #include "script/data_file_name.h"
 #include "script/hook_calls.h"
+#include "script/main_routine.h"
+#include "script/routines.h"
 #include "script/set_attribute.h"
 #include "script/startup_summary.h"
-#include "script/statements.h"
 
 namespace {
 
@@ -52,11 +53,25 @@ void InsertRoutineCall(EBScript& script, EditOutcome (*insert)(EBScript&),
 
 }  // namespace
 
+bool MainRoutineStage(const EBScript& script, RunLog& log) {
+  const std::string& refusal = ScriptRoutines::Of(script).mainRefusal();
+  if (!refusal.empty())
+    log.PrintRefusal(refusal);
+  return refusal.empty();
+}
+
 AttributesBySqueezedName AttributeStage(EBScript& script, const AttributesByName& attributes,
                                         RunLog& log) {
+  // Every attribute given may be set by the time a condition of the script tests it; one
+  // whose assignment is written has its value. Each is judged without itself: Tarvo writes
+  // it where the script's own prompt or assignment stood.
   AttributesBySqueezedName given;
+  for (const auto& [name, value] : attributes)
+    given[SqueezeText(name)] = std::nullopt;
   for (const auto& [name, value] : attributes) {
+    given.erase(SqueezeText(name));
     EditResult result = SetAttribute(script, name, value, given);
+    given[SqueezeText(name)] = std::nullopt;
     switch (result.outcome) {
       case EditOutcome::kDone:
         given[SqueezeText(name)] = value;
@@ -96,7 +111,7 @@ void DataFolderStage(EBScript& script, const std::string& dataFolder,
 }
 
 void StartupSummaryStage(EBScript& script, RunLog& log) {
-  ReportSwitchEdit({AnswerStartupSummary(script), ""}, "Answered the startup info summary",
+  ReportSwitchEdit(AnswerStartupSummary(script), "Answered the startup info summary",
                    "Couldn't find the startup info summary", "-Y", log);
 }
 
@@ -110,23 +125,30 @@ namespace {
 
 class ConsoleProgress : public LaunchProgress {
  public:
-  explicit ConsoleProgress(RunLog& log) : log_(log) {}
+  ConsoleProgress(RunLog& log, const std::function<void(const ProcessIdentity&)>& started)
+      : log_(log), started_(started) {}
 
   void Starting(const std::string& commandLine) override {
     log_.Line("Starting E-Run:");
     log_.Line(commandLine);
   }
-  void Waiting() override { log_.Line("Waiting for E-Run to finish"); }
+  void Waiting(const ChildProcess& erun) override {
+    started_(erun.Identity());
+    log_.Line("Waiting for E-Run to finish");
+  }
 
  private:
   RunLog& log_;
+  const std::function<void(const ProcessIdentity&)>& started_;
 };
 
 }  // namespace
 
 bool LaunchStage(const std::string& outputScriptPath, const FileHold& hold, Registry& registry,
-                 ProcessStarter& processes, RunLog& log, std::string* lastLine) {
-  ConsoleProgress progress(log);
+                 ProcessStarter& processes,
+                 const std::function<void(const ProcessIdentity&)>& started, RunLog& log,
+                 std::string* lastLine) {
+  ConsoleProgress progress(log, started);
   switch (LaunchERun(outputScriptPath, hold, registry, processes, progress)) {
     case LaunchOutcome::kNoRegistryKey:
       *lastLine = "Couldn't open ebsfile settings in registry";

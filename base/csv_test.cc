@@ -8,7 +8,8 @@ Fields Split(std::string_view line, char separator) {
   CsvLine csv;
   if (!csv.Split(line, separator))
     return {"<cannot be read>"};
-  return Fields(csv.fields().begin(), csv.fields().end());
+  std::vector<std::string_view> fields = csv.fields();
+  return Fields(fields.begin(), fields.end());
 }
 
 TEST(Csv, RowsReadBackAsWritten) {

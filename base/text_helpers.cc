@@ -10,14 +10,17 @@ std::string SqueezeText(std::string_view text) {
   return result;
 }
 
-bool EqualsInsensitive(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i] && UpperCaseAscii(a[i]) != UpperCaseAscii(b[i]))
+bool SqueezesTo(std::string_view text, std::string_view squeezed) {
+  size_t at = 0;
+  for (char c : text) {
+    uint16_t byte = SqueezedByte(c);
+    if (byte == kSqueezedOut)
+      continue;
+    if (at == squeezed.size() || byte != static_cast<unsigned char>(squeezed[at]))
       return false;
+    ++at;
   }
-  return true;
+  return at == squeezed.size();
 }
 
 bool InsensitiveLess::operator()(std::string_view a, std::string_view b) const {
@@ -32,8 +35,8 @@ bool InsensitiveLess::operator()(std::string_view a, std::string_view b) const {
 }
 
 std::optional<int32_t> ParseWholeNumber(std::string_view text) {
-  bool negative = StartsWith(text, "-");
-  if (negative || StartsWith(text, "+"))
+  bool negative = !text.empty() && text[0] == '-';
+  if (negative || (!text.empty() && text[0] == '+'))
     text.remove_prefix(1);
   if (text.empty())
     return std::nullopt;

@@ -57,9 +57,20 @@ inline uint16_t SqueezedByte(char c) {
 /// upper-cased. The whole content counts, NUL bytes included.
 std::string SqueezeText(std::string_view text);
 
+/// Whether the squeezed form of `text` is `squeezed`, found without making it.
+bool SqueezesTo(std::string_view text, std::string_view squeezed);
+
 /// True when `a` and `b` are equal, ASCII letters compared without regard to case, as
 /// Windows compares file and computer names (here for ASCII letters only).
-bool EqualsInsensitive(std::string_view a, std::string_view b);
+inline bool EqualsInsensitive(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && UpperCaseAscii(a[i]) != UpperCaseAscii(b[i]))
+      return false;
+  }
+  return true;
+}
 
 /// Orders texts as Windows orders file and computer names: ASCII letters without regard to
 /// case, every other byte by its value. Transparent, so a map keyed by it finds a view.

@@ -1,10 +1,16 @@
 #!/usr/bin/env python3
-"""A journal of runs as a busy lab's would be after a while: participants of one
+"""Journals of runs for the benchmarks.
+
+The lab's (write_journal): as a busy lab's would be after a while: participants of one
 experiment, each with sessions run several times on the lab's stations, in the order the
 rows were appended, with a mix of outcomes (saved, aborted, no data, not checked, E-Run
 failed) until a session is saved, and refused tries after that.
 
-usage: make_journal.py PATH [ROWS]
+The study's (write_study): one script, 2,000 Subjects by 4 Sessions on 8 computers, rows a
+few minutes apart; each run is either one refused row ("Already saved: ...", two in five)
+or a started row and its end row, saved, not converted or no data equally often.
+
+usage: make_journal.py PATH [ROWS] [--study]
 """
 
 import datetime
@@ -37,6 +43,37 @@ def end_row(event, data_file):
             "E-Run failed": ("-1", "E-Run failed")}[event]
 
 
+def next_run(moment, gap):
+    """A run on a station `gap` seconds (between its two numbers) after `moment`: its
+    moment, Subject, Session, and the fields of its rows before the event."""
+    subject = random.randint(1, PARTICIPANTS)
+    session = random.randint(1, SESSIONS)
+    computer = "LAB-PC%d" % random.randint(1, COMPUTERS)
+    moment += datetime.timedelta(seconds=random.randint(*gap))
+    run = "%s-%d-%s" % (computer, random.randint(1000, 65000), moment.strftime("%Y%m%dT%H%M%S"))
+    data_file = "C:\\exp\\data\\nback-%d-%d.edat" % (subject, session)
+    start = [run, stamp(moment), computer, "lab", "C:\\exp\\nback.ebs",
+             "Session=%d; Subject=%d" % (session, subject), data_file]
+    return moment, subject, session, start
+
+
+def refused(start, subject, session):
+    return ",".join(start + ["refused", "-1", "Already saved: nback-%d-%d.edat on LAB-PC1 at "
+                             "2026-01-05T08:00:00+01:00" % (subject, session)])
+
+
+def ran(start, moment, event):
+    """The run's started row and its end row, 25 minutes later."""
+    ended = [start[0], stamp(moment + datetime.timedelta(minutes=25))] + start[2:]
+    return [",".join(start + ["started", "", ""]),
+            ",".join(ended + [event] + list(end_row(event, start[6])))]
+
+
+def save(path, lines, rows):
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(lines[:rows + 1]) + "\r\n")
+
+
 def write_journal(path, rows, seed=1):
     random.seed(seed)
     moment = datetime.datetime(2026, 1, 5, 8, 0, 0)
@@ -44,30 +81,33 @@ def write_journal(path, rows, seed=1):
     saved = set()
     lines = [HEADER]
     while len(lines) <= rows:
-        subject = random.randint(1, PARTICIPANTS)
-        session = random.randint(1, SESSIONS)
-        computer = "LAB-PC%d" % random.randint(1, COMPUTERS)
-        moment += datetime.timedelta(seconds=random.randint(30, 600))
-        run = "%s-%d-%s" % (computer, random.randint(1000, 65000), moment.strftime("%Y%m%dT%H%M%S"))
-        data_file = "C:\\exp\\data\\nback-%d-%d.edat" % (subject, session)
-        start = [run, stamp(moment), computer, "lab", "C:\\exp\\nback.ebs",
-                 "Session=%d; Subject=%d" % (session, subject), data_file]
+        moment, subject, session, start = next_run(moment, (30, 600))
         event = random.choices(events, weights)[0]
         if (subject, session) in saved and random.random() < REFUSED_ONCE_SAVED:
             event = "refused"
         if event == "refused":
-            lines.append(",".join(start + ["refused", "-1", "Already saved: nback-%d-%d.edat on "
-                                           "LAB-PC1 at 2026-01-05T08:00:00+01:00" % (subject,
-                                                                                     session)]))
+            lines.append(refused(start, subject, session))
             continue
         if event == "saved":
             saved.add((subject, session))
-        lines.append(",".join(start + ["started", "", ""]))
-        start[1] = stamp(moment + datetime.timedelta(minutes=25))
-        lines.append(",".join(start + [event] + list(end_row(event, data_file))))
-    with open(path, "w", newline="") as f:
-        f.write("\r\n".join(lines[:rows + 1]) + "\r\n")
+        lines += ran(start, moment, event)
+    save(path, lines, rows)
+
+
+def write_study(path, rows, seed=2):
+    random.seed(seed)
+    moment = datetime.datetime(2026, 1, 5, 8, 0, 0)
+    lines = [HEADER]
+    while len(lines) <= rows:
+        moment, subject, session, start = next_run(moment, (60, 300))
+        if random.random() < 0.4:
+            lines.append(refused(start, subject, session))
+            continue
+        lines += ran(start, moment, random.choice(["saved", "not converted", "no data"]))
+    save(path, lines, rows)
 
 
 if __name__ == "__main__":
-    write_journal(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 200000)
+    arguments = [a for a in sys.argv[1:] if a != "--study"]
+    write = write_study if "--study" in sys.argv else write_journal
+    write(arguments[0], int(arguments[1]) if len(arguments) > 1 else 200000)

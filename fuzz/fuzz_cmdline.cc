@@ -143,6 +143,7 @@ void CheckParse(const Arguments& arguments, SlashSwitches slashSwitches) {
                  StartsWith(error, "Missing attribute name in argument ") ||
                  StartsWith(error, "Missing '=' in -B value: ") ||
                  StartsWith(error, "Missing value in -B value: ") ||
+                 error == "A report (-R) takes no other arguments" ||
                  StartsWith(error, "The journal cannot be an .ebs or .edat file: "));
     }
   }

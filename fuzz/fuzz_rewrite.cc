@@ -68,7 +68,9 @@ std::optional<Lines> CheckEdit(const Lines& before, const EBScript& script, Edit
 bool Stage(EBScript& script, const std::string& name, const std::string& value,
            AttributesBySqueezedName* given) {
   const Lines before = script.lines();
+  given->erase(SqueezeText(name));
   EditResult result = SetAttribute(script, name, value, *given);
+  (*given)[SqueezeText(name)] = std::nullopt;
   std::optional<Lines> written = CheckEdit(before, script, result.outcome);
   if (written && !written->empty()) {
     FUZZ_CHECK(written->size() == 1);
@@ -116,7 +118,10 @@ void HookStage(EBScript& script, EditOutcome (*insert)(EBScript&), const std::st
 
 // The run's editing stages; false when one refused, which ends the run unsaved.
 bool Rewrite(EBScript& script, const RunRequest& request) {
+  // As the attribute stage: every attribute given may exist, each judged without itself.
   AttributesBySqueezedName given;
+  for (const auto& [name, value] : request.attributes)
+    given[SqueezeText(name)] = std::nullopt;
   bool going = true;
   for (const auto& [name, value] : request.attributes)
     going = Stage(script, name, value, &given) && going;
@@ -128,7 +133,10 @@ bool Rewrite(EBScript& script, const RunRequest& request) {
     return false;
   if (request.answerSummary) {
     const Lines before = script.lines();
-    CheckEdit(before, script, AnswerStartupSummary(script));
+    EditResult result = AnswerStartupSummary(script);
+    CheckEdit(before, script, result.outcome);
+    if (result.outcome == EditOutcome::kRefused)
+      return false;
   }
   HookStage(script, InsertHandleFilenameCall,
             "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "

@@ -1,41 +1,78 @@
 #include "journal/guard.h"
 
+#include <algorithm>
+
+#include "base/latin_text.h"
 #include "base/paths.h"
 #include "base/text_helpers.h"
 
+Guard::Guard(const DataFiles& data, const std::string& computer, std::time_t now)
+    : final_(std::string(FileNameOf(data.Final()))),
+      dataFile_(std::string(FileNameOf(data.dataFile))),
+      computer_(computer),
+      now_(now) {}
+
 void Guard::Take(const JournalEntry& entry) {
   JournalEvent event = entry.event();
-  // The name is compared at the path's end first: most rows are about other files, and
-  // finding each row's file name would cost more than the whole comparison.
-  std::string_view path = entry.Field(JournalColumn::kDataFile);
-  bool ours =
-      !name_.empty() && EndsWithInsensitive(path, name_) && FileNameOf(path).size() == name_.size();
-  std::string_view dataFile = path.substr(path.size() - (ours ? name_.size() : 0));
-  // Only a kept `started` row and the rows after it can change what the rule says of it.
-  if (open_.empty() && !ours)
+  bool ours = final_.IsFileOf(entry.Field(JournalColumn::kDataFile), entry);
+  if (EndsRun(event)) {
+    // A release by hand may leave every field but the run and the event empty.
+    bool mayMatter =
+        ours || (event == JournalEvent::kEnded && entry.Field(JournalColumn::kScript).empty());
+    if (ends_.watching() || mayMatter)
+      ends_.End(entry.Field(JournalColumn::kRun), mayMatter);
+    if (ours && event == JournalEvent::kSaved)
+      Keep(entry, true);
     return;
-  std::string_view run = entry.Field(JournalColumn::kRun);
-  if (event == JournalEvent::kStarted)
-    rule_.Note(entry);
-  else if (open_.count(run) != 0)
-    ended_.emplace(run);
-  if (!ours || (event != JournalEvent::kStarted && event != JournalEvent::kSaved))
+  }
+  // This station's own runs never refuse it: it runs one experiment at a time, and its own
+  // open runs are closed by the proof that their E-Run has ended (StationRuns).
+  if (!ours || event != JournalEvent::kStarted ||
+      computer_.Is(entry.Field(JournalColumn::kComputer), entry) || !StillOpen(entry.Time(), now_))
     return;
-  kept_.push_back(
-      {entry.row(), event, std::string(run), std::string(entry.Field(JournalColumn::kComputer)),
-       std::string(entry.Field(JournalColumn::kTime)), entry.Time(), std::string(dataFile)});
-  if (event == JournalEvent::kStarted)
-    open_.emplace(run);
+  Keep(entry, false);
+  kept_.back().kept = ends_.Keep(entry.Field(JournalColumn::kRun));
 }
 
-std::string Guard::Refusal(const std::string& computer, std::time_t now) const {
-  for (const Kept& kept : kept_) {
-    std::string where = kept.dataFile + " on " + kept.computer;
-    if (kept.event == JournalEvent::kSaved)
-      return "Already saved: " + where + " at " + kept.time;
-    if (!EqualsInsensitive(kept.computer, computer) && ended_.count(kept.run) == 0 &&
-        rule_.Running(kept.computer, kept.row, kept.moment, now))
-      return "Running: " + where + " since " + kept.time;
+void Guard::Keep(const JournalEntry& entry, bool saved) {
+  kept_.push_back({{entry.Time(), entry.row()},
+                   saved,
+                   entry.Ansi(JournalColumn::kTime),
+                   entry.Ansi(JournalColumn::kComputer),
+                   std::string(FileNameOf(entry.Ansi(JournalColumn::kDataFile)))});
+}
+
+void Guard::TakeUnreadable(size_t row, std::string_view line, bool utf8) {
+  if (!unreadableNaming_.empty())
+    return;
+  bool lineUtf8 = utf8 && IsValidUtf8(line);
+  for (const NameInRows* name : {&final_, &dataFile_}) {
+    if (name->IsNamedIn(line, lineUtf8)) {
+      unreadableNaming_ =
+          "Couldn't read journal row " + std::to_string(row) + ", which names " + name->name();
+      return;
+    }
+  }
+}
+
+void Guard::FoundSaved(const std::string& path, const std::string& at) {
+  // As a row of its own, written now, after every row there is.
+  if (!final_.empty() && EqualsLatinInsensitive(FileNameOf(path), final_.name()))
+    kept_.push_back({{now_, SIZE_MAX}, true, at, computer_.name(), final_.name()});
+}
+
+std::string Guard::Refusal() const {
+  std::vector<const Kept*> rows;
+  for (const Kept& kept : kept_)
+    rows.push_back(&kept);
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const Kept* a, const Kept* b) { return a->order < b->order; });
+  for (const Kept* kept : rows) {
+    std::string where = kept->fileName + " on " + kept->computer;
+    if (kept->saved)
+      return "Already saved: " + where + " at " + kept->time;
+    if (!ends_.Ended(kept->kept))
+      return "Running: " + where + " since " + kept->time;
   }
   return std::string();
 }

@@ -2,47 +2,57 @@
 #define TARVO_JOURNAL_GUARD_H_
 
 #include <ctime>
-#include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "base/data_files.h"
 #include "journal/journal_reader.h"
+#include "journal/names_in_rows.h"
 #include "journal/open_runs.h"
 
 /// The guard of a run: whether the journal lets it give its data file. It keeps of the
-/// journal, as it streams by, the rows about a data file of this run's name, each
-/// computer's latest `started` row, and which of the kept rows' runs have ended, so memory
-/// does not grow with the journal.
+/// journal, as it streams by, the rows about a data file of this run's name and what ends
+/// their runs, so memory does not grow with the journal.
 class Guard {
  public:
-  /// `name` is the run's data file name, without its folder, as the journal holds text.
-  explicit Guard(std::string name) : name_(std::move(name)) {}
+  /// `data` are this run's data files, `computer` this station's name, both in the
+  /// program's code page; `now` ages the `started` rows.
+  Guard(const DataFiles& data, const std::string& computer, std::time_t now);
 
   /// Takes the journal's rows in their order.
   void Take(const JournalEntry& entry);
+  /// Takes a row that cannot be read: `line` is its text, in UTF-8 when `utf8` and it is
+  /// valid UTF-8.
+  void TakeUnreadable(size_t row, std::string_view line, bool utf8);
+  /// A saved row that this run writes, at the time `at`, for a run of this station found
+  /// ended, whose data file is at `path` (in the program's code page).
+  void FoundSaved(const std::string& path, const std::string& at);
 
-  /// The line of the first kept row that refuses the run on `computer` at `now`: a
-  /// `saved` row, or a `started` row of another computer that still counts as running
-  /// (RunningRule) and that no row of its run ends. "" when none does.
-  std::string Refusal(const std::string& computer, std::time_t now) const;
+  /// "Couldn't read journal row <k>, which names <file name>" for the first row that cannot
+  /// be read and names one of this run's data files by their names without folder: such a
+  /// row may be the data file's own. "" when none does.
+  const std::string& unreadableNaming() const { return unreadableNaming_; }
+  /// The line of the first row, in the order of the rows' times, that refuses the run: a
+  /// `saved` row, or a `started` row of another computer that is still open. "" when none.
+  std::string Refusal() const;
 
  private:
   struct Kept {
-    size_t row;
-    JournalEvent event;
-    std::string run, computer, time;
-    std::optional<std::time_t> moment;
-    std::string dataFile;
+    RunOrder order;  // of the row itself
+    bool saved;
+    std::string time, computer, fileName;  // as the program prints them
+    size_t kept = 0;                       // a `started` row's number in ends_
   };
 
-  std::string name_;
+  void Keep(const JournalEntry& entry, bool saved);
+
+  NameInRows final_, dataFile_, computer_;
+  std::time_t now_;
   std::vector<Kept> kept_;
-  std::set<std::string, std::less<>> open_, ended_;
-  RunningRule rule_;
+  RunEnds ends_;
+  std::string unreadableNaming_;
 };
 
 #endif  // TARVO_JOURNAL_GUARD_H_

@@ -9,6 +9,7 @@
 #include "base/text_helpers.h"
 #include "journal/guard.h"
 #include "journal/journal_time.h"
+#include "platform/code_page.h"
 #include "platform/system.h"
 
 namespace {
@@ -24,10 +25,20 @@ bool EndsWithLineEnd(LockedFile& file) {
   return last == '\n' || last == '\r';
 }
 
+// The data files of an open run found ended, as the file system names them: its data_file,
+// and the data file its `E-Run started` row recorded, when it did.
+DataFiles FoundData(const StationRuns::Open& open) {
+  auto path = [&open](const std::string& text) { return open.utf8 ? Utf8ToAnsi(text) : text; };
+  std::string final = path(open.dataFile);
+  std::string dataFile =
+      !open.erun || open.erun->dataFile.empty() ? final : path(open.erun->dataFile);
+  return {dataFile, dataFile == final ? "" : final};
+}
+
 }  // namespace
 
 Station ThisStation() {
-  return Station{ComputerName(), UserName(), ProcessNumber(), std::time(nullptr)};
+  return Station{ComputerName(), UserName(), ProcessNumber(), std::time(nullptr), ThisProcess()};
 }
 
 std::string JournalOwnFileRefusal(FileSystem& files, const std::string& journal,
@@ -49,7 +60,8 @@ Journal::Journal(FileSystem& files, std::string path, Station station, std::stri
          CompactLocalTime(station_.started);
 }
 
-Journal::Started Journal::Start(const std::string& dataFile) {
+Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
+                                const DataCheck& check) {
   failure_.clear();
   std::unique_ptr<LockedFile> file;
   if (!Open(&file))
@@ -57,16 +69,25 @@ Journal::Started Journal::Start(const std::string& dataFile) {
   JournalReader reader(*file);
   if (!ReadHeader(reader))
     return {Outcome::kFailed, {failure_}};
-  Guard guard(reader.header().Text(FileNameOf(dataFile)));
+  std::time_t now = now_();
+  Guard guard(data, station_.computer, now);
+  StationRuns station(station_.computer, now);
   for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
        status = reader.Next()) {
     if (status == JournalReader::Status::kFailed) {
       failure_ = reader.Failure(path_);
       return {Outcome::kFailed, {failure_}};
     }
-    if (status == JournalReader::Status::kRow)
-      guard.Take(reader.entry());
+    if (status == JournalReader::Status::kUnreadable) {
+      guard.TakeUnreadable(reader.unreadableRow(), reader.unreadableLine(), reader.header().utf8());
+      continue;
+    }
+    guard.Take(reader.entry());
+    station.Take(reader.entry());
   }
+  // Such a row may be the data file's own, or a row of its run: nothing is written.
+  if (!guard.unreadableNaming().empty())
+    return {Outcome::kFailed, {guard.unreadableNaming()}};
   Started started{Outcome::kWritten, {}};
   if (reader.unreadable() > 0) {
     started.lines.push_back("Warning: " + std::to_string(reader.unreadable()) +
@@ -74,19 +95,35 @@ Journal::Started Journal::Start(const std::string& dataFile) {
                             std::to_string(reader.firstUnreadable()) +
                             "); the guard passes over them");
   }
-  JournalRow row{JournalEvent::kStarted, dataFile, std::nullopt, ""};
-  std::string refusal = guard.Refusal(station_.computer, now_());
+  std::string rows;
+  for (const StationRuns::Open& open : station.Ended(processes)) {
+    DataFiles found = FoundData(open);
+    JournalEvent event = found.dataFile.empty() ? JournalEvent::kEnded : check(found);
+    // Without the data file's own name, a missing converted file tells nothing of it.
+    if ((!open.erun || open.erun->dataFile.empty()) && event != JournalEvent::kSaved)
+      event = JournalEvent::kEnded;
+    rows += Found(reader.header(), open, event, now);
+    if (event == JournalEvent::kSaved)
+      guard.FoundSaved(found.Final(), JournalTime(now));
+  }
+  JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, ""};
+  std::string refusal = guard.Refusal();
   if (!refusal.empty()) {
-    row = {JournalEvent::kRefused, dataFile, -1, refusal};
+    row = {JournalEvent::kRefused, data.Final(), -1, refusal};
     started.outcome = Outcome::kRefused;
     started.lines.push_back(refusal);
   }
-  if (!Write(*file, reader, row)) {
+  if (!Write(*file, reader, rows + Row(reader.header(), row, now))) {
     if (started.outcome == Outcome::kWritten)
       started.outcome = Outcome::kFailed;
     started.lines.push_back(failure_);
   }
   return started;
+}
+
+bool Journal::ErunStarted(const ProcessIdentity& erun, const DataFiles& data) {
+  return Append({JournalEvent::kErunStarted, data.Final(), std::nullopt,
+                 ErunMessage(erun, station_.self, data.dataFile)});
 }
 
 bool Journal::Append(const JournalRow& row) {
@@ -95,7 +132,7 @@ bool Journal::Append(const JournalRow& row) {
   if (!Open(&file))
     return false;
   JournalReader reader(*file);
-  return ReadHeader(reader) && Write(*file, reader, row);
+  return ReadHeader(reader) && Write(*file, reader, Row(reader.header(), row, now_()));
 }
 
 bool Journal::Open(std::unique_ptr<LockedFile>* file) {
@@ -105,6 +142,8 @@ bool Journal::Open(std::unique_ptr<LockedFile>* file) {
   failure_ = "Couldn't write journal " + path_;
   if (outcome == LockOutcome::kInUse)
     failure_ += ": it is open in another program";
+  if (outcome == LockOutcome::kLinkToNothing)
+    failure_ += ": it is a link to a file that does not exist";
   return false;
 }
 
@@ -115,17 +154,39 @@ bool Journal::ReadHeader(JournalReader& reader) {
   return false;
 }
 
+// A row of this run, laid out as the header lays rows out.
+std::string Journal::Row(const JournalHeader& header, const JournalRow& row,
+                         std::time_t now) const {
+  return header.Row({run_, JournalTime(now), station_.computer, station_.user, script_, attributes_,
+                     row.dataFile, EventName(row.event),
+                     row.exitCode ? std::to_string(*row.exitCode) : "", row.message});
+}
+
+// The end row of an open run of this station found ended: its own run, script, attributes
+// and data file, copied as the journal holds them; its exit code is not known.
+std::string Journal::Found(const JournalHeader& header, const StationRuns::Open& open,
+                           JournalEvent event, std::time_t now) const {
+  unsigned copied = 0;
+  if (open.utf8 || !header.utf8()) {
+    for (JournalColumn column : {JournalColumn::kRun, JournalColumn::kScript,
+                                 JournalColumn::kAttributes, JournalColumn::kDataFile})
+      copied |= 1u << static_cast<unsigned>(column);
+  }
+  return header.Row(
+      {open.run, JournalTime(now), station_.computer, station_.user, open.script, open.attributes,
+       open.dataFile, EventName(event), "", "found ended by " + run_},
+      copied);
+}
+
 // Rows go in the header's order of columns, with its separator; a new journal gets
 // Tarvo's header first.
-bool Journal::Write(LockedFile& file, const JournalReader& reader, const JournalRow& row) {
+bool Journal::Write(LockedFile& file, const JournalReader& reader, const std::string& rows) {
   std::string bytes;
   if (reader.empty())
     bytes = reader.header().Line();
   else if (!EndsWithLineEnd(file))
     bytes = "\r\n";
-  bytes += reader.header().Row({run_, JournalTime(now_()), station_.computer, station_.user,
-                                script_, attributes_, row.dataFile, EventName(row.event),
-                                row.exitCode ? std::to_string(*row.exitCode) : "", row.message});
+  bytes += rows;
   if (file.Append(bytes))
     return true;
   failure_ = "Couldn't write journal " + path_;

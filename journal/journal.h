@@ -2,13 +2,17 @@
 #define TARVO_JOURNAL_JOURNAL_H_
 
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/data_files.h"
 #include "journal/journal_reader.h"
+#include "journal/station_runs.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 
 // The journal of runs: one CSV file, often on a shared drive, that the runs of every
 // station append their rows to, so that a lab knows what became of each participant's
@@ -21,6 +25,7 @@ struct Station {
   std::string user;
   unsigned process = 0;
   std::time_t started = 0;
+  ProcessIdentity self;  // this Tarvo, as the E-Run row records it
 };
 
 /// This computer, its user and this process, started now.
@@ -38,6 +43,10 @@ struct JournalRow {
 /// (FileSystem::SameFile), else "": the run's own files must stay as they are.
 std::string JournalOwnFileRefusal(FileSystem& files, const std::string& journal,
                                   const std::string& file, const std::string& what);
+
+/// What the data check finds of the data of a run whose E-Run has ended: `saved`, `not
+/// converted`, `no data`, or `ended` when it cannot tell.
+using DataCheck = std::function<JournalEvent(const DataFiles& data)>;
 
 class Journal {
  public:
@@ -57,23 +66,34 @@ class Journal {
   };
 
   /// Under one hold of the lock, reads the journal and appends the `started` row for
-  /// `dataFile`, unless a row for a data file of the same name refuses the run: a `saved`
-  /// row, or a `started` row of another computer that still counts as running
-  /// (RunningRule) and that no row of its run ends. A refused run gets a `refused` row
-  /// instead (exit code -1, the refusal as its message); it is kRefused even when that row
-  /// could not be written. An empty `dataFile` is never refused.
-  Started Start(const std::string& dataFile);
+  /// `data`, unless the journal refuses the run (Guard): a row that cannot be read and names
+  /// its data file (kFailed, nothing appended), or a row for a data file of the same name,
+  /// a `saved` row or a `started` row of another computer that is still open. A refused run
+  /// gets a `refused` row instead (exit code -1, the refusal as its message); it is kRefused
+  /// even when that row could not be written. A run whose data file is unknown is never
+  /// refused by rows. First, under the same lock, this station's open runs whose E-Run has
+  /// ended (StationRuns, asking `processes`) get their end row, "found ended by <run>", with
+  /// the event that `check` finds of their data.
+  Started Start(const DataFiles& data, ProcessCheck& processes, const DataCheck& check);
+
+  /// Appends the `E-Run started` row of E-Run's process, `erun`, for the run's `data`.
+  bool ErunStarted(const ProcessIdentity& erun, const DataFiles& data);
 
   /// Appends one row: an end row, or the `refused` row of a run refused before Start.
   bool Append(const JournalRow& row);
 
   /// The line to print after a failed write, "" when none failed.
   const std::string& failure() const { return failure_; }
+  /// This run's `run`: its computer, process and start time.
+  const std::string& run() const { return run_; }
 
  private:
   bool Open(std::unique_ptr<LockedFile>* file);
   bool ReadHeader(JournalReader& reader);
-  bool Write(LockedFile& file, const JournalReader& reader, const JournalRow& row);
+  std::string Found(const JournalHeader& header, const StationRuns::Open& open, JournalEvent event,
+                    std::time_t now) const;
+  std::string Row(const JournalHeader& header, const JournalRow& row, std::time_t now) const;
+  bool Write(LockedFile& file, const JournalReader& reader, const std::string& rows);
 
   FileSystem& files_;
   std::string path_;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/latin_text.h"
 #include "base/text_helpers.h"
 #include "base/trim.h"
 #include "journal/journal_time.h"
@@ -16,10 +17,13 @@ const char* const kColumnNames[kJournalColumns] = {"run",       "time",       "c
 const JournalColumn kNeeded[] = {JournalColumn::kRun, JournalColumn::kTime,
                                  JournalColumn::kComputer, JournalColumn::kDataFile,
                                  JournalColumn::kEvent};
-const std::string_view kEventNames[] = {"started", "saved",        "not converted", "no data",
-                                        "ended",   "E-Run failed", "refused"};
+const std::string_view kEventNames[] = {"started", "saved",        "not converted",
+                                        "no data", "ended",        "E-Run failed",
+                                        "refused", "E-Run started"};
 const char kSeparators[] = {',', ';', '\t'};
 const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// What `copy` in text mode puts at the end of the files it joins.
+const char kCtrlZ = '\x1A';
 // The bytes read at a time, and so the longest line that can be read.
 const size_t kBlock = size_t{256} * 1024;
 
@@ -27,21 +31,30 @@ size_t Index(JournalColumn column) {
   return static_cast<size_t>(column);
 }
 
-// The event's place in kEventNames, or its size when it is none. No two names have the same
-// length and first letter, which every row is told by before its name is compared.
+// The event's place in kEventNames, or its size when it is none.
 size_t EventIndex(std::string_view event) {
+  // As the program writes them, first: most names differ in their size or first letter,
+  // which are compared before the rest.
   for (size_t index = 0; index < std::size(kEventNames); ++index) {
     std::string_view name = kEventNames[index];
-    if (name.size() == event.size() && UpperCaseAscii(name[0]) == UpperCaseAscii(event[0]))
-      return EqualsInsensitive(name, event) ? index : std::size(kEventNames);
+    if (name.size() == event.size() && !event.empty() && name[0] == event[0] && name == event)
+      return index;
   }
-  return std::size(kEventNames);
+  size_t index = 0;
+  while (index < std::size(kEventNames) && !EqualsInsensitive(kEventNames[index], event))
+    ++index;
+  return index;
 }
 
 }  // namespace
 
 const char* EventName(JournalEvent event) {
   return kEventNames[static_cast<size_t>(event)].data();
+}
+
+bool EndsRun(JournalEvent event) {
+  return event != JournalEvent::kStarted && event != JournalEvent::kRefused &&
+         event != JournalEvent::kErunStarted;
 }
 
 JournalHeader::JournalHeader() {
@@ -54,17 +67,33 @@ std::string JournalHeader::Line() const {
                 separator_);
 }
 
-std::string JournalHeader::Row(const JournalFields& fields) const {
+std::string JournalHeader::Row(const JournalFields& fields, unsigned journalText) const {
   std::vector<std::string> laidOut(columns_);
   for (size_t column = 0; column < kJournalColumns; ++column) {
-    if (position_[column] >= 0)
-      laidOut[static_cast<size_t>(position_[column])] = Text(fields[column]);
+    if (position_[column] < 0)
+      continue;
+    bool asIs = (journalText >> column & 1) != 0;
+    laidOut[static_cast<size_t>(position_[column])] = asIs ? fields[column] : Text(fields[column]);
   }
   return CsvRow(laidOut, separator_);
 }
 
 std::string JournalHeader::Text(std::string_view text) const {
   return utf8_ ? AnsiToUtf8(text) : std::string(text);
+}
+
+bool JournalEntry::utf8() const {
+  return header_->utf8_ && (ascii_ || IsValidUtf8(line_));
+}
+
+std::string JournalEntry::Utf8(JournalColumn column) const {
+  std::string_view field = Field(column);
+  return ascii_ || utf8() ? std::string(field) : AnsiToUtf8(field);
+}
+
+std::string JournalEntry::Ansi(JournalColumn column) const {
+  std::string_view field = Field(column);
+  return ascii_ || !utf8() ? std::string(field) : Utf8ToAnsi(field);
 }
 
 std::optional<std::time_t> JournalEntry::Time() const {
@@ -77,29 +106,56 @@ std::optional<std::time_t> JournalEntry::Time() const {
 bool JournalReader::ReadHeader() {
   buffer_.resize(kBlock);
   entry_.header_ = &header_;
-  entry_.fields_ = &csv_.fields();
+  entry_.fields_ = &csv_;
   if (!Fill())
     return false;
   if (std::string_view(buffer_.data(), end_).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
     header_.utf8_ = true;
+    textKnown_ = true;
     begin_ = kByteOrderMark.size();
   }
-  if (begin_ == end_ && !Fill())
-    return false;
-  std::string_view line;
-  switch (NextLine(&line)) {
-    case LineStatus::kEnd:
+  for (;;) {
+    while (begin_ < end_ && buffer_[begin_] == kCtrlZ)
+      ++begin_;
+    if (begin_ < end_)
+      break;
+    if (atEnd_) {
       empty_ = true;
       return true;
-    case LineStatus::kFailed:
+    }
+    if (!Fill())
       return false;
-    case LineStatus::kTooLong:
-      line = std::string_view();
-      break;
-    case LineStatus::kLine:
-      break;
   }
-  return TakeHeader(line);
+  std::string_view line;
+  return HeaderLine(&line) && TakeHeader(line);
+}
+
+// The header line, which ends at its first CR or LF, and its line end, which is the rows'
+// too: a row then needs one search for its end. A line that fills the first block is no
+// header, whatever follows, so a file of zeros is refused at once.
+bool JournalReader::HeaderLine(std::string_view* line) {
+  for (;;) {
+    std::string_view rest(buffer_.data() + begin_, end_ - begin_);
+    size_t stop = rest.find_first_of("\r\n");
+    bool lineEndKnown =
+        stop != std::string_view::npos && (rest[stop] == '\n' || stop + 1 < rest.size() || atEnd_);
+    if (lineEndKnown || (stop == std::string_view::npos && atEnd_)) {
+      bool crLf =
+          lineEndKnown && rest[stop] == '\r' && stop + 1 < rest.size() && rest[stop + 1] == '\n';
+      lineEnd_ = !lineEndKnown || rest[stop] == '\n' || crLf ? '\n' : '\r';
+      skipLf_ = lineEndKnown && rest[stop] == '\r';
+      *line = rest.substr(0, lineEndKnown ? stop : rest.size());
+      begin_ += lineEndKnown ? stop + 1 : rest.size();
+      entry_.row_ = ++line_;
+      return true;
+    }
+    if (rest.size() == buffer_.size()) {
+      problem_ = "its first line is not the journal's header";
+      return false;
+    }
+    if (!Fill())
+      return false;
+  }
 }
 
 // The separator that makes the most of the line's fields names of the journal's columns.
@@ -123,7 +179,8 @@ bool JournalReader::TakeHeader(std::string_view line) {
     return false;
   }
   csv_.Split(line, header_.separator_);
-  const std::vector<std::string_view>& names = csv_.fields();
+  NoteText(line);
+  const std::vector<std::string_view> names = csv_.fields();
   header_.columns_ = names.size();
   header_.position_.fill(-1);
   for (size_t at = 0; at < names.size(); ++at) {
@@ -143,33 +200,42 @@ bool JournalReader::TakeHeader(std::string_view line) {
   return true;
 }
 
+// The journal's text is decided by its first line that is not ASCII: UTF-8 when that line
+// is valid UTF-8, as LibreOffice and today's Notepad save a file, else the code page's.
+void JournalReader::NoteText(std::string_view line) {
+  if (textKnown_ || csv_.ascii())
+    return;
+  header_.utf8_ = IsValidUtf8(line);
+  textKnown_ = true;
+}
+
 JournalReader::Status JournalReader::Next() {
   for (;;) {
-    std::string_view line;
-    switch (NextLine(&line)) {
+    switch (NextLine()) {
       case LineStatus::kEnd:
         return Status::kEnd;
       case LineStatus::kFailed:
         return Status::kFailed;
       case LineStatus::kTooLong:
         return Unreadable();
+      case LineStatus::kUnsplit:
+        NoteText(entry_.line_);
+        return Unreadable();
       case LineStatus::kLine:
         break;
     }
-    if (line.empty())
+    if (entry_.line_.empty())
       continue;
-    if (!csv_.Split(line, header_.separator_))
-      return Unreadable();
-    const std::vector<std::string_view>& fields = csv_.fields();
-    for (size_t at = header_.columns_; at < fields.size(); ++at) {
-      if (!Trimmed(fields[at]).empty())
+    NoteText(entry_.line_);
+    for (size_t at = header_.columns_; at < csv_.size(); ++at) {
+      if (!Trimmed(csv_[at]).empty())
         return Unreadable();  // a field the header has no column for
     }
     size_t known = EventIndex(entry_.Field(JournalColumn::kEvent));
     if (known == std::size(kEventNames)) {
       bool blank = true;  // a row a spreadsheet left with separators only
-      for (std::string_view field : fields)
-        blank = blank && Trimmed(field).empty();
+      for (size_t at = 0; at < csv_.size(); ++at)
+        blank = blank && Trimmed(csv_[at]).empty();
       if (blank)
         continue;
       return Unreadable();
@@ -191,39 +257,39 @@ JournalReader::Status JournalReader::Unreadable() {
   return Status::kUnreadable;
 }
 
-// The next line, without its line end: a LF, a CR LF or a CR (as the Macintosh writes)
-// ends it, and each counts one row. The header's line end is the file's, so a row needs one
-// search for its end. A line longer than the block is passed over whole.
-JournalReader::LineStatus JournalReader::NextLine(std::string_view* line) {
+// The next row's line, split: its end and its fields are found in one pass. A line longer
+// than the buffer is passed over whole, its start kept for unreadableLine().
+JournalReader::LineStatus JournalReader::NextLine() {
   bool tooLong = false;
   for (;;) {
-    if (skipLf_ && begin_ < end_) {
-      begin_ += buffer_[begin_] == '\n' ? 1 : 0;
-      skipLf_ = false;
+    if (skipLf_ && begin_ == end_ && !atEnd_) {
+      if (!Fill())
+        return LineStatus::kFailed;
+      continue;
     }
-    const char* from = buffer_.data() + begin_;
-    size_t size = end_ - begin_;
-    const void* lf = lineEnd_ != '\r' ? std::memchr(from, '\n', size) : nullptr;
-    size_t before = lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - from) : size;
-    const void* cr = lineEnd_ != '\n' ? std::memchr(from, '\r', before) : nullptr;
-    const char* stop = static_cast<const char*>(cr != nullptr ? cr : lf);
-    if (stop != nullptr || (atEnd_ && (size > 0 || tooLong))) {
-      size_t length = stop != nullptr ? static_cast<size_t>(stop - from) : size;
-      begin_ += stop != nullptr ? length + 1 : length;
-      if (lineEnd_ == 0 && stop != nullptr) {
-        bool crLf = *stop == '\r' && begin_ < end_ && buffer_[begin_] == '\n';
-        lineEnd_ = *stop == '\n' || crLf ? '\n' : '\r';
-      }
-      skipLf_ = stop != nullptr && *stop == '\r';
-      if (lineEnd_ == '\n' && length > 0 && from[length - 1] == '\r')
-        --length;
-      *line = std::string_view(from, length);
+    if (skipLf_ && begin_ < end_ && buffer_[begin_] == '\n')
+      ++begin_;
+    skipLf_ = false;
+    while (!tooLong && begin_ < end_ && buffer_[begin_] == kCtrlZ)
+      ++begin_;
+    std::string_view rest(buffer_.data() + begin_, end_ - begin_);
+    size_t length = 0, next = 0;
+    bool split = csv_.SplitLine(rest, header_.separator_, lineEnd_, &length, &next);
+    if (next > 0 || (atEnd_ && (!rest.empty() || tooLong))) {
+      entry_.line_ = tooLong ? std::string_view(longLine_) : rest.substr(0, length);
+      entry_.ascii_ = !tooLong && csv_.ascii();
+      begin_ += next > 0 ? next : rest.size();
+      skipLf_ = next > 0 && lineEnd_ == '\r';
       entry_.row_ = ++line_;
-      return tooLong ? LineStatus::kTooLong : LineStatus::kLine;
+      if (tooLong)
+        return LineStatus::kTooLong;
+      return split ? LineStatus::kLine : LineStatus::kUnsplit;
     }
     if (atEnd_)
       return LineStatus::kEnd;
-    if (size == buffer_.size()) {
+    if (rest.size() == buffer_.size()) {
+      if (!tooLong)
+        longLine_.assign(rest);
       tooLong = true;
       begin_ = end_;
     }

@@ -18,10 +18,22 @@
 // its own. Rows are read one line at a time from the locked file, so memory does not grow
 // with the journal; a row that cannot be read is counted and passed over, never guessed at.
 
-enum class JournalEvent { kStarted, kSaved, kNotConverted, kNoData, kEnded, kErunFailed, kRefused };
+enum class JournalEvent {
+  kStarted,
+  kSaved,
+  kNotConverted,
+  kNoData,
+  kEnded,
+  kErunFailed,
+  kRefused,
+  kErunStarted,  // E-Run has started, as the process that the row's message names
+};
 
 /// The event's name in the journal: "started", "saved", "not converted" and so on.
 const char* EventName(JournalEvent event);
+
+/// Whether the event ends its run: every event but `started`, `refused` and `E-Run started`.
+bool EndsRun(JournalEvent event);
 
 /// The columns that Tarvo writes, in the order of a journal it begins.
 enum class JournalColumn {
@@ -48,12 +60,15 @@ class JournalHeader {
   /// The header line itself, with its line end.
   std::string Line() const;
   /// A row laid out as this header lays rows out: its separator, its order of columns, an
-  /// empty field for a column of its own. In UTF-8 for a journal that is.
-  std::string Row(const JournalFields& fields) const;
-  /// `text` as this journal holds text: converted to UTF-8 for a journal in UTF-8.
+  /// empty field for a column of its own. Each field is converted as Text does, but those
+  /// whose bit (1 << column) is set in `journalText`, which are the journal's text already.
+  std::string Row(const JournalFields& fields, unsigned journalText = 0) const;
+  /// `text`, in the program's code page, as this journal holds text: in UTF-8 for a journal
+  /// in UTF-8.
   std::string Text(std::string_view text) const;
 
-  /// Whether the journal's text is UTF-8: it begins with UTF-8's byte-order mark.
+  /// Whether the journal's text is UTF-8: it begins with UTF-8's byte-order mark, or its
+  /// first bytes that are not ASCII are valid UTF-8.
   bool utf8() const { return utf8_; }
 
  private:
@@ -61,7 +76,7 @@ class JournalHeader {
   friend class JournalEntry;
 
   char separator_ = ',';
-  bool utf8_ = false;  // the file begins with UTF-8's byte-order mark
+  bool utf8_ = false;
   size_t columns_ = kJournalColumns;
   std::array<int, kJournalColumns> position_;  // where each column is; -1 for none
 };
@@ -72,13 +87,22 @@ class JournalEntry {
   /// The line's number in the file, which is what a spreadsheet shows; the header is row 1.
   size_t row() const { return row_; }
   JournalEvent event() const { return event_; }
-  /// The field without the blanks around it; "" for a column that the header lacks.
+  /// The field without the blanks around it, in the row's own text; "" for a column that
+  /// the header lacks.
   std::string_view Field(JournalColumn column) const {
     int position = header_->position_[static_cast<size_t>(column)];
     if (position < 0 || static_cast<size_t>(position) >= fields_->size())
       return std::string_view();
     return Trimmed((*fields_)[static_cast<size_t>(position)]);
   }
+  /// Whether the row's text is UTF-8: the journal's is, and the row is valid UTF-8. Any
+  /// other row is in the program's code page, as older rows of a journal may be.
+  bool utf8() const;
+  /// Whether the row holds ASCII bytes only, which read alike in either text.
+  bool ascii() const { return ascii_; }
+  /// The field in UTF-8, and in the program's code page.
+  std::string Utf8(JournalColumn column) const;
+  std::string Ansi(JournalColumn column) const;
   /// The row's time, in any form ParseJournalTime reads; none when it is in no such form.
   std::optional<std::time_t> Time() const;
 
@@ -86,9 +110,11 @@ class JournalEntry {
   friend class JournalReader;
 
   const JournalHeader* header_ = nullptr;
-  const std::vector<std::string_view>* fields_ = nullptr;
+  const CsvLine* fields_ = nullptr;
+  std::string_view line_;
   size_t row_ = 0;
   JournalEvent event_ = JournalEvent::kStarted;
+  bool ascii_ = true;
 };
 
 class JournalReader {
@@ -104,11 +130,15 @@ class JournalReader {
   enum class Status { kRow, kUnreadable, kEnd, kFailed };
   /// The next row after the header: kRow with entry(), or kUnreadable, a row that cannot be
   /// read (a quote left open, fields beyond the header's, no run, an event that is not the
-  /// journal's), whose number is unreadableRow(). Blank lines are passed over. kFailed when
-  /// the file cannot be read.
+  /// journal's, a line longer than 256 KB), whose number is unreadableRow() and whose text
+  /// is unreadableLine(). Blank lines, and a Ctrl-Z at the start of a line, as `copy` leaves
+  /// it, are passed over. kFailed when the file cannot be read.
   Status Next();
   const JournalEntry& entry() const { return entry_; }
   size_t unreadableRow() const { return entry_.row_; }
+  /// The line of the row that cannot be read, until the next row: its first 256 KB when
+  /// it is longer.
+  std::string_view unreadableLine() const { return entry_.line_; }
 
   /// How many rows could not be read so far, and the first of them.
   size_t unreadable() const { return unreadable_; }
@@ -118,10 +148,12 @@ class JournalReader {
   std::string Failure(const std::string& path) const;
 
  private:
-  enum class LineStatus { kLine, kTooLong, kEnd, kFailed };
-  LineStatus NextLine(std::string_view* line);
+  enum class LineStatus { kLine, kUnsplit, kTooLong, kEnd, kFailed };
+  LineStatus NextLine();
   bool Fill();
+  bool HeaderLine(std::string_view* line);
   bool TakeHeader(std::string_view line);
+  void NoteText(std::string_view line);
   Status Unreadable();
 
   LockedFile& file_;
@@ -130,13 +162,15 @@ class JournalReader {
   size_t end_ = 0;
   uint64_t offset_ = 0;  // where the next read of the file begins
   bool atEnd_ = false;
-  bool skipLf_ = false;  // a CR ended the last line; a LF right after it ends nothing more
-  char lineEnd_ = 0;     // what ends a row, as it ended the header: '\n' (LF or CR LF) or '\r'
+  bool skipLf_ = false;     // a CR ended the last line; a LF right after it ends nothing more
+  char lineEnd_ = 0;        // what ends a row, as it ended the header: '\n' (LF or CR LF) or '\r'
+  bool textKnown_ = false;  // whether the journal's text is known: UTF-8 or the code page's
   size_t line_ = 0;
   bool empty_ = false;
   JournalHeader header_;
   CsvLine csv_;
   JournalEntry entry_;
+  std::string longLine_;  // the start of a line longer than the buffer
   size_t unreadable_ = 0;
   size_t firstUnreadable_ = 0;
   std::string problem_;

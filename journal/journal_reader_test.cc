@@ -53,12 +53,52 @@ TEST(JournalReader, ReadsWhatSpreadsheetsLeave) {
       {header + ",,,,\r\nr,t,c,a,saved,\r\nr,t,c,a,saved,x\r\n,t,c,a,saved\r\nr,t,c,a,done\r\n" +
            tooLong + "\r\nr,t,c,b,no data",
        "3 saved a|4 ?|5 ?|6 ?|7 ?|8 no data b|"},
+      // A Ctrl-Z at the start of a line, as `copy` leaves it, is no part of the row.
+      {header + "\x1Ar,t,c,a.edat,saved\r\n\x1A", "2 saved a.edat|"},
       {"run,time,computer,event\r\n",
        "Couldn't read journal J.csv: its header has no column data_file"},
+      // A first line that fills the first block is no header, whatever follows.
+      {tooLong + "\r\n" + header,
+       "Couldn't read journal J.csv: its first line is not the journal's header"},
       {"\r\n" + header, "Couldn't read journal J.csv: its first line is not the journal's header"},
       {"Subject,Session\r\n1,1\r\n",
        "Couldn't read journal J.csv: its first line is not the journal's header"},
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.read, Read(row.text)) << row.text;
+}
+
+// A journal's text is UTF-8 when its first bytes that are not ASCII are valid UTF-8, as
+// LibreOffice and today's Notepad save one; a row that is not valid UTF-8 then reads in the
+// code page, as rows an older Tarvo appended do.
+TEST(JournalReader, TheJournalsText) {
+  const std::string header = "run,time,computer,data_file,event\r\n";
+  const std::string ascii = "r,t,c,a.edat,saved\r\n";
+  const std::string utf8 = "r,t,c,\xC3\xA4.edat,saved\r\n";
+  const std::string ansi = "r,t,c,\xE4.edat,saved\r\n";
+  struct Row {
+    std::string journal;
+    std::string rows;  // for each row: "u" in UTF-8, "a" in the code page
+    bool utf8;         // what the journal is written in
+  } rows[] = {
+      {header + ascii + utf8 + ansi, "auA", true},
+      {header + ascii + ansi + utf8, "aAA", false},
+      {"\xEF\xBB\xBF" + header + ansi, "A", true},
+      {header + ascii, "a", false},
+  };
+  for (const Row& row : rows) {
+    FakeFileSystem files;
+    files.files["J.csv"] = row.journal;
+    std::unique_ptr<LockedFile> file;
+    files.OpenLocked("J.csv", LockFor::kReading, &file);
+    JournalReader reader(*file);
+    ASSERT_TRUE(reader.ReadHeader());
+    std::string read;
+    while (reader.Next() == JournalReader::Status::kRow) {
+      const JournalEntry& entry = reader.entry();
+      read += entry.ascii() ? "a" : entry.utf8() ? "u" : "A";
+    }
+    EXPECT_EQ(row.rows, read) << row.journal;
+    EXPECT_EQ(row.utf8, reader.header().utf8()) << row.journal;
+  }
 }

@@ -10,32 +10,72 @@ namespace {
 
 const std::time_t kStarted = 1796731402;  // 2026-12-08 12:03:22 UTC
 const char kDataFile[] = "C:\\data\\rt-1-1.edat2";
-// Rows as Row() writes them have two empty fields more, which do not count.
-const std::string kHeader = "run,time,computer,user,script,attributes,data_file,event\r\n";
+const char kRun[] = "LAB2-4242-20261208T083322";
+const std::string kHeader =
+    "run,time,computer,user,script,attributes,data_file,event,exit_code,message\r\n";
+const std::string kRecent = "2026-12-07T20:34:22-03:30";  // 11 hours 59 minutes ago
+const std::string kEarlier = "2026-12-07T22:00:00-03:30";
+const std::string kLater = "2026-12-08T08:00:00-03:30";
 std::time_t g_now;
 
 // A run of LAB2 started at kStarted, where the clock is 3:30 hours behind UTC.
-Journal Make(FakeFileSystem& files) {
+Journal Make(FakeFileSystem& files, const std::string& computer = "LAB2") {
   SetTimeZone("NST3:30");
   g_now = kStarted;
-  return Journal(files, "J.csv", {"LAB2", "anna", 4242, kStarted}, "C:\\exp\\rt.ebs",
+  return Journal(files, "J.csv", {computer, "anna", 4242, kStarted, {4242, 42}}, "C:\\exp\\rt.ebs",
                  "Subject=1; Session=1", [] { return g_now; });
 }
 
-// A row as a run on another station writes it.
+// The data check as it finds the files of `files`.
+DataCheck CheckIn(FakeFileSystem& files) {
+  return [&files](const DataFiles& data) {
+    if (files.files.count(data.Final()) != 0)
+      return JournalEvent::kSaved;
+    if (!data.converted.empty() && files.files.count(data.dataFile) != 0)
+      return JournalEvent::kNotConverted;
+    return JournalEvent::kNoData;
+  };
+}
+
+Journal::Started Start(Journal& journal, FakeFileSystem& files, ProcessCheck& processes,
+                       const DataFiles& data = {"C:\\data\\rt-1-1.txt", kDataFile}) {
+  return journal.Start(data, processes, CheckIn(files));
+}
+
+// A row as a run on another station, or an earlier run of this one, writes it.
 std::string Row(const std::string& run, const std::string& time, const std::string& computer,
-                const std::string& dataFile, const std::string& event) {
-  return CsvRow({run, time, computer, "ben", "C:\\exp\\rt.ebs", "", dataFile, event, "", ""}, ',');
+                const std::string& dataFile, const std::string& event,
+                const std::string& message = "") {
+  return CsvRow({run, time, computer, "ben", "C:\\exp\\rt.ebs", "", dataFile, event, "", message},
+                ',');
+}
+
+// The rows appended after `before`: "<run> <event> <message>|" each.
+std::string Appended(const std::string& journal, const std::string& before) {
+  std::string appended;
+  std::string_view rest = std::string_view(journal).substr(before.size());
+  for (size_t end; (end = rest.find("\r\n")) != std::string_view::npos;
+       rest.remove_prefix(end + 2)) {
+    CsvLine line;
+    line.Split(rest.substr(0, end), ',');
+    appended += std::string(line[0]) + " " + std::string(line[7]) +
+                (line.size() > 9 && !line[9].empty() ? " " + std::string(line[9]) : "") + "|";
+  }
+  return appended;
 }
 
 }  // namespace
 
 TEST(Journal, WholeRowsAfterTheHeader) {
-  const std::string run = "LAB2-4242-20261208T083322,";
+  const std::string run = std::string(kRun) + ",";
   const std::string station = ",LAB2,anna,C:\\exp\\rt.ebs,Subject=1; Session=1,";
-  const std::string written = run + "2026-12-08T08:33:22-03:30" + station + kDataFile +
-                              ",started,,\r\n" + run + "2026-12-08T08:34:27-03:30" + station +
-                              kDataFile + ",ended,0,\"E-Run ended, code 0\"\r\n";
+  const std::string written =
+      run + "2026-12-08T08:33:22-03:30" + station + kDataFile + ",started,,\r\n" + run +
+      "2026-12-08T08:33:22-03:30" + station + kDataFile +
+      ",E-Run started,,process 77 created 123; Tarvo 4242 created 42; data file "
+      "C:\\data\\rt-1-1.txt\r\n" +
+      run + "2026-12-08T08:34:27-03:30" + station + kDataFile +
+      ",ended,0,\"E-Run ended, code 0\"\r\n";
   const std::string header =
       "run,time,computer,user,script,attributes,data_file,event,exit_code,message";
   struct {
@@ -48,20 +88,24 @@ TEST(Journal, WholeRowsAfterTheHeader) {
   };
   for (const auto& row : rows) {
     FakeFileSystem files;
+    FakeProcessCheck processes;
     if (row.before != nullptr)
       files.files["J.csv"] = row.before;
     Journal journal = Make(files);
-    ASSERT_EQ(Journal::Outcome::kWritten, journal.Start(kDataFile).outcome);
+    ASSERT_EQ(Journal::Outcome::kWritten, Start(journal, files, processes).outcome);
+    ASSERT_TRUE(journal.ErunStarted({77, 123}, {"C:\\data\\rt-1-1.txt", kDataFile}));
     g_now += 65;
     ASSERT_TRUE(journal.Append({JournalEvent::kEnded, kDataFile, 0, "E-Run ended, code 0"}));
     EXPECT_EQ(row.after, files.files["J.csv"]);
   }
 }
 
+// Other stations' rows refuse a run: a save of its data file, or a run of it still open by
+// the release rule, whatever order the rows stand in.
 TEST(Journal, RefusesADataFileSavedOrRunningElsewhere) {
-  const std::string recent = "2026-12-07T20:34:22-03:30";  // 11 hours 59 minutes ago
-  const std::string running = "Running: rt-1-1.edat2 on LAB1 since " + recent;
-  const std::string started = Row("A", recent, "LAB1", kDataFile, "started");
+  const std::string running = "Running: rt-1-1.edat2 on LAB1 since " + kRecent;
+  const std::string started = Row("A", kRecent, "LAB1", kDataFile, "started");
+  const std::string releasedByHand = "A,,LAB1,,,,,ended,,released by hand\r\n";
   struct {
     std::string journal;
     std::string refusal;
@@ -70,35 +114,217 @@ TEST(Journal, RefusesADataFileSavedOrRunningElsewhere) {
        "Already saved: RT-1-1.EDAT2 on LAB2 at 2026-12-01T09:00:00+02:00"},
       {Row("A", "08.12.2026 9:00", "LAB2", kDataFile, "saved"),  // its time cannot be read
        "Already saved: rt-1-1.edat2 on LAB2 at 08.12.2026 9:00"},
-      {Row("A", recent, "LAB1", "E:\\rt-1-1.edat2", "started"), running},
+      {Row("A", kRecent, "LAB1", "E:\\rt-1-1.edat2", "started"), running},
       {Row("A", "2026-12-08T02:03:22+02:00", "LAB1", kDataFile, "started"), ""},  // 12 hours
-      {Row("A", recent, "lab2", kDataFile, "started"), ""},                       // this computer
-      {started + Row("A", recent, "LAB1", "", "no data"), ""},
-      {started + Row("A", "", "", "", "ended"), ""},                  // released by hand
-      {started + Row("B", recent, "LAB1", "x.edat", "started"), ""},  // its computer's next run
-      {started + Row("B", recent, "LAB3", "x.edat", "started"), running},
-      {started + Row("B", recent, "LAB3", kDataFile, "saved"), running},  // the first row
+      {Row("A", kRecent, "lab2", kDataFile, "started"), ""},                      // this computer
+      {started + Row("A", kRecent, "LAB1", "", "no data"), ""},
+      {started + Row("A", kRecent, "LAB1", kDataFile, "E-Run failed"), ""},
+      {started + releasedByHand, ""},
+      {releasedByHand + started, ""},  // sorted: the end first
+      {Row("A", kRecent, "LAB1", kDataFile, "saved") + started,
+       "Already saved: rt-1-1.edat2 on LAB1 at " + kRecent},
+      // Its computer's next run, held by the open run's E-Run, proves nothing.
+      {started + Row("B", kEarlier, "LAB1", "x.edat", "started") +
+           Row("B", kEarlier, "LAB1", "x.edat", "E-Run failed"),
+       running},
+      {started + Row("B", kEarlier, "LAB3", "x.edat", "started"), running},
+      {started + Row("B", kRecent, "LAB3", kDataFile, "saved"), running},  // equal times: rows
+      {Row("B", kLater, "LAB3", kDataFile, "saved") + started, running},   // the earlier time
       {Row("A", "gestern", "LAB1", kDataFile, "started"),
        "Running: rt-1-1.edat2 on LAB1 since gestern"},
-      {Row("A", recent, "LAB1", "rt-1-2.edat2", "saved"), ""},
+      {Row("A", kRecent, "LAB1", "rt-1-2.edat2", "saved"), ""},
+      {Row("A", kRecent, "LAB1", "xrt-1-1.edat2", "saved"), ""},
   };
   for (const auto& row : rows) {
     FakeFileSystem files;
+    FakeProcessCheck processes;
     files.files["J.csv"] = kHeader + row.journal;
-    Journal::Started outcome = Make(files).Start(kDataFile);
+    Journal journal = Make(files);
+    Journal::Started outcome = Start(journal, files, processes);
     EXPECT_EQ(row.refusal.empty() ? Journal::Outcome::kWritten : Journal::Outcome::kRefused,
-              outcome.outcome);
-    EXPECT_EQ(row.refusal.empty() ? 0u : 1u, outcome.lines.size()) << row.journal;
-    if (!row.refusal.empty() && !outcome.lines.empty()) {
-      EXPECT_EQ(row.refusal, outcome.lines[0]);
-    }
-    std::string end = row.refusal.empty() ? ",started\r\n" : ",refused\r\n";
-    const std::string& written = files.files["J.csv"];
-    EXPECT_EQ(end, written.substr(written.size() - end.size()));
+              outcome.outcome)
+        << row.journal;
+    EXPECT_EQ(
+        row.refusal.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.refusal},
+        outcome.lines)
+        << row.journal;
+    EXPECT_EQ(
+        std::string(kRun) + (row.refusal.empty() ? " started|" : " refused " + row.refusal + "|"),
+        Appended(files.files["J.csv"], kHeader + row.journal));
   }
   FakeFileSystem files;
-  files.files["J.csv"] = kHeader + Row("A", recent, "LAB1", "", "saved");
-  EXPECT_EQ(Journal::Outcome::kWritten, Make(files).Start("").outcome);
+  FakeProcessCheck processes;
+  files.files["J.csv"] = kHeader + Row("A", kRecent, "LAB1", "", "saved");
+  Journal journal = Make(files);
+  EXPECT_EQ(Journal::Outcome::kWritten, Start(journal, files, processes, {}).outcome);
+}
+
+// Only this station can tell that its own open run's E-Run has ended: a later run of it
+// took the hold of the same script, or the E-Run process it recorded is gone. Then it
+// writes the run's end row, with what the data check finds.
+TEST(Journal, ItsOwnRunsFoundEnded) {
+  const std::string found = " found ended by " + std::string(kRun);
+  const std::string ours = std::string(kRun) + " started|";
+  const std::string open = Row("L1", kEarlier, "LAB2", "C:\\d\\x-2-1.edat", "started");
+  const std::string erun = Row("L1", kEarlier, "LAB2", "C:\\d\\x-2-1.edat", "E-Run started",
+                               "process 7 created 70; data file C:\\d\\x-2-1.txt");
+  const std::string later =
+      Row("L2", kLater, "LAB2", "C:\\d\\y.edat", "E-Run started", "process 8 created 80");
+  const std::string tarvo =
+      Row("L1", kEarlier, "LAB2", "C:\\d\\x-2-1.edat", "E-Run started",
+          "process 7 created 70; Tarvo 5 created 50; data file C:\\d\\x-2-1.txt");
+  using State = std::pair<std::pair<uint32_t, uint64_t>, ProcessState>;
+  struct {
+    const char* what;
+    std::string journal;
+    std::vector<State> running;
+    std::vector<std::string> there;
+    std::string appended;
+  } rows[] = {
+      {"saved", open + erun, {}, {"C:\\d\\x-2-1.edat"}, "L1 saved" + found + "|" + ours},
+      {"aborted", open + erun, {}, {"C:\\d\\x-2-1.txt"}, "L1 not converted" + found + "|" + ours},
+      {"nothing written", open + erun, {}, {}, "L1 no data" + found + "|" + ours},
+      {"its E-Run still runs", open + erun, {{{7, 70}, ProcessState::kRunning}}, {}, ours},
+      {"access denied", open + erun, {{{7, 70}, ProcessState::kCannotTell}}, {}, ours},
+      // Its own Tarvo, still running, writes its end row itself.
+      {"its Tarvo still runs", open + tarvo, {{{5, 50}, ProcessState::kRunning}}, {}, ours},
+      {"its Tarvo ended too", open + tarvo, {}, {}, "L1 no data" + found + "|" + ours},
+      {"its own end row", open + erun + Row("L1", kLater, "LAB2", "", "ended"), {}, {}, ours},
+      {"older than 12 hours",
+       Row("L1", "2026-12-07T20:00:00-03:30", "LAB2", "C:\\d\\x-2-1.edat", "started"),
+       {},
+       {},
+       ours},
+      {"sorted: its E-Run's row first", erun + open, {}, {}, "L1 no data" + found + "|" + ours},
+      // A later run took the hold of the same script: without the data file's own name,
+      // only a save can be told.
+      {"a later run", open + later, {}, {"C:\\d\\x-2-1.edat"}, "L1 saved" + found + "|" + ours},
+      {"a later run, not saved",
+       open + later,
+       {},
+       {"C:\\d\\x-2-1.txt"},
+       "L1 ended" + found + "|" + ours},
+      {"at the same time",
+       open + Row("L2", kEarlier, "LAB2", "y", "E-Run started", "process 8"),
+       {},
+       {},
+       ours},
+      {"of another computer",
+       open + Row("L2", kLater, "LAB3", "y", "E-Run started", "process 8"),
+       {},
+       {},
+       ours},
+      {"refused", open + Row("L2", kLater, "LAB2", "y", "refused"), {}, {}, ours},
+      {"its own data file",
+       Row("L1", kEarlier, "LAB2", kDataFile, "started") +
+           Row("L1", kEarlier, "LAB2", kDataFile, "E-Run started", "process 7"),
+       {},
+       {kDataFile},
+       "L1 saved" + found + "|" + kRun + " refused Already saved: rt-1-1.edat2 on LAB2 at " +
+           "2026-12-08T08:33:22-03:30|"},
+  };
+  for (const auto& row : rows) {
+    FakeFileSystem files;
+    FakeProcessCheck processes;
+    for (const State& state : row.running)
+      processes.states[state.first] = state.second;
+    for (const std::string& path : row.there)
+      files.files[path] = "data";
+    files.files["J.csv"] = kHeader + row.journal;
+    Journal journal = Make(files);
+    Start(journal, files, processes);
+    EXPECT_EQ(row.appended, Appended(files.files["J.csv"], kHeader + row.journal)) << row.what;
+  }
+}
+
+// A row that cannot be read and names this run's data file refuses it, writing nothing: it
+// may be the data file's own row, spoiled by hand.
+TEST(Journal, UnreadableRowsThatNameTheDataFile) {
+  const std::string naming = "Couldn't read journal row 2, which names ";
+  const std::string warning =
+      "Warning: 1 rows of the journal cannot be read (the first is row 2); the guard passes "
+      "over them";
+  struct {
+    std::string journal;
+    std::string line;
+  } rows[] = {
+      {"A,t,LAB1,C:\\data\\rt-1-1.edat2,saved,x,y\r\n", naming + "rt-1-1.edat2"},  // quotes gone
+      {"A,t,LAB1,C:\\data\\RT-1-1.TXT,\"saved,note\r\nmore\"\r\n", naming + "rt-1-1.txt"},
+      {"A;t;LAB1;C:\\data\\rt-1-1.edat2;started\r\n", naming + "rt-1-1.edat2"},  // joined
+      {"A,t,LAB1,C:\\data\\rt-1-1.edat2x,saved,x\r\n", warning},
+      {"A,t,LAB1,C:\\data\\rt-1-2.edat2,saved,x\r\n", warning},
+      {"\x1A"
+       "A,t,LAB1,x,ended\r\n",
+       ""},  // a Ctrl-Z that `copy` left at the line's start
+  };
+  for (const auto& row : rows) {
+    FakeFileSystem files;
+    FakeProcessCheck processes;
+    files.files["J.csv"] = "run,time,computer,data_file,event\r\n" + row.journal;
+    Journal journal = Make(files);
+    Journal::Started started = Start(journal, files, processes);
+    bool refused = row.line.rfind(naming, 0) == 0;
+    EXPECT_EQ(refused ? Journal::Outcome::kFailed : Journal::Outcome::kWritten, started.outcome);
+    EXPECT_EQ(row.line.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.line},
+              started.lines);
+    EXPECT_EQ(refused,
+              files.files["J.csv"].size() ==
+                  row.journal.size() + std::string("run,time,computer,data_file,event\r\n").size());
+  }
+}
+
+// A journal saved as UTF-8 without a byte-order mark: its rows name files and computers in
+// UTF-8, in any letter case of Windows-1252's letters, and rows are appended in UTF-8.
+TEST(Journal, NamesInTheJournalsOwnText) {
+  const std::string ours =
+      "C:\\d\\Ged\xE4"
+      "chtnis-5-1.edat";  // the program's code page
+  struct {
+    std::string computer;
+    std::string journal;
+    std::string refusal;
+    std::string appendedName;  // how the refused row names the file
+  } rows[] = {
+      {"LAB2",
+       Row("A", kRecent, "LAB1",
+           "D:\\GED\xC3\x84"
+           "CHTNIS-5-1.EDAT",
+           "saved"),
+       "Already saved: GED\xC4"
+       "CHTNIS-5-1.EDAT on LAB1 at " +
+           kRecent,
+       "GED\xC3\x84"
+       "CHTNIS"},
+      {"LAB2",
+       Row("A", kRecent, "LAB1",
+           "D:\\GED\xC4"
+           "CHTNIS-5-1.EDAT",
+           "saved"),
+       "Already saved: GED\xC4"
+       "CHTNIS-5-1.EDAT on LAB1 at " +
+           kRecent,
+       "GED\xC4"
+       "CHTNIS"},
+      // This station's own row, its name in UTF-8.
+      {"LAB\xD6",
+       Row("A", kRecent, "LAB\xC3\x96",
+           ours.substr(0, 8) + "\xC3\xA4"
+                               "chtnis-5-1.edat",
+           "started"),
+       "", ""},
+  };
+  for (const auto& row : rows) {
+    FakeFileSystem files;
+    FakeProcessCheck processes;
+    files.files["J.csv"] = kHeader + row.journal;
+    Journal journal = Make(files, row.computer);
+    Journal::Started started = Start(journal, files, processes, {ours, ""});
+    EXPECT_EQ(
+        row.refusal.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.refusal},
+        started.lines);
+    std::string appended = files.files["J.csv"].substr(kHeader.size() + row.journal.size());
+    EXPECT_NE(std::string::npos, appended.find(row.appendedName)) << appended;
+  }
 }
 
 TEST(Journal, FailuresGiveTheLineToPrint) {
@@ -110,6 +336,7 @@ TEST(Journal, FailuresGiveTheLineToPrint) {
   readFails.readFailsAt = 0;
   diskFull.diskSpace = 50;
   noHeader.files["J.csv"] = "Subject,Session\r\n";
+  FakeProcessCheck processes;
   for (auto [files, failure] :
        {std::pair{&lockFails, failed},
         {&inUse, failed + ": it is open in another program"},
@@ -117,7 +344,7 @@ TEST(Journal, FailuresGiveTheLineToPrint) {
         {&diskFull, failed},
         {&noHeader, unread + ": its first line is not the journal's header"}}) {
     Journal journal = Make(*files);
-    Journal::Started started = journal.Start(kDataFile);
+    Journal::Started started = Start(journal, *files, processes);
     EXPECT_EQ(Journal::Outcome::kFailed, started.outcome);
     EXPECT_EQ(std::vector<std::string>{failure}, started.lines);
     EXPECT_FALSE(journal.Append({JournalEvent::kEnded, kDataFile, 0, ""}));
@@ -126,7 +353,8 @@ TEST(Journal, FailuresGiveTheLineToPrint) {
   // A refusal stands when its row cannot be written; rows that cannot be read are counted.
   diskFull.files["J.csv"] = "run,time,computer,data_file,event\r\nx,\"y\r\nA,t,LAB1," +
                             std::string(kDataFile) + ",saved\r\nz\r\n";
-  Journal::Started started = Make(diskFull).Start(kDataFile);
+  Journal journal = Make(diskFull);
+  Journal::Started started = Start(journal, diskFull, processes);
   EXPECT_EQ(Journal::Outcome::kRefused, started.outcome);
   EXPECT_EQ((std::vector<std::string>{"Warning: 2 rows of the journal cannot be read (the first "
                                       "is row 2); the guard passes over them",

@@ -41,7 +41,7 @@ LaunchOutcome LaunchERun(const std::string& outputScriptPath, const FileHold& ho
       processes.Start(*commandLine, FolderOf(outputScriptPath), hold);
   if (!erun)
     return LaunchOutcome::kStartFailed;
-  progress.Waiting();
+  progress.Waiting(*erun);
   erun->WaitAndClose();
   return LaunchOutcome::kERunEnded;
 }

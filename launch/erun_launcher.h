@@ -21,8 +21,8 @@ class LaunchProgress {
   virtual ~LaunchProgress() = default;
   /// E-Run is about to be started with `commandLine`.
   virtual void Starting(const std::string& commandLine) = 0;
-  /// E-Run has started; the launch now waits for it to end.
-  virtual void Waiting() = 0;
+  /// E-Run has started as `erun`; the launch now waits for it to end.
+  virtual void Waiting(const ChildProcess& erun) = 0;
 };
 
 /// Starts E-Run on the rewritten script with the command E-Prime registered for opening

@@ -32,7 +32,7 @@ class FakeWorld : public Registry, public ProcessStarter, public LaunchProgress 
   void Starting(const std::string& commandLine) override {
     events.push_back("starting " + commandLine);
   }
-  void Waiting() override { events.push_back("waiting"); }
+  void Waiting(const ChildProcess&) override { events.push_back("waiting"); }
 
   Events events;
 
@@ -53,6 +53,7 @@ class FakeWorld : public Registry, public ProcessStarter, public LaunchProgress 
   struct Process : ChildProcess {
     explicit Process(FakeWorld* owner) : world(owner) {}
     void WaitAndClose() override { world->events.push_back("wait"); }
+    ProcessIdentity Identity() const override { return {}; }
     FakeWorld* world;
   };
 

@@ -1,23 +1,13 @@
 #include "platform/code_page.h"
 
-#include <cstdint>
-
-namespace {
-
-// Windows-1252 from 0x80 to 0x9F; the five bytes it leaves free stand for themselves.
-const uint16_t kFrom0x80[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-}  // namespace
+#include "base/latin_text.h"
 
 std::string AnsiToUtf8(std::string_view text) {
   std::string utf8;
   utf8.reserve(text.size());
   for (char byte : text) {
     auto c = static_cast<unsigned char>(byte);
-    unsigned code = c >= 0x80 && c < 0xA0 ? kFrom0x80[c - 0x80] : c;
+    unsigned code = c >= 0x80 && c < 0xA0 ? kWindows1252From0x80[c - 0x80] : c;
     if (code < 0x80) {
       utf8 += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -30,4 +20,17 @@ std::string AnsiToUtf8(std::string_view text) {
     }
   }
   return utf8;
+}
+
+std::string Utf8ToAnsi(std::string_view text) {
+  std::string ansi;
+  ansi.reserve(text.size());
+  unsigned code = 0;
+  for (size_t at = 0; at < text.size();) {
+    size_t length = Utf8Sequence(text, at, &code);
+    int byte = length == 0 ? -1 : Windows1252ByteOf(code);
+    ansi += byte < 0 ? '?' : static_cast<char>(byte);
+    at += length == 0 ? 1 : length;
+  }
+  return ansi;
 }

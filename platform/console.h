@@ -15,4 +15,19 @@ void PrepareConsole();
 /// code page, gets the characters it stands for, and a redirected output the bytes.
 void PrintLine(const std::string& text);
 
+/// The console's interrupts: Ctrl+C and Ctrl+Break on Windows, SIGINT on POSIX. While E-Run
+/// runs they must not end the run, whose end row and data check are still to come. Abstract
+/// so that a run's tests can press the keys; SystemConsoleInterrupts() is the console's own.
+class ConsoleInterrupts {
+ public:
+  virtual ~ConsoleInterrupts() = default;
+  /// From now until Release(), each interrupt prints `line` instead of ending the program.
+  /// Closing the console still ends it. An interrupt that the program's caller ignores
+  /// stays ignored.
+  virtual void Hold(const std::string& line) = 0;
+  virtual void Release() = 0;
+};
+
+ConsoleInterrupts& SystemConsoleInterrupts();
+
 #endif  // TARVO_PLATFORM_CONSOLE_H_

@@ -89,6 +89,27 @@ class PosixLockedFile : public LockedFile {
   int fd_;
 };
 
+// Opens the file at `path` to append to it, making it when there is none, but never
+// through a link: a link to a file that does not exist yet would make the rows go into
+// that file, which may be a participant's data file. O_NONBLOCK keeps open() from waiting
+// for a named pipe, which fstat then refuses.
+LockOutcome OpenToAppend(const std::string& path, int* fd) {
+  const int flags = O_RDWR | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    *fd = open(path.c_str(), flags);
+    if (*fd >= 0 || errno != ENOENT)
+      return *fd >= 0 ? LockOutcome::kLocked : LockOutcome::kFailed;
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+      return LockOutcome::kLinkToNothing;
+    // O_EXCL makes no file through a link; another station may make it meanwhile.
+    *fd = open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+    if (*fd >= 0 || errno != EEXIST)
+      return *fd >= 0 ? LockOutcome::kLocked : LockOutcome::kFailed;
+  }
+  return LockOutcome::kFailed;
+}
+
 class PosixFileSystem : public DiskFileSystem {
  public:
   ReadOutcome ReadFile(const std::string& path, std::string* text) override {
@@ -119,16 +140,16 @@ class PosixFileSystem : public DiskFileSystem {
 
   LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
                          std::unique_ptr<LockedFile>* file) override {
-    // O_NONBLOCK keeps open() from waiting for a named pipe, which fstat then refuses.
     bool appending = lockFor == LockFor::kAppending;
-    int flags = appending ? O_RDWR | O_CREAT | O_APPEND : O_RDONLY;
-    int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0)
-      return LockOutcome::kFailed;
-    int lock = appending ? LOCK_EX : LOCK_SH;
+    int fd = -1;
+    LockOutcome opened = appending ? OpenToAppend(path, &fd) : LockOutcome::kLocked;
+    if (!appending)
+      fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (opened != LockOutcome::kLocked || fd < 0)
+      return opened != LockOutcome::kLocked ? opened : LockOutcome::kFailed;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !RetryLock([fd, lock] { return flock(fd, lock | LOCK_NB) == 0; })) {
+        !RetryLock([fd] { return flock(fd, LOCK_EX | LOCK_NB) == 0; })) {
       close(fd);
       return LockOutcome::kFailed;
     }
@@ -210,13 +231,16 @@ WriteOutcome PutInPlace(const std::string& from, const std::string& target, File
   if (!IsHeld(target))
     outcome =
         rename(from.c_str(), target.c_str()) == 0 ? WriteOutcome::kWritten : WriteOutcome::kFailed;
+  // Without a hold our lock goes before the folder's: a run right after this one must not
+  // find our file held.
+  bool holding = outcome == WriteOutcome::kWritten && hold != nullptr;
+  if (!holding)
+    close(own);
   if (folderFd >= 0)
     close(folderFd);
-  if (outcome == WriteOutcome::kWritten && hold != nullptr) {
+  if (holding) {
     hold->Release();
     FileHoldAccess::Handle(*hold) = own;
-  } else {
-    close(own);
   }
   return outcome;
 }

@@ -104,6 +104,36 @@ class Win32LockedFile : public LockedFile {
   HANDLE handle_;
 };
 
+// Opens the file at `path`, and to append to it makes it when there is none, but never
+// through a link: a link to a file that does not exist yet would make the rows go into that
+// file. A link is a reparse point, which GetFileAttributesA sees without following it; a
+// folder junction on the way to the file is no business of ours.
+LockOutcome Open(const std::string& path, bool appending, HANDLE* handle) {
+  DWORD access = appending ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    *handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = *handle == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS)
+      return LockOutcome::kLocked;
+    if (error == ERROR_SHARING_VIOLATION)
+      return LockOutcome::kInUse;
+    if (!appending || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))
+      return LockOutcome::kFailed;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return LockOutcome::kLinkToNothing;
+    // Another station may make it meanwhile.
+    *handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (*handle != INVALID_HANDLE_VALUE)
+      return LockOutcome::kLocked;
+    if (GetLastError() != ERROR_FILE_EXISTS)
+      return LockOutcome::kFailed;
+  }
+  return LockOutcome::kFailed;
+}
+
 class Win32FileSystem : public DiskFileSystem {
  public:
   ReadOutcome ReadFile(const std::string& path, std::string* text) override {
@@ -137,14 +167,12 @@ class Win32FileSystem : public DiskFileSystem {
     // spreadsheet that has the file open shares no writing: that is kInUse at once. The
     // handle is not inheritable, so E-Run never keeps the lock.
     bool appending = lockFor == LockFor::kAppending;
-    HANDLE handle =
-        CreateFileA(path.c_str(), appending ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    appending ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-      return GetLastError() == ERROR_SHARING_VIOLATION ? LockOutcome::kInUse : LockOutcome::kFailed;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    LockOutcome opened = Open(path, appending, &handle);
+    if (opened != LockOutcome::kLocked)
+      return opened;
     // The lock covers every byte the file has or will have.
-    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (appending ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | LOCKFILE_EXCLUSIVE_LOCK;
     auto tryLock = [handle, flags] {
       OVERLAPPED fromStart = {};
       return LockFileEx(handle, flags, 0, MAXDWORD, MAXDWORD, &fromStart) != 0;

@@ -49,13 +49,14 @@ class LockedFile {
 enum class LockOutcome {
   kLocked,
   kInUse,  // open in another program that shares no writing, such as a spreadsheet (Windows)
+  kLinkToNothing,  // a link whose file does not exist: a file is never created through one
   kFailed,
 };
 
-/// What a locked file is opened for.
+/// What a locked file is opened for. Either way it is locked against every other run.
 enum class LockFor {
-  kAppending,  // created when missing; locked against every other run
-  kReading,    // only an existing file; other runs may read it meanwhile, none append
+  kAppending,  // created when missing, but never through a link
+  kReading,    // only an existing file
 };
 
 /// What can be said of a path.

@@ -6,6 +6,16 @@
 
 namespace {
 
+uint64_t Count(const FILETIME& time) {
+  return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+// When the process was created; 0 when the system does not say.
+uint64_t CreationTime(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  return GetProcessTimes(process, &created, &exited, &kernel, &user) ? Count(created) : 0;
+}
+
 class Win32ChildProcess : public ChildProcess {
  public:
   explicit Win32ChildProcess(const PROCESS_INFORMATION& info) : info_(info) {}
@@ -17,6 +27,9 @@ class Win32ChildProcess : public ChildProcess {
     if (open_)
       WaitForSingleObject(info_.hProcess, INFINITE);
     Close();
+  }
+  ProcessIdentity Identity() const override {
+    return {info_.dwProcessId, open_ ? CreationTime(info_.hProcess) : 0};
   }
 
  private:
@@ -59,9 +72,44 @@ class Win32ProcessStarter : public ProcessStarter {
   }
 };
 
+// Only what Windows XP has: OpenProcess with PROCESS_QUERY_INFORMATION, not the limited
+// right or QueryFullProcessImageName, which came with Vista.
+class Win32ProcessCheck : public ProcessCheck {
+ public:
+  ProcessState Look(const ProcessIdentity& process) override {
+    HANDLE handle = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, process.id);
+    if (handle == nullptr)
+      return GetLastError() == ERROR_INVALID_PARAMETER ? ProcessState::kGone
+                                                       : ProcessState::kCannotTell;
+    ProcessState state = ProcessState::kCannotTell;
+    uint64_t created = CreationTime(handle);
+    DWORD code = 0;
+    if (process.created == 0 || created == 0) {
+      state = ProcessState::kCannotTell;
+    } else if (created != process.created) {
+      state = ProcessState::kGone;  // a later process has the number
+    } else if (GetExitCodeProcess(handle, &code)) {
+      // An exit code that happens to be STILL_ACTIVE's: the wait tells.
+      bool exited = code != STILL_ACTIVE || WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+      state = exited ? ProcessState::kGone : ProcessState::kRunning;
+    }
+    CloseHandle(handle);
+    return state;
+  }
+};
+
 }  // namespace
 
 ProcessStarter& SystemProcessStarter() {
   static Win32ProcessStarter starter;
   return starter;
+}
+
+ProcessCheck& SystemProcessCheck() {
+  static Win32ProcessCheck check;
+  return check;
+}
+
+ProcessIdentity ThisProcess() {
+  return {GetCurrentProcessId(), CreationTime(GetCurrentProcess())};
 }

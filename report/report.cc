@@ -4,23 +4,24 @@
 
 #include "base/paths.h"
 #include "journal/journal_time.h"
+#include "platform/code_page.h"
 #include "platform/console.h"
 #include "report/report_model.h"
 #include "report/report_page.h"
 
 namespace {
 
-// Reads the whole journal into `model`; false, after the line that says why, when it
-// cannot be read. The lock is held for the reading only.
-bool Read(FileSystem& files, const std::string& journal, ReportModel* model, bool* utf8) {
-  std::unique_ptr<LockedFile> file;
-  LockOutcome locked = files.OpenLocked(journal, LockFor::kReading, &file);
+// Reads the whole journal into `model`, under the journal's lock, which `file` keeps; false,
+// after the line that says why, when it cannot be read.
+bool Read(FileSystem& files, const std::string& journal, std::unique_ptr<LockedFile>* file,
+          ReportModel* model) {
+  LockOutcome locked = files.OpenLocked(journal, LockFor::kReading, file);
   if (locked != LockOutcome::kLocked) {
     PrintLine("Couldn't read journal " + journal +
               (locked == LockOutcome::kInUse ? ": it is open in another program" : ""));
     return false;
   }
-  JournalReader reader(*file);
+  JournalReader reader(**file);
   if (!reader.ReadHeader()) {
     PrintLine(reader.Failure(journal));
     return false;
@@ -37,17 +38,20 @@ bool Read(FileSystem& files, const std::string& journal, ReportModel* model, boo
         PrintLine(reader.Failure(journal));
         return false;
       case JournalReader::Status::kEnd:
-        *utf8 = reader.header().utf8();
         return true;
     }
   }
 }
 
 // Puts the page in place of an earlier report in one step, so that nobody who opens it
-// meanwhile sees half a page.
-bool Write(FileSystem& files, const std::string& path, const std::string& page) {
+// meanwhile sees half a page: "" when it is in place, else what to add to the line that
+// says it is not.
+bool Write(FileSystem& files, const std::string& path, const std::string& page, std::string* why) {
   size_t written = 0;
-  return files.WriteFile(path, page, nullptr, &written) == WriteOutcome::kWritten;
+  WriteOutcome outcome = files.WriteFile(path, page, nullptr, &written);
+  if (outcome == WriteOutcome::kHeld)
+    *why = ": it is open in another program";
+  return outcome == WriteOutcome::kWritten;
 }
 
 }  // namespace
@@ -56,6 +60,8 @@ std::string ReportPath(const std::string& journal) {
   return ReplaceExtension(journal, ".html");
 }
 
+// The journal stays locked until the page is in place, so that of two reports made at once
+// the later waits for the earlier's page and then puts its own there.
 bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now) {
   std::string path = ReportPath(journal);
   if (files.SameFile(journal, path)) {
@@ -63,24 +69,29 @@ bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now) 
     return false;
   }
   ReportModel model;
-  bool utf8 = false;
-  if (!Read(files, journal, &model, &utf8))
+  std::unique_ptr<LockedFile> file;
+  if (!Read(files, journal, &file, &model))
     return false;
   model.Finish(now);
   PrintLine("Read " + std::to_string(model.rows()) + " rows from " + journal);
   for (const auto& [key, grid] : model.grids()) {
-    PrintLine(grid.name + ": " + std::to_string(grid.Count(RunOutcome::kSaved)) + " saved, " +
-              std::to_string(grid.Count(RunOutcome::kNotConverted)) + " not converted, " +
-              std::to_string(grid.Count(RunOutcome::kNoData)) + " no data, " +
-              std::to_string(grid.Count(RunOutcome::kRunning)) + " running");
+    OutcomeCounts counts{};
+    grid.AddCounts(&counts);
+    auto count = [&counts](RunOutcome outcome) {
+      return std::to_string(counts[static_cast<size_t>(outcome)]);
+    };
+    PrintLine(Utf8ToAnsi(grid.name) + ": " + count(RunOutcome::kSaved) + " saved, " +
+              count(RunOutcome::kNotConverted) + " not converted, " + count(RunOutcome::kNoData) +
+              " no data, " + count(RunOutcome::kRunning) + " running");
   }
   const std::vector<size_t>& unreadable = model.unreadableRows();
   if (!unreadable.empty()) {
     PrintLine("Rows that cannot be read: " + std::to_string(unreadable.size()) +
               " (the first is row " + std::to_string(unreadable.front()) + ")");
   }
-  if (!Write(files, path, ReportPage(model, journal, JournalTime(now), utf8))) {
-    PrintLine("Couldn't write report " + path);
+  std::string why;
+  if (!Write(files, path, ReportPage(model, journal, JournalTime(now)), &why)) {
+    PrintLine("Couldn't write report " + path + why);
     return false;
   }
   PrintLine("Report: " + path);

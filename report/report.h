@@ -10,9 +10,10 @@
 std::string ReportPath(const std::string& journal);
 
 /// tarvo -R: reads the journal under its lock, as runs append to it, and writes its report
-/// beside it (ReportPath), replacing an earlier one in one step. Starts no E-Run and writes
-/// nothing to the journal. Prints its lines; false when the journal cannot be read or the
-/// report cannot be written. `now` decides which open runs still count as running.
+/// beside it (ReportPath), replacing an earlier one in one step before the lock goes. Starts
+/// no E-Run and writes nothing to the journal. Prints its lines; false when the journal
+/// cannot be read or the report cannot be written. `now` decides which open runs still
+/// count as running.
 bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now);
 
 #endif  // TARVO_REPORT_REPORT_H_

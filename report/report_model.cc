@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "base/latin_text.h"
 #include "base/paths.h"
 #include "base/text_helpers.h"
-#include "base/trim.h"
+#include "journal/attributes_text.h"
 #include "journal/journal_time.h"
 
 namespace {
@@ -12,6 +13,9 @@ namespace {
 const char* const kOutcomeNames[kRunOutcomes] = {"saved",        "not converted", "no data",
                                                  "running",      "interrupted",   "ended",
                                                  "E-Run failed", "refused"};
+
+// The open runs kept where an end row looks first; older ones wait in a map.
+const size_t kRecentRuns = 64;
 
 // The outcome of an end row's event.
 RunOutcome EndOutcome(JournalEvent event) {
@@ -28,56 +32,34 @@ RunOutcome EndOutcome(JournalEvent event) {
       return RunOutcome::kRefused;
     case JournalEvent::kStarted:
     case JournalEvent::kEnded:
+    case JournalEvent::kErunStarted:
       break;
   }
   return RunOutcome::kEnded;
 }
 
-// Whether `name`, as a row's attributes spell it, names the attribute `wanted` (written
-// without blanks): as the script compares names, blanks and letter case aside.
-bool SameName(std::string_view name, std::string_view wanted) {
-  name = Trimmed(name);
-  if (name.size() == wanted.size())
-    return UpperCaseAscii(name.back()) == wanted.back() && EqualsInsensitive(name, wanted);
-  return name.size() > wanted.size() && EqualsInsensitive(SqueezeText(name), wanted);
-}
-
 // The Subject and the Session in a row's attributes ("Session=1; Subject=12"), each when
-// the row has it as a whole number.
+// the row has it as a whole number; neither when the column cannot be read.
 void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subject,
                        std::optional<int32_t>* session) {
   subject->reset();
   session->reset();
-  while (!attributes.empty()) {
-    size_t end = std::min(attributes.find(';'), attributes.size());
-    std::string_view pair = attributes.substr(0, end);
-    attributes.remove_prefix(std::min(end + 1, attributes.size()));
-    size_t equals = pair.find('=');
-    if (equals == std::string_view::npos)
-      continue;
-    std::string_view name = pair.substr(0, equals);
-    std::optional<int32_t>* value = SameName(name, "SUBJECT")   ? subject
-                                    : SameName(name, "SESSION") ? session
-                                                                : nullptr;
-    if (value != nullptr)
-      *value = ParseWholeNumber(Trimmed(pair.substr(equals + 1)));
+  AttributesReader reader(attributes);
+  std::string_view name, value;
+  while (reader.Next(&name, &value)) {
+    // Names as typed: "subject", "Sub ject".
+    bool plain = name.size() == 7;
+    std::optional<int32_t>* number =
+        (plain ? EqualsInsensitive(name, "SUBJECT") : SqueezesTo(name, "SUBJECT"))   ? subject
+        : (plain ? EqualsInsensitive(name, "SESSION") : SqueezesTo(name, "SESSION")) ? session
+                                                                                     : nullptr;
+    if (number != nullptr)
+      *number = ParseWholeNumber(value);
   }
-}
-
-// What a cell shows, from `entry` on: a run that began later replaces it, an earlier one
-// that ends late does not. Its texts are assigned in place, as they are for every row.
-void Show(std::unique_ptr<Happening>& shown, RunOutcome outcome, const JournalEntry& entry,
-          size_t order) {
-  if (shown && shown->order > order)
-    return;
-  if (!shown)
-    shown = std::make_unique<Happening>();
-  shown->outcome = outcome;
-  shown->time.assign(entry.Field(JournalColumn::kTime));
-  shown->computer.assign(entry.Field(JournalColumn::kComputer));
-  shown->message.assign(outcome == RunOutcome::kRunning ? std::string_view()
-                                                        : entry.Field(JournalColumn::kMessage));
-  shown->order = order;
+  if (reader.failed()) {
+    subject->reset();
+    session->reset();
+  }
 }
 
 // The element of `map` for `key`, made when there is none; found without a copy of the key.
@@ -91,6 +73,163 @@ typename Map::mapped_type& At(Map& map, std::string_view key) {
 
 }  // namespace
 
+// What is known of a data file: its first save and its latest, its latest abort, and the
+// runs that did not check it, which a later save leaves out.
+struct ReportDataFile {
+  std::optional<RunOrder> firstSave, lastSave;
+  std::string firstTime, firstComputer, firstFileName;
+  std::optional<AttentionItem> abort;
+  std::vector<AttentionItem> unchecked;
+};
+
+namespace {
+
+// A save of a data file after its first, whose item names the first once all are known.
+struct SavedAgain {
+  AttentionItem item;
+  std::string fileName;
+  const ReportDataFile* file = nullptr;
+};
+
+}  // namespace
+
+// The fields of a row that begins a run, in UTF-8.
+struct ReportModel::Fields {
+  std::string_view run, time, computer, script, attributes, dataFile, message;
+  RunOrder order;
+};
+
+// A run that has begun: its cell, and what the attention list says of it.
+struct ReportModel::Run {
+  std::string id;
+  RunOrder order;  // of its started or refused row
+  ScriptGrid* grid = nullptr;
+  Cell* cell = nullptr;
+  std::optional<int32_t> subject, session;
+  std::string other;  // its label below the grid, when it has no Subject or Session
+  size_t computer = 0;
+  std::string startTime;
+  std::string dataFile;
+
+  /// What the attention list calls it: its script, Subject and Session, or its label.
+  std::string Label() const {
+    std::string label;
+    AppendLabel(&label);
+    return label;
+  }
+  void AppendLabel(std::string* label) const {
+    if (!other.empty()) {
+      label->append(other);
+      return;
+    }
+    label->append(grid->name).append(", Subject ").append(std::to_string(*subject));
+    label->append(", Session ").append(std::to_string(*session));
+  }
+};
+
+// What an end row says, as views of its fields.
+struct ReportModel::Ending {
+  JournalEvent event = JournalEvent::kEnded;
+  bool released = false;  // by hand: `ended`, with no script
+  std::string_view time, computer, message;
+};
+
+// An end row whose started row has not come, which waits for it: a sorted journal has it
+// so, or a journal that lacks the started row, whose run then begins at the end.
+struct ReportModel::EarlyEnding {
+  JournalEvent event = JournalEvent::kEnded;
+  bool released = false;
+  std::string time, computer, message;
+  std::string run, script, attributes, dataFile;  // to begin the run, when nothing else does
+  RunOrder order;
+
+  Ending view() const { return {event, released, time, computer, message}; }
+};
+
+struct ReportModel::State {
+  std::string converted[7];  // a row's fields in UTF-8, where they were not
+  // The open runs are the first `openCount` of `open`; the rest keep their buffers for the
+  // next, as each row's run is made in `begun` first, which then changes places with one.
+  // A station runs one run at a time, so there are about as many as stations; the oldest
+  // beyond kRecentRuns wait in `stale`.
+  std::vector<std::unique_ptr<Run>> open;
+  size_t openCount = 0;
+  std::unique_ptr<Run> begun = std::make_unique<Run>();
+  std::map<std::string, Run, std::less<>> stale;
+  std::multimap<std::string, EarlyEnding, std::less<>> early;
+  std::unordered_map<std::string, ReportDataFile> files;  // by file name in upper case
+  std::string key;
+  std::deque<SavedAgain> savedAgain;  // the latest kKept, in order
+  size_t savedAgainCount = 0;
+  std::vector<AttentionItem> unnamedUnchecked;
+  // Refusals by their kind: how many, and the latest.
+  struct Refusals {
+    size_t count = 0;
+    RunOrder order;
+    ShortText time, computer, message;
+  };
+  std::map<std::string, Refusals, std::less<>> refusals;
+  Refusals* lastRefusal = nullptr;
+  std::string lastKind;
+  std::vector<ComputerRuns> computers;
+  size_t lastComputer = 0;
+  ScriptGrid* lastGrid = nullptr;
+  std::map<std::string, ScriptGrid, InsensitiveLess>* grids = nullptr;
+
+  ScriptGrid& GridOf(std::string_view script);
+  size_t ComputerOf(std::string_view name);
+  ReportDataFile* FileOf(std::string_view path);
+};
+
+// Most rows are of the script before them.
+ScriptGrid& ReportModel::State::GridOf(std::string_view script) {
+  if (lastGrid == nullptr ||
+      (lastGrid->name != script && !EqualsInsensitive(lastGrid->name, script))) {
+    lastGrid = &At(*grids, script);
+    if (lastGrid->name.empty())
+      lastGrid->name = script.empty() ? "(no script)" : script;
+  }
+  return *lastGrid;
+}
+
+// Names as a station writes them are found at once; a name in other letters next. A lab
+// has a few computers.
+size_t ReportModel::State::ComputerOf(std::string_view name) {
+  // Names such as LAB-PC1 to LAB-PC8 differ at their end, which is compared first.
+  auto same = [name](const std::string& known) {
+    return known.size() == name.size() && (name.empty() || known.back() == name.back()) &&
+           std::equal(name.begin(), name.end(), known.begin());
+  };
+  if (lastComputer < computers.size() && same(computers[lastComputer].name))
+    return lastComputer;
+  for (size_t at = 0; at < computers.size(); ++at) {
+    if (same(computers[at].name))
+      return lastComputer = at;
+  }
+  std::string upper = UpperCaseLatinUtf8(name);
+  for (size_t at = 0; at < computers.size(); ++at) {
+    if (UpperCaseLatinUtf8(computers[at].name) == upper)
+      return at;
+  }
+  computers.emplace_back();
+  computers.back().name.assign(name);
+  return computers.size() - 1;
+}
+
+// The data file of that name, in any letter case; nullptr for a row without one.
+ReportDataFile* ReportModel::State::FileOf(std::string_view path) {
+  std::string_view name = FileNameOf(path);
+  if (name.empty())
+    return nullptr;
+  key.assign(name);
+  for (char& c : key)
+    c = UpperCaseAscii(c);
+  if (!std::all_of(key.begin(), key.end(),
+                   [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    key = UpperCaseLatinUtf8(key);
+  return &files[key];
+}
+
 const char* OutcomeName(RunOutcome outcome) {
   return kOutcomeNames[static_cast<size_t>(outcome)];
 }
@@ -101,34 +240,39 @@ Cell& ScriptGrid::At(int32_t subject, int32_t session) {
   size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
   if (tabled && slot >= table_.size())
     table_.resize((static_cast<size_t>(subject) + 1) * kTableSessions);
-  size_t number = tabled ? size_t{table_[slot]} : 0;
+  uint32_t number = tabled ? table_[slot] : 0;
   if (!tabled) {
-    auto found = others_.find(Key(subject, session));
-    number = found == others_.end() ? 0 : found->second + 1;
+    auto found = keyed_.find(Key(subject, session));
+    number = found == keyed_.end() ? 0 : found->second + 1;
   }
   if (number == 0) {
     cells_.emplace_back();
-    cells_.back().first = Key(subject, session);
-    number = cells_.size();
+    keys_.push_back(Key(subject, session));
+    number = static_cast<uint32_t>(cells_.size());
     if (tabled)
-      table_[slot] = static_cast<uint32_t>(number);
+      table_[slot] = number;
     else
-      others_[Key(subject, session)] = number - 1;
+      keyed_[Key(subject, session)] = number - 1;
   }
-  return cells_[number - 1].second;
+  return cells_[number - 1];
 }
 
-const Cell* ScriptGrid::Find(int32_t subject, int32_t session) const {
+const Cell* ScriptGrid::FindCell(int32_t subject, int32_t session) const {
   size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
   if (subject >= 0 && subject < kTableSubjects && session >= 0 && session < kTableSessions)
-    return slot < table_.size() && table_[slot] != 0 ? &cells_[table_[slot] - 1].second : nullptr;
-  auto found = others_.find(Key(subject, session));
-  return found == others_.end() ? nullptr : &cells_[found->second].second;
+    return slot < table_.size() && table_[slot] != 0 ? &cells_[table_[slot] - 1] : nullptr;
+  auto found = keyed_.find(Key(subject, session));
+  return found == keyed_.end() ? nullptr : &cells_[found->second];
+}
+
+const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {
+  const Cell* cell = FindCell(subject, session);
+  return cell == nullptr ? nullptr : cell->shown();
 }
 
 std::vector<int32_t> ScriptGrid::Subjects() const {
   std::vector<int32_t> subjects;
-  for (const auto& [key, cell] : cells_)
+  for (int64_t key : keys_)
     subjects.push_back(static_cast<int32_t>(key >> 32));
   std::sort(subjects.begin(), subjects.end());
   subjects.erase(std::unique(subjects.begin(), subjects.end()), subjects.end());
@@ -137,242 +281,493 @@ std::vector<int32_t> ScriptGrid::Subjects() const {
 
 std::vector<int32_t> ScriptGrid::Sessions() const {
   std::vector<int32_t> sessions;
-  for (const auto& [key, cell] : cells_)
+  for (int64_t key : keys_)
     sessions.push_back(static_cast<int32_t>(static_cast<uint32_t>(key)));
   std::sort(sessions.begin(), sessions.end());
   sessions.erase(std::unique(sessions.begin(), sessions.end()), sessions.end());
   return sessions;
 }
 
-void ScriptGrid::Saved(int32_t subject, int32_t session) {
-  auto [highest, first] = highestSaved_.emplace(subject, session);
-  highest->second = first ? session : std::max(highest->second, session);
-}
-
 int64_t ScriptGrid::NextSession(int32_t subject) const {
-  auto saved = highestSaved_.find(subject);
-  return (saved == highestSaved_.end() ? 0 : int64_t{saved->second}) + 1;
+  int64_t session = 1;
+  for (; session <= INT32_MAX; ++session) {
+    const Cell* cell = FindCell(subject, static_cast<int32_t>(session));
+    if (cell == nullptr || !cell->saved)
+      break;
+  }
+  return session;
 }
 
-size_t ScriptGrid::Count(RunOutcome outcome) const {
-  size_t count = 0;
-  for (const auto& [key, cell] : cells_)
-    count += cell.Shown().outcome == outcome ? 1 : 0;
-  return count;
+void ScriptGrid::AddCounts(OutcomeCounts* counts) const {
+  for (const Cell& cell : cells_) {
+    if (const Happening* shown = cell.shown())
+      ++(*counts)[static_cast<size_t>(shown->outcome)];
+  }
+}
+
+void ScriptGrid::CountSaved() {
+  std::vector<int32_t> subjects;
+  for (size_t at = 0; at < cells_.size(); ++at) {
+    if (cells_[at].saved) {
+      ++sessionsSaved;
+      subjects.push_back(static_cast<int32_t>(keys_[at] >> 32));
+    }
+  }
+  std::sort(subjects.begin(), subjects.end());
+  participantsSaved =
+      static_cast<size_t>(std::unique(subjects.begin(), subjects.end()) - subjects.begin());
+}
+
+bool AttentionList::Keeps(const RunOrder& order) const {
+  return latest.size() < kKept || latest.front().order < order;
 }
 
 void AttentionList::Add(AttentionItem item) {
   ++count;
-  latest.push_back(std::move(item));
+  if (!Keeps(item.order))
+    return;
+  // Items come mostly in their runs' order: found from the back.
+  auto at = latest.end();
+  while (at != latest.begin() && item.order < (at - 1)->order)
+    --at;
+  latest.insert(at, std::move(item));
   if (latest.size() > kKept)
     latest.pop_front();
 }
 
-size_t ReportModel::Count(RunOutcome outcome) const {
-  size_t count = 0;
+ReportModel::ReportModel() : state_(std::make_unique<State>()) {
+  state_->grids = &grids_;
+}
+ReportModel::~ReportModel() = default;
+ReportModel::ReportModel(ReportModel&& other) noexcept
+    : state_(std::move(other.state_)),
+      grids_(std::move(other.grids_)),
+      refusals_(other.refusals_),
+      unreadableRows_(std::move(other.unreadableRows_)),
+      rows_(other.rows_),
+      firstTime_(std::move(other.firstTime_)),
+      lastTime_(std::move(other.lastTime_)),
+      first_(other.first_),
+      last_(other.last_) {
+  for (size_t kind = 0; kind < static_cast<size_t>(Attention::kCount); ++kind)
+    attention_[kind] = std::move(other.attention_[kind]);
+  if (state_)
+    state_->grids = &grids_;
+}
+
+OutcomeCounts ReportModel::Counts() const {
+  OutcomeCounts counts{};
   for (const auto& [key, grid] : grids_) {
-    count += grid.Count(outcome);
-    for (const auto& [label, cell] : grid.others)
-      count += cell.Shown().outcome == outcome ? 1 : 0;
+    grid.AddCounts(&counts);
+    for (const auto& [label, cell] : grid.others) {
+      if (const Happening* shown = cell.shown())
+        ++counts[static_cast<size_t>(shown->outcome)];
+    }
   }
-  return count;
-}
-
-void ReportModel::Take(const JournalEntry& entry) {
-  std::string_view time = entry.Field(JournalColumn::kTime);
-  if (rows_++ == 0)
-    firstTime_ = time;
-  lastTime_.assign(time);
-  JournalEvent event = entry.event();
-  std::string_view id = entry.Field(JournalColumn::kRun);
-  size_t open = 0;
-  bool ends = event != JournalEvent::kStarted && event != JournalEvent::kRefused;
-  while (ends && open < openRuns_ && runs_[open].id != id)
-    ++open;
-  if (ends && open < openRuns_) {
-    End(runs_[open], entry);
-    Close(open, "");
-    return;
-  }
-  // The run's first row: a `started` row, a `refused` row, or an end row whose start the
-  // journal does not have.
-  if (openRuns_ == runs_.size())
-    runs_.emplace_back();
-  Run& run = runs_[openRuns_];
-  Begin(entry, &run);
-  if (event == JournalEvent::kRefused) {
-    // A refusal shows only where nothing else happened.
-    if (!run.cell->run)
-      Show(run.cell->refused, RunOutcome::kRefused, entry, run.row);
-    std::string_view message = entry.Field(JournalColumn::kMessage);
-    auto& [count, latest] = At(refusals_, message.substr(0, message.find(": ")));
-    ++count;
-    latest.time.assign(time);
-    latest.computer.assign(entry.Field(JournalColumn::kComputer));
-    latest.text.assign(message);
-    return;
-  }
-  Show(run.cell->run, RunOutcome::kRunning, entry, run.row);
-  if (event != JournalEvent::kStarted) {
-    End(run, entry);
-    return;
-  }
-  run.id.assign(id);
-  run.computer.assign(entry.Field(JournalColumn::kComputer));
-  run.startedAt.assign(time);
-  rule_.Note(entry);
-  ++openRuns_;
-  // A run that its computer's next `started` row follows no longer counts as running.
-  for (size_t other = openRuns_; other-- > 0;) {
-    if (!rule_.IsLatest(runs_[other].computer, runs_[other].row))
-      Close(other, ": interrupted; its computer has started another run since");
-  }
-}
-
-// Ends the open run `open`; a reason says why it never ended, for the attention list.
-void ReportModel::Close(size_t open, std::string_view why) {
-  Run& run = runs_[open];
-  if (!why.empty()) {
-    if (run.cell->run && run.cell->run->order == run.row)
-      run.cell->run->outcome = RunOutcome::kInterrupted;
-    attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
-        {run.startedAt, run.computer, run.Label() + std::string(why)});
-  }
-  std::swap(run, runs_[--openRuns_]);
-}
-
-// The run that `entry` begins, in the cell of its script, Subject and Session; counted for
-// its computer.
-void ReportModel::Begin(const JournalEntry& entry, Run* run) {
-  ScriptGrid& grid = GridOf(FileNameOf(entry.Field(JournalColumn::kScript)));
-  std::string_view attributes = entry.Field(JournalColumn::kAttributes);
-  run->grid = &grid;
-  SubjectAndSession(attributes, &run->subject, &run->session);
-  run->row = entry.row();
-  run->other.clear();
-  if (run->subject && run->session) {
-    run->cell = &grid.At(*run->subject, *run->session);
-  } else {
-    std::string_view dataFile = entry.Field(JournalColumn::kDataFile);
-    run->other = dataFile.empty() ? entry.Field(JournalColumn::kRun) : dataFile;
-    run->cell = &grid.others[run->other];
-  }
-  ComputerRuns& computer = ComputerOf(entry.Field(JournalColumn::kComputer));
-  ++computer.runs;
-  computer.last.assign(entry.Field(JournalColumn::kTime));
-  if (run->subject && *run->subject == 0)
-    Note(Attention::kSubjectZero, entry,
-         run->Label() + ": Subject 0, for which no data are logged");
-}
-
-// Names as a station writes them are found at once; a name in other letters next.
-ComputerRuns& ReportModel::ComputerOf(std::string_view name) {
-  for (ComputerRuns& computer : computers_) {
-    if (computer.name == name)
-      return computer;
-  }
-  for (ComputerRuns& computer : computers_) {
-    if (EqualsInsensitive(computer.name, name))
-      return computer;
-  }
-  computers_.push_back({std::string(name), 0, ""});
-  return computers_.back();
+  return counts;
 }
 
 std::vector<ComputerRuns> ReportModel::Computers() const {
-  std::vector<ComputerRuns> computers = computers_;
+  std::vector<ComputerRuns> computers = state_->computers;
   std::sort(computers.begin(), computers.end(), [](const ComputerRuns& a, const ComputerRuns& b) {
     return InsensitiveLess()(a.name, b.name);
   });
   return computers;
 }
 
-// Most rows are of the script before them.
-ScriptGrid& ReportModel::GridOf(std::string_view script) {
-  if (lastGrid_ == nullptr ||
-      (lastGrid_->name != script && !EqualsInsensitive(lastGrid_->name, script))) {
-    lastGrid_ = &At(grids_, script);
-    if (lastGrid_->name.empty())
-      lastGrid_->name = script.empty() ? "(no script)" : script;
+void ReportModel::Take(const JournalEntry& entry) {
+  ++rows_;
+  JournalEvent event = entry.event();
+  if (event == JournalEvent::kErunStarted)
+    return;  // E-Run's process, which the stations look at, not the report
+  // Rows in the code page's text are taken in UTF-8, as the page shows them.
+  std::string* converted = state_->converted;
+  auto field = [&entry, converted](JournalColumn column, size_t slot) -> std::string_view {
+    if (entry.ascii())
+      return entry.Field(column);
+    converted[slot] = entry.Utf8(column);
+    return converted[slot];
+  };
+  // Each row gets the fields it needs: the end row of an open run few, a row that begins
+  // a run more; a refused run needs its run and data file only to be named below a grid.
+  Fields fields;
+  bool refused = event == JournalEvent::kRefused;
+  if (!refused)
+    fields.run = field(JournalColumn::kRun, 0);
+  fields.time = field(JournalColumn::kTime, 1);
+  fields.computer = field(JournalColumn::kComputer, 2);
+  fields.script = field(JournalColumn::kScript, 3);
+  fields.message = field(JournalColumn::kMessage, 6);
+  fields.order.row = entry.row();
+  Run* open = EndsRun(event) ? FindOpen(fields.run) : nullptr;
+  if (open == nullptr) {
+    fields.attributes = field(JournalColumn::kAttributes, 4);
+    fields.dataFile = field(JournalColumn::kDataFile, 5);
+    std::time_t time;
+    if (ParseJournalTime(fields.time, &time))
+      fields.order.time = time;
+    if (refused && fields.dataFile.empty())
+      fields.run = field(JournalColumn::kRun, 0);
   }
-  return *lastGrid_;
+  if (event == JournalEvent::kStarted || event == JournalEvent::kRefused)
+    TakeBeginning(event, fields);
+  else
+    TakeEnding(event, fields, open);
 }
 
-std::string ReportModel::Run::Label() const {
-  if (!other.empty())
-    return other;
-  return grid->name + ", Subject " + std::to_string(*subject) + ", Session " +
-         std::to_string(*session);
+// A run's started or refused row.
+void ReportModel::TakeBeginning(JournalEvent event, const Fields& fields) {
+  Run& run = *state_->begun;
+  Begin(run, fields, event == JournalEvent::kStarted);
+  if (event == JournalEvent::kRefused) {
+    Refused(run, fields);
+    return;
+  }
+  // End rows that came before it end it now, the last of them showing.
+  auto [first, last] = state_->early.equal_range(fields.run);
+  if (first == last) {
+    Open(run);
+    return;
+  }
+  Show(*run.cell, run, false);
+  for (auto at = first; at != last; ++at)
+    End(run, at->second.view());
+  state_->early.erase(first, last);
 }
 
-void ReportModel::End(const Run& run, const JournalEntry& entry) {
-  RunOutcome outcome = EndOutcome(entry.event());
-  if (run.cell->run && run.cell->run->order == run.row)
-    Show(run.cell->run, outcome, entry, run.row);
-  std::string_view file = FileNameOf(entry.Field(JournalColumn::kDataFile));
-  if (outcome == RunOutcome::kSaved) {
-    if (run.subject && run.session)
-      run.grid->Saved(*run.subject, *run.session);
-    DataFile& data = DataFileOf(file);
-    if (data.saved) {
-      std::string text(file);
-      text.append(" saved again; first at ").append(data.saved->time).append(" on ");
-      Note(Attention::kSavedTwice, entry, text.append(data.saved->computer));
-    } else {
-      data.saved = AttentionItem{std::string(entry.Field(JournalColumn::kTime)),
-                                 std::string(entry.Field(JournalColumn::kComputer)), ""};
+// An end row: of the open run `open`, or of one whose started row has not come.
+void ReportModel::TakeEnding(JournalEvent event, const Fields& fields, Run* open) {
+  bool released = event == JournalEvent::kEnded && fields.script.empty();
+  if (open != nullptr) {
+    End(*open, {event, released, fields.time, fields.computer, fields.message});
+    Close(open);
+    return;
+  }
+  EarlyEnding ending;
+  ending.event = event;
+  ending.released = released;
+  ending.time.assign(fields.time);
+  ending.computer.assign(fields.computer);
+  ending.message.assign(fields.message);
+  ending.run.assign(fields.run);
+  ending.script.assign(fields.script);
+  ending.attributes.assign(fields.attributes);
+  ending.dataFile.assign(fields.dataFile);
+  ending.order = fields.order;
+  state_->early.emplace(std::string(fields.run), std::move(ending));
+}
+
+// The run that `fields` begin, in the cell of its script, Subject and Session; counted for
+// its computer.
+void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
+  State& state = *state_;
+  run.order = fields.order;
+  run.grid = &state.GridOf(FileNameOf(fields.script));
+  SubjectAndSession(fields.attributes, &run.subject, &run.session);
+  std::string_view other;
+  if (run.subject && run.session) {
+    run.cell = &run.grid->At(*run.subject, *run.session);
+  } else {
+    other = fields.dataFile.empty() ? fields.run : fields.dataFile;
+    run.cell = &At(run.grid->others, other);
+  }
+  // A refused run is done with its row: only an open one keeps its texts.
+  if (keep) {
+    run.id.assign(fields.run);
+    run.dataFile.assign(fields.dataFile);
+    run.startTime.assign(fields.time);
+    run.other.assign(other);
+  }
+  run.computer = state.ComputerOf(fields.computer);
+  ComputerRuns& computer = state.computers[run.computer];
+  if (computer.runs++ == 0 || computer.latest < run.order) {
+    computer.latest = run.order;
+    computer.last.assign(fields.time);
+  }
+  if (run.order.time) {
+    if (!first_ || run.order < *first_) {
+      first_ = run.order;
+      firstTime_.assign(fields.time);
     }
-    data.aborted.reset();
-  } else if (outcome == RunOutcome::kNotConverted) {
-    DataFileOf(file).aborted = AttentionItem{
-        std::string(entry.Field(JournalColumn::kTime)),
-        std::string(entry.Field(JournalColumn::kComputer)),
-        run.Label() + ": " + std::string(entry.Field(JournalColumn::kMessage)), entry.row()};
-  } else if (outcome == RunOutcome::kEnded) {
-    Note(Attention::kNotChecked, entry,
-         run.Label() + ": " + std::string(entry.Field(JournalColumn::kMessage)));
+    if (!last_ || *last_ < run.order) {
+      last_ = run.order;
+      lastTime_.assign(fields.time);
+    }
+  }
+  if (run.subject && *run.subject == 0) {
+    AttentionList& list = attention_[static_cast<size_t>(Attention::kSubjectZero)];
+    std::string label =
+        run.session ? run.grid->name + ", Subject 0, Session " + std::to_string(*run.session)
+                    : std::string(other);
+    list.Add({std::string(fields.time), computer.name,
+              label + ": Subject 0, for which no data are logged", run.order});
   }
 }
 
-// The data file of that name, in any letter case.
-ReportModel::DataFile& ReportModel::DataFileOf(std::string_view name) {
-  dataFileKey_.assign(name);
-  for (char& c : dataFileKey_)
-    c = UpperCaseAscii(c);
-  return dataFiles_[dataFileKey_];
+// A run that started: open until a row of its own ends it.
+void ReportModel::Open(Run& run) {
+  State& state = *state_;
+  Show(*run.cell, run, false);
+  if (run.subject)
+    run.grid->nextSubject = std::max(run.grid->nextSubject, int64_t{*run.subject} + 1);
+  if (state.openCount == kRecentRuns) {
+    size_t oldest = 0;
+    for (size_t at = 1; at < state.openCount; ++at)
+      oldest = state.open[at]->order < state.open[oldest]->order ? at : oldest;
+    state.stale.emplace(state.open[oldest]->id, *state.open[oldest]);
+    std::swap(state.open[oldest], state.open[--state.openCount]);
+  }
+  if (state.openCount == state.open.size())
+    state.open.push_back(std::make_unique<Run>());
+  std::swap(state.begun, state.open[state.openCount++]);
 }
 
-void ReportModel::Note(Attention kind, const JournalEntry& entry, std::string text) {
-  attention_[static_cast<size_t>(kind)].Add({std::string(entry.Field(JournalColumn::kTime)),
-                                             std::string(entry.Field(JournalColumn::kComputer)),
-                                             std::move(text)});
+// A refusal shows only where nothing else happened; the list groups refusals by their kind,
+// the message before its first ": " ("Already saved"), as a message names its data file.
+void ReportModel::Refused(const Run& run, const Fields& fields) {
+  State& state = *state_;
+  const std::string& computer = state.computers[run.computer].name;
+  if (Show(*run.cell, run, true)) {
+    Happening& shown = run.cell->Shown().shown;
+    shown.outcome = RunOutcome::kRefused;
+    shown.time.assign(fields.time);
+    shown.computer.assign(computer);
+    shown.message.assign(fields.message);
+  }
+  ++refusals_;
+  // Refusals of one kind mostly follow each other.
+  std::string_view kind = fields.message.substr(0, fields.message.find(": "));
+  if (state.lastRefusal == nullptr || state.lastKind != kind) {
+    state.lastRefusal = &At(state.refusals, kind);
+    state.lastKind.assign(kind);
+  }
+  State::Refusals& refusals = *state.lastRefusal;
+  if (refusals.count++ == 0 || refusals.order < run.order) {
+    refusals.time.assign(fields.time);
+    refusals.computer.assign(computer);
+    refusals.message.assign(fields.message);
+    refusals.order = run.order;
+  }
+}
+
+// Whether the run is `cell`'s latest, which the cell then shows: a refusal only where no
+// other run is, and so never in place of one. The texts of a run that started come with its
+// end row, or with Finish for one still open: a journal's next run of a cell mostly comes
+// before that.
+bool ReportModel::Show(Cell& cell, const Run& run, bool refused) {
+  bool shows = !cell.any || (cell.refused && !refused) ||
+               (cell.refused == refused && cell.order() < run.order);
+  if (!shows)
+    return false;
+  cell.any = true;
+  cell.refused = refused;
+  cell.SetOrder(run.order);
+  cell.Shown().shown.outcome = RunOutcome::kRunning;
+  return true;
+}
+
+void ReportModel::End(const Run& run, const Ending& ending) {
+  RunOutcome outcome = ending.released ? RunOutcome::kInterrupted : EndOutcome(ending.event);
+  Cell& cell = *run.cell;
+  Cell::Texts& texts = cell.Shown();
+  if (cell.ShowsRun(run.order)) {
+    texts.shown.outcome = outcome;
+    texts.shown.time = ending.time;
+    texts.shown.computer = ending.computer;
+    texts.shown.message = ending.message;
+  }
+  cell.saved = cell.saved || outcome == RunOutcome::kSaved;
+  State& state = *state_;
+  const std::string& computer = state.computers[run.computer].name;
+  if (ending.released) {
+    attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
+        {run.startTime, computer, run.Label() + ": released by hand", run.order});
+    return;
+  }
+  // An item of this run, said by its end row.
+  auto said = [&run, &ending, &computer](AttentionItem& item) {
+    item.time.assign(ending.time);
+    item.computer.assign(computer);
+    item.text.clear();
+    run.AppendLabel(&item.text);
+    item.text.append(": ").append(ending.message);
+    item.order = run.order;
+  };
+  // A cell's runs write one data file, mostly: it is looked up once for them.
+  ReportDataFile* file = texts.fileName == run.dataFile && texts.file != nullptr
+                             ? texts.file
+                             : state.FileOf(run.dataFile);
+  if (file != nullptr && texts.file != file) {
+    texts.file = file;
+    texts.fileName = run.dataFile;
+  }
+  if (outcome == RunOutcome::kEnded) {
+    AttentionItem item;
+    said(item);
+    if (file == nullptr)
+      attention_[static_cast<size_t>(Attention::kNotChecked)].Add(std::move(item));
+    else
+      file->unchecked.push_back(std::move(item));
+  }
+  if (file == nullptr)
+    return;
+  if (outcome == RunOutcome::kNotConverted && (!file->abort || file->abort->order < run.order))
+    said(file->abort ? *file->abort : file->abort.emplace());
+  if (outcome == RunOutcome::kSaved)
+    Saved(run, ending, file);
+}
+
+// A save of a data file: each save but the first, by order, is an item; an earlier save
+// found later is the first.
+void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* file) {
+  State& state = *state_;
+  const std::string& computer = state.computers[run.computer].name;
+  if (!file->lastSave || *file->lastSave < run.order)
+    file->lastSave = run.order;
+  // The latest kKept saves again are kept, in order: one older than all of them is counted.
+  auto keeps = [&state](const RunOrder& order) {
+    ++state.savedAgainCount;
+    return state.savedAgain.size() < AttentionList::kKept ||
+           state.savedAgain.front().item.order < order;
+  };
+  // The item in the place of the oldest kept, whose buffers it takes, when all are kept.
+  auto take = [&state]() {
+    SavedAgain again;
+    if (state.savedAgain.size() == AttentionList::kKept) {
+      again = std::move(state.savedAgain.front());
+      state.savedAgain.pop_front();
+    }
+    return again;
+  };
+  SavedAgain again;
+  if (!file->firstSave || run.order < *file->firstSave) {
+    bool kept = file->firstSave && keeps(*file->firstSave);
+    if (kept) {
+      again = take();
+      again.item.time.swap(file->firstTime);
+      again.item.computer.swap(file->firstComputer);
+      again.item.order = *file->firstSave;
+      again.fileName.swap(file->firstFileName);
+    }
+    file->firstSave = run.order;
+    file->firstTime.assign(ending.time);
+    file->firstComputer.assign(computer);
+    file->firstFileName.assign(FileNameOf(run.dataFile));
+    if (!kept)
+      return;
+  } else {
+    if (!keeps(run.order))
+      return;
+    again = take();
+    again.item.time.assign(ending.time);
+    again.item.computer.assign(computer);
+    again.item.order = run.order;
+    again.fileName.assign(FileNameOf(run.dataFile));
+  }
+  again.file = file;
+  auto at = state.savedAgain.end();
+  while (at != state.savedAgain.begin() && again.item.order < (at - 1)->item.order)
+    --at;
+  state.savedAgain.insert(at, std::move(again));
+}
+
+ReportModel::Run* ReportModel::FindOpen(std::string_view id) {
+  State& state = *state_;
+  for (size_t at = 0; at < state.openCount; ++at) {
+    if (state.open[at]->id == id)
+      return state.open[at].get();
+  }
+  auto stale = state.stale.find(id);
+  return stale == state.stale.end() ? nullptr : &stale->second;
+}
+
+void ReportModel::Close(Run* run) {
+  State& state = *state_;
+  for (size_t at = 0; at < state.openCount; ++at) {
+    if (state.open[at].get() == run) {
+      std::swap(state.open[at], state.open[--state.openCount]);
+      return;
+    }
+  }
+  state.stale.erase(state.stale.find(run->id));  // where FindOpen found it
 }
 
 void ReportModel::Finish(std::time_t now) {
-  // The runs still open are their computers' latest; the rule says whether they still count.
-  for (size_t open = openRuns_; open-- > 0;) {
-    const Run& run = runs_[open];
-    std::time_t started;
-    std::optional<std::time_t> time;
-    if (ParseJournalTime(run.startedAt, &started))
-      time = started;
-    if (!rule_.Running(run.computer, run.row, time, now))
-      Close(open, ": open for more than 12 hours");
+  FinishRuns(now);
+  FinishDataFiles();
+  for (auto& [kind, refusal] : state_->refusals) {
+    AttentionItem item{std::string(refusal.time.view()), std::string(refusal.computer.view()),
+                       kind + ", " + std::to_string(refusal.count) +
+                           (refusal.count == 1 ? " time: " : " times; the latest: ") +
+                           std::string(refusal.message.view()),
+                       refusal.order};
+    // In the order of their kinds.
+    AttentionList& list = attention_[static_cast<size_t>(Attention::kRefusals)];
+    ++list.count;
+    list.latest.push_back(std::move(item));
   }
-  // Aborts in the order of the journal: the data files' order is a hash's.
-  std::vector<const AttentionItem*> aborted;
-  for (const auto& [name, data] : dataFiles_) {
-    if (data.aborted)
-      aborted.push_back(&*data.aborted);
+  for (auto& [key, grid] : grids_)
+    grid.CountSaved();
+}
+
+// End rows that no started row came for begin their runs; the runs still open are running
+// or, begun more than the rule allows ago, interrupted.
+void ReportModel::FinishRuns(std::time_t now) {
+  State& state = *state_;
+  for (auto& [id, ending] : state.early) {
+    Run& run = *state.begun;
+    Begin(run,
+          {ending.run, ending.time, ending.computer, ending.script, ending.attributes,
+           ending.dataFile, ending.message, ending.order},
+          true);
+    Show(*run.cell, run, false);
+    End(run, ending.view());
   }
-  std::sort(aborted.begin(), aborted.end(),
-            [](const AttentionItem* a, const AttentionItem* b) { return a->row < b->row; });
-  for (const AttentionItem* item : aborted)
-    attention_[static_cast<size_t>(Attention::kAborted)].Add(*item);
-  for (const auto& [kind, refusal] : refusals_) {
-    AttentionItem item = refusal.second;
-    item.text = kind + ", " + std::to_string(refusal.first) +
-                (refusal.first == 1 ? " time: " : " times; the latest: ") + item.text;
-    attention_[static_cast<size_t>(Attention::kRefusals)].Add(item);
+  state.early.clear();
+  std::vector<Run*> open;
+  for (size_t at = 0; at < state.openCount; ++at)
+    open.push_back(state.open[at].get());
+  for (auto& [id, run] : state.stale)
+    open.push_back(&run);
+  for (Run* run : open) {
+    Cell& cell = *run->cell;
+    bool shown = cell.ShowsRun(run->order);
+    Happening& texts = cell.Shown().shown;
+    if (shown) {
+      texts.time = run->startTime;
+      texts.computer = state.computers[run->computer].name;
+      texts.message.clear();
+    }
+    if (StillOpen(run->order.time, now)) {
+      ++run->grid->runningNow;
+      continue;
+    }
+    if (shown)
+      texts.outcome = RunOutcome::kInterrupted;
+    attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
+        {run->startTime, state.computers[run->computer].name,
+         run->Label() + ": open for more than " + OpenRunHoursText(), run->order});
   }
+}
+
+// What needs a data file's every row: an abort that no later save follows, runs that did
+// not check it but for those a later save follows, and each save after the first.
+void ReportModel::FinishDataFiles() {
+  State& state = *state_;
+  for (auto& [key, file] : state.files) {
+    bool abortStands = file.abort && (!file.lastSave || *file.lastSave < file.abort->order);
+    if (abortStands)
+      attention_[static_cast<size_t>(Attention::kAborted)].Add(std::move(*file.abort));
+    for (AttentionItem& item : file.unchecked) {
+      if (!file.lastSave || *file.lastSave < item.order)
+        attention_[static_cast<size_t>(Attention::kNotChecked)].Add(std::move(item));
+    }
+  }
+  AttentionList& savedTwice = attention_[static_cast<size_t>(Attention::kSavedTwice)];
+  for (SavedAgain& again : state.savedAgain) {
+    again.item.text = again.fileName + " saved again; first at " + again.file->firstTime + " on " +
+                      again.file->firstComputer;
+    savedTwice.latest.push_back(std::move(again.item));
+  }
+  savedTwice.count = state.savedAgainCount;
 }

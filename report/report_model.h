@@ -1,6 +1,8 @@
 #ifndef TARVO_REPORT_REPORT_MODEL_H_
 #define TARVO_REPORT_REPORT_MODEL_H_
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <deque>
@@ -18,16 +20,16 @@
 
 // Where a study stands, read from the journal of runs: for each script a grid of
 // participants (Subject) by sessions, each cell the outcome of its latest run, the runs that
-// need attention, and the stations' runs. Rows are taken one at a time, in the journal's
-// order; only what the report shows is kept.
+// need attention, and the stations' runs. A run's rows are taken wherever they stand in the
+// file, and runs are ordered by time (open_runs.h), so a sorted journal gives the same.
 
 /// What became of a run, as a cell shows it.
 enum class RunOutcome {
   kSaved,
   kNotConverted,  // aborted: only the data file is there, which E-Recovery can convert
   kNoData,
-  kRunning,      // an open `started` row that still counts as running (RunningRule)
-  kInterrupted,  // an open `started` row that no longer does
+  kRunning,      // started, and open by the release rule
+  kInterrupted,  // released by hand, or open for longer than the rule lets a run be
   kEnded,        // the data were not checked
   kErunFailed,
   kRefused,
@@ -36,58 +38,126 @@ constexpr size_t kRunOutcomes = 8;
 
 /// The outcome's word, as the page and the console write it: "saved", "not converted" ...
 const char* OutcomeName(RunOutcome outcome);
+/// How many cells show each outcome, by its number.
+using OutcomeCounts = std::array<size_t, kRunOutcomes>;
 
-/// The row that decided what a cell or an item shows.
+/// A text that the model copies on nearly every row (a time, a computer's name, the latest
+/// refusal's message), kept in place while it fits, and on the heap only when it does not.
+class ShortText {
+ public:
+  void assign(std::string_view text) {
+    if (text.size() <= sizeof held_) {
+      std::copy(text.begin(), text.end(), held_);
+      size_ = text.size();
+      long_.clear();
+    } else {
+      long_.assign(text);
+      size_ = kLong;
+    }
+  }
+  std::string_view view() const {
+    return size_ == kLong ? std::string_view(long_) : std::string_view(held_, size_);
+  }
+  operator std::string_view() const { return view(); }
+
+ private:
+  static constexpr size_t kLong = SIZE_MAX;
+  char held_[120];
+  size_t size_ = 0;
+  std::string long_;
+};
+
+/// What a run shows: its outcome and the row that decided it, its texts in UTF-8.
 struct Happening {
   RunOutcome outcome = RunOutcome::kRunning;
   std::string time;  // as the journal has it
   std::string computer;
   std::string message;
-  size_t order = 0;  // the row that began its run: later runs count, not later clocks
 };
 
-/// One (script, Subject, Session), or one run without them: its latest run, and the latest
-/// refusal while nothing else has happened, which shows only then.
-struct Cell {
-  // Apart from the cell, which is looked at for every row, and small.
-  std::unique_ptr<Happening> run;
-  std::unique_ptr<Happening> refused;
+struct ReportDataFile;  // what the model knows of a data file (report_model.cc)
 
-  const Happening& Shown() const { return run ? *run : *refused; }
+/// A cell: what its latest run shows, the latest by the runs' order; a refusal shows only
+/// where nothing else happened. What every row looks at is small; the texts stand apart.
+struct Cell {
+  struct Texts {
+    Happening shown;
+    // The data file of its runs, found once for them.
+    std::string fileName;
+    ReportDataFile* file = nullptr;
+  };
+
+  // The order of the run shown, in parts: what every row looks at is kept small.
+  std::time_t time = 0;
+  size_t row = 0;
+  bool timed = false;    // its time could be read, and is `time`
+  bool any = false;      // it shows a run
+  bool refused = false;  // the run shown was refused
+  bool saved = false;    // some run of it saved its data
+  std::unique_ptr<Texts> texts;
+
+  RunOrder order() const { return {timed ? std::optional<std::time_t>(time) : std::nullopt, row}; }
+  void SetOrder(const RunOrder& order) {
+    timed = order.time.has_value();
+    time = order.time.value_or(0);
+    row = order.row;
+  }
+  /// Whether it shows the run of `order`, which was not refused.
+  bool ShowsRun(const RunOrder& order) const {
+    return any && !refused && row == order.row && timed == order.time.has_value() &&
+           (!timed || time == *order.time);
+  }
+  Texts& Shown() {
+    if (!texts)
+      texts = std::make_unique<Texts>();
+    return *texts;
+  }
+  /// What it shows; nullptr when it shows no run.
+  const Happening* shown() const { return any && texts ? &texts->shown : nullptr; }
 };
 
 /// The cells of one script, by its file name.
 class ScriptGrid {
  public:
   std::string name;
-  std::map<std::string, Cell> others;  // runs without Subject or Session: by data file or run
+  /// Runs without a Subject or a Session as a whole number: by data file, or by run.
+  std::map<std::string, Cell, std::less<>> others;
+  /// The script's line: participants with a saved session, sessions saved, runs running
+  /// now, and the next Subject number: one above the highest whole-number Subject of its
+  /// runs that were not refused, 1 when there is none.
+  size_t participantsSaved = 0, sessionsSaved = 0, runningNow = 0;
+  int64_t nextSubject = 1;
 
   /// The cell of (Subject, Session), made when there is none yet.
   Cell& At(int32_t subject, int32_t session);
-  const Cell* Find(int32_t subject, int32_t session) const;
+  /// What the cell of (Subject, Session) shows; nullptr for one without runs.
+  const Happening* Find(int32_t subject, int32_t session) const;
   bool empty() const { return cells_.empty(); }
   size_t size() const { return cells_.size(); }
   /// The grid's Subjects, and its Sessions, each in numeric order.
   std::vector<int32_t> Subjects() const;
   std::vector<int32_t> Sessions() const;
-  void Saved(int32_t subject, int32_t session);
-  /// One above the highest session of `subject` that was saved; 1 when none was.
+  /// The lowest session from 1 on that `subject` has no saved row for: with 1, 2 and 4
+  /// saved, 3.
   int64_t NextSession(int32_t subject) const;
-  /// The grid's cells (not the others) that show `outcome`.
-  size_t Count(RunOutcome outcome) const;
+  /// Counts the grid's cells (not the others) by the outcome they show.
+  void AddCounts(OutcomeCounts* counts) const;
+  /// Counts the saved cells into the script's line.
+  void CountSaved();
 
  private:
   static int64_t Key(int32_t subject, int32_t session) {
     return static_cast<int64_t>(subject) * (int64_t{1} << 32) + static_cast<uint32_t>(session);
   }
+  const Cell* FindCell(int32_t subject, int32_t session) const;
 
-  // The cells in the order they came. The report looks one up for each run: the usual
+  // The cells in the order they came: the report looks one up for each run. The usual
   // Subjects and Sessions, small numbers, are found through a table of them, the rest by key.
-  static constexpr int32_t kTableSubjects = 65536, kTableSessions = 32;
-  std::deque<std::pair<int64_t, Cell>> cells_;
+  static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8;
+  std::deque<Cell> cells_;
+  std::vector<int64_t> keys_;    // of each of `cells_`
   std::vector<uint32_t> table_;  // by Subject and Session: the cell's number + 1, or 0
-  std::unordered_map<int64_t, size_t> others_;         // by key: the cell's number
-  std::unordered_map<int32_t, int32_t> highestSaved_;  // each Subject's highest saved session
+  std::unordered_map<int64_t, uint32_t> keyed_;  // by key: the cell's number
 };
 
 /// An item of the attention list.
@@ -95,16 +165,19 @@ struct AttentionItem {
   std::string time;
   std::string computer;
   std::string text;
-  size_t row = 0;  // the journal's row it comes from
+  RunOrder order;  // of the run it comes from
 };
 
-/// The latest items of one kind of the attention list, and how many there were in all: a
-/// long journal can give thousands, of which the page shows the latest.
+/// The latest items of one kind of the attention list, in the order of their runs, and how
+/// many there were in all: a long journal can give thousands, of which the page shows the
+/// latest.
 struct AttentionList {
   static constexpr size_t kKept = 200;
   std::deque<AttentionItem> latest;
   size_t count = 0;
 
+  /// Whether an item of `order` would be kept; Add counts one that would not.
+  bool Keeps(const RunOrder& order) const;
   void Add(AttentionItem item);
 };
 
@@ -122,14 +195,20 @@ enum class Attention {
 struct ComputerRuns {
   std::string name;
   size_t runs = 0;
-  std::string last;  // the time of its latest run
+  ShortText last;  // the time of its latest run
+  RunOrder latest;
 };
 
 class ReportModel {
  public:
+  ReportModel();
+  ~ReportModel();
+  ReportModel(ReportModel&&) noexcept;
+  ReportModel& operator=(ReportModel&&) = delete;
+
   void Take(const JournalEntry& entry);
   void Unreadable(size_t row) { unreadableRows_.push_back(row); }
-  /// Once every row is taken: decides the open runs, running or interrupted, and the items.
+  /// Once every row is taken: the open runs, running or interrupted at `now`, and the items.
   void Finish(std::time_t now);
 
   /// The scripts' grids, by file name in any letter case.
@@ -137,61 +216,47 @@ class ReportModel {
   const AttentionList& attention(Attention kind) const {
     return attention_[static_cast<size_t>(kind)];
   }
+  /// How many runs were refused, which the list of refusals groups by their kind.
+  size_t refusals() const { return refusals_; }
   const std::vector<size_t>& unreadableRows() const { return unreadableRows_; }
   /// The computers by name, in any letter case.
   std::vector<ComputerRuns> Computers() const;
   size_t rows() const { return rows_ + unreadableRows_.size(); }
-  const std::string& firstTime() const { return firstTime_; }
-  const std::string& lastTime() const { return lastTime_; }
-  /// All cells, the others among them, that show `outcome`.
-  size_t Count(RunOutcome outcome) const;
+  /// When the earliest and the latest run began, as the journal has it.
+  std::string_view firstTime() const { return firstTime_; }
+  std::string_view lastTime() const { return lastTime_; }
+  /// How many cells, the others among them, show each outcome.
+  OutcomeCounts Counts() const;
 
  private:
-  // A run that has begun: its cell, and while it is open its `started` row.
-  struct Run {
-    std::string id;
-    Cell* cell = nullptr;
-    ScriptGrid* grid = nullptr;
-    std::optional<int32_t> subject, session;
-    std::string other;  // the cell's label below the grid, when it has no Subject or Session
-    size_t row = 0;     // its first row, which orders runs
-    std::string computer, startedAt;
+  // What the rows have told so far (report_model.cc).
+  struct State;
+  struct Run;
+  struct Ending;
+  struct EarlyEnding;
+  struct Fields;
 
-    /// What the attention list calls it: its script, Subject and Session, or its label.
-    std::string Label() const;
-  };
-  // What is known of a data file: its first save, and an abort that no save has followed.
-  struct DataFile {
-    std::optional<AttentionItem> saved;
-    std::optional<AttentionItem> aborted;
-  };
+  void TakeBeginning(JournalEvent event, const Fields& fields);
+  void TakeEnding(JournalEvent event, const Fields& fields, Run* open);
+  void Begin(Run& run, const Fields& fields, bool keep);
+  void Open(Run& run);
+  void Refused(const Run& run, const Fields& fields);
+  void End(const Run& run, const Ending& ending);
+  void Saved(const Run& run, const Ending& ending, ReportDataFile* file);
+  bool Show(Cell& cell, const Run& run, bool refused);
+  Run* FindOpen(std::string_view id);
+  void Close(Run* run);
+  void FinishRuns(std::time_t now);
+  void FinishDataFiles();
 
-  void Begin(const JournalEntry& entry, Run* run);
-  void Close(size_t open, std::string_view why);
-  ScriptGrid& GridOf(std::string_view script);
-  ComputerRuns& ComputerOf(std::string_view name);
-  void End(const Run& run, const JournalEntry& entry);
-  void Note(Attention kind, const JournalEntry& entry, std::string text);
-
+  std::unique_ptr<State> state_;
   std::map<std::string, ScriptGrid, InsensitiveLess> grids_;
-  ScriptGrid* lastGrid_ = nullptr;
-  // The open runs, the first openRuns_ of these; the rest keep their buffers for the next.
-  // A computer runs one run at a time, so there are about as many as computers.
-  std::vector<Run> runs_;
-  size_t openRuns_ = 0;
-  DataFile& DataFileOf(std::string_view name);
-
-  std::unordered_map<std::string, DataFile> dataFiles_;  // by file name in upper case
-  std::string dataFileKey_;
-  // Refusals by their kind, the message before its first ": " ("Already saved"), with their
-  // number and the latest: a message names its data file, so each would stand alone.
-  std::map<std::string, std::pair<size_t, AttentionItem>, std::less<>> refusals_;
   AttentionList attention_[static_cast<size_t>(Attention::kCount)];
-  std::vector<ComputerRuns> computers_;  // a lab has a few, each run looks its one up
+  size_t refusals_ = 0;
   std::vector<size_t> unreadableRows_;
-  RunningRule rule_;
   size_t rows_ = 0;
-  std::string firstTime_, lastTime_;
+  ShortText firstTime_, lastTime_;
+  std::optional<RunOrder> first_, last_;
 };
 
 #endif  // TARVO_REPORT_REPORT_MODEL_H_

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/csv.h"
 #include "fake_file_system.h"
 
@@ -9,21 +11,23 @@ namespace {
 
 const std::time_t kNow = 1796731402;  // 2026-12-08T12:03:22+00:00
 
-// A row of run `run` on `computer` for Subject `subject`, Session 1, `hours` before now.
+// A row of run `run` on `computer` for Subject `subject`, `hours` before now.
 std::string Row(const std::string& run, const char* computer, int subject, double hours,
-                const char* event) {
+                const char* event, int session = 1, const char* script = "C:\\x\\rt.ebs") {
   char time[32];
   std::time_t at = kNow - static_cast<std::time_t>(hours * 3600);
   std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S+00:00", std::gmtime(&at));
-  std::string file = "C:\\d\\rt-" + std::to_string(subject) + "-1.edat";
-  return CsvRow({run, time, computer, "Session=1; Subject=" + std::to_string(subject), file, event,
-                 std::string(event) + " message"},
+  std::string file =
+      "C:\\d\\rt-" + std::to_string(subject) + "-" + std::to_string(session) + ".edat";
+  return CsvRow({run, time, computer, script,
+                 "Session=" + std::to_string(session) + "; Subject=" + std::to_string(subject),
+                 file, event, std::string(event) + " message"},
                 ',');
 }
 
 ReportModel Model(const std::string& rows) {
   FakeFileSystem files;
-  files.files["J.csv"] = "run,time,computer,attributes,data_file,event,message\r\n" + rows;
+  files.files["J.csv"] = "run,time,computer,script,attributes,data_file,event,message\r\n" + rows;
   std::unique_ptr<LockedFile> file;
   files.OpenLocked("J.csv", LockFor::kReading, &file);
   JournalReader reader(*file);
@@ -35,50 +39,117 @@ ReportModel Model(const std::string& rows) {
   return model;
 }
 
+std::vector<std::string> Texts(const ReportModel& model, Attention kind) {
+  std::vector<std::string> listed;
+  for (const AttentionItem& item : model.attention(kind).latest)
+    listed.push_back(item.text);
+  return listed;
+}
+
+// All the model shows, as one text: each cell's outcome, time and computer, and the items.
+std::string Shown(const ReportModel& model) {
+  std::string shown;
+  for (const auto& [key, grid] : model.grids()) {
+    for (int32_t subject : grid.Subjects()) {
+      for (int32_t session : grid.Sessions()) {
+        const Happening* cell = grid.Find(subject, session);
+        if (cell != nullptr)
+          shown += std::string(OutcomeName(cell->outcome)) + " " + std::string(cell->time) + " " +
+                   std::string(cell->computer) + "|";
+      }
+    }
+  }
+  for (size_t kind = 0; kind < static_cast<size_t>(Attention::kCount); ++kind) {
+    for (const std::string& text : Texts(model, static_cast<Attention>(kind)))
+      shown += text + "|";
+  }
+  return shown;
+}
+
+const std::string kStudy =
+    Row("A", "PC1", 1, 50, "started") + Row("A", "PC1", 1, 49, "saved") +
+    Row("B", "PC1", 1, 48, "started") + Row("B", "PC1", 1, 47, "not converted") +
+    Row("C", "PC2", 2, 46, "refused") + Row("D", "PC2", 3, 2, "started") +
+    Row("E", "PC3", 4, 3, "started") + Row("E", "PC3", 4, 2, "E-Run started") +
+    Row("F", "PC3", 5, 2, "started") + Row("G", "PC4", 6, 13, "started") +
+    Row("H", "PC1", 7, 1.5, "started") + Row("I", "PC5", 7, 1, "started") +
+    Row("I", "PC5", 7, 0.5, "saved") + Row("H", "PC1", 7, 0.2, "no data") +
+    Row("J", "PC6", 8, 9, "started") + Row("J", "PC6", 8, 8, "saved") +
+    Row("K", "PC6", 8, 7, "started") + Row("K", "PC6", 8, 6, "saved") +
+    Row("L", "PC7", 0, 5, "refused") + Row("M", "PC7", 9, 5, "started") +
+    Row("M", "PC7", 9, 4.5, "not converted") + Row("N", "PC7", 9, 4, "started") +
+    Row("N", "PC7", 9, 3.5, "saved") + Row("O", "PC2", 10, 3, "started") +
+    Row("O", "PC2", 10, 2.5, "ended") + Row("P", "PC2", 10, 2, "started") +
+    Row("P", "PC2", 10, 1.8, "saved") + Row("Q", "PC2", 11, 3, "started") +
+    "Q,,PC2,,,,ended,released by hand\r\n" + Row("R", "PC8", 12, 3, "started") +
+    Row("R", "PC8", 12, 2.5, "ended") + Row("S", "PC8", 13, 40, "started", 1) +
+    Row("S", "PC8", 13, 39, "saved", 1) + Row("T", "PC8", 13, 30, "started", 2) +
+    Row("T", "PC8", 13, 29, "saved", 2) + Row("U", "PC8", 13, 20, "started", 4) +
+    Row("U", "PC8", 13, 19, "saved", 4);
+
 }  // namespace
 
 TEST(ReportModel, EachCellShowsItsLatestRun) {
-  ReportModel model =
-      Model(Row("A", "PC1", 1, 50, "started") + Row("A", "PC1", 1, 49, "saved") +
-            Row("B", "PC1", 1, 48, "started") + Row("B", "PC1", 1, 47, "not converted") +
-            Row("C", "PC2", 2, 46, "refused") + Row("D", "PC2", 3, 2, "started") +
-            Row("E", "PC3", 4, 3, "started") + Row("F", "PC3", 5, 2, "started") +
-            Row("G", "PC4", 6, 13, "started") + Row("H", "PC1", 7, 1.5, "started") +
-            Row("I", "PC5", 7, 1, "started") + Row("I", "PC5", 7, 0.5, "saved") +
-            Row("H", "PC1", 7, 0.2, "no data") + Row("J", "PC6", 8, 9, "started") +
-            Row("J", "PC6", 8, 8, "saved") + Row("K", "PC6", 8, 7, "started") +
-            Row("K", "PC6", 8, 6, "saved") + Row("L", "PC7", 0, 5, "refused"));
+  ReportModel model = Model(kStudy);
   const ScriptGrid& grid = model.grids().begin()->second;
   struct {
     int subject;
     RunOutcome shown;
   } cells[] = {
-      {1, RunOutcome::kNotConverted}, {2, RunOutcome::kRefused}, {3, RunOutcome::kRunning},
-      {4, RunOutcome::kInterrupted},  {5, RunOutcome::kRunning}, {6, RunOutcome::kInterrupted},
-      {7, RunOutcome::kSaved},        {8, RunOutcome::kSaved},
+      {1, RunOutcome::kNotConverted}, {2, RunOutcome::kRefused},      {3, RunOutcome::kRunning},
+      {4, RunOutcome::kRunning},      {5, RunOutcome::kRunning},      {6, RunOutcome::kInterrupted},
+      {7, RunOutcome::kSaved},        {8, RunOutcome::kSaved},        {9, RunOutcome::kSaved},
+      {10, RunOutcome::kSaved},       {11, RunOutcome::kInterrupted}, {12, RunOutcome::kEnded},
   };
   for (const auto& cell : cells)
-    EXPECT_EQ(cell.shown, grid.Find(cell.subject, 1)->Shown().outcome) << cell.subject;
+    EXPECT_EQ(cell.shown, grid.Find(cell.subject, 1)->outcome) << cell.subject;
   EXPECT_EQ(2, grid.NextSession(1));  // saved once, though aborted since
   EXPECT_EQ(1, grid.NextSession(2));
-  auto texts = [&](Attention kind) {
-    std::vector<std::string> listed;
-    for (const AttentionItem& item : model.attention(kind).latest)
-      listed.push_back(item.text);
-    return listed;
-  };
+  EXPECT_EQ(3, grid.NextSession(13));  // 1, 2 and 4 saved
+  EXPECT_EQ(14, grid.nextSubject);
+  EXPECT_EQ(3u, grid.runningNow);
+  EXPECT_EQ(6u, grid.participantsSaved);
+  EXPECT_EQ(8u, grid.sessionsSaved);
   EXPECT_EQ(std::vector<std::string>{"rt-8-1.edat saved again; first at 2026-12-08T04:03:22+00:00 "
                                      "on PC6"},
-            texts(Attention::kSavedTwice));
-  EXPECT_EQ(std::vector<std::string>{"(no script), Subject 1, Session 1: not converted message"},
-            texts(Attention::kAborted));
-  EXPECT_EQ(
-      (std::vector<std::string>{
-          "(no script), Subject 4, Session 1: interrupted; its computer has started another run "
-          "since",
-          "(no script), Subject 6, Session 1: open for more than 12 hours"}),
-      texts(Attention::kInterrupted));
-  EXPECT_EQ(1u, texts(Attention::kSubjectZero).size());
+            Texts(model, Attention::kSavedTwice));
+  // Subject 9's abort is followed by a save; Subject 1's save came before its abort.
+  EXPECT_EQ(std::vector<std::string>{"rt.ebs, Subject 1, Session 1: not converted message"},
+            Texts(model, Attention::kAborted));
+  EXPECT_EQ((std::vector<std::string>{"rt.ebs, Subject 6, Session 1: open for more than 12 hours",
+                                      "rt.ebs, Subject 11, Session 1: released by hand"}),
+            Texts(model, Attention::kInterrupted));
+  EXPECT_EQ(1u, Texts(model, Attention::kSubjectZero).size());
+  // Subject 10's unchecked data were saved later.
+  EXPECT_EQ(std::vector<std::string>{"rt.ebs, Subject 12, Session 1: ended message"},
+            Texts(model, Attention::kNotChecked));
   EXPECT_EQ(std::vector<std::string>{"refused message, 2 times; the latest: refused message"},
-            texts(Attention::kRefusals));
+            Texts(model, Attention::kRefusals));
+  EXPECT_EQ(2u, model.refusals());
+}
+
+// A journal sorted in a spreadsheet gives the same page: the rows' times order the runs.
+TEST(ReportModel, SortedRowsGiveTheSame) {
+  std::string shown = Shown(Model(kStudy));
+  std::vector<std::string> lines;
+  for (size_t begin = 0, end; (end = kStudy.find("\r\n", begin)) != std::string::npos;
+       begin = end + 2)
+    lines.push_back(kStudy.substr(begin, end - begin + 2));
+  for (int column : {6, 4, 0}) {  // by event, by attributes, by run
+    std::vector<std::string> sorted = lines;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [column](const std::string& a, const std::string& b) {
+                       // The fields are views of the lines, which must outlive them.
+                       std::string left = a.substr(0, a.size() - 2);
+                       std::string right = b.substr(0, b.size() - 2);
+                       CsvLine x, y;
+                       x.Split(left, ',');
+                       y.Split(right, ',');
+                       return x[static_cast<size_t>(column)] < y[static_cast<size_t>(column)];
+                     });
+    std::string rows;
+    for (const std::string& line : sorted)
+      rows += line;
+    EXPECT_EQ(shown, Shown(Model(rows))) << column;
+  }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "journal/open_runs.h"
 #include "platform/code_page.h"
 
 namespace {
@@ -17,7 +18,9 @@ const char kStyle[] =
     "th,td{border:1px solid #999;padding:2px 6px;text-align:left;vertical-align:top}"
     "th{background-color:#eee;font-weight:bold}td.n,th.n{text-align:right}"
     "td.t{white-space:nowrap}"
-    "p.none{color:#666;margin:2px 0}p.more{color:#666;margin:2px 0}"
+    "p.none{color:#666;margin:2px 0}p.more{color:#666;margin:2px 0}p.line{margin:2px 0 4px 0}"
+    "div.script,div.top{display:inline-block;vertical-align:top;margin:0 24px 8px 0}"
+    "span.where{font-size:8pt;color:#333;white-space:nowrap}"
     ".saved{background-color:#a8dba8}.not-converted{background-color:#ffd08a}"
     ".no-data{background-color:#f4a6a6}.running{background-color:#9ecbf0}"
     ".interrupted{background-color:#d7b4e8}.ended{background-color:#f5ef9a}"
@@ -27,31 +30,71 @@ const char* const kClasses[kRunOutcomes] = {"saved",       "not-converted", "no-
                                             "interrupted", "ended",         "failed",  "refused"};
 
 // What each outcome means, one line each, for the legend.
-const char* const kMeanings[kRunOutcomes] = {
-    "the data are saved: the converted file, or the data file of a script that does not "
-    "convert, is there",
-    "aborted: only the data file is there, which E-Recovery can convert",
-    "no data file was written",
-    "started and not ended: its computer's latest run, begun less than 12 hours ago",
-    "started and never ended: its computer has started another run since, or it is older "
-    "than 12 hours",
-    "E-Run ended, but the data could not be checked",
-    "E-Run did not start, or the rewritten script could not be saved: the experiment did not run",
-    "Tarvo refused the run before the experiment started; nothing else happened here",
-};
+std::string Meaning(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::kSaved:
+      return "the data are saved: the converted file, or the data file of a script that does "
+             "not convert, is there";
+    case RunOutcome::kNotConverted:
+      return "aborted: only the data file is there, which E-Recovery can convert";
+    case RunOutcome::kNoData:
+      return "no data file was written";
+    case RunOutcome::kRunning:
+      return "started and not ended: no row of its own ends it, and it began less than " +
+             OpenRunHoursText() + " ago";
+    case RunOutcome::kInterrupted:
+      return "started and never ended: released by hand, or open for more than " +
+             OpenRunHoursText() + " without an end row of its own";
+    case RunOutcome::kEnded:
+      return "E-Run ended, but the data could not be checked";
+    case RunOutcome::kErunFailed:
+      return "E-Run did not start, or the rewritten script could not be saved: the experiment "
+             "did not run";
+    case RunOutcome::kRefused:
+      break;
+  }
+  return "Tarvo refused the run before the experiment started; nothing else happened here";
+}
 
-const char* const kAttentionTitles[static_cast<size_t>(Attention::kCount)] = {
-    "Data files with two saved rows",
-    "Aborted sessions without a later save (E-Recovery can convert them)",
-    "Interrupted runs, and open runs older than 12 hours",
-    "Runs for Subject 0",
-    "Runs whose data were not checked",
-    "Refusals, by their message",
-};
+// The attention lists: each one's title, and its anchor, which the table at the top links.
+std::string AttentionTitle(Attention kind) {
+  switch (kind) {
+    case Attention::kSavedTwice:
+      return "Data files with two saved rows";
+    case Attention::kAborted:
+      return "Aborted sessions without a later save (E-Recovery can convert them)";
+    case Attention::kInterrupted:
+      return "Interrupted runs: released by hand, or open for more than " + OpenRunHoursText();
+    case Attention::kSubjectZero:
+      return "Runs for Subject 0";
+    case Attention::kNotChecked:
+      return "Runs whose data were not checked";
+    case Attention::kRefusals:
+    case Attention::kCount:
+      break;
+  }
+  return "Refusals, by their message";
+}
 
-// The characters that HTML writes as entities in text and in attribute values.
+const char* const kAnchors[static_cast<size_t>(Attention::kCount)] = {
+    "saved-twice", "aborted", "interrupted", "subject-zero", "not-checked", "refusals"};
+const char kUnreadableAnchor[] = "unreadable";
+const char kUnreadableTitle[] = "Rows that cannot be read";
+
+// What stands for a control character (NUL, ESC, ...) of the journal on the page: U+FFFD.
+const char kReplacement[] = "\xEF\xBF\xBD";
+
+// The characters that HTML writes as entities in text and in attribute values, and the
+// control characters, which it must not show raw.
 bool IsSpecial(char c) {
-  return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'';
+  auto byte = static_cast<unsigned char>(c);
+  return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || (byte < 0x20 && c != '\t') ||
+         byte == 0x7F || byte == 0xC2;
+}
+
+// The date of a time as the journal has it: what comes before its time of day.
+std::string_view DateOf(std::string_view time) {
+  return time.substr(0, std::min(time.find_first_of("T "), time.size()));
 }
 
 const char* ClassOf(RunOutcome outcome) {
@@ -67,9 +110,7 @@ struct Text {
 // it stands, the journal's texts as Text, numbers in decimal.
 class Page {
  public:
-  Page(bool journalInUtf8, size_t cells) : journalInUtf8_(journalInUtf8) {
-    html_.reserve(size_t{16} * 1024 + cells * 160);
-  }
+  explicit Page(size_t cells) { html_.reserve(size_t{16} * 1024 + cells * 160); }
 
   void Head(const std::string& journal) {
     *this << "<!DOCTYPE html>\n<html><head>\n"
@@ -79,25 +120,57 @@ class Page {
           << "</style>\n</head><body>\n";
   }
 
+  // The journal, what needs attention, and the outcomes' counts, side by side where the
+  // window is wide enough.
   void Heading(const ReportModel& model, const std::string& journal, const std::string& madeAt) {
-    *this << "<h1>Study report</h1>\n<table>\n";
+    *this << "<h1>Study report</h1>\n<div>\n<div class=\"top\">\n<h2>Journal</h2>\n<table>\n";
     *this << "<tr><th>Journal</th><td>" << Ours(journal) << "</td></tr>\n";
     *this << "<tr><th>Made</th><td>" << Ours(madeAt) << "</td></tr>\n";
-    *this << "<tr><th>First row</th><td>" << Text{model.firstTime()} << "</td></tr>\n";
-    *this << "<tr><th>Last row</th><td>" << Text{model.lastTime()} << "</td></tr>\n";
-    *this << "<tr><th>Rows</th><td>" << model.rows() << "</td></tr>\n</table>\n";
-    *this << "<table>\n<tr><th>Outcome</th><th class=\"n\">Cells</th></tr>\n";
+    *this << "<tr><th>First run</th><td>" << Text{model.firstTime()} << "</td></tr>\n";
+    *this << "<tr><th>Last run</th><td>" << Text{model.lastTime()} << "</td></tr>\n";
+    *this << "<tr><th>Rows</th><td>" << model.rows() << "</td></tr>\n</table>\n</div>\n";
+    Summary(model);
+    *this << "<div class=\"top\">\n<h2>Outcomes</h2>\n<table>\n"
+          << "<tr><th>Outcome</th><th class=\"n\">Cells</th></tr>\n";
+    OutcomeCounts counts = model.Counts();
     for (size_t outcome = 0; outcome < kRunOutcomes; ++outcome) {
       *this << "<tr><td class=\"" << kClasses[outcome] << "\">"
             << OutcomeName(static_cast<RunOutcome>(outcome)) << "</td><td class=\"n\">"
-            << model.Count(static_cast<RunOutcome>(outcome)) << "</td></tr>\n";
+            << counts[outcome] << "</td></tr>\n";
     }
-    *this << "</table>\n";
+    *this << "</table>\n</div>\n</div>\n";
   }
 
-  // One row per Subject, one column per Session, and the participant's next session.
+  // What needs attention, first: each list with its count, linked to the list.
+  void Summary(const ReportModel& model) {
+    *this << "<div class=\"top\">\n<h2>Needs attention</h2>\n<table>\n"
+          << "<tr><th>What</th><th class=\"n\">Count</th></tr>\n";
+    for (size_t kind = 0; kind < static_cast<size_t>(Attention::kCount); ++kind) {
+      auto attention = static_cast<Attention>(kind);
+      size_t count =
+          attention == Attention::kRefusals ? model.refusals() : model.attention(attention).count;
+      *this << "<tr><td><a href=\"#" << kAnchors[kind] << "\">" << AttentionTitle(attention)
+            << "</a></td><td class=\"n\">" << count << "</td></tr>\n";
+    }
+    *this << "<tr><td><a href=\"#" << kUnreadableAnchor << "\">" << kUnreadableTitle
+          << "</a></td><td class=\"n\">" << model.unreadableRows().size() << "</td></tr>\n";
+    *this << "</table>\n</div>\n";
+  }
+
+  void Grids(const ReportModel& model) {
+    *this << "<div>\n";
+    for (const auto& [key, grid] : model.grids())
+      Grid(grid);
+    *this << "</div>\n";
+  }
+
+  // The script's line, then one row per Subject, one column per Session, and the
+  // participant's next session; the grids stand side by side where the window is wide.
   void Grid(const ScriptGrid& grid) {
-    *this << "<h2>" << Text{grid.name} << "</h2>\n";
+    *this << "<div class=\"script\">\n<h2>" << Text{grid.name} << "</h2>\n";
+    *this << "<p class=\"line\">Participants with a saved session: " << grid.participantsSaved
+          << "; sessions saved: " << grid.sessionsSaved << "; running now: " << grid.runningNow
+          << "; next Subject: " << grid.nextSubject << "</p>\n";
     std::vector<int32_t> sessions = grid.Sessions();
     if (!grid.empty()) {
       *this << "<table>\n<tr><th>Subject</th>";
@@ -107,7 +180,7 @@ class Page {
       for (int32_t subject : grid.Subjects()) {
         *this << "<tr><th class=\"n\">" << subject << "</th>";
         for (int32_t session : sessions) {
-          const Cell* cell = grid.Find(subject, session);
+          const Happening* cell = grid.Find(subject, session);
           if (cell == nullptr)
             *this << "<td>&nbsp;</td>";
           else
@@ -122,17 +195,20 @@ class Page {
             << "<tr><th>Data file or run</th><th>Outcome</th></tr>\n";
       for (const auto& [label, cell] : grid.others) {
         *this << "<tr><td>" << Text{label} << "</td>";
-        CellHtml(cell);
+        if (cell.shown() != nullptr)
+          CellHtml(*cell.shown());
         *this << "</tr>\n";
       }
       *this << "</table>\n";
     }
+    *this << "</div>\n";
   }
 
   void NeedsAttention(const ReportModel& model) {
-    *this << "<h2>Needs attention</h2>\n";
+    *this << "<h2>What needs attention</h2>\n";
     for (size_t kind = 0; kind < static_cast<size_t>(Attention::kCount); ++kind) {
-      *this << "<h3>" << kAttentionTitles[kind] << "</h3>\n";
+      *this << "<h3 id=\"" << kAnchors[kind] << "\">"
+            << AttentionTitle(static_cast<Attention>(kind)) << "</h3>\n";
       const AttentionList& list = model.attention(static_cast<Attention>(kind));
       if (list.count == 0) {
         *this << "<p class=\"none\">None.</p>\n";
@@ -149,7 +225,7 @@ class Page {
       }
       *this << "</table>\n";
     }
-    *this << "<h3>Rows that cannot be read</h3>\n";
+    *this << "<h3 id=\"" << kUnreadableAnchor << "\">" << kUnreadableTitle << "</h3>\n";
     const std::vector<size_t>& rows = model.unreadableRows();
     if (rows.empty())
       *this << "<p class=\"none\">None.</p>\n";
@@ -175,8 +251,8 @@ class Page {
     *this << "<h2>What the outcomes mean</h2>\n<table>\n";
     for (size_t outcome = 0; outcome < kRunOutcomes; ++outcome) {
       *this << "<tr><td class=\"" << kClasses[outcome] << "\">"
-            << OutcomeName(static_cast<RunOutcome>(outcome)) << "</td><td>" << kMeanings[outcome]
-            << "</td></tr>\n";
+            << OutcomeName(static_cast<RunOutcome>(outcome)) << "</td><td>"
+            << Meaning(static_cast<RunOutcome>(outcome)) << "</td></tr>\n";
     }
     *this << "</table>\n";
   }
@@ -192,18 +268,14 @@ class Page {
     return *this;
   }
   Page& operator<<(const char* markup) { return *this << std::string_view(markup); }
+  Page& operator<<(const std::string& markup) { return *this << std::string_view(markup); }
   template <typename Number, typename = std::enable_if_t<std::is_integral_v<Number>>>
   Page& operator<<(Number number) {
     return *this << std::string_view(std::to_string(number));
   }
 
-  Page& operator<<(Text text) {
-    bool ascii = std::all_of(text.text.begin(), text.text.end(),
-                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii || journalInUtf8_)
-      return Escape(text.text);
-    return Escape(AnsiToUtf8(text.text));
-  }
+  // The model's texts are UTF-8 already.
+  Page& operator<<(Text text) { return Escape(text.text); }
 
   // Our own text, in the program's code page.
   Text Ours(const std::string& text) {
@@ -211,7 +283,8 @@ class Page {
     return Text{converted_};
   }
 
-  // The text with & < > " ' as entities; what lies between them goes in at once.
+  // The text with & < > " ' as entities and control characters as U+FFFD, C1's among
+  // them; what lies between them goes in at once.
   Page& Escape(std::string_view text) {
     for (;;) {
       size_t special = 0;
@@ -220,6 +293,20 @@ class Page {
       html_.append(text.substr(0, special));
       if (special == text.size())
         return *this;
+      auto byte = static_cast<unsigned char>(text[special]);
+      if (byte == 0xC2) {  // C2 80 to C2 9F are the C1 controls
+        bool control = special + 1 < text.size() &&
+                       static_cast<unsigned char>(text[special + 1]) >= 0x80 &&
+                       static_cast<unsigned char>(text[special + 1]) < 0xA0;
+        html_.append(control ? kReplacement : "\xC2");
+        text.remove_prefix(special + (control ? 2 : 1));
+        continue;
+      }
+      if (byte < 0x20 || byte == 0x7F) {
+        html_.append(kReplacement);
+        text.remove_prefix(special + 1);
+        continue;
+      }
       switch (text[special]) {
         case '&':
           html_ += "&amp;";
@@ -240,17 +327,17 @@ class Page {
     }
   }
 
-  // A cell: its outcome's colour and word, and in its title when, where and what.
-  void CellHtml(const Cell& cell) {
-    const Happening& shown = cell.Shown();
+  // A cell: its outcome's colour and word, where and on what day, and in its title when,
+  // where and what.
+  void CellHtml(const Happening& shown) {
     *this << "<td class=\"" << ClassOf(shown.outcome) << "\" title=\"" << Text{shown.time} << " on "
           << Text{shown.computer};
     if (!shown.message.empty())
       *this << ": " << Text{shown.message};
-    *this << "\">" << OutcomeName(shown.outcome) << "</td>";
+    *this << "\">" << OutcomeName(shown.outcome) << "<br><span class=\"where\">"
+          << Text{shown.computer} << " " << Text{DateOf(shown.time)} << "</span></td>";
   }
 
-  bool journalInUtf8_;
   std::string html_;
   std::string converted_;
 };
@@ -258,15 +345,14 @@ class Page {
 }  // namespace
 
 std::string ReportPage(const ReportModel& model, const std::string& journal,
-                       const std::string& madeAt, bool journalInUtf8) {
+                       const std::string& madeAt) {
   size_t cells = 0;
   for (const auto& [key, grid] : model.grids())
     cells += grid.size() + grid.others.size();
-  Page page(journalInUtf8, cells);
+  Page page(cells);
   page.Head(journal);
   page.Heading(model, journal, madeAt);
-  for (const auto& [key, grid] : model.grids())
-    page.Grid(grid);
+  page.Grids(model);
   page.NeedsAttention(model);
   page.Computers(model);
   page.Legend();

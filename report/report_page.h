@@ -7,10 +7,10 @@
 
 /// The report as one self-contained HTML page: no script, no file or address outside it,
 /// tables and CSS 2.1 only, so that Internet Explorer 8 on an offline PC shows it as current
-/// browsers do. Its character set is UTF-8; the journal's text is converted from the
-/// program's code page unless `journalInUtf8`, and every value is escaped. `journal` is the
-/// journal's path as given, `madeAt` when the report was made.
+/// browsers do. Its character set is UTF-8, as the model's texts are; every value is
+/// escaped, and a control character shows as U+FFFD. `journal` is the journal's path as
+/// given, `madeAt` when the report was made, both in the program's code page.
 std::string ReportPage(const ReportModel& model, const std::string& journal,
-                       const std::string& madeAt, bool journalInUtf8);
+                       const std::string& madeAt);
 
 #endif  // TARVO_REPORT_REPORT_PAGE_H_

@@ -5,6 +5,7 @@
 
 #include "base/paths.h"
 #include "base/text_helpers.h"
+#include "script/data_file_name.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given,
   const Statement& found = (*routine)[*statement];
   std::string prefix = std::string(flag) + " cannot be applied: ";
   std::string at = std::to_string(script.LoadedLineNumber(found.line));
-  if (WhetherRuns(*routine, *statement, given) != Runs::kYes) {
+  RunJudge runs(*routine, given);
+  if (runs.WhetherRuns(*statement) != Runs::kYes) {
     target.result = {EditOutcome::kRefused,
                      prefix + "the data file statement at line " + at + " runs only in a branch"};
     return target;
@@ -52,15 +54,10 @@ Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given,
                                                 " shares its line with other statements"};
     return target;
   }
-  for (size_t i = *statement + 1; i < routine->size(); ++i) {
-    const Statement& later = (*routine)[i];
-    if (later.kind == StatementKind::kAssignment && later.name == found.name &&
-        !routine->IsHandleFilenameCall(i) && WhetherRuns(*routine, i, given) != Runs::kNo) {
-      target.result = {EditOutcome::kRefused,
-                       prefix + "the data file is set again at line " +
-                           std::to_string(script.LoadedLineNumber(later.line))};
-      return target;
-    }
+  if (std::optional<DataFileSetAgain> again = FindDataFileSetAgain(*routine, *statement, runs)) {
+    target.result = {EditOutcome::kRefused,
+                     prefix + "the data file is set again at line " + std::to_string(again->line)};
+    return target;
   }
   target.line = found.line;
   return target;
@@ -70,7 +67,8 @@ Target FindTarget(const EBScript& script, const AttributesBySqueezedName& given,
 // it begins otherwise.
 std::optional<std::string> LeadingLiteral(std::string_view expression) {
   std::vector<Token> tokens = Tokenize(expression);
-  size_t at = tokens.size() > 2 && tokens[0].Is("CSTR") && IsSymbol(tokens, 1, "(") ? 2 : 0;
+  size_t at =
+      tokens.size() > 2 && tokens[0].IsNameInsensitive("CSTR") && IsSymbol(tokens, 1, "(") ? 2 : 0;
   if (at >= tokens.size() || tokens[at].kind != Token::kString)
     return std::nullopt;
   return DecodeLiteral(tokens[at].text);
@@ -102,14 +100,20 @@ EditResult SetDataFolder(EBScript& script, std::string_view folder,
     withBackslash += '\\';
   const std::string comment = std::string("  ") + kPathComment;
   size_t last = script.StatementEnd(line);
-  // A folder of an earlier run is known by the comment that ends the statement.
-  bool earlier = EndsWith(script.lines()[last], comment);
+  // A folder of an earlier run is known by the comment that ends the statement: one each,
+  // so that a literal of the script's own expression in the same form stays.
+  size_t earlier = 0;
+  for (std::string_view end = script.lines()[last]; EndsWith(end, comment);
+       end.remove_suffix(comment.size()))
+    ++earlier;
 
   // The statement assigns the data file name, so its first "=" is the one after it.
   std::string first(script.lines()[line]);
   size_t equals = first.find('=') + 1;
-  while (size_t length = earlier ? EarlierFolderLength(std::string_view(first).substr(equals)) : 0)
+  for (size_t removed = 0; removed < earlier; ++removed) {
+    size_t length = EarlierFolderLength(std::string_view(first).substr(equals));
     first.erase(equals, length);
+  }
   std::optional<std::string> leading =
       LeadingLiteral(CodeOf(std::string_view(first).substr(equals)));
   if (leading && IsRootedWindowsPath(*leading))
@@ -117,7 +121,7 @@ EditResult SetDataFolder(EBScript& script, std::string_view folder,
             "-O cannot go in front of an absolute data file name: " + *leading};
   first.insert(equals, kFolderStart + StringLiteral(withBackslash) + kFolderEnd);
   std::string lastText = last == line ? first : std::string(script.lines()[last]);
-  if (!earlier)
+  if (earlier == 0)
     lastText += comment;
   if (first.size() > EBScript::kLongestLine || lastText.size() > EBScript::kLongestLine)
     return {EditOutcome::kTooLong, ""};

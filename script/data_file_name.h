@@ -25,15 +25,28 @@ struct DataFileName {
   bool converted = false;
 };
 
+/// A statement after the data file statement `dataFile` that may set the data file name
+/// again when it runs: another assignment of it, the HandleFilename call aside (that
+/// routine checks or changes the name it is given), or a call of a routine of the script
+/// that assigns it.
+struct DataFileSetAgain {
+  size_t statement;
+  size_t line;  // as loaded: the assignment's, in the routine for a call
+};
+std::optional<DataFileSetAgain> FindDataFileSetAgain(const MainRoutine& routine, size_t dataFile,
+                                                     const RunJudge& runs);
+
 /// Works out the data file name from the data file statement's expression: string
 /// literals (with "" and \\ as the only escapes), &, CStr(...), c.GetAttrib("<name>"),
 /// and variables, read from the statements of the main routine before it that run for
-/// sure or in a block judged to run (see WhetherRuns). An attribute has the value given,
+/// sure or in a block judged to run (see RunJudge). An attribute has the value given,
 /// or else, when no prompt asks for it, that of the script's own assignments; a value
 /// assigned plainly, even an unknown one, is not overridden by a later conditional
-/// default. A part assigned in a branch that may or may not run is unknown, and so is the
-/// name when the data file statement runs only in a branch or a later statement assigns
-/// it again. A script that defines HandleFilename leaves the name to that routine.
+/// default. A part assigned in a branch that may or may not run is unknown, and so is
+/// what a routine of the script called before may set (routines.h), or any attribute for
+/// a routine the script does not define given the context; and so is the name when the
+/// data file statement runs only in a branch or may be set again later. A script that
+/// defines HandleFilename leaves the name to that routine.
 DataFileName WorkOutDataFileName(const EBScript& script, const AttributesBySqueezedName& given);
 
 /// The value that the run gives attribute `name`, as WorkOutDataFileName reads it; none

@@ -7,8 +7,10 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // The name worked out from the main routine `lines`, or "? <what is unknown>".
-std::string WorkedOut(const Lines& lines, const AttributesBySqueezedName& given = {}) {
-  Lines script = {"Sub Main()"};
+std::string WorkedOut(const Lines& lines, const AttributesBySqueezedName& given = {},
+                      const Lines& routines = {}) {
+  Lines script = routines;
+  script.push_back("Sub Main()");
   script.insert(script.end(), lines.begin(), lines.end());
   DataFileName name = WorkOutDataFileName(EBScript(script), given);
   return name.name.empty() ? "? " + name.unknown : name.name;
@@ -56,6 +58,15 @@ TEST(WorkOutDataFileName, FromTheDataFileStatement) {
       {{"f = \"b.txt\"", "Call MakeName(f)", "c.DataFile.Filename = f"}, {}, "? f"},
       {{kExperiment, "SetUp c", kOlder}, subject12, "? Experiment"},
       {{"f = \"a.txt\"", "If x Then f = \"retest-\" & f", "c.DataFile.Filename = f"}, {}, "? f"},
+      // A name that is not one literal may be any attribute's, or any that ends so.
+      {{"c.SetAttrib \"Group\", \"1\"", "c.SetAttrib strName, \"2\"",
+        "c.DataFile.Filename = c.GetAttrib(\"Group\") & \".txt\""},
+       {},
+       "? Group"},
+      {{kExperiment, "c.SetAttrib \"Subject\", \"1\"", "c.SetAttrib \"Sub\" & \"ject\", \"9\"",
+        "c.SetAttrib \"Sub\" & \"Group\", \"9\"", kOlder},
+       {},
+       "? Subject"},
       {{"Select Case g", "Case 1", "f = \"a\"", "End Select", "c.DataFile.Filename = f"},
        {},
        "? f"},
@@ -75,6 +86,26 @@ TEST(WorkOutDataFileName, FromTheDataFileStatement) {
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.expected, WorkedOut(row.lines, row.given)) << row.lines.back();
+}
+
+// The script's own routines called before the statement set what they set.
+TEST(WorkOutDataFileName, ThroughTheRoutinesCalled) {
+  const Lines main = {kExperiment, "f = \"-1\"", "SetUp c",
+                      "c.DataFile.Filename = c.GetAttrib(\"Experiment\") & f"};
+  struct Row {
+    Lines routines;
+    std::string expected;
+  } rows[] = {
+      {{"Sub SetUp(c As Context)", "End Sub"}, "flanker-1"},
+      {{"Sub SetUp(c As Context)", "\tc.SetAttrib \"Experiment\", \"b\"", "End Sub"},
+       "? Experiment"},
+      {{"Sub SetUp(c As Context)", "\tMore", "End Sub", "Sub More()", "\tf = 1", "End Sub"}, "? f"},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(row.expected, WorkedOut(main, {}, row.routines)) << row.routines[1];
+  // E-Basic passes a variable by reference.
+  EXPECT_EQ("? f", WorkedOut({"f = \"a\"", "SetUp c, f", "c.DataFile.Filename = f"}, {},
+                             {"Sub SetUp(c As Context, s As String)", "End Sub"}));
 }
 
 // The newer generator builds the name in a variable first, from the override attribute

@@ -54,6 +54,10 @@ TEST(SetDataFileName, ReplacesTheWholeStatement) {
        "n",
        {"-F cannot be applied: the data file statement at line 2 shares its line with other "
         "statements"}},
+      {{"c.DataFile.Filename = e", "InitObjects c", "End Sub", "Sub InitObjects(c As Context)",
+        "\tc.DataFile.Filename = \"x\"", "End Sub"},
+       "n",
+       {"-F cannot be applied: the data file is set again at line 6"}},
       {{"c.DataFile.Filename = e", "c.DataFile.Filename = HandleFilename(c)",
         "If a Then c.DataFile.Filename = \"D\\\\\" & c.DataFile.Filename"},
        "n",
@@ -86,6 +90,10 @@ TEST(SetDataFolder, PutsTheFolderInFrontOfTheExpression) {
         kPath},
        "D:",
        {"c.DataFile.Filename = CStr(\"D:\\\\\") &  e" + std::string(kPath) + kPath}},
+      // One for each comment: the script's own literal in the same form stays.
+      {{"c.DataFile.Filename = CStr(\"a\\\\\") &  CStr(\"Data\\\\\") & e" + std::string(kPath)},
+       "D:",
+       {"c.DataFile.Filename = CStr(\"D:\\\\\") &  CStr(\"Data\\\\\") & e" + std::string(kPath)}},
       // Not without the comment that marks it as Tarvo's.
       {{"c.DataFile.Filename = CStr(\"a\\\\\") & e"},
        "D:",

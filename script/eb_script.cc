@@ -17,6 +17,8 @@ EBScript::EBScript(const std::vector<std::string>& lines) {
 bool EBScript::Load(const std::string& path, std::string& message) {
   LoadOutcome outcome = file_.Load(path, message);
   edits_.clear();
+  routines_.reset();
+  subMain_.reset();
   if (outcome == LoadOutcome::kUtf16)
     message = "Couldn't load " + path + kNotTextScript;
   return outcome == LoadOutcome::kLoaded;
@@ -26,12 +28,19 @@ bool EBScript::Save(const std::string& path, std::string& message, FileHold* hol
   return file_.Save(path, message, hold);
 }
 
+void EBScript::ReplaceLine(size_t index, std::string text) {
+  Edited(index);
+  file_.lines[index] = std::move(text);
+}
+
 void EBScript::InsertLine(size_t index, std::string text) {
+  Edited(index);
   file_.lines.insert(file_.lines.begin() + static_cast<std::ptrdiff_t>(index), std::move(text));
   edits_.push_back({index, 0, 1});
 }
 
 void EBScript::EraseLines(size_t first, size_t end) {
+  Edited(first);
   file_.lines.erase(file_.lines.begin() + static_cast<std::ptrdiff_t>(first),
                     file_.lines.begin() + static_cast<std::ptrdiff_t>(end));
   edits_.push_back({first, end - first, 0});
@@ -93,5 +102,12 @@ std::optional<size_t> EBScript::FindLine(const LineProbe& probe, size_t start) c
 }
 
 std::optional<size_t> EBScript::FindSubMain() const {
-  return FindLine("Sub Main()", 0);
+  if (!subMain_)
+    subMain_ = FindLine("Sub Main()", 0);
+  return *subMain_;
+}
+
+void EBScript::Edited(size_t index) {
+  if (subMain_ && (!*subMain_ || index <= **subMain_))
+    subMain_.reset();
 }

@@ -1,6 +1,7 @@
 #ifndef TARVO_SCRIPT_EB_SCRIPT_H_
 #define TARVO_SCRIPT_EB_SCRIPT_H_
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,8 @@
 
 #include "script/ebasic.h"
 #include "script/plain_text_file.h"
+
+class ScriptRoutines;
 
 /// How an edit of the script went.
 enum class EditOutcome {
@@ -25,9 +28,10 @@ struct EditResult {
 };
 
 /// An E-Prime generated E-Basic script, held as lines. Its main routine is read into
-/// statements by MainRoutine (statements.h), afresh for each edit, so each edit sees the
-/// edits made before it. The edits themselves are free functions, one file each:
-/// set_attribute.h, data_file.h, startup_summary.h, hook_calls.h.
+/// statements by MainRoutine (main_routine.h), afresh for each edit, so each edit sees the
+/// edits made before it; its other routines are read once (routines.h), as no edit changes
+/// them. The edits themselves are free functions, one file each: set_attribute.h,
+/// data_file.h, startup_summary.h, hook_calls.h.
 class EBScript {
  public:
   explicit EBScript(FileSystem& files = RealFileSystem()) : file_(files) {}
@@ -44,7 +48,7 @@ class EBScript {
 
   const std::vector<std::string>& lines() const { return file_.lines; }
   void InsertLine(size_t index, std::string text);
-  void ReplaceLine(size_t index, std::string text) { file_.lines[index] = std::move(text); }
+  void ReplaceLine(size_t index, std::string text);
   /// Removes the lines [first, end).
   void EraseLines(size_t first, size_t end);
   /// The number, counted from 1, that line `index` had in the script as loaded; 0 for a
@@ -61,8 +65,13 @@ class EBScript {
 
   /// The first line at or after `start` that `probe` matches.
   std::optional<size_t> FindLine(const LineProbe& probe, size_t start) const;
-  /// The line that opens the main routine, "Sub Main()". Every edit stays below it.
+  /// The line that opens the main routine, "Sub Main()", remembered until an edit at or
+  /// above it. Every edit stays inside the main routine.
   std::optional<size_t> FindSubMain() const;
+
+  /// The reading of the script's routines other than the main one (routines.h), kept from
+  /// its first use until the script is loaded again.
+  std::shared_ptr<const ScriptRoutines>& routinesRead() const { return routines_; }
 
  private:
   // Lines [at, at + erased) of the script before the edit became [at, at + inserted).
@@ -72,8 +81,13 @@ class EBScript {
     size_t inserted;
   };
 
+  // An edit at line `index`: a Sub Main() line found at or below it is looked for again.
+  void Edited(size_t index);
+
   PlainTextFile file_;
   std::vector<LinesEdited> edits_;  // since the load, in order
+  mutable std::shared_ptr<const ScriptRoutines> routines_;
+  mutable std::optional<std::optional<size_t>> subMain_;  // FindSubMain's answer, once asked
 };
 
 #endif  // TARVO_SCRIPT_EB_SCRIPT_H_

@@ -92,10 +92,6 @@ bool LineProbe::Matches(std::string_view line) const {
   return false;
 }
 
-bool IsNameByte(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 bool ContinuesOnNextLine(std::string_view line) {
   size_t end = line.size();
   while (end > 0 && IsBlank(line[end - 1]))
@@ -114,16 +110,15 @@ std::string_view CodeOf(std::string_view line) {
   return line;
 }
 
-bool Token::Is(std::string_view upperCase) const {
-  return kind == kName && EqualsInsensitive(text, upperCase);
-}
-
-bool IsSymbol(const std::vector<Token>& tokens, size_t at, std::string_view symbol) {
-  return at < tokens.size() && tokens[at].kind == Token::kSymbol && tokens[at].text == symbol;
-}
-
 std::vector<Token> Tokenize(std::string_view code) {
   std::vector<Token> tokens;
+  Tokenize(code, &tokens);
+  return tokens;
+}
+
+void Tokenize(std::string_view code, std::vector<Token>* words) {
+  std::vector<Token>& tokens = *words;
+  tokens.clear();
   size_t at = 0;
   while ((at = SkipBlanks(code, at)) < code.size()) {
     size_t end = at + 1;
@@ -143,7 +138,6 @@ std::vector<Token> Tokenize(std::string_view code) {
     tokens.push_back({kind, code.substr(at, end - at)});
     at = end;
   }
-  return tokens;
 }
 
 bool IsLaterEPrimeScriptName(std::string_view path) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text_helpers.h"
+
 // The rules of E-Basic text that the rewriting relies on, each in one place: how a text is
 // written into the script, how Tarvo marks what it wrote, how a line is matched, where a
 // statement and a line's code end.
@@ -58,7 +60,9 @@ class LineProbe {
 };
 
 /// True for the bytes that can continue a name: letters, digits and the underscore.
-bool IsNameByte(char c);
+inline bool IsNameByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
 
 /// True when the statement on `line` goes on on the next line: after its trailing blanks
 /// and tabs, the line ends in a blank or tab followed by "_".
@@ -75,16 +79,22 @@ struct Token {
   Kind kind;
   std::string_view text;
 
-  /// True for the name `upperCase`, in any letter case.
-  bool Is(std::string_view upperCase) const;
+  /// True for a name token that is `name` in any letter case.
+  bool IsNameInsensitive(std::string_view name) const {
+    return kind == kName && text.size() == name.size() && EqualsInsensitive(text, name);
+  }
 };
 
 /// True when tokens[at] is the symbol `symbol`; false beyond the end.
-bool IsSymbol(const std::vector<Token>& tokens, size_t at, std::string_view symbol);
+inline bool IsSymbol(const std::vector<Token>& tokens, size_t at, std::string_view symbol) {
+  return at < tokens.size() && tokens[at].kind == Token::kSymbol && tokens[at].text == symbol;
+}
 
 /// The words of `code`, which holds no comment (see CodeOf). A literal that lacks its
 /// closing quote runs to the end.
 std::vector<Token> Tokenize(std::string_view code);
+/// The same into `tokens`, which keep their room from line to line.
+void Tokenize(std::string_view code, std::vector<Token>* tokens);
 
 /// True when `path` names a script of E-Prime 2 or later: ".ebs2" or ".ebs3" in any letter
 /// case. Such scripts are encrypted, not text, and cannot be rewritten.

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/text_helpers.h"
-#include "script/statements.h"
+#include "script/main_routine.h"
 
 namespace {
 
@@ -18,9 +18,9 @@ struct Hook {
   bool jumpsToAbort;
 };
 
-bool IsLabel(const Statement& statement, std::string_view upperCase) {
-  return statement.kind == StatementKind::kLabel &&
-         Token{Token::kName, statement.name}.Is(upperCase);
+// `label` is squeezed.
+bool IsLabel(const Statement& statement, std::string_view label) {
+  return statement.kind == StatementKind::kLabel && statement.key == label;
 }
 
 const Hook kHandleFilename = {
@@ -33,7 +33,8 @@ const Hook kPreRun = {"Function", "PreRun",
                       [](const MainRoutine& main, size_t index) {
                         const std::vector<Token>& tokens = main[index].tokens;
                         return main[index].kind == StatementKind::kOther && tokens.size() == 2 &&
-                               tokens[0].Is("INITOBJECTS") && tokens[1].Is("C");
+                               tokens[0].IsNameInsensitive("INITOBJECTS") &&
+                               tokens[1].IsNameInsensitive("C");
                       },
                       "If Not PreRun(c.DataFile.Filename) Then GoTo ExperimentAbort ", true};
 const Hook kAtExit = {

@@ -9,15 +9,22 @@ namespace {
 
 const char kLabelStart[] = "STARTUPINFOPROMPT_";
 
-// Where code that is no part of any prompt section begins after the label `label`.
+// Where code that is no part of any prompt section begins after the label `label`: a
+// line whose first word begins another section, a label or not, the summary question,
+// the data file statement or "InitObjects c".
 size_t SectionBound(const MainRoutine& routine, size_t label) {
+  std::optional<size_t> dataFile = routine.DataFileStatement();
   for (size_t i = label + 1; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    bool initObjects = statement.kind == StatementKind::kOther && statement.tokens.size() == 2 &&
-                       statement.tokens[0].Is("INITOBJECTS") && statement.tokens[1].Is("C");
-    if (IsPromptLabel(statement) || initObjects ||
-        (statement.kind == StatementKind::kAssignment &&
-         (statement.name == "NSUMMARYANSWER" || statement.name == "C.DATAFILE.FILENAME")))
+    const std::vector<Token>& tokens = statement.tokens;
+    bool section = statement.startsLine && !tokens.empty() && tokens[0].kind == Token::kName &&
+                   StartsWith(SqueezeText(tokens[0].text), kLabelStart);
+    bool initObjects = statement.kind == StatementKind::kOther && tokens.size() == 2 &&
+                       tokens[0].IsNameInsensitive("INITOBJECTS") &&
+                       tokens[1].IsNameInsensitive("C");
+    bool summary =
+        statement.kind == StatementKind::kAssignment && statement.key == "NSUMMARYANSWER";
+    if (section || initObjects || summary || i == dataFile)
       return i;
   }
   return routine.size();
@@ -32,11 +39,11 @@ bool FromAnswer(const MainRoutine& routine, size_t label, size_t index) {
     if (statement.kind != StatementKind::kAssignment)
       continue;
     std::vector<Token> value = statement.Value();
-    if (!value.empty() && value[0].Is("ASKBOX"))
-      copies.insert(statement.name);  // a prompt of its own: its answer
+    if (!value.empty() && value[0].IsNameInsensitive("ASKBOX"))
+      copies.insert(statement.key);  // a prompt of its own: its answer
     for (const Token& token : value) {
       if (token.kind == Token::kName && copies.count(SqueezeText(token.text)) != 0) {
-        copies.insert(statement.name);
+        copies.insert(statement.key);
         break;
       }
     }
@@ -50,10 +57,10 @@ bool FromAnswer(const MainRoutine& routine, size_t label, size_t index) {
 
 bool SetsFromAnswer(const MainRoutine& routine, size_t index, const std::string& key) {
   const Statement& statement = routine[index];
-  if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key)
+  if (statement.kind != StatementKind::kSetAttrib || statement.key != key)
     return false;
   for (const Token& token : statement.Value()) {
-    if (token.Is("VANSWER"))
+    if (token.IsNameInsensitive("VANSWER"))
       return true;
   }
   return false;
@@ -94,12 +101,11 @@ bool CanGo(const MainRoutine& routine, size_t label, size_t end, const std::stri
   std::set<std::string> labels;
   for (size_t i = label; i <= end; ++i) {
     if (routine[i].kind == StatementKind::kLabel)
-      labels.insert(SqueezeText(routine[i].name));
+      labels.insert(routine[i].key);
   }
   for (size_t i = 0; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    bool jumpsIn =
-        statement.kind == StatementKind::kGoTo && labels.count(SqueezeText(statement.name)) != 0;
+    bool jumpsIn = statement.kind == StatementKind::kGoTo && labels.count(statement.key) != 0;
     if (!inside(i) && (jumpsIn || SetsFromAnswer(routine, i, key)))
       return false;
   }
@@ -109,8 +115,7 @@ bool CanGo(const MainRoutine& routine, size_t label, size_t end, const std::stri
 }  // namespace
 
 bool IsPromptLabel(const Statement& statement) {
-  return statement.kind == StatementKind::kLabel &&
-         StartsWith(SqueezeText(statement.name), kLabelStart);
+  return statement.kind == StatementKind::kLabel && StartsWith(statement.key, kLabelStart);
 }
 
 std::optional<PromptSection> FindPromptSection(const MainRoutine& routine, std::string_view name) {
@@ -118,13 +123,13 @@ std::optional<PromptSection> FindPromptSection(const MainRoutine& routine, std::
   std::string wanted = kLabelStart + key;
   for (size_t label = 0; label < routine.size(); ++label) {
     const Statement& statement = routine[label];
-    if (!IsPromptLabel(statement) || SqueezeText(statement.name) != wanted)
+    if (!IsPromptLabel(statement) || statement.key != wanted)
       continue;
     PromptSection section{label, statement.name.substr(sizeof kLabelStart - 1), std::nullopt,
                           std::nullopt};
     size_t bound = SectionBound(routine, label);
     for (size_t i = label + 1; i < bound && !section.assignment; ++i) {
-      if (routine[i].kind == StatementKind::kSetAttrib && SqueezeText(routine[i].name) == key &&
+      if (routine[i].kind == StatementKind::kSetAttrib && routine[i].key == key &&
           FromAnswer(routine, label, i))
         section.assignment = i;
     }
@@ -132,7 +137,7 @@ std::optional<PromptSection> FindPromptSection(const MainRoutine& routine, std::
     // cannot be told.
     bool twice = false;
     for (size_t i = label + 1; i < routine.size(); ++i)
-      twice = twice || (IsPromptLabel(routine[i]) && SqueezeText(routine[i].name) == wanted);
+      twice = twice || (IsPromptLabel(routine[i]) && routine[i].key == wanted);
     if (section.assignment && !twice) {
       section.end = WholeEnd(routine, label, *section.assignment, bound);
       if (section.end && !CanGo(routine, label, *section.end, key))

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "script/statements.h"
+#include "script/main_routine.h"
 
 /// The startup prompt section in which the experiment asks for an attribute's value.
 struct PromptSection {
@@ -23,9 +23,10 @@ struct PromptSection {
 };
 
 /// The prompt section of attribute `name`, found by its label, so that Sub never takes
-/// the section of Subject. The section ends before the next prompt label, the summary
-/// question, the data file statement or "InitObjects c", whichever comes first: an
-/// assignment below that belongs to other code. None without a label in the main routine.
+/// the section of Subject. The section ends before a line whose first word begins
+/// "StartupInfoPrompt_" (a label or not), the summary question, the data file statement
+/// or "InitObjects c", whichever comes first: an assignment below that belongs to other
+/// code. None without a label in the main routine.
 std::optional<PromptSection> FindPromptSection(const MainRoutine& routine, std::string_view name);
 
 /// True for the label of any startup prompt section.

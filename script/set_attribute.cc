@@ -34,8 +34,8 @@ std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EB
   std::optional<size_t> tarvos;
   for (size_t i = 0; i < routine.size(); ++i) {
     const Statement& statement = routine[i];
-    if (statement.kind != StatementKind::kSetAttrib || SqueezeText(statement.name) != key ||
-        !statement.tokens[0].Is("C"))
+    if (statement.kind != StatementKind::kSetAttrib || statement.key != key ||
+        !statement.tokens[0].IsNameInsensitive("C"))
       continue;
     if (routine.IsConditionalDefault(i)) {
       size_t opener = routine.branches()[statement.branch].opener;
@@ -50,30 +50,30 @@ std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EB
   return tarvos ? tarvos : conditional ? conditional : plain;
 }
 
-// The first statement after `after` that sets attribute `key` again, so that a value
-// written at `after` would not hold; a conditional default does not, nor a statement in a
-// branch that does not run.
-std::optional<size_t> SetAgain(const MainRoutine& routine, size_t after, const std::string& key,
-                               const AttributesBySqueezedName& given) {
-  for (size_t i = after + 1; i < routine.size(); ++i) {
-    const Statement& statement = routine[i];
-    // A name that is no literal may be this one.
-    bool named = statement.name.empty() || SqueezeText(statement.name) == key;
-    if (statement.kind == StatementKind::kSetAttrib && named && !routine.IsConditionalDefault(i) &&
-        WhetherRuns(routine, i, given) != Runs::kNo)
-      return i;
+// The line, as loaded, of the first statement after `after` that may set attribute `key`
+// again, so that a value written at `after` would not hold: a SetAttrib of the name, one
+// whose name is built of parts that may make it, or a call of a routine of the script
+// that may set it. A conditional default does not, nor a statement in a branch that does
+// not run.
+std::optional<size_t> SetAgain(const MainRoutine& routine, const RunJudge& runs, size_t after,
+                               const std::string& key) {
+  for (size_t i : routine.SettersOf(key)) {
+    size_t line = 0;
+    if (i > after && routine.SetsAttribute(i, key, &line) != MainRoutine::Setting::kNo &&
+        !routine.IsConditionalDefault(i) && runs.WhetherRuns(i) != Runs::kNo)
+      return line;
   }
   return std::nullopt;
 }
 
 // Why the prompt section cannot give way to a fixed value, or "".
-std::string SectionRefusal(const MainRoutine& routine, const PromptSection& section,
-                           std::string_view name, std::string_view value,
-                           const AttributesBySqueezedName& given) {
+std::string SectionRefusal(const MainRoutine& routine, const RunJudge& runs,
+                           const PromptSection& section, std::string_view name,
+                           std::string_view value) {
   std::string named(name);
   if (!section.assignment || !section.end)
     return "Couldn't find the end of the prompt for " + named;
-  if (WhetherRuns(routine, section.label, given) != Runs::kYes)
+  if (runs.WhetherRuns(section.label) != Runs::kYes)
     return "Couldn't set attribute value for " + named + ": its prompt runs only in a branch";
   ValueRule rule = ReadValueRule(routine, section);
   if (rule.unreadable)
@@ -83,10 +83,9 @@ std::string SectionRefusal(const MainRoutine& routine, const PromptSection& sect
   return "";
 }
 
-std::string SetAgainLine(const EBScript& script, const MainRoutine& routine, size_t statement,
-                         std::string_view name) {
+std::string SetAgainLine(std::string_view name, size_t line) {
   return "Attribute " + std::string(name) + " is set again in the script at line " +
-         std::to_string(script.LoadedLineNumber(routine[statement].line));
+         std::to_string(line);
 }
 
 }  // namespace
@@ -97,16 +96,22 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
   if (!routine)
     return {EditOutcome::kNotFound, ""};
   std::string key = SqueezeText(name);
+  // A prompt elsewhere still asks, and sets the attribute from the answer.
+  if (const std::string* routineName = ScriptRoutines::Of(script).PromptRoutine(key)) {
+    return Refusal("Couldn't set attribute value for " + std::string(name) +
+                   ": its prompt is in the routine " + *routineName);
+  }
+  RunJudge runs(*routine, given);
 
   if (std::optional<PromptSection> section = FindPromptSection(*routine, name)) {
-    std::string refusal = SectionRefusal(*routine, *section, name, value, given);
+    std::string refusal = SectionRefusal(*routine, runs, *section, name, value);
     if (!refusal.empty())
       return Refusal(refusal);
     std::string line = AssignmentLine(section->name, value, true);
     if (line.size() > EBScript::kLongestLine)
       return {EditOutcome::kTooLong, ""};
-    if (std::optional<size_t> again = SetAgain(*routine, *section->end, key, given))
-      return Refusal(SetAgainLine(script, *routine, *again, name));
+    if (std::optional<size_t> again = SetAgain(*routine, runs, *section->end, key))
+      return Refusal(SetAgainLine(name, *again));
     // The section goes, whole blocks of it; the new assignment takes the label's place.
     // One erase, since every line below moves.
     size_t label = (*routine)[section->label].line;
@@ -117,7 +122,7 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
   std::optional<size_t> target = FindDefaultAssignment(*routine, script, key);
   if (!target)
     return {EditOutcome::kNotFound, ""};
-  if (WhetherRuns(*routine, *target, given) != Runs::kYes) {
+  if (runs.WhetherRuns(*target) != Runs::kYes) {
     return Refusal("Couldn't set attribute value for " + std::string(name) +
                    ": its assignment runs only in a branch");
   }
@@ -129,8 +134,8 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
   if (line.size() > EBScript::kLongestLine)
     return {EditOutcome::kTooLong, ""};
   size_t after = conditional ? routine->CloserOf(*target).value_or(*target + 1) : *target;
-  if (std::optional<size_t> again = SetAgain(*routine, after, key, given))
-    return Refusal(SetAgainLine(script, *routine, *again, name));
+  if (std::optional<size_t> again = SetAgain(*routine, runs, after, key))
+    return Refusal(SetAgainLine(name, *again));
   script.ReplaceStatement((*routine)[*target].line, std::move(line));
   return {EditOutcome::kDone, ""};
 }

@@ -13,9 +13,11 @@
 ///
 /// kNotFound, with the script unchanged, when the script neither prompts for nor assigns
 /// the attribute in its main routine; kTooLong when the assignment would not fit on a
-/// line; kRefused, with the line that says why, when the prompt's checks refuse the value
-/// or cannot be read, the section cannot be removed whole, the prompt or assignment runs
-/// only in a branch, or the routine sets the attribute again after the line Tarvo writes.
+/// line; kRefused, with the line that says why, when a routine other than the main one
+/// holds the attribute's prompt, the prompt's checks refuse the value or cannot be read,
+/// the section cannot be removed whole, the prompt or assignment runs only in a branch, or
+/// the main routine, or a routine of the script that it calls, may set the attribute again
+/// after the line Tarvo writes.
 EditResult SetAttribute(EBScript& script, std::string_view name, std::string_view value,
                         const AttributesBySqueezedName& given);
 

@@ -32,6 +32,9 @@ const char* const kSet12Removed =
 const char* const kPrompt = "StartupInfoPrompt_Subject:";
 const char* const kAttrib = "\t\tc.SetAttrib \"Subject\", CStr(vAnswer)";
 const char* const kAsk = "\tvAnswer = AskBox(\"?\", 1)";
+const char* const kUseDefaults =
+    "If c.AttribExists(\"StartupInfo.UseDefaults\") Then b = "
+    "CLogical(c.GetAttrib(\"StartupInfo.UseDefaults\"))";
 const char* const kConditional =
     "\tIf Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", \"1\"";
 
@@ -59,6 +62,14 @@ TEST(SetAttribute, NetEffectByCase) {
        "12",
        kDone,
        {"Sub Main()", kSet12Removed, "next"}},
+      // A default in a block of its own is a plain assignment in a branch that runs.
+      {"a conditional default over three lines",
+       {"Sub Main()", "If Not c.AttribExists(\"Subject\") Then", "\tc.SetAttrib \"Subject\", \"1\"",
+        "End If"},
+       "Subject",
+       "12",
+       kDone,
+       {"Sub Main()", "If Not c.AttribExists(\"Subject\") Then", kSet12, "End If"}},
       {"a value that would not fit on a line",
        {"Sub Main()", kAttrib},
        "Subject",
@@ -71,8 +82,9 @@ TEST(SetAttribute, NetEffectByCase) {
 // A section ends at the next label, the summary question, the data file line or
 // "InitObjects c"; an assignment below that is not its own.
 TEST(SetAttribute, SectionWithoutItsOwnAssignment) {
-  for (const char* end : {"StartupInfoPrompt_Session:", "  nSummaryAnswer = MsgBox(s)",
-                          "c.DataFile.Filename = x", "\tInitObjects c"})
+  for (const char* end :
+       {"StartupInfoPrompt_Session:", "StartupInfoPrompt_Session", "  nSummaryAnswer = MsgBox(s)",
+        "c.DataFile.Filename = x", "\tInitObjects c"})
     CheckRows(
         {{end, {"Sub Main()", kPrompt, "\tv = 1", end, kAttrib}, "Subject", "1", kRefused, {}}});
   CheckRows({{"no assignment at all", {"Sub Main()", kPrompt, "x"}, "Subject", "1", kRefused, {}}});
@@ -105,11 +117,11 @@ TEST(SetAttribute, SectionGoesAsWholeBlocks) {
        kDone,
        removed},
       {"inside the generator's flag that is False",
-       {"Sub Main()", "b = False", "If Not b Then", kPrompt, kAsk, kAttrib, "End If"},
+       {"Sub Main()", "b = False", kUseDefaults, "If Not b Then", kPrompt, kAsk, kAttrib, "End If"},
        "Subject",
        "12",
        kDone,
-       {"Sub Main()", "b = False", "If Not b Then", kSet12Removed, "End If"}},
+       {"Sub Main()", "b = False", kUseDefaults, "If Not b Then", kSet12Removed, "End If"}},
   });
 }
 
@@ -124,6 +136,11 @@ TEST(SetAttribute, Refusals) {
       {"a prompt that may not run",
        {"Sub Main()", "b = True", "If Not b Then", kPrompt, kAsk, kAttrib, "End If"},
        "Couldn't set attribute value for Subject: its prompt runs only in a branch"},
+      {"a flag the script may take from StartupInfo.UseDefaults",
+       {"Sub Main()", "c.SetAttrib \"StartupInfo.UseDefaults\", \"1\"", "b = False", kUseDefaults,
+        "If Not b Then", kPrompt, kAsk, kAttrib, "End If"},
+       "Couldn't set attribute value for Subject: its prompt runs only in a branch"},
+      {"the prompt label given twice", {"Sub Main()", kPrompt, kAsk, kAttrib, kPrompt}, kEnd},
       {"an assignment that may not run",
        {"Sub Main()", "If x Then", "\tc.SetAttrib \"Subject\", \"1\"", "End If"},
        "Couldn't set attribute value for Subject: its assignment runs only in a branch"},
@@ -133,6 +150,15 @@ TEST(SetAttribute, Refusals) {
       {"set by a name that is no literal",
        {"Sub Main()", kPrompt, kAsk, kAttrib, "c.SetAttrib sName, 2"},
        "Attribute Subject is set again in the script at line 5"},
+      // What the routines of the script that the main routine calls can set.
+      {"a routine called after sets it by a name that ends so",
+       {"Sub SetUp(c As Context)", "\tc.SetAttrib \"Sub\" & \"ject\", 1", "End Sub", "Sub Main()",
+        kPrompt, kAsk, kAttrib, "\tSetUp c"},
+       "Attribute Subject is set again in the script at line 8"},
+      {"its prompt in a routine wins",
+       {"Sub Ask(c As Context)", kPrompt, kAsk, kAttrib, "End Sub", "Sub Main()", kConditional,
+        "\tAsk c"},
+       "Couldn't set attribute value for Subject: its prompt is in the routine Ask"},
       {"a jump from outside to the label",
        {"Sub Main()", kPrompt, kAsk, kAttrib, "GoTo StartupInfoPrompt_Subject"},
        kEnd},

@@ -12,18 +12,21 @@
 
 class EBScript;
 
-// The one reader of E-Basic statements. It reads the main routine once into statements and
-// the blocks around them, and every check of the script asks it: the value rule, the prompt
-// section, the data file name and statement, the call anchors. Nothing else scans the
-// main routine's code.
+// The one reader of E-Basic statements. It reads a routine, a Sub or Function, into
+// statements and the blocks around them, line by line. The main routine is kept so
+// (main_routine.h), and every check of it asks it; the script's other routines are read
+// by it once a run, for what a call of them can set (routines.h). Besides it, lines are
+// only searched, whole, by a probe (EBScript::FindLine): "Sub Main()", a user routine's
+// declaration, a call that Tarvo inserted before; and the data file edit rewrites the text
+// of the one statement that the reader found.
 
 enum class StatementKind {
   kAssignment,  // [Let] <target> = <value>: a variable, or a member such as c.DataFile.Filename
-  kSetAttrib,   // c.SetAttrib / ebContext.SetAttrib "<name>", <value>
+  kSetAttrib,   // <context>.SetAttrib <name>, <value>: c, ebContext or a Context of the routine
   kGoTo,
   kLabel,
   kEnd,      // End alone: the program stops
-  kExitSub,  // leaves the main routine
+  kExitSub,  // leaves the routine
   kIf,       // opens a block; a one-line If opens one too, closed by a kEndIf on its line
   kElseIf,
   kElse,
@@ -45,10 +48,14 @@ struct Statement {
   bool startsLine = false;    // the first statement of its line, outside any one-line If
   bool endsLine = false;      // the last statement of its line(s)
   std::vector<Token> tokens;  // its words, comment and continuation marks dropped
-  /// kAssignment: the target upper-cased, without blanks ("NCOUNT", "C.DATAFILE.FILENAME");
-  /// kSetAttrib: the attribute's name as its literal spells it ("" when it is no literal);
-  /// kGoTo and kLabel: the label as written.
+  /// kAssignment: the target as written, without blanks ("nCount", "c.DataFile.Filename");
+  /// kSetAttrib: the attribute's name as its literal spells it ("" when the name is not one
+  /// literal); kGoTo and kLabel: the label as written.
   std::string name;
+  std::string key;  // the name squeezed (SqueezeText), as names are compared
+  /// kSetAttrib whose name is built of parts that end in a literal (Display.Name &
+  /// ".RefreshRate"): that literal squeezed. "" for any other.
+  std::string ending;
   size_t value = 0;           // kAssignment, kSetAttrib: the first token of the value
   size_t branch = kNoBranch;  // the innermost branch around it
 
@@ -73,80 +80,110 @@ struct Block {
   enum Kind { kIf, kSelect, kLoop };
   Kind kind = kIf;
   size_t opener = 0;
+  size_t line = 0;               // the opener's line
   std::optional<size_t> closer;  // none when the routine ends first
   size_t parent = kNoBranch;     // the branch around the block
   std::vector<size_t> branches;
   std::vector<Token> selector;  // Select Case: the expression
 };
 
-/// The main routine, "Sub Main()" to its "End Sub", as statements and blocks.
-class MainRoutine {
- public:
-  /// None when the script has no "Sub Main()" line.
-  static std::optional<MainRoutine> Read(const EBScript& script);
-
-  MainRoutine(MainRoutine&&) = default;
-  MainRoutine& operator=(MainRoutine&&) = default;
-  MainRoutine(const MainRoutine&) = delete;
-  MainRoutine& operator=(const MainRoutine&) = delete;
-
-  const std::vector<Statement>& statements() const { return statements_; }
-  const std::vector<Branch>& branches() const { return branches_; }
-  const std::vector<Block>& blocks() const { return blocks_; }
-  const Statement& operator[](size_t index) const { return statements_[index]; }
-  size_t size() const { return statements_.size(); }
-
-  /// The branches around statement `index`, innermost first.
-  std::vector<size_t> BranchesAround(size_t index) const;
-  /// The block that statement `opener` opens, or nullptr.
-  const Block* BlockOpenedBy(size_t opener) const;
-  /// The statement that closes the block opened by `opener`, or none.
-  std::optional<size_t> CloserOf(size_t opener) const;
-  /// The whole line that statement `index` begins on, comment included.
-  std::string_view LineOf(size_t index) const;
-  /// The first data file statement: an assignment of c.DataFile.Filename.
-  std::optional<size_t> DataFileStatement() const;
-  /// True for an assignment of the data file name from HandleFilename(c): the user's
-  /// routine, or the call that Tarvo inserts, checks or changes the name it is given.
-  bool IsHandleFilenameCall(size_t index) const;
-  /// True for the one-line default "If Not c.AttribExists("<name>") Then c.SetAttrib ...":
-  /// the SetAttrib statement `index` inside it.
-  bool IsConditionalDefault(size_t index) const;
-
- private:
-  MainRoutine() = default;
-  friend class MainRoutineReader;
-
-  const EBScript* script_ = nullptr;
-  std::deque<std::string> code_;  // the text that the tokens point into
-  std::vector<Statement> statements_;
-  std::vector<Branch> branches_;
-  std::vector<Block> blocks_;
+/// The Sub or Function line of a routine.
+struct RoutineHeader {
+  bool isFunction = false;
+  std::string name;  // as spelled
+  std::string key;
+  std::vector<std::string> parameters;  // keys
+  std::vector<std::string> contexts;    // keys of the parameters declared As Context
 };
 
-/// True when tokens [at, ...) begin "c.<member>" or "ebContext.<member>".
-bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view upperCase);
+/// The name that a line's Sub or Function declares, as it stands in `line`: after
+/// "[Private|Public|Static] Sub|Function", and followed by its parameters, a comment or
+/// nothing. None for any other line, which most lines show by their first letters.
+std::optional<std::string_view> RoutineNameOf(std::string_view line);
 
-/// True for a statement that calls a routine Tarvo does not know, which may do anything
-/// with what it is given: any other statement but MsgBox, Beep, Debug.Print, Dim and Set.
-bool CallsUnknownRoutine(const Statement& statement);
+/// The whole header of such a line, its parameters read too; none for any other line.
+std::optional<RoutineHeader> ReadRoutineHeader(std::string_view line);
+
+/// True for a line that ends a routine: "End Sub" or "End Function".
+bool EndsRoutine(std::string_view line);
+
+/// A routine as the reader leaves it: its header, the blocks of its statements, and where
+/// it does not balance.
+struct RoutineShape {
+  RoutineHeader header;
+  std::vector<Branch> branches;
+  std::vector<Block> blocks;
+  size_t statements = 0;
+  std::optional<size_t> endLine;      // its End Sub or End Function
+  std::optional<size_t> nextRoutine;  // a Sub or Function line before its end: it ends there
+  std::optional<size_t> strayEnd;     // the first line of an end without its block
+
+  /// The line of the first block without its end; the header's line for a routine that
+  /// has no end of its own.
+  std::optional<size_t> OpenBlock(size_t headerLine) const;
+  /// True when it ends with its own End line and every block in it has its end.
+  bool Balanced() const { return endLine && !strayEnd && !OpenBlock(0); }
+};
+
+/// Takes a routine's statements as they are read.
+class StatementSink {
+ public:
+  /// `statement` as read; `shape` holds the blocks read so far, its own among them.
+  virtual void Take(const Statement& statement, const RoutineShape& shape) = 0;
+
+ protected:
+  ~StatementSink() = default;
+};
+
+/// Reads the routine whose Sub or Function line is `header` into `sink`, statement by
+/// statement, up to its End Sub or End Function, or to the next Sub or Function line,
+/// which begins a routine of its own. Compiler directives (#If, #Else, #End If) are no
+/// statements. The tokens point into the code of their line, which `keepCode` receives
+/// when given; without it the code goes once the line's statements are taken.
+RoutineShape ReadRoutine(const EBScript& script, size_t header, StatementSink& sink,
+                         std::deque<std::string>* keepCode = nullptr);
+
+/// True for the one-line default "If Not c.AttribExists("<name>") Then c.SetAttrib ...":
+/// the SetAttrib `statement` inside it, with the blocks of its routine.
+bool IsConditionalDefault(const Statement& statement, const std::vector<Branch>& branches,
+                          const std::vector<Block>& blocks);
+
+/// True when tokens [at, ...) begin "c.<member>" or "ebContext.<member>".
+bool IsContextMember(const std::vector<Token>& tokens, size_t at, std::string_view member);
+
+/// True for a statement that only shows a message: MsgBox, Beep or Debug.Print.
+bool ShowsMessage(const Statement& statement);
+
+/// True for a statement that calls a routine, which may do anything with what it is
+/// given: any other statement but a message, Dim and Set.
+bool CallsRoutine(const Statement& statement);
 
 /// The name in "c.<member>("<name>")" or "ebContext.<member>(...)", the six tokens from
 /// `at` on, decoded; none for anything else.
 std::optional<std::string> ContextCallName(const std::vector<Token>& tokens, size_t at,
-                                           std::string_view upperCase);
+                                           std::string_view member);
 
-/// The line of a routine definition that begins with `keyword` ("Function" or "Sub") and
-/// `name` followed by "(", anywhere in the script; none when there is none.
-std::optional<size_t> FindRoutineDefinition(const EBScript& script, std::string_view keyword,
-                                            std::string_view name);
+/// The names that `tokens` may call a routine by: each name that is no member and has no
+/// member, with where its arguments are, [first, end) of `tokens`.
+struct NamedCall {
+  size_t at;
+  size_t first;
+  size_t end;
+};
+std::vector<NamedCall> NamedCalls(const std::vector<Token>& tokens);
 
-/// True when the script defines "Function HandleFilename(", the user's routine that names
-/// the data file when the experiment runs.
-bool DefinesHandleFilename(const EBScript& script);
+/// The variables among tokens [first, end): names that are no member, have no member and
+/// are not called, as a routine given them gets them by reference.
+std::vector<std::string_view> Variables(const std::vector<Token>& tokens, size_t first, size_t end);
 
-/// True when the script converts its data file into an E-DataAid file: a statement of
-/// c.DataFile.Convert at or after "Sub Main()".
-bool ConvertsDataFile(const EBScript& script);
+/// True when a name among the tokens is `name`, in any letter case.
+bool MentionsName(const std::vector<Token>& tokens, std::string_view name);
+
+/// True for a MsgBox among the tokens with a literal that holds "Summary of Startup Info".
+bool ShowsStartupSummary(const std::vector<Token>& tokens);
+
+/// True for "<context>.DataFile.Convert" among the tokens: the data are converted into an
+/// E-DataAid file.
+bool ConvertsDataFile(const std::vector<Token>& tokens);
 
 #endif  // TARVO_SCRIPT_STATEMENTS_H_

@@ -10,8 +10,8 @@ namespace {
 
 using Tokens = std::vector<Token>;
 
-const int64_t kLowest = INT32_MIN;
-const int64_t kHighest = INT32_MAX;
+const int64_t kLowest = AnswerSet::kLowest;
+const int64_t kHighest = AnswerSet::kHighest;
 
 // What a name stands for in a prompt section: the answer itself, a whole number made of it
 // by one of the conversion functions, or something made of it that is not read.
@@ -118,7 +118,9 @@ class ConditionReader {
   }
 
  private:
-  bool Is(std::string_view word) const { return at_ < tokens_.size() && tokens_[at_].Is(word); }
+  bool Is(std::string_view word) const {
+    return at_ < tokens_.size() && tokens_[at_].IsNameInsensitive(word);
+  }
   bool IsSymbol(std::string_view symbol) const { return ::IsSymbol(tokens_, at_, symbol); }
   bool Take(std::string_view symbol) {
     if (!IsSymbol(symbol))
@@ -223,13 +225,13 @@ class ConditionReader {
       return operand;
     }
     std::optional<View> function;
-    if (word.Is("CLNG"))
+    if (word.IsNameInsensitive("CLNG"))
       function = View::kCLng;
-    else if (word.Is("CINT"))
+    else if (word.IsNameInsensitive("CINT"))
       function = View::kCInt;
-    else if (word.Is("VAL"))
+    else if (word.IsNameInsensitive("VAL"))
       function = View::kVal;
-    bool test = word.Is("ISEMPTY") || word.Is("ISNUMERIC");
+    bool test = word.IsNameInsensitive("ISEMPTY") || word.IsNameInsensitive("ISNUMERIC");
     if ((!function && !test) || !Take("("))
       return operand;
     bool ofAnswer = at_ < tokens_.size() && ViewOf(tokens_[at_]) == View::kAnswer;
@@ -244,7 +246,7 @@ class ConditionReader {
     } else {
       // A given value is never Empty: AskBox gives Empty only for Cancel.
       operand.kind = Operand::kCondition;
-      operand.condition = word.Is("ISEMPTY")
+      operand.condition = word.IsNameInsensitive("ISEMPTY")
                               ? Known(AnswerSet::None(), AnswerSet::All())
                               : Known(AnswerSet::Numbers(kLowest, kHighest), AnswerSet::Text());
     }
@@ -331,7 +333,7 @@ class SectionWalker {
           break;
         default:
           // A routine called only for some answers may refuse them in a way not read here.
-          if (onAnswer_ > 0 && CallsUnknownRoutine(statement))
+          if (onAnswer_ > 0 && CallsRoutine(statement))
             Unreadable(i);
           break;
       }
@@ -345,12 +347,12 @@ class SectionWalker {
       return flow;
     Tokens value = statement.Value();
     // The prompt's own question gives the answer.
-    if (!value.empty() && value[0].Is("ASKBOX")) {
-      views_[statement.name] = View::kAnswer;
+    if (!value.empty() && value[0].IsNameInsensitive("ASKBOX")) {
+      views_[statement.key] = View::kAnswer;
       return flow;
     }
     if (!MentionsAnswer(value)) {
-      views_.erase(statement.name);
+      views_.erase(statement.key);
       return flow;
     }
     ConditionReader reader(value, views_);
@@ -361,7 +363,7 @@ class SectionWalker {
       flow = flow.Intersect(domain);
     }
     bool plainCopy = value.size() == 1 && views_[SqueezeText(value[0].text)] == View::kAnswer;
-    views_[statement.name] = number ? *number : plainCopy ? View::kAnswer : View::kUnknown;
+    views_[statement.key] = number ? *number : plainCopy ? View::kAnswer : View::kUnknown;
     return flow;
   }
 
@@ -375,12 +377,21 @@ class SectionWalker {
       readable = selector.has_value();
       domain = selector ? Domain(*selector) : domain;
     }
+    // A branch that only shows a message lets through every answer that reaches it,
+    // whatever its condition: when no branch after it decides, the answers go on alike.
+    bool passing = false;
     for (size_t i = 0; readable && i < block.branches.size(); ++i) {
       const Branch& branch = routine_.branches()[block.branches[i]];
       if (branch.isElse)
         continue;
       ConditionReader reader(branch.condition, views_);
-      conditions.push_back(block.kind == Block::kSelect ? reader.ReadCase(domain) : reader.Read());
+      conditions.push_back(passing ? Known(AnswerSet::None(), AnswerSet::All())
+                           : block.kind == Block::kSelect ? reader.ReadCase(domain)
+                                                          : reader.Read());
+      if (!conditions.back().known && OnlyShowsMessages(branch) && !Decides(branch.end, closer)) {
+        conditions.back() = Known(AnswerSet::All(), AnswerSet::None());
+        passing = true;
+      }
       if (!conditions.back().known)
         return Unread(opener, closer, branch.opener, flow);
     }
@@ -443,6 +454,26 @@ class SectionWalker {
     }
   }
 
+  bool OnlyShowsMessages(const Branch& branch) const {
+    for (size_t i = branch.first; i < branch.end; ++i) {
+      if (!ShowsMessage(routine_[i]))
+        return false;
+    }
+    return true;
+  }
+
+  // True when statements [first, end) refuse an answer, assign anything or call a routine.
+  bool Decides(size_t first, size_t end) const {
+    for (size_t i = first; i < end; ++i) {
+      StatementKind kind = routine_[i].kind;
+      if (i == assignment_ || kind == StatementKind::kGoTo || kind == StatementKind::kEnd ||
+          kind == StatementKind::kExitSub || kind == StatementKind::kAssignment ||
+          kind == StatementKind::kSetAttrib || CallsRoutine(routine_[i]))
+        return true;
+    }
+    return false;
+  }
+
   // A block whose condition cannot be read: a warning when it neither refuses nor
   // assigns, left aside when it never looks at the answer, unreadable otherwise.
   AnswerSet Unread(size_t opener, size_t closer, size_t unreadLine, AnswerSet flow) {
@@ -453,9 +484,9 @@ class SectionWalker {
       onAnswer = onAnswer || MentionsAnswer(statement.tokens) || i == assignment_;
       decides = decides || i == assignment_ || statement.kind == StatementKind::kGoTo ||
                 statement.kind == StatementKind::kEnd ||
-                statement.kind == StatementKind::kExitSub || CallsUnknownRoutine(statement);
-      if (statement.kind == StatementKind::kAssignment && views_.count(statement.name) != 0)
-        views_[statement.name] = View::kUnknown;
+                statement.kind == StatementKind::kExitSub || CallsRoutine(statement);
+      if (statement.kind == StatementKind::kAssignment && views_.count(statement.key) != 0)
+        views_[statement.key] = View::kUnknown;
     }
     if (onAnswer && decides)
       Unreadable(unreadLine);
@@ -505,80 +536,6 @@ std::string Bounds(const AnswerSet::Interval& interval) {
 }
 
 }  // namespace
-
-AnswerSet AnswerSet::All() {
-  AnswerSet all = Numbers(kLowest, kHighest);
-  all.text_ = true;
-  return all;
-}
-
-AnswerSet AnswerSet::Numbers(int64_t lowest, int64_t highest) {
-  AnswerSet set;
-  lowest = std::max(lowest, kLowest);
-  highest = std::min(highest, kHighest);
-  if (lowest <= highest)
-    set.numbers_.push_back({lowest, highest});
-  return set;
-}
-
-AnswerSet AnswerSet::Text() {
-  AnswerSet set;
-  set.text_ = true;
-  return set;
-}
-
-AnswerSet AnswerSet::Union(const AnswerSet& other) const {
-  std::vector<Interval> all = numbers_;
-  all.insert(all.end(), other.numbers_.begin(), other.numbers_.end());
-  std::sort(all.begin(), all.end());
-  AnswerSet result;
-  result.text_ = text_ || other.text_;
-  for (const Interval& interval : all) {
-    if (!result.numbers_.empty() && interval.first <= result.numbers_.back().second + 1)
-      result.numbers_.back().second = std::max(result.numbers_.back().second, interval.second);
-    else
-      result.numbers_.push_back(interval);
-  }
-  return result;
-}
-
-AnswerSet AnswerSet::Intersect(const AnswerSet& other) const {
-  AnswerSet result;
-  result.text_ = text_ && other.text_;
-  for (const Interval& a : numbers_) {
-    for (const Interval& b : other.numbers_) {
-      int64_t low = std::max(a.first, b.first);
-      int64_t high = std::min(a.second, b.second);
-      if (low <= high)
-        result.numbers_.push_back({low, high});
-    }
-  }
-  std::sort(result.numbers_.begin(), result.numbers_.end());
-  return result;
-}
-
-AnswerSet AnswerSet::Minus(const AnswerSet& other) const {
-  // The complement of `other`, then the intersection with it.
-  AnswerSet complement;
-  complement.text_ = !other.text_;
-  int64_t from = kLowest;
-  for (const Interval& interval : other.numbers_) {
-    if (interval.first > from)
-      complement.numbers_.push_back({from, interval.first - 1});
-    from = interval.second + 1;
-  }
-  if (from <= kHighest)
-    complement.numbers_.push_back({from, kHighest});
-  return Intersect(complement);
-}
-
-bool AnswerSet::Contains(int64_t number) const {
-  for (const Interval& interval : numbers_) {
-    if (number >= interval.first && number <= interval.second)
-      return true;
-  }
-  return false;
-}
 
 bool ValueRule::Accepts(const std::string& value) const {
   if (std::optional<int32_t> number = ParseWholeNumber(value))

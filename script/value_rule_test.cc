@@ -70,6 +70,16 @@ TEST(ValueRule, ReadsTheRefusingChecksOfASection) {
        "-"},
       {{"If Not IsNumeric(vAnswer) Or CLng(vAnswer) < 0 Then", kBack, "End If"},
        "a whole number of at least 0"},
+      // Both sides of Or are evaluated: CLng of a text stops E-Run, so text never passes.
+      {{"If Not IsNumeric(vAnswer) Or CLng(vAnswer) < 0 Then", "\tMsgBox \"x\"", "End If"},
+       "a whole number"},
+      // A branch that only shows a message lets every answer through, whatever its condition.
+      {{"If Not IsNumeric(vAnswer) then", kBack, "ElseIf CLng(vAnswer) < 0 Then", kBack,
+        "ElseIf CLng(vAnswer) > &H7FFF Then", "\tMsgBox \"big\"", "Else", "End If"},
+       "a whole number of at least 0"},
+      {{"If CLng(vAnswer) > &H7FFF Then", "\tMsgBox \"big\"", "ElseIf CLng(vAnswer) < 0 Then",
+        kBack, "End If"},
+       "? If CLng(vAnswer) > &H7FFF Then"},
       // What cannot be read, where it refuses.
       {{"n = CLng(vAnswer)", "If bX Then n = 0", "If n > 4 Then " + std::string(kAbort)},
        "? If n > 4 Then GoTo ExperimentAbort"},

@@ -1,8 +1,11 @@
 #ifndef TARVO_TESTS_TEST_SUPPORT_H_
 #define TARVO_TESTS_TEST_SUPPORT_H_
 
+#include <map>
 #include <string>
 #include <vector>
+
+#include "platform/process.h"
 
 /// A fresh, empty folder under the system's temporary folder, removed with its content
 /// when the object goes away.
@@ -31,5 +34,16 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 /// Names of the entries of a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& path);
+
+/// Processes that the test says run, by number and creation time; any other is gone.
+class FakeProcessCheck : public ProcessCheck {
+ public:
+  std::map<std::pair<uint32_t, uint64_t>, ProcessState> states;
+
+  ProcessState Look(const ProcessIdentity& process) override {
+    auto found = states.find({process.id, process.created});
+    return found == states.end() ? ProcessState::kGone : found->second;
+  }
+};
 
 #endif  // TARVO_TESTS_TEST_SUPPORT_H_

@@ -5,8 +5,11 @@
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/standin/process_arguments.h"
@@ -15,9 +18,48 @@ extern char** environ;
 
 namespace {
 
+// What Linux says of a process in /proc/<pid>/stat: its state, and its start time in clock
+// ticks since the computer started. False when there is no such process (`*gone`), or when
+// the file cannot be read or taken apart.
+bool ProcessStat(uint32_t pid, char* state, uint64_t* started, bool* gone) {
+  *gone = false;
+  std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    // Without /proc nothing can be told, not even that a process is gone.
+    *gone = errno == ENOENT && access("/proc/self/stat", R_OK) == 0;
+    return false;
+  }
+  char text[1024];
+  size_t size = std::fread(text, 1, sizeof text - 1, file);
+  std::fclose(file);
+  text[size] = '\0';
+  // The program's name in parentheses may hold anything: the fields follow its last ')'.
+  std::string stat(text, size);
+  size_t close = stat.rfind(')');
+  if (close == std::string::npos)
+    return false;
+  unsigned long long ticks = 0;
+  // The state is field 3, the start time field 22.
+  int read = std::sscanf(stat.c_str() + close + 1,
+                         " %c %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s "
+                         "%*s %*s %llu",
+                         state, &ticks);
+  *started = ticks;
+  return read == 2;
+}
+
 class PosixChildProcess : public ChildProcess {
  public:
-  explicit PosixChildProcess(pid_t pid) : pid_(pid) {}
+  explicit PosixChildProcess(pid_t pid) : pid_(pid) {
+    char state;
+    bool gone;
+    if (!ProcessStat(static_cast<uint32_t>(pid), &state, &started_, &gone))
+      started_ = 0;
+  }
+  ProcessIdentity Identity() const override {
+    return {static_cast<uint32_t>(pid_ > 0 ? pid_ : 0), started_};
+  }
 
   void WaitAndClose() override {
     if (pid_ <= 0)
@@ -30,6 +72,7 @@ class PosixChildProcess : public ChildProcess {
 
  private:
   pid_t pid_;
+  uint64_t started_ = 0;
 };
 
 // How the child starts: in `folder`, with every signal at its default and unblocked (an
@@ -98,9 +141,41 @@ class PosixProcessStarter : public ProcessStarter {
   }
 };
 
+class PosixProcessCheck : public ProcessCheck {
+ public:
+  ProcessState Look(const ProcessIdentity& process) override {
+    char state = 0;
+    uint64_t started = 0;
+    bool gone = false;
+    if (!ProcessStat(process.id, &state, &started, &gone))
+      return gone ? ProcessState::kGone : ProcessState::kCannotTell;
+    if (process.created == 0)
+      return ProcessState::kCannotTell;
+    // A later process with the number, or ours ended and not yet waited for.
+    if (started != process.created || state == 'Z' || state == 'X')
+      return ProcessState::kGone;
+    return ProcessState::kRunning;
+  }
+};
+
 }  // namespace
 
 ProcessStarter& SystemProcessStarter() {
   static PosixProcessStarter starter;
   return starter;
+}
+
+ProcessCheck& SystemProcessCheck() {
+  static PosixProcessCheck check;
+  return check;
+}
+
+ProcessIdentity ThisProcess() {
+  char state;
+  uint64_t started = 0;
+  bool gone;
+  auto id = static_cast<uint32_t>(getpid());
+  if (!ProcessStat(id, &state, &started, &gone))
+    started = 0;
+  return {id, started};
 }

@@ -94,7 +94,7 @@ def main():
             check(failures, "run_sessions record",
                   expected_record(folder, [("7", "1"), ("7", "2"), ("7", "3")]), record)
             check(failures, "run_sessions console", 3, console.count("Data saved: "))
-            check(failures, "run_sessions journal", ["started", "saved"] * 3,
+            check(failures, "run_sessions journal", ["started", "E-Run started", "saved"] * 3,
                   [row[7] for row in journal_rows(folder)[1:]])
 
             # Leading zeros are decimal: "set /a" alone would refuse 08, an octal number.

@@ -71,13 +71,13 @@ CASES = [
             loaded=LOADED[:3]),
     Case("data_folder_newer_style",
          ["nback.ebs", "Subject=7", "Session=2", "-O", "{DIR}{/}data", "-Y", "-D"],
-         BANNER + ["Loaded 455 lines from nback.ebs", "Setting attribute value: Session = 2",
+         BANNER + ["Loaded 537 lines from nback.ebs", "Setting attribute value: Session = 2",
                    "Setting attribute value: Subject = 7",
                    "Setting output path to {DIR}{/}data", "Answered the startup info summary",
                    "Inserted PreRun() call",
                    "Data file: {DIR}{/}data\\nback-7-2.txt",
                    "Converted data file: {DIR}{/}data\\nback-7-2.edat",
-                   "Saved 422 lines in " + at("nback_tarvo.ebs")] +
+                   "Saved 504 lines in " + at("nback_tarvo.ebs")] +
          RAN[:1] + ['"{ERUN}"  /a "' + at("nback_tarvo.ebs") + '"'] + RAN[2:] +
          ["Data saved: {DIR}{/}data\\nback-7-2.edat"],
          files={"nback.ebs": NBACK, "data/keep": b""}, registry=COMMON, erun=STANDIN,

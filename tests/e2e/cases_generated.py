@@ -1,10 +1,14 @@
 """End-to-end cases on scripts in the two styles the experiment generator writes:
 flanker.ebs in the older style (plain defaults, one prompt section per attribute, the
 summary question, the data file name built in place) and nback.ebs in the newer one
-(conditional defaults, the sections inside "If Not bStartupInfoUseDefaults", the name
-built in a variable; no line end after its last line). Both are Windows-1252 text with
-CR LF line ends and data sections after "End Sub". Each expected *_tarvo.ebs was made
-from its input by hand, edit by edit."""
+(conditional defaults, the sections inside the block that StartupInfo.UseDefaults may
+skip, the name built in a variable; no line end after its last line). Both are
+Windows-1252 text with CR LF line ends and data sections after "End Sub". Each expected
+*_tarvo.ebs was made from its input edit by edit and checked so. nback.ebs holds the newer generator's text as it
+writes it: the preamble with the Group default and InitGlobals, the startup block with
+StartupInfo.UseDefaults, the override blocks, the data file question, InitDevices,
+InitPackages and InitObjects with their generated bodies, the #If lines and the
+conversion."""
 
 from e2e_support import BANNER, COMMON, STANDIN, Case, at, fixture
 
@@ -57,25 +61,34 @@ CASES = [
                    "Setting attribute value: Subject = 12"],
          exit=-1, files={"flanker.ebs": FLANKER, "flanker_tarvo.ebs": FLANKER_EVERYDAY},
          registry=COMMON, erun=STANDIN),
-    # Session's own section goes and SessionType's, before it, stays; Sub has no prompt
-    # of its own in Subject's. -F with "\t" and "\n" in it, -Y inside the newer block.
+    # The generator's whole startup block, StartupInfo.UseDefaults line included: Tarvo's
+    # lines go inside it. Sub has no prompt of its own in Subject's. -F with "\t" and
+    # "\n" in it, -Y inside the newer block.
     Case("generated_newer_everyday",
          ["nback.ebs", "Subject=7", "Session=2", "Sub=1", "-F", "C:\\temp\\nback-7.txt",
           "-Y", "-N"],
-         BANNER + ["Loaded 455 lines from nback.ebs",
+         BANNER + ["Loaded 537 lines from nback.ebs",
                    "Setting attribute value: Session = 2",
                    "Couldn't set attribute value for Sub",
                    "Setting attribute value: Subject = 7",
                    "Setting output filename to C:\\temp\\nback-7.txt",
                    "Answered the startup info summary",
                    "Inserted PreRun() call",
-                   "Saved 422 lines in " + at("nback_tarvo.ebs")],
+                   "Saved 504 lines in " + at("nback_tarvo.ebs")],
          files={"nback.ebs": NBACK}, outputs={"nback_tarvo.ebs": NBACK_EVERYDAY}),
+    # StartupInfo.UseDefaults given: the prompts may be skipped, so no value given holds.
+    Case("generated_newer_use_defaults_given",
+         ["nback.ebs", "Subject=7", "Session=2", "StartupInfo.UseDefaults=1", "-N"],
+         BANNER + ["Loaded 537 lines from nback.ebs",
+                   "Couldn't set attribute value for Session: its prompt runs only in a branch",
+                   "Couldn't set attribute value for StartupInfo.UseDefaults",
+                   "Couldn't set attribute value for Subject: its prompt runs only in a branch"],
+         exit=-1, files={"nback.ebs": NBACK}, outputs={"nback_tarvo.ebs": None}),
     # Its output run again with a folder: the fixed name is absolute, so no folder can go
     # in front of it; nothing is saved.
     Case("generated_newer_second_run",
          ["nback_tarvo.ebs", "Session=3", "-O", "D:\\data", "-Y", "-N"],
-         BANNER + ["Loaded 422 lines from nback_tarvo.ebs",
+         BANNER + ["Loaded 504 lines from nback_tarvo.ebs",
                    "Setting attribute value: Session = 3",
                    "-O cannot go in front of an absolute data file name: C:\\temp\\nback-7.txt"],
          exit=-1, files={"nback_tarvo.ebs": NBACK_EVERYDAY},

@@ -2,6 +2,7 @@
 a hostile value escaped on the page, a journal that cannot be read and a report that
 cannot be written. JOURNAL is also the browser test's fixture."""
 
+import os
 import time
 
 from e2e_support import BANNER, Case
@@ -40,12 +41,18 @@ ROWS = (_run("PC1-1", 50, "LAB-PC1", 1, 1, "saved", "Data saved: C:\\data\\nback
         _run("PC4-2", 1, "LAB-PC4", 0, 1, "ended", "E-Run ready") +
         _run("PC4-3", 0.9, "LAB-PC4", "<b>&x", 1, "E-Run failed", "E-Run failed") +
         _run("PC1-3", 0.8, "LAB-PC1", None, None, "ended", "E-Run ready",
-             script="C:\\exp\\flanker.ebs", data=""))
+             script="C:\\exp\\flanker.ebs", data="") +
+        # Sessions 1, 2 and 4 of Subject 5 saved: its next session is 3.
+        _run("PC5-1", 40, "LAB-PC5", 5, 1, "saved", "Data saved: C:\\data\\nback-5-1.edat") +
+        _run("PC5-2", 30, "LAB-PC5", 5, 2, "saved", "Data saved: C:\\data\\nback-5-2.edat") +
+        _run("PC5-3", 10, "LAB-PC5", 5, 4, "saved", "Data saved: C:\\data\\nback-5-4.edat") +
+        # A message with control characters, which the page shows as U+FFFD.
+        _run("PC5-4", 5, "LAB-PC5", 6, 1, "ended", "E-Run\x00\x01\x0b\x1b ready"))
 JOURNAL = ("\r\n".join([HEADER] + ROWS + ['PC9-1,"cut short']) + "\r\n").encode("latin-1")
-LINES = ["Read 18 rows from journal.csv",
+LINES = ["Read 26 rows from journal.csv",
          "flanker.ebs: 0 saved, 0 not converted, 0 no data, 0 running",
-         "nback.ebs: 2 saved, 1 not converted, 1 no data, 1 running",
-         "Rows that cannot be read: 1 (the first is row 19)"]
+         "nback.ebs: 5 saved, 1 not converted, 1 no data, 1 running",
+         "Rows that cannot be read: 1 (the first is row 27)"]
 SMALL = ("\r\n".join([HEADER] + _run("PC1-1", 5, "LAB-PC1", 1, 1)) + "\r\n").encode("latin-1")
 
 
@@ -53,10 +60,24 @@ def report(name, files, lines, exit=0, args=("-R", "journal.csv"), **more):
     return Case(name, list(args), BANNER + lines, exit=exit, files=files, **more)
 
 
+def no_other_arguments(name, args, line="A report (-R) takes no other arguments"):
+    return report(name, {"journal.csv": SMALL}, [line], exit=-1, args=args,
+                  outputs={"journal.html": None})
+
+
+# A study of 20,000 rows, for reports made at once.
+LARGE = ("\r\n".join([HEADER] + [row for n in range(1, 10001)
+                                  for row in _run("PC%d-%d" % (n % 8, n), 30 - n / 1000.0,
+                                                  "LAB-PC%d" % (n % 8), n, 1, "saved")]) +
+         "\r\n").encode("latin-1")
+
+
 CASES = [
     report("report_of_a_study", {"journal.csv": JOURNAL}, LINES + ["Report: journal.html"],
            extra_files_ok=True,
            texts={"journal.html": [(b"nback-&lt;b&gt;&amp;x-1.edat", True), (b"<b>&x", False),
+                                   (b"E-Run\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd ready", True),
+                                   (b"\x1b", False),
                                    (b'<meta http-equiv="Content-Type" content="text/html; '
                                     b'charset=utf-8">', True)]}),
     report("report_journal_missing", {}, ["Couldn't read journal journal.csv"], exit=-1,
@@ -67,7 +88,19 @@ CASES = [
     report("report_cannot_be_written", {"journal.csv": SMALL, "journal.html/keep": b""},
            ["Read 1 rows from journal.csv", "nback.ebs: 0 saved, 0 not converted, 0 no data, "
             "1 running", "Couldn't write report journal.html"], exit=-1),
-    report("report_takes_no_other_arguments", {"journal.csv": SMALL},
-           ["A report (-R) takes no other arguments"], exit=-1,
-           args=("-R", "journal.csv", "-N"), outputs={"journal.html": None}),
+    # Anything beside -R and its journal, once -R's own value has passed its checks.
+    no_other_arguments("report_takes_no_other_arguments", ("-R", "journal.csv", "-N")),
+    no_other_arguments("report_takes_no_script", ("-R", "journal.csv", "nback.ebs")),
+    no_other_arguments("report_takes_no_second_report", ("-R", "journal.csv", "-R", "j2.csv")),
+    no_other_arguments("report_takes_no_bad_switch", ("nback.ebs", "-x", "/r", "journal.csv")),
+    no_other_arguments("report_value_checked_first", ("-R", "x.edat", "nback.ebs"),
+                       "The journal cannot be an .ebs or .edat file: x.edat"),
+    # Six reports at once: a later one waits for an earlier one's page, then puts its own.
+    Case("report_many_at_once", ["-R", "journal.csv"], None, files={"journal.csv": LARGE},
+         many=(6, 4), extra_files_ok=True,
+         texts={"journal.html": [(b"</table>\n</body></html>\n", True)]}),
+    report("report_of_zeros", {"journal.csv": b"\0"},
+           ["Couldn't read journal journal.csv: its first line is not the journal's header"],
+           exit=-1, setup=lambda folder: os.truncate(os.path.join(folder, "journal.csv"), 8 << 20),
+           outputs={"journal.html": None}),
 ]

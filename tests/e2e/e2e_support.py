@@ -5,9 +5,12 @@ leave. Placeholders in arguments, console lines and environment values:
   {/}    the platform's path separator
   {ERUN} the absolute path of the case's copy of the stand-in E-Run (field `erun`)
   {VERSION} the program's version, as the build gives it
+In an expected console line or journal field, {ANY} stands for any text (a time, a process
+number).
 """
 
 import os
+import re
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FIXTURES = os.path.join(HERE, "fixtures")
@@ -26,6 +29,14 @@ def fixture_lines(name):
 
 
 USAGE = fixture_lines("usage.txt")
+
+
+def matches(expected, actual):
+    """Whether `actual` is the `expected` text, in which {ANY} stands for any text."""
+    if "{ANY}" not in expected:
+        return expected == actual
+    pattern = ".*".join(re.escape(part) for part in expected.split("{ANY}"))
+    return re.fullmatch(pattern, actual, re.S) is not None
 
 
 def at(name):
@@ -56,21 +67,42 @@ ERUN_RECORD = "erun-record.txt"
 
 
 SECOND_RUN_ENDED = "second-run-ended"
+# An `erun_record` of a case whose stand-in E-Run ran more than once, which is not checked.
+ANY_RECORD = "any record"
 
 
 class Run:
     """A second run of the program, started in the same folder once the case's own run
     has printed `after` (and, with `kill_first`, has been killed), and checked by its
     console lines and exit code. When it has ended, the file SECOND_RUN_ENDED is made in
-    the folder (the stand-in E-Run can wait for it: ERUN_STANDIN_WAIT_FOR)."""
+    the folder (the stand-in E-Run can wait for it: ERUN_STANDIN_WAIT_FOR). In `steps`, a
+    run with variables of its own (`env`) beside the case's."""
 
     def __init__(self, args, stdout, exit=0, after="Waiting for E-Run to finish",
-                 kill_first=False):
+                 kill_first=False, env=None):
         self.args = args
         self.stdout = stdout
         self.exit = exit
         self.after = after
         self.kill_first = kill_first
+        self.env = env or {}
+
+
+# What `steps` do while the case's own run waits for its E-Run, once it has printed "Waiting
+# for E-Run to finish": a Run; KILL the case's run (its E-Run goes on); PRESS_CTRL_C (SIGINT
+# to the case's run, whose next line must be the one given); END_ERUN (make SECOND_RUN_ENDED
+# and wait until the stand-in E-Run has ended); SORT_JOURNAL (the journal's rows sorted by
+# a column, as a spreadsheet sorts them).
+KILL = ("kill",)
+END_ERUN = ("end E-Run",)
+
+
+def press_ctrl_c(line):
+    return ("Ctrl+C", line)
+
+
+def sort_journal(name, column):
+    return ("sort", name, column)
 
 
 class Case:
@@ -78,7 +110,7 @@ class Case:
                  platforms=("posix", "windows"), setup=None, unchanged=True,
                  extra_files_ok=False, registry=None, erun=None, erun_record=None,
                  second=None, journal=None, many=None, reader_leaves_after=None,
-                 run_in="", texts=None):
+                 run_in="", texts=None, steps=None):
         self.name = name
         self.args = args
         self.stdout = stdout
@@ -108,3 +140,4 @@ class Case:
         self.run_in = run_in              # the folder, within the case's, the run starts in
         # path -> [(bytes, present)]: texts an output file must hold, or must not hold
         self.texts = texts or {}
+        self.steps = steps                # see KILL and the others above
