@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "app/stages.h"
+#include "base/text_helpers.h"
 #include "journal/attributes_text.h"
+#include "journal/study_rows.h"
 
 namespace {
 
@@ -24,6 +26,17 @@ JournalEvent EventOf(DataFound found) {
 
 const char kStillRunning[] = "E-Run is still running: Tarvo waits for it to end";
 
+// The attributes as the journal's rows record them: a value left to the journal only once
+// it is chosen, never the word that asked for it.
+std::string RecordedAttributes(const AttributesByName& attributes) {
+  AttributesByName recorded;
+  for (const auto& [name, value] : attributes) {
+    if (!EqualsInsensitive(value, "next") && !EqualsInsensitive(value, "same"))
+      recorded.emplace(name, value);
+  }
+  return AttributesText(recorded);
+}
+
 }  // namespace
 
 ScriptRun::ScriptRun(const RunWorld& world, const RunRequest& request, std::string outputScriptPath)
@@ -31,7 +44,9 @@ ScriptRun::ScriptRun(const RunWorld& world, const RunRequest& request, std::stri
       request_(request),
       outputScriptPath_(std::move(outputScriptPath)),
       script_(world.files),
-      log_(world.print) {}
+      log_(world.print),
+      choices_(request),
+      attributes_(request.attributes) {}
 
 int ScriptRun::Go() {
   OpenJournal();
@@ -41,7 +56,17 @@ int ScriptRun::Go() {
   log_.Line(message);
   if (!loaded)
     return EndRefused(message);
-  if (!MainRoutineStage(script_, log_) || !Edit() || !CheckData())
+  if (!MainRoutineStage(script_, log_))
+    return EndRefused(log_.firstRefusal());
+  switch (Choose()) {
+    case Chose::kChosen:
+      break;
+    case Chose::kRefused:
+      return EndRefused(log_.firstRefusal());
+    case Chose::kFailed:
+      return kExitFailure;
+  }
+  if (!Edit() || !CheckData())
     return EndRefused(log_.firstRefusal());
   if (journal_) {
     Journal::Started started = journal_->Start(
@@ -54,15 +79,74 @@ int ScriptRun::Go() {
   return SaveAndLaunch();
 }
 
-// -N runs keep no journal: nothing of the experiment happens.
+// -N runs keep no journal, as nothing of the experiment happens; but one that leaves values
+// to the journal reads it, to tell what would happen.
 void ScriptRun::OpenJournal() {
-  if (!request_.journal || request_.noRun)
+  if (!request_.journal || (request_.noRun && !choices_.any()))
     return;
   std::string script;
   if (!GetFullPath(*request_.scriptPath, &script))
     script = *request_.scriptPath;
-  journal_ = std::make_unique<Journal>(world_.files, *request_.journal, world_.station(), script,
-                                       AttributesText(request_.attributes), world_.now);
+  scriptPath_ = script;
+  Station station = world_.station();
+  computer_ = station.computer;
+  journal_ = std::make_unique<Journal>(world_.files, *request_.journal, std::move(station), script,
+                                       RecordedAttributes(request_.attributes), world_.now);
+  if (request_.noRun)
+    journal_->SetDryRun();
+}
+
+// The values left to the journal, chosen under its lock from one read of its rows; the lock
+// is held until this run's `started` or `refused` row is written.
+ScriptRun::Chose ScriptRun::Choose() {
+  if (!choices_.any())
+    return Chose::kChosen;
+  std::string refusal = choices_.Refusal(script_, journal_ != nullptr);
+  if (!refusal.empty()) {
+    log_.PrintRefusal(refusal);
+    return Chose::kRefused;
+  }
+  if (!journal_->Hold()) {
+    log_.Line(journal_->failure());
+    return Chose::kFailed;
+  }
+  StudyRows rows(scriptPath_, computer_, choices_.names(), world_.now());
+  for (const std::string& line :
+       journal_->Scan([&rows](const JournalEntry& entry) { rows.Take(entry); }))
+    log_.Line(line);
+  if (!journal_->failure().empty())
+    return Chose::kFailed;
+  rows.Finish();
+  JournalChoices::Chosen chosen = choices_.Choose(
+      rows, script_, [this](const AttributesByName& attributes) { return Taken(attributes); });
+  attributes_ = chosen.attributes;
+  journal_->SetAttributes(RecordedAttributes(attributes_));
+  for (const std::string& line : chosen.lines) {
+    log_.Line(line);
+    journal_->AddNote(line);
+  }
+  if (chosen.refusal.empty())
+    return Chose::kChosen;
+  log_.PrintRefusal(chosen.refusal);
+  return Chose::kRefused;
+}
+
+// Whether a run with these attributes finds its data file or converted file there: the
+// script's edits made on a copy, without a line.
+bool ScriptRun::Taken(const AttributesByName& attributes) const {
+  EBScript copy = script_;
+  RunLog quiet([](const std::string&) {});
+  AttributesBySqueezedName given = AttributeStage(copy, attributes, quiet);
+  if (request_.dataFileName)
+    DataFileNameStage(copy, *request_.dataFileName, given, quiet);
+  if (request_.dataFolder)
+    DataFolderStage(copy, *request_.dataFolder, given, quiet);
+  DataFiles data = WorkOutDataFilesStage(copy, given, false, outputScriptPath_, false, quiet);
+  for (const std::string* path : {&data.dataFile, &data.converted}) {
+    if (!path->empty() && world_.files.Look(*path) == Presence::kThere)
+      return true;
+  }
+  return false;
 }
 
 // Attributes in ascending order of name, then the data file name and the data folder, the
@@ -70,7 +154,7 @@ void ScriptRun::OpenJournal() {
 // once it has finished: nothing is saved, so a rewritten script of an earlier run stays as
 // it was, and E-Run is not started.
 bool ScriptRun::Edit() {
-  given_ = AttributeStage(script_, request_.attributes, log_);
+  given_ = AttributeStage(script_, attributes_, log_);
   if (log_.refused())
     return false;
   subjectZero_ = SubjectZeroStage(script_, given_, log_);
@@ -92,8 +176,15 @@ bool ScriptRun::CheckData() {
     return true;
   data_ = WorkOutDataFilesStage(script_, given_, subjectZero_, outputScriptPath_,
                                 request_.dataCheck, log_);
-  if (log_.refused() || data_.dataFile.empty())
+  if (!log_.refused() && data_.dataFile.empty()) {
+    // What counts saved rows needs runs whose data file is known: such a run never ends saved.
+    std::string refusal = choices_.UnknownDataFileRefusal();
+    if (!refusal.empty())
+      log_.PrintRefusal(refusal);
     return !log_.refused();
+  }
+  if (log_.refused())
+    return false;
   for (auto [file, what] :
        {std::pair{&data_.dataFile, "data file"}, std::pair{&data_.converted, "converted file"}}) {
     std::string refusal =

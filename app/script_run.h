@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/data_check.h"
+#include "app/journal_choices.h"
 #include "app/run_log.h"
 #include "app/run_request.h"
 #include "journal/journal.h"
@@ -42,6 +43,9 @@ class ScriptRun {
 
  private:
   void OpenJournal();
+  enum class Chose { kChosen, kRefused, kFailed };
+  Chose Choose();
+  bool Taken(const AttributesByName& attributes) const;
   bool Edit();
   bool CheckData();
   int SaveAndLaunch();
@@ -55,6 +59,9 @@ class ScriptRun {
   const std::string outputScriptPath_;
   EBScript script_;
   RunLog log_;
+  JournalChoices choices_;
+  AttributesByName attributes_;  // the request's, with the values the journal chose
+  std::string scriptPath_, computer_;
   std::unique_ptr<Journal> journal_;
   AttributesBySqueezedName given_;
   bool subjectZero_ = false;

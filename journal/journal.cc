@@ -66,6 +66,8 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   std::unique_ptr<LockedFile> file;
   if (!Open(&file))
     return {Outcome::kFailed, {failure_}};
+  if (!file)
+    return {Outcome::kWritten, {}};  // a dry run without a journal yet
   JournalReader reader(*file);
   if (!ReadHeader(reader))
     return {Outcome::kFailed, {failure_}};
@@ -89,12 +91,9 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   if (!guard.unreadableNaming().empty())
     return {Outcome::kFailed, {guard.unreadableNaming()}};
   Started started{Outcome::kWritten, {}};
-  if (reader.unreadable() > 0) {
-    started.lines.push_back("Warning: " + std::to_string(reader.unreadable()) +
-                            " rows of the journal cannot be read (the first is row " +
-                            std::to_string(reader.firstUnreadable()) +
-                            "); the guard passes over them");
-  }
+  std::string warning = UnreadableLine(reader);
+  if (!warning.empty())
+    started.lines.push_back(warning);
   std::string rows;
   for (const StationRuns::Open& open : station.Ended(processes)) {
     DataFiles found = FoundData(open);
@@ -106,7 +105,10 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
     if (event == JournalEvent::kSaved)
       guard.FoundSaved(found.Final(), JournalTime(now));
   }
-  JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, ""};
+  std::string notes;
+  for (const std::string& note : notes_)
+    notes += (notes.empty() ? "" : " / ") + note;
+  JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, notes};
   std::string refusal = guard.Refusal();
   if (!refusal.empty()) {
     row = {JournalEvent::kRefused, data.Final(), -1, refusal};
@@ -121,6 +123,49 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   return started;
 }
 
+bool Journal::Hold() {
+  failure_.clear();
+  std::unique_ptr<LockedFile> file;
+  if (!Open(&file))
+    return false;
+  held_ = std::move(file);
+  return true;
+}
+
+std::vector<std::string> Journal::Scan(const std::function<void(const JournalEntry&)>& take) {
+  if (!held_)
+    return {};  // a dry run without a journal yet
+  JournalReader reader(*held_);
+  if (!ReadHeader(reader))
+    return {failure_};
+  for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
+       status = reader.Next()) {
+    if (status == JournalReader::Status::kFailed) {
+      failure_ = reader.Failure(path_);
+      return {failure_};
+    }
+    if (status == JournalReader::Status::kRow)
+      take(reader.entry());
+  }
+  std::string warning = UnreadableLine(reader);
+  return warning.empty() ? std::vector<std::string>() : std::vector<std::string>{warning};
+}
+
+void Journal::AddNote(const std::string& line) {
+  notes_.push_back(line);
+}
+
+// "Warning: <n> rows of the journal cannot be read ...", once for the run; "" when every
+// row can be read.
+std::string Journal::UnreadableLine(const JournalReader& reader) {
+  if (reader.unreadable() == 0 || warned_)
+    return std::string();
+  warned_ = true;
+  return "Warning: " + std::to_string(reader.unreadable()) +
+         " rows of the journal cannot be read (the first is row " +
+         std::to_string(reader.firstUnreadable()) + "); the guard passes over them";
+}
+
 bool Journal::ErunStarted(const ProcessIdentity& erun, const DataFiles& data) {
   return Append({JournalEvent::kErunStarted, data.Final(), std::nullopt,
                  ErunMessage(erun, station_.self, data.dataFile)});
@@ -128,6 +173,10 @@ bool Journal::ErunStarted(const ProcessIdentity& erun, const DataFiles& data) {
 
 bool Journal::Append(const JournalRow& row) {
   failure_.clear();
+  if (dryRun_) {
+    held_.reset();
+    return true;
+  }
   std::unique_ptr<LockedFile> file;
   if (!Open(&file))
     return false;
@@ -136,7 +185,16 @@ bool Journal::Append(const JournalRow& row) {
 }
 
 bool Journal::Open(std::unique_ptr<LockedFile>* file) {
-  LockOutcome outcome = files_.OpenLocked(path_, LockFor::kAppending, file);
+  // A held lock goes with the row that ends the hold.
+  if (held_) {
+    *file = std::move(held_);
+    return true;
+  }
+  // A dry run reads what is there, and makes no journal that is not.
+  if (dryRun_ && files_.Look(path_) == Presence::kNotThere)
+    return true;
+  LockOutcome outcome =
+      files_.OpenLocked(path_, dryRun_ ? LockFor::kReading : LockFor::kAppending, file);
   if (outcome == LockOutcome::kLocked)
     return true;
   failure_ = "Couldn't write journal " + path_;
@@ -181,6 +239,8 @@ std::string Journal::Found(const JournalHeader& header, const StationRuns::Open&
 // Rows go in the header's order of columns, with its separator; a new journal gets
 // Tarvo's header first.
 bool Journal::Write(LockedFile& file, const JournalReader& reader, const std::string& rows) {
+  if (dryRun_)
+    return true;
   std::string bytes;
   if (reader.empty())
     bytes = reader.header().Line();

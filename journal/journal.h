@@ -76,6 +76,21 @@ class Journal {
   /// the event that `check` finds of their data.
   Started Start(const DataFiles& data, ProcessCheck& processes, const DataCheck& check);
 
+  /// Takes the journal's lock and holds it until the run's `started` or `refused` row is
+  /// written (Start, Append), so that what Scan reads still stands when the row goes in:
+  /// one station per number. False, with failure(), when the journal cannot be opened.
+  bool Hold();
+  /// Under the held lock, hands `take` every row that can be read, in the file's order.
+  /// The lines to print: how many rows cannot be read (said once for the run), or a failure.
+  std::vector<std::string> Scan(const std::function<void(const JournalEntry&)>& take);
+  /// A line that the `started` row's message records; its lines are joined by " / ".
+  void AddNote(const std::string& line);
+  /// The attributes the rows record, once the journal has chosen their values.
+  void SetAttributes(std::string attributes) { attributes_ = std::move(attributes); }
+  /// A dry run (-N): the journal is read under its lock and judges the run, but nothing is
+  /// appended.
+  void SetDryRun() { dryRun_ = true; }
+
   /// Appends the `E-Run started` row of E-Run's process, `erun`, for the run's `data`.
   bool ErunStarted(const ProcessIdentity& erun, const DataFiles& data);
 
@@ -93,6 +108,7 @@ class Journal {
   std::string Found(const JournalHeader& header, const StationRuns::Open& open, JournalEvent event,
                     std::time_t now) const;
   std::string Row(const JournalHeader& header, const JournalRow& row, std::time_t now) const;
+  std::string UnreadableLine(const JournalReader& reader);
   bool Write(LockedFile& file, const JournalReader& reader, const std::string& rows);
 
   FileSystem& files_;
@@ -103,6 +119,10 @@ class Journal {
   Clock now_;
   std::string run_;
   std::string failure_;
+  std::unique_ptr<LockedFile> held_;
+  std::vector<std::string> notes_;
+  bool dryRun_ = false;
+  bool warned_ = false;  // the line of rows that cannot be read is printed
 };
 
 #endif  // TARVO_JOURNAL_JOURNAL_H_

@@ -569,3 +569,13 @@ ValueRule ReadValueRule(const MainRoutine& routine, const PromptSection& section
     return ValueRule();
   return SectionWalker(routine, *section.assignment).Walk(section.label + 1, *section.end + 1);
 }
+
+std::optional<ValueRule> PromptRuleOf(const EBScript& script, std::string_view name) {
+  std::optional<MainRoutine> routine = MainRoutine::Read(script);
+  if (!routine)
+    return std::nullopt;
+  std::optional<PromptSection> section = FindPromptSection(*routine, name);
+  if (!section)
+    return std::nullopt;
+  return ReadValueRule(*routine, *section);
+}

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "script/answer_set.h"
 #include "script/prompt_section.h"
@@ -36,5 +37,9 @@ struct ValueRule {
 /// whose condition cannot be read, makes the rule unreadable; one that does neither is a
 /// warning only, and a block that never looks at the answer is left aside.
 ValueRule ReadValueRule(const MainRoutine& routine, const PromptSection& section);
+
+/// The rule of the startup prompt that asks for attribute `name` in the script's main
+/// routine; none when the main routine has no such prompt.
+std::optional<ValueRule> PromptRuleOf(const EBScript& script, std::string_view name);
 
 #endif  // TARVO_SCRIPT_VALUE_RULE_H_

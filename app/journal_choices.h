@@ -1,0 +1,66 @@
+#ifndef TARVO_APP_JOURNAL_CHOICES_H_
+#define TARVO_APP_JOURNAL_CHOICES_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/run_request.h"
+#include "journal/study_rows.h"
+#include "script/eb_script.h"
+
+// The values a run leaves to the journal: attributes given as `next` or `same`, and the
+// balanced attributes of -B. They are chosen from one read of the journal under its lock,
+// which the run holds until its `started` or `refused` row is written.
+
+class JournalChoices {
+ public:
+  explicit JournalChoices(const RunRequest& request);
+
+  /// Whether the run leaves any value to the journal.
+  bool any() const { return !asked_.empty() || !balanced_.empty(); }
+  /// The attributes that StudyRows is to look for: Subject, Session, then the others.
+  const std::vector<std::string>& names() const { return names_; }
+
+  /// Why the run cannot leave its values to the journal, before the journal is read: no
+  /// journal, no Subject, no whole-number prompt, a listed value that its check refuses.
+  /// "" when it can.
+  std::string Refusal(const EBScript& script, bool journal) const;
+
+  /// "Session=next needs the data file worked out", or the same for -B, for a run whose
+  /// data file cannot be worked out: both count `saved` rows, which such a run never ends
+  /// with. "" when the run has neither.
+  std::string UnknownDataFileRefusal() const;
+
+  /// Whether a data file or converted file of a run with these attributes is there already.
+  using Taken = std::function<bool(const AttributesByName& attributes)>;
+  struct Chosen {
+    AttributesByName attributes;     // every attribute with its value
+    std::vector<std::string> lines;  // what the journal gave, in the order they are printed
+    std::string refusal;             // "" when every value was chosen
+  };
+  /// Chooses the values from the journal's rows.
+  Chosen Choose(const StudyRows& rows, const EBScript& script, const Taken& taken) const;
+
+ private:
+  enum class Word { kNext, kSame };
+  struct Asked {
+    std::string name;
+    Word word;
+    size_t index;  // in names()
+  };
+
+  bool Resolve(const StudyRows& rows, const EBScript& script, Chosen* chosen) const;
+  bool Same(const StudyRows& rows, const Asked& asked, Chosen* chosen) const;
+  bool NextSession(const StudyRows& rows, const EBScript& script, const Asked& asked,
+                   Chosen* chosen) const;
+  bool Balance(const StudyRows& rows, Chosen* chosen) const;
+
+  const RunRequest& request_;
+  std::vector<std::string> names_;
+  std::vector<Asked> asked_;      // Subject first, then Session, then the others by name
+  std::vector<size_t> balanced_;  // indexes in names(), by name
+  std::string subject_;           // Subject as the command line spells it, "" when not given
+};
+
+#endif  // TARVO_APP_JOURNAL_CHOICES_H_
