@@ -45,7 +45,7 @@ bool CheckScriptPath(const std::string& scriptPath, std::string* outputScriptPat
 }
 
 // The lab's journal for every run, named by the variable TARVO_JOURNAL unless the command
-// line names another; checked as -L is, also for a dry run, which keeps no journal. False,
+// line names another; checked as -L is, also for a dry run, which appends nothing. False,
 // after the line that says why, when it cannot name one.
 bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* request) {
   const std::optional<std::string>& variable = programArguments.journalVariable;
@@ -60,8 +60,7 @@ bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* r
     PrintLine(refusal);
     return false;
   }
-  if (!request->noRun)
-    request->journal = variable;
+  request->journal = variable;  // a dry run reads it only for values left to the journal
   return true;
 }
 

@@ -80,7 +80,7 @@ void StudyRows::TakeOfScript(const JournalEntry& entry, const Values& values) {
     if (early == earlyEnds_.end()) {
       pending_.emplace(std::string(run), std::move(started));
     } else {
-      Ended(started, early->second);
+      Ended(started, early->second.second);
       earlyEnds_.erase(early);
     }
     return;
@@ -93,7 +93,7 @@ void StudyRows::TakeOfScript(const JournalEntry& entry, const Values& values) {
   }
   auto started = pending_.find(run);
   if (started == pending_.end()) {
-    earlyEnds_.emplace(std::string(run), event);
+    earlyEnds_.emplace(std::string(run), std::pair(std::move(ended), event));
     return;
   }
   Ended(started->second, event);
@@ -132,6 +132,9 @@ void StudyRows::Finish() {
       Count(started);
   }
   pending_.clear();
+  for (const auto& [run, ended] : earlyEnds_)
+    Ended(ended.first, ended.second);
+  earlyEnds_.clear();
 }
 
 void StudyRows::TakeOfComputer(const JournalEntry& entry) {

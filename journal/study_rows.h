@@ -71,8 +71,10 @@ class StudyRows {
   std::time_t now_;
   std::vector<std::optional<int64_t>> highest_;
   std::set<std::pair<int64_t, int64_t>> saved_;
-  std::map<std::string, Pending, std::less<>> pending_;            // started, not yet ended
-  std::map<std::string, JournalEvent, std::less<>> earlyEnds_;     // ended before they started
+  std::map<std::string, Pending, std::less<>> pending_;  // started, not yet ended
+  // End rows before their started row, as a sorted journal has them; those whose started
+  // row never comes count by their own values.
+  std::map<std::string, std::pair<Pending, JournalEvent>, std::less<>> earlyEnds_;
   std::map<int64_t, std::vector<std::set<std::string>>> kept_;     // Subject's values
   std::vector<std::map<std::string, std::set<int64_t>>> counted_;  // value's participants
   // This computer's latest run by the order of runs, and its runs that E-Run failed.

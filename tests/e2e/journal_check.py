@@ -96,9 +96,9 @@ def run_many(command, folder, env, threads, runs, fill_run):
     return codes
 
 
-def check_many(failures, data, threads, runs):
+def check_many(failures, data, threads, runs, distinct=False):
     """Every run wrote its three rows whole: a started row, an E-Run started row and an end
-    row, each one line."""
+    row, each one line; with `distinct`, no two started rows hold the same attributes."""
     rows = rows_of(data)
     if rows is None or rows[:1] != [HEADER]:
         failures.append("journal: no header, or not CR LF rows")
@@ -113,3 +113,6 @@ def check_many(failures, data, threads, runs):
                                                  for e in by_run.values()):
         failures.append("journal: %d rows of %d runs, expected three of each of %d runs" %
                         (len(rows), len(by_run), threads * runs))
+    started = [row[5] for row in rows if row[7:8] == ["started"]]
+    if distinct and len(set(started)) != len(started):
+        failures.append("journal: runs given the same attributes: %r" % sorted(started))
