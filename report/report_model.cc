@@ -314,8 +314,44 @@ void ScriptGrid::CountSaved() {
     }
   }
   std::sort(subjects.begin(), subjects.end());
-  participantsSaved =
-      static_cast<size_t>(std::unique(subjects.begin(), subjects.end()) - subjects.begin());
+  subjects.erase(std::unique(subjects.begin(), subjects.end()), subjects.end());
+  participantsSaved = subjects.size();
+  CountBalance(subjects);
+}
+
+void ScriptGrid::TakeNotes(int32_t subject, std::string_view attributes, std::string_view message) {
+  const std::string_view kBalanced = " balanced from the journal: ";
+  attributes_[subject].assign(attributes);
+  for (size_t at = message.find(kBalanced); at != std::string_view::npos;
+       at = message.find(kBalanced, at + 1)) {
+    size_t start = message.rfind(" / ", at);
+    start = start == std::string_view::npos ? 0 : start + 3;
+    std::string_view attribute = message.substr(start, at - start);
+    bool known = std::any_of(balanced.begin(), balanced.end(), [attribute](const Balance& balance) {
+      return balance.name == attribute;
+    });
+    if (!known)
+      balanced.push_back({std::string(attribute), {}});
+  }
+}
+
+// Each balanced attribute's values, by the latest run with notes of each participant.
+void ScriptGrid::CountBalance(const std::vector<int32_t>& saved) {
+  std::sort(running_.begin(), running_.end());
+  for (Balance& balance : balanced) {
+    std::map<std::string, Balance::Value, InsensitiveLess> values;
+    for (const auto& [subject, attributes] : attributes_) {
+      std::optional<std::string> value = AttributeOf(attributes, balance.name);
+      if (!value || subject == 0)
+        continue;
+      Balance::Value& counts = values[*value];
+      counts.value = *value;
+      counts.saved += std::binary_search(saved.begin(), saved.end(), subject) ? 1 : 0;
+      counts.running += std::binary_search(running_.begin(), running_.end(), subject) ? 1 : 0;
+    }
+    for (auto& [text, value] : values)
+      balance.values.push_back(std::move(value));
+  }
 }
 
 bool AttentionList::Keeps(const RunOrder& order) const {
@@ -472,6 +508,9 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
     run.cell = &At(run.grid->others, other);
   }
   // A refused run is done with its row: only an open one keeps its texts.
+  // What the journal gave a run is in its started row's message.
+  if (keep && run.subject && !fields.message.empty())
+    run.grid->TakeNotes(*run.subject, fields.attributes, fields.message);
   if (keep) {
     run.id.assign(fields.run);
     run.dataFile.assign(fields.dataFile);
@@ -740,6 +779,8 @@ void ReportModel::FinishRuns(std::time_t now) {
     }
     if (StillOpen(run->order.time, now)) {
       ++run->grid->runningNow;
+      if (run->subject)
+        run->grid->Running(*run->subject);
       continue;
     }
     if (shown)

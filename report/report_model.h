@@ -127,6 +127,22 @@ class ScriptGrid {
   /// runs that were not refused, 1 when there is none.
   size_t participantsSaved = 0, sessionsSaved = 0, runningNow = 0;
   int64_t nextSubject = 1;
+  /// An attribute that the journal balanced (-B), as its `started` rows say, with its values:
+  /// each with its participants that have a saved session, and those running now.
+  struct Balance {
+    std::string name;
+    struct Value {
+      std::string value;
+      size_t saved = 0, running = 0;
+    };
+    std::vector<Value> values;  // in the order of their names
+  };
+  std::vector<Balance> balanced;
+
+  /// Takes a `started` row of `subject` whose message says what the journal gave.
+  void TakeNotes(int32_t subject, std::string_view attributes, std::string_view message);
+  /// Once the runs are done: `subject` runs now.
+  void Running(int32_t subject) { running_.push_back(subject); }
 
   /// The cell of (Subject, Session), made when there is none yet.
   Cell& At(int32_t subject, int32_t session);
@@ -150,6 +166,10 @@ class ScriptGrid {
     return static_cast<int64_t>(subject) * (int64_t{1} << 32) + static_cast<uint32_t>(session);
   }
   const Cell* FindCell(int32_t subject, int32_t session) const;
+  void CountBalance(const std::vector<int32_t>& saved);
+
+  std::map<int32_t, std::string> attributes_;  // of each Subject's latest run with notes
+  std::vector<int32_t> running_;
 
   // The cells in the order they came: the report looks one up for each run. The usual
   // Subjects and Sessions, small numbers, are found through a table of them, the rest by key.

@@ -153,3 +153,35 @@ TEST(ReportModel, SortedRowsGiveTheSame) {
     EXPECT_EQ(shown, Shown(Model(rows))) << column;
   }
 }
+
+namespace {
+
+// The values of an attribute balanced by the journal, with their participants saved and
+// running now, by each participant's latest run that says what the journal gave.
+TEST(ReportModel, BalancedAttribute) {
+  auto run = [](const std::string& id, int subject, const char* group, const char* event,
+                const char* message) {
+    std::string time = "2026-12-08T11:00:00+00:00";  // an hour ago
+    return CsvRow(
+        {id, time, "LAB1", "C:\\x\\rt.ebs",
+         std::string("Group=") + group + "; Session=1; Subject=" + std::to_string(subject),
+         "C:\\d\\rt-" + std::to_string(subject) + "-1.edat", event, message},
+        ',');
+  };
+  const char* kBalanced = "Subject from the journal: 1 / Group balanced from the journal: a (a: 0)";
+  ReportModel model =
+      Model(run("r1", 1, "a", "started", kBalanced) + run("r1", 1, "a", "saved", "") +
+            run("r2", 2, "b", "started", "Group balanced from the journal: b") +
+            run("r3", 3, "b", "started", "") + run("r4", 0, "a", "started", kBalanced));
+  const ScriptGrid& grid = model.grids().begin()->second;
+  ASSERT_EQ(1u, grid.balanced.size());
+  EXPECT_EQ("Group", grid.balanced[0].name);
+  std::string counts;
+  for (const ScriptGrid::Balance::Value& value : grid.balanced[0].values)
+    counts +=
+        value.value + ":" + std::to_string(value.saved) + "/" + std::to_string(value.running) + " ";
+  // Subject 3's run says nothing of the journal; Subject 0 is no participant.
+  EXPECT_EQ("a:1/0 b:0/1 ", counts);
+}
+
+}  // namespace

@@ -171,6 +171,15 @@ class Page {
     *this << "<p class=\"line\">Participants with a saved session: " << grid.participantsSaved
           << "; sessions saved: " << grid.sessionsSaved << "; running now: " << grid.runningNow
           << "; next Subject: " << grid.nextSubject << "</p>\n";
+    for (const ScriptGrid::Balance& balance : grid.balanced) {
+      *this << "<p class=\"line\">" << Text{balance.name} << " (balanced) ";
+      for (size_t at = 0; at < balance.values.size(); ++at) {
+        const ScriptGrid::Balance::Value& value = balance.values[at];
+        *this << (at == 0 ? "" : "; ") << Text{value.value} << ": " << value.saved
+              << " with a saved session, " << value.running << " running now";
+      }
+      *this << "</p>\n";
+    }
     std::vector<int32_t> sessions = grid.Sessions();
     if (!grid.empty()) {
       *this << "<table>\n<tr><th>Subject</th>";
