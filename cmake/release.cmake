@@ -41,6 +41,7 @@ install(TARGETS tarvo RUNTIME DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/release/README.txt DESTINATION .)
 install(FILES ${release_doc_files} docs/report.png DESTINATION docs)
 install(FILES examples/rt.ebs examples/nback.ebs examples/run_sessions.bat examples/run_from_csv.bat
+              examples/run_battery.bat
               examples/sessions.csv
         DESTINATION examples)
 set(CPACK_GENERATOR ZIP)

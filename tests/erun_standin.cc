@@ -6,12 +6,12 @@
 // Like an experiment, it then writes the files that ERUN_STANDIN_WRITE names, separated by
 // '|', relative to its current folder: the data file and the converted one of a run that
 // finished, the data file alone of one that was aborted. "{Name}" in a name stands for the
-// value that a line `c.SetAttrib "Name", "value"` of the script gives. It first waits a moment, so
-// the record is only there in time when the caller waited for it to end, and, when
-// ERUN_STANDIN_WAIT_FOR names a file, until that file exists (at most a minute), so a test
-// can do something else while E-Run runs. The console is closed at once, so whoever reads
-// the caller's output does not wait for it either. On POSIX, with ERUN_STANDIN_SIGNALS
-// set, it also records whether it started with SIGINT and SIGPIPE at their defaults.
+// value that a line `c.SetAttrib "Name", "value"` (or ebContext's) of the script gives. It first
+// waits a moment, so the record is only there in time when the caller waited for it to end, and,
+// when ERUN_STANDIN_WAIT_FOR names a file, until that file exists (at most a minute), so a test can
+// do something else while E-Run runs. The console is closed at once, so whoever reads the caller's
+// output does not wait for it either. On POSIX, with ERUN_STANDIN_SIGNALS set, it also records
+// whether it started with SIGINT and SIGPIPE at their defaults.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,14 +41,15 @@ std::string Variable(const char* name) {
 }
 
 // `text` with each "{Name}" replaced by the value that the script's last line
-// `c.SetAttrib "Name", "value"` gives, which is Tarvo's below the script's default.
+// `c.SetAttrib "Name", "value"` (or `ebContext.SetAttrib ...`) gives, which is Tarvo's below
+// the script's default.
 std::string WithValues(std::string text, const std::string& script) {
   size_t open;
   while ((open = text.find('{')) != std::string::npos) {
     size_t close = text.find('}', open);
     if (close == std::string::npos)
       break;
-    std::string set = "c.SetAttrib \"" + text.substr(open + 1, close - open - 1) + "\", \"";
+    std::string set = "SetAttrib \"" + text.substr(open + 1, close - open - 1) + "\", \"";
     size_t at = script.rfind(set);
     std::string value;
     if (at != std::string::npos)

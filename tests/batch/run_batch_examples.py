@@ -79,8 +79,13 @@ def main():
     try:
         shutil.copy(tarvo, os.path.join(folder, "tarvo.exe"))
         shutil.copy(standin, os.path.join(folder, "erun.exe"))
-        for name in ["run_sessions.bat", "run_from_csv.bat", "nback.ebs"]:
+        for name in ["run_sessions.bat", "run_from_csv.bat", "run_battery.bat", "nback.ebs"]:
             shutil.copy(os.path.join(examples, name), folder)
+        # A second task of the battery: another experiment, its data files of its own name.
+        with open(os.path.join(examples, "nback.ebs"), "rb") as f:
+            stroop = f.read().replace(b'"Experiment", "nback"', b'"Experiment", "stroop"')
+        with open(os.path.join(folder, "stroop.ebs"), "wb") as f:
+            f.write(stroop)
         with open(os.path.join(folder, "sessions.csv"), "wb") as f:
             f.write(b"Subject,Session\r\n3,1\r\n3,2\r\n4,1\r\n")
         command = '"%s" "%%1"' % windows_path(os.path.join(folder, "erun.exe"))
@@ -96,6 +101,26 @@ def main():
             check(failures, "run_sessions console", 3, console.count("Data saved: "))
             check(failures, "run_sessions journal", ["started", "E-Run started", "saved"] * 3,
                   [row[7] for row in journal_rows(folder)[1:]])
+
+            # The battery: each participant the next number and the group with the fewest
+            # participants, both tasks with the same values; the second task's data not
+            # saved stops the batch.
+            tasks = ["run_battery.bat", "study.csv", "nback.ebs", "stroop.ebs"]
+            both = "{Experiment}-{Subject}-1.txt|{Experiment}-{Subject}-1.edat"
+            for subject, group in [("1", "1"), ("2", "2")]:
+                code, console, record = run_batch(emulator, folder, tasks, writes=both)
+                check(failures, "run_battery %s" % subject, (0, 2, True),
+                      (code, console.count("Data saved: "), console.endswith("Battery done.\n")))
+                check(failures, "run_battery %s values" % subject,
+                      [line for line in record if "Group" in line or "Subject\"," in line],
+                      ['\tc.SetAttrib "Group", "%s"   \' value set by Tarvo' % group,
+                       '\tc.SetAttrib "Subject", "%s"   \' value set by Tarvo; removed user '
+                       'prompt section' % subject] * 2)
+            code, console, record = run_batch(emulator, folder, tasks,
+                                              writes="{Experiment}-{Subject}-1.txt")
+            check(failures, "run_battery stops", (1, True, 1),
+                  (code, "Stopped: Tarvo failed for nback.ebs." in console,
+                   console.count("Subject from the journal: 3")))
 
             # Leading zeros are decimal: "set /a" alone would refuse 08, an octal number.
             code, console, record = run_batch(emulator, folder,

@@ -21,7 +21,8 @@ EXPECTED_ZIP = {"tarvo.exe", "README.txt", "docs/console-lines.md", "docs/rewrit
                 "docs/journal.md", "docs/report.png",
                 "examples/rt.ebs",
                 "examples/nback.ebs",
-                "examples/run_sessions.bat", "examples/run_from_csv.bat", "examples/sessions.csv"}
+                "examples/run_sessions.bat", "examples/run_from_csv.bat", "examples/run_battery.bat",
+                "examples/sessions.csv"}
 # A path of the project's own folders, as the README writes one.
 PROJECT_PATH = re.compile(r"\b(?:app|bench|build|cmake|docs|examples|fuzz|launch|platform|"
                           r"script|tests|textfile|tools)/[\w./-]*")
