@@ -42,27 +42,37 @@ std::string AboveLine(const std::string& name, int64_t value, const ValueRule& r
 }  // namespace
 
 JournalChoices::JournalChoices(const RunRequest& request) : request_(request) {
-  names_ = {"Subject", "Session"};
+  auto index = [this](const std::string& name) {
+    return Is(name, "Subject") ? 0 : Is(name, "Session") ? 1 : questions_.Add(name);
+  };
   std::vector<Asked> others;
   for (const auto& [name, value] : request.attributes) {
-    if (Is(name, "Subject"))
-      subject_ = name;
     std::optional<Word> word = EqualsInsensitive(value, "next")   ? std::optional(Word::kNext)
                                : EqualsInsensitive(value, "same") ? std::optional(Word::kSame)
                                                                   : std::nullopt;
+    if (Is(name, "Subject")) {
+      subject_ = name;
+      // A Subject's sessions and values: of the one given, of any for `same`; the next
+      // Subject has none.
+      if (!word)
+        questions_.subject = ParseWholeNumber(value);
+      questions_.anySubject = word == Word::kSame;
+    }
     if (!word)
       continue;
-    size_t index = Is(name, "Subject") ? 0 : Is(name, "Session") ? 1 : names_.size();
-    if (index == names_.size())
-      names_.push_back(name);
-    (index < 2 ? asked_ : others).push_back({name, *word, index});
+    size_t at = index(name);
+    if (*word == Word::kNext && at == 1)
+      questions_.sessionsSaved = true;
+    else if (*word == Word::kNext)
+      questions_.highest[at] = true;
+    (at < 2 ? asked_ : others).push_back({name, *word, at});
   }
   std::sort(asked_.begin(), asked_.end(),
             [](const Asked& a, const Asked& b) { return a.index < b.index; });
   asked_.insert(asked_.end(), others.begin(), others.end());
   for (const auto& [name, values] : request.balanced) {
-    balanced_.push_back(names_.size());
-    names_.push_back(name);
+    balanced_.push_back(index(name));
+    questions_.balanced[balanced_.back()] = true;
   }
 }
 
@@ -212,8 +222,8 @@ bool JournalChoices::Balance(const StudyRows& rows, Chosen* chosen) const {
   }
   std::string s = std::to_string(*subject);
   for (size_t index : balanced_) {
-    const std::string& name = names_[index];
-    std::set<std::string> kept = rows.ValuesOf(*subject, index);
+    const std::string& name = questions_.names[index];
+    StudyRows::ValueSet kept = rows.ValuesOf(*subject, index);
     if (kept.size() > 1) {
       chosen->refusal = "Subject " + s + " has two values of " + name +
                         " in the journal: " + *kept.begin() + ", " + *std::next(kept.begin());

@@ -19,8 +19,8 @@ class JournalChoices {
 
   /// Whether the run leaves any value to the journal.
   bool any() const { return !asked_.empty() || !balanced_.empty(); }
-  /// The attributes that StudyRows is to look for: Subject, Session, then the others.
-  const std::vector<std::string>& names() const { return names_; }
+  /// What the journal's rows are asked.
+  const StudyQuestions& questions() const { return questions_; }
 
   /// Why the run cannot leave its values to the journal, before the journal is read: no
   /// journal, no Subject, no whole-number prompt, a listed value that its check refuses.
@@ -47,7 +47,7 @@ class JournalChoices {
   struct Asked {
     std::string name;
     Word word;
-    size_t index;  // in names()
+    size_t index;  // in questions().names
   };
 
   bool Resolve(const StudyRows& rows, const EBScript& script, Chosen* chosen) const;
@@ -57,9 +57,9 @@ class JournalChoices {
   bool Balance(const StudyRows& rows, Chosen* chosen) const;
 
   const RunRequest& request_;
-  std::vector<std::string> names_;
+  StudyQuestions questions_;
   std::vector<Asked> asked_;      // Subject first, then Session, then the others by name
-  std::vector<size_t> balanced_;  // indexes in names(), by name
+  std::vector<size_t> balanced_;  // indexes in questions().names, by name
   std::string subject_;           // Subject as the command line spells it, "" when not given
 };
 

@@ -66,7 +66,7 @@ std::vector<std::string> Chosen(const Choice& choice, const EBScript& script) {
   std::string refusal = choices.Refusal(script, true);
   if (!refusal.empty())
     return {refusal};
-  StudyRows rows("/lab/nback.ebs", "LAB1", choices.names(), kNow);
+  StudyRows rows("/lab/nback.ebs", "LAB1", choices.questions(), kNow);
   JournalReader reader(*file);
   reader.ReadHeader();
   while (reader.Next() == JournalReader::Status::kRow)

@@ -110,7 +110,7 @@ ScriptRun::Chose ScriptRun::Choose() {
     log_.Line(journal_->failure());
     return Chose::kFailed;
   }
-  StudyRows rows(scriptPath_, computer_, choices_.names(), world_.now());
+  StudyRows rows(scriptPath_, computer_, choices_.questions(), world_.now());
   for (const std::string& line :
        journal_->Scan([&rows](const JournalEntry& entry) { rows.Take(entry); }))
     log_.Line(line);

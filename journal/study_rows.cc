@@ -1,5 +1,6 @@
 #include "journal/study_rows.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/paths.h"
@@ -8,133 +9,155 @@
 
 namespace {
 
-// Whether a row's event is the first row of its run.
-bool BeginsRun(JournalEvent event) {
-  return event == JournalEvent::kStarted || event == JournalEvent::kRefused;
-}
-
-std::optional<int64_t> WholeNumber(const std::optional<std::string>& value) {
-  if (!value)
-    return std::nullopt;
-  std::optional<int32_t> number = ParseWholeNumber(*value);
+std::optional<int64_t> WholeNumber(std::string_view value) {
+  std::optional<int32_t> number = ParseWholeNumber(value);
   return number ? std::optional<int64_t>(*number) : std::nullopt;
 }
 
 }  // namespace
 
-StudyRows::StudyRows(const std::string& script, const std::string& computer,
-                     std::vector<std::string> attributes, std::time_t now)
-    : script_(std::string(FileNameOf(script))),
-      computer_(computer),
-      now_(now),
-      highest_(attributes.size()),
-      counted_(attributes.size()) {
-  for (const std::string& name : attributes)
-    squeezed_.push_back(SqueezeText(name));
+size_t StudyQuestions::Add(const std::string& name) {
+  names.push_back(name);
+  highest.push_back(false);
+  balanced.push_back(false);
+  return names.size() - 1;
 }
 
-// The values of the attributes asked about, in the program's code page, read in one pass
-// over the row's attributes column.
-StudyRows::Values StudyRows::ValuesIn(const JournalEntry& entry) const {
-  Values values(squeezed_.size());
-  std::string converted;
+StudyRows::StudyRows(const std::string& script, const std::string& computer,
+                     StudyQuestions questions, std::time_t now)
+    : script_(std::string(FileNameOf(script))),
+      computer_(computer),
+      questions_(std::move(questions)),
+      now_(now) {
+  size_t size = questions_.names.size();
+  for (const std::string& name : questions_.names)
+    squeezed_.push_back(SqueezeText(name));
+  values_.resize(size);
+  found_.resize(size);
+  copies_.resize(size);
+  highest_.resize(size);
+  counted_.resize(size);
+}
+
+// The values of the names asked about, in the program's code page, in one pass over the
+// row's attributes column; false when the row holds none of them.
+bool StudyRows::ReadValues(const JournalEntry& entry) {
   std::string_view text = entry.Field(JournalColumn::kAttributes);
   if (!entry.ascii())
-    text = converted = entry.Ansi(JournalColumn::kAttributes);
+    text = converted_ = entry.Ansi(JournalColumn::kAttributes);
+  std::fill(found_.begin(), found_.end(), false);
+  bool any = false;
+  bool quoted = text.find('"') != std::string_view::npos;
   AttributesReader reader(text);
   std::string_view name, value;
   while (reader.Next(&name, &value)) {
     for (size_t at = 0; at < squeezed_.size(); ++at) {
-      if (!values[at] && SqueezesTo(name, squeezed_[at]))
-        values[at] = std::string(value);
+      if (found_[at] || !SqueezesTo(name, squeezed_[at]))
+        continue;
+      found_[at] = any = true;
+      // A value in quotes is the reader's own copy until its next pair.
+      values_[at] = quoted ? std::string_view(copies_[at].assign(value)) : value;
     }
   }
-  return values;
+  subject_ = found_[0] ? WholeNumber(values_[0]) : std::nullopt;
+  return any;
 }
 
 void StudyRows::Take(const JournalEntry& entry) {
   if (computer_.Is(entry.Field(JournalColumn::kComputer), entry))
     TakeOfComputer(entry);
   if (script_.IsFileOf(entry.Field(JournalColumn::kScript), entry)) {
-    TakeOfScript(entry, ValuesIn(entry));
+    TakeOfScript(entry);
     return;
   }
   // A release by hand may name nothing but its run.
-  if (entry.event() == JournalEvent::kEnded && entry.Field(JournalColumn::kScript).empty())
-    TakeOfScript(entry, Values(squeezed_.size()));
+  if (EndsRun(entry.event()) && Recent(entry))
+    ended_.emplace(entry.Field(JournalColumn::kRun));
 }
 
-void StudyRows::TakeOfScript(const JournalEntry& entry, const Values& values) {
+// Whether a row may be of a run still open: of the last hours the rule lets a run be open,
+// or one whose time cannot be read.
+bool StudyRows::Recent(const JournalEntry& entry) const {
+  return StillOpen(entry.Time(), now_);
+}
+
+void StudyRows::TakeOfScript(const JournalEntry& entry) {
   JournalEvent event = entry.event();
-  if (event == JournalEvent::kRefused || event == JournalEvent::kErunStarted)
+  if (event == JournalEvent::kRefused || !ReadValues(entry))
     return;
-  for (size_t at = 0; at < values.size(); ++at) {
-    std::optional<int64_t> number = WholeNumber(values[at]);
+  for (size_t at = 0; at < squeezed_.size(); ++at) {
+    if (!questions_.highest[at])
+      continue;
+    std::optional<int64_t> number = found_[at] ? WholeNumber(values_[at]) : std::nullopt;
     if (number && (!highest_[at] || *highest_[at] < *number))
       highest_[at] = number;
   }
   std::string_view run = entry.Field(JournalColumn::kRun);
   if (event == JournalEvent::kStarted) {
-    Pending started{WholeNumber(values[0]), values, entry.Time()};
-    auto early = earlyEnds_.find(run);
-    if (early == earlyEnds_.end()) {
-      pending_.emplace(std::string(run), std::move(started));
-    } else {
-      Ended(started, early->second.second);
-      earlyEnds_.erase(early);
+    if (subject_ && Recent(entry)) {
+      Open& open = open_[std::string(run)];
+      open.subject = *subject_;
+      open.values.assign(squeezed_.size(), std::nullopt);
+      for (size_t at = 0; at < squeezed_.size(); ++at) {
+        if (found_[at])
+          open.values[at] = std::string(values_[at]);
+      }
     }
     return;
   }
-  // An end row: of its started row's run, whose values count, or of one yet to come.
-  Pending ended{WholeNumber(values[0]), values, entry.Time()};
-  if (event == JournalEvent::kSaved && ended.subject && values.size() > 1) {
-    if (std::optional<int64_t> session = WholeNumber(values[1]))
-      saved_.insert({*ended.subject, *session});
-  }
-  auto started = pending_.find(run);
-  if (started == pending_.end()) {
-    earlyEnds_.emplace(std::string(run), std::pair(std::move(ended), event));
+  if (EndsRun(event) && Recent(entry))
+    ended_.emplace(run);
+  if (!subject_ || event == JournalEvent::kErunFailed)
     return;
+  // An `E-Run started` row, or the end row of a run whose E-Run ran.
+  for (size_t at = 0; at < squeezed_.size(); ++at) {
+    if (found_[at])
+      Keep(*subject_, at, values_[at]);
   }
-  Ended(started->second, event);
-  pending_.erase(started);
+  if (event != JournalEvent::kSaved)
+    return;
+  if (questions_.sessionsSaved && found_[1] && questions_.AsksOf(*subject_)) {
+    if (std::optional<int64_t> session = WholeNumber(values_[1]))
+      saved_.insert({*subject_, *session});
+  }
+  for (size_t at = 0; at < squeezed_.size(); ++at) {
+    if (found_[at])
+      Count(*subject_, at, values_[at]);
+  }
 }
 
-// A run of the script that has ended with `event`: one that started E-Run keeps its
-// Subject's values, and a saved one counts its participant.
-void StudyRows::Ended(const Pending& run, JournalEvent event) {
-  if (event == JournalEvent::kErunFailed || !run.subject)
+void StudyRows::Keep(int64_t subject, size_t index, std::string_view value) {
+  if (!questions_.balanced[index] || !questions_.AsksOf(subject))
     return;
-  std::vector<std::set<std::string>>& kept = kept_[*run.subject];
+  std::vector<ValueSet>& kept = kept_[subject];
   kept.resize(squeezed_.size());
-  for (size_t at = 0; at < run.values.size(); ++at) {
-    if (run.values[at])
-      kept[at].insert(*run.values[at]);
-  }
-  if (event == JournalEvent::kSaved)
-    Count(run);
+  if (kept[index].find(value) == kept[index].end())
+    kept[index].emplace(value);
 }
 
-void StudyRows::Count(const Pending& run) {
-  if (!run.subject || *run.subject == 0)
-    return;
-  for (size_t at = 0; at < run.values.size(); ++at) {
-    if (run.values[at])
-      counted_[at][*run.values[at]].insert(*run.subject);
-  }
+void StudyRows::Count(int64_t subject, size_t index, std::string_view value) {
+  if (subject == 0 || !questions_.balanced[index])
+    return;  // Subject 0 logs no data: no participant
+  Participating& counted = counted_[index];
+  auto found = std::find_if(counted.begin(), counted.end(),
+                            [value](const auto& entry) { return entry.first == value; });
+  if (found == counted.end())
+    found = counted.insert(counted.end(), {std::string(value), {}});
+  found->second.push_back(subject);
 }
 
 void StudyRows::Finish() {
-  for (const auto& [run, started] : pending_) {
-    // Released after the hours without an end row, it started E-Run all the same.
-    Ended(started, JournalEvent::kEnded);
-    if (StillOpen(started.time, now_))
-      Count(started);
+  for (const auto& [run, open] : open_) {
+    if (ended_.count(run) != 0)
+      continue;
+    for (size_t at = 0; at < open.values.size(); ++at) {
+      if (open.values[at]) {
+        Keep(open.subject, at, *open.values[at]);
+        Count(open.subject, at, *open.values[at]);
+      }
+    }
   }
-  pending_.clear();
-  for (const auto& [run, ended] : earlyEnds_)
-    Ended(ended.first, ended.second);
-  earlyEnds_.clear();
+  open_.clear();
 }
 
 void StudyRows::TakeOfComputer(const JournalEntry& entry) {
@@ -142,7 +165,7 @@ void StudyRows::TakeOfComputer(const JournalEntry& entry) {
   std::string_view run = entry.Field(JournalColumn::kRun);
   if (event == JournalEvent::kErunFailed)
     failedRuns_.emplace(run);
-  if (!BeginsRun(event))
+  if (event != JournalEvent::kStarted && event != JournalEvent::kRefused)
     return;
   RunOrder order{entry.Time(), entry.row()};
   if (latestOrder_ && order < *latestOrder_)
@@ -153,14 +176,20 @@ void StudyRows::TakeOfComputer(const JournalEntry& entry) {
   latestStarted_ = event == JournalEvent::kStarted;
 }
 
-std::set<std::string> StudyRows::ValuesOf(int64_t subject, size_t index) const {
+StudyRows::ValueSet StudyRows::ValuesOf(int64_t subject, size_t index) const {
   auto found = kept_.find(subject);
-  return found == kept_.end() ? std::set<std::string>() : found->second[index];
+  return found == kept_.end() ? ValueSet() : found->second[index];
 }
 
 size_t StudyRows::Participants(size_t index, const std::string& value) const {
-  auto found = counted_[index].find(value);
-  return found == counted_[index].end() ? 0 : found->second.size();
+  for (const auto& [counted, subjects] : counted_[index]) {
+    if (counted != value)
+      continue;
+    std::vector<int64_t> sorted = subjects;
+    std::sort(sorted.begin(), sorted.end());
+    return static_cast<size_t>(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
+  }
+  return 0;
 }
 
 StudyRows::Latest StudyRows::latest() const {

@@ -18,13 +18,30 @@
 // choose: the values its script's rows hold, the sessions saved, the groups of participants,
 // and this computer's latest run. Names of attributes match as the script compares them
 // (blanks and letter case aside), as rows hold them as typed; runs are open by the rule
-// every reader shares (open_runs.h).
+// every reader shares (open_runs.h). Each row is looked at once and is done with, but for
+// the `started` rows recent enough to be open, so memory does not grow with the journal.
+
+/// What a run asks of the journal's rows; what it does not ask is not gathered.
+struct StudyQuestions {
+  /// The attributes asked about: Subject, Session, then the others.
+  std::vector<std::string> names = {"Subject", "Session"};
+  std::vector<bool> highest = {false, false};   // of each, its highest value
+  std::vector<bool> balanced = {false, false};  // of each, its participants by value
+  bool sessionsSaved = false;                   // the sessions saved of each Subject
+  /// Whose sessions saved and earlier values of the balanced attributes are asked: one
+  /// Subject's, any Subject's, or none, as for the next Subject, which no row holds.
+  std::optional<int64_t> subject;
+  bool anySubject = false;
+
+  size_t Add(const std::string& name);
+  bool AsksOf(int64_t of) const { return anySubject || subject == std::optional<int64_t>(of); }
+};
+
 class StudyRows {
  public:
-  /// `script` and `computer` in the program's code page; `attributes` are the names asked
-  /// about, the first of them Subject and the second Session.
-  StudyRows(const std::string& script, const std::string& computer,
-            std::vector<std::string> attributes, std::time_t now);
+  /// `script` and `computer` in the program's code page.
+  StudyRows(const std::string& script, const std::string& computer, StudyQuestions questions,
+            std::time_t now);
 
   /// Takes the journal's rows, in their order.
   void Take(const JournalEntry& entry);
@@ -39,8 +56,10 @@ class StudyRows {
     return saved_.count({subject, session}) != 0;
   }
   /// The values of attribute `index` in the runs of Subject `subject` of the script that
-  /// started E-Run, whatever became of them.
-  std::set<std::string> ValuesOf(int64_t subject, size_t index) const;
+  /// started E-Run, whatever became of them: by their `E-Run started` rows, their end rows
+  /// but `E-Run failed`, and their `started` rows while they are open.
+  using ValueSet = std::set<std::string, std::less<>>;
+  ValueSet ValuesOf(int64_t subject, size_t index) const;
   /// How many participants (Subjects other than 0) have the value `value` of attribute
   /// `index` in a `saved` row or an open run of the script.
   size_t Participants(size_t index, const std::string& value) const;
@@ -53,31 +72,41 @@ class StudyRows {
   std::optional<std::string> LatestValue(size_t index) const;
 
  private:
-  using Values = std::vector<std::optional<std::string>>;
-  struct Pending {
-    std::optional<int64_t> subject;
-    Values values;
-    std::optional<std::time_t> time;
+  struct Open {
+    int64_t subject;
+    std::vector<std::optional<std::string>> values;
   };
 
-  Values ValuesIn(const JournalEntry& entry) const;
-  void TakeOfScript(const JournalEntry& entry, const Values& values);
+  bool ReadValues(const JournalEntry& entry);
+  void TakeOfScript(const JournalEntry& entry);
   void TakeOfComputer(const JournalEntry& entry);
-  void Ended(const Pending& run, JournalEvent event);
-  void Count(const Pending& run);
+  bool Recent(const JournalEntry& entry) const;
+  void Keep(int64_t subject, size_t index, std::string_view value);
+  void Count(int64_t subject, size_t index, std::string_view value);
 
   NameInRows script_, computer_;
+  StudyQuestions questions_;
   std::vector<std::string> squeezed_;
   std::time_t now_;
+  // The row's values of the names asked about: views into the row, or into copies_ for a
+  // value in quotes or a row not in ASCII.
+  std::vector<std::string_view> values_;
+  std::vector<bool> found_;
+  std::vector<std::string> copies_;
+  std::string converted_;
+  std::optional<int64_t> subject_;  // the row's Subject as a whole number
+
   std::vector<std::optional<int64_t>> highest_;
   std::set<std::pair<int64_t, int64_t>> saved_;
-  std::map<std::string, Pending, std::less<>> pending_;  // started, not yet ended
-  // End rows before their started row, as a sorted journal has them; those whose started
-  // row never comes count by their own values.
-  std::map<std::string, std::pair<Pending, JournalEvent>, std::less<>> earlyEnds_;
-  std::map<int64_t, std::vector<std::set<std::string>>> kept_;     // Subject's values
-  std::vector<std::map<std::string, std::set<int64_t>>> counted_;  // value's participants
-  // This computer's latest run by the order of runs, and its runs that E-Run failed.
+  std::map<int64_t, std::vector<ValueSet>> kept_;  // Subject's values
+  // Each value's participants, as they come; sorted and counted once when asked.
+  using Participating = std::vector<std::pair<std::string, std::vector<int64_t>>>;
+  std::vector<Participating> counted_;
+  // `started` rows that may still be open, and the end rows that may end them, wherever
+  // they stand: only those of the last hours the rule lets a run be open, or without a time.
+  std::map<std::string, Open, std::less<>> open_;
+  std::set<std::string, std::less<>> ended_;
+  // This computer's latest run by the order of runs, and its runs whose E-Run failed.
   std::optional<RunOrder> latestOrder_;
   std::string latestRun_, latestAttributes_;
   bool latestStarted_ = false;
