@@ -121,6 +121,9 @@ def main():
             check(failures, "run_battery stops", (1, True, 1),
                   (code, "Stopped: Tarvo failed for nback.ebs." in console,
                    console.count("Subject from the journal: 3")))
+            for name in os.listdir(folder):  # the battery's participants are its own
+                if name.startswith(("nback-1-", "nback-2-", "nback-3-", "stroop-")):
+                    os.remove(os.path.join(folder, name))
 
             # Leading zeros are decimal: "set /a" alone would refuse 08, an octal number.
             code, console, record = run_batch(emulator, folder,
