@@ -49,3 +49,12 @@ CASES = [
         script="{DIR}/x.ebs", platforms=("posix",)),
     stops("lone_slash_windows", ["x.ebs", "/"], USAGE, platforms=("windows",)),
 ]
+
+# -B <name>=<value>,<value>,...: each value given, a name balanced once and given no value.
+CASES += [stops("balanced_" + name, ["x.ebs", "S=1"] + args, [line]) for name, args, line in [
+    ("without_equals", ["-B", "a"], "Missing '=' in -B value: a"),
+    ("empty_value", ["-B", "a=1,,2"], "Missing value in -B value: a=1,,2"),
+    ("quote", ["-B", 'a=1,"2"'], 'Double quote in -B value: a=1,"2"'),
+    ("also_given", ["A=1", "-B", "a=1,2"], "Attribute given twice: a"),
+    ("twice", ["-B", "a=1", "-B", "A=2"], "Attribute given twice: A"),
+]]
