@@ -101,7 +101,13 @@ std::string JournalChoices::Refusal(const EBScript& script, bool journal) const 
     std::optional<ValueRule> rule = PromptRuleOf(script, name);
     for (const std::string& value : values) {
       if (rule && !rule->unreadable && !rule->Accepts(value))
-        return "Invalid value for " + name + ": " + value + " (" + rule->Describe() + ")";
+        return std::string("Invalid value for ")
+            .append(name)
+            .append(": ")
+            .append(value)
+            .append(" (")
+            .append(rule->Describe())
+            .append(")");
     }
   }
   return "";
@@ -225,14 +231,16 @@ bool JournalChoices::Balance(const StudyRows& rows, Chosen* chosen) const {
     const std::string& name = questions_.names[index];
     StudyRows::ValueSet kept = rows.ValuesOf(*subject, index);
     if (kept.size() > 1) {
-      chosen->refusal = "Subject " + s + " has two values of " + name +
-                        " in the journal: " + *kept.begin() + ", " + *std::next(kept.begin());
+      chosen->refusal =
+          std::string("Subject ").append(s).append(" has two values of ").append(name);
+      chosen->refusal.append(" in the journal: ").append(*kept.begin()).append(", ");
+      chosen->refusal.append(*std::next(kept.begin()));
       return false;
     }
     if (kept.size() == 1) {
       chosen->attributes[name] = *kept.begin();
-      chosen->lines.push_back(name + " from Subject " + s +
-                              "'s earlier sessions: " + *kept.begin());
+      chosen->lines.push_back(std::string(name).append(" from Subject ").append(s));
+      chosen->lines.back().append("'s earlier sessions: ").append(*kept.begin());
       continue;
     }
     const std::vector<std::string>& values = request_.balanced.at(name);
@@ -248,7 +256,8 @@ bool JournalChoices::Balance(const StudyRows& rows, Chosen* chosen) const {
       }
     }
     chosen->attributes[name] = *fewest;
-    chosen->lines.push_back(name + " balanced from the journal: " + *fewest + " (" + counts + ")");
+    chosen->lines.push_back(name + " balanced from the journal: ");
+    chosen->lines.back().append(*fewest).append(" (").append(counts).append(")");
   }
   return true;
 }
