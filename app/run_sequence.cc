@@ -60,8 +60,7 @@ bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* r
     PrintLine(refusal);
     return false;
   }
-  if (!request->noRun)
-    request->journal = variable;
+  request->journal = variable;  // a dry run keeps none (ScriptRun), but -A works with it
   return true;
 }
 
@@ -127,6 +126,11 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
   }
   if (!TakeJournalVariable(programArguments, &request))
     return kExitFailure;
+  // -A moves only a data file that the data check found there.
+  if (request.setAside && !request.dataCheck && !request.journal) {
+    PrintLine("-A needs the data file worked out (-D or a journal)");
+    return kExitFailure;
+  }
   std::string outputScriptPath;
   if (!CheckScriptPath(*request.scriptPath, &outputScriptPath))
     return kExitFailure;

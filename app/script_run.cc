@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/set_aside.h"
 #include "app/stages.h"
 #include "journal/attributes_text.h"
 
@@ -44,12 +45,21 @@ int ScriptRun::Go() {
   if (!MainRoutineStage(script_, log_) || !Edit() || !CheckData())
     return EndRefused(log_.firstRefusal());
   if (journal_) {
+    // -A: under the journal's lock, once the guard lets the run go.
+    SetAside setAside = nullptr;
+    if (setAside_) {
+      setAside = [this](std::string* line) {
+        return SetAsideDataFile(world_.files, data_.dataFile, false, line);
+      };
+    }
     Journal::Started started = journal_->Start(
-        data_, world_.running, [this](const DataFiles& data) { return FoundData(data); });
+        data_, world_.running, [this](const DataFiles& data) { return FoundData(data); }, setAside);
     for (const std::string& line : started.lines)
       log_.Line(line);
     if (started.outcome != Journal::Outcome::kWritten)
       return kExitFailure;
+  } else if (setAside_ && !SetAsideStage()) {
+    return EndRefused(log_.firstRefusal());
   }
   return SaveAndLaunch();
 }
@@ -85,15 +95,23 @@ bool ScriptRun::Edit() {
   return !log_.refused();
 }
 
-// -D, or a journal, which checks the data wherever the data file can be worked out.
+// -D, or a journal, which checks the data wherever the data file can be worked out; with
+// -A, a dry run works it out as its journal would.
 bool ScriptRun::CheckData() {
-  checking_ = request_.dataCheck || journal_;
+  checking_ = request_.dataCheck || journal_ || (request_.setAside && request_.journal);
   if (!checking_)
     return true;
   data_ = WorkOutDataFilesStage(script_, given_, subjectZero_, outputScriptPath_,
                                 request_.dataCheck, log_);
-  if (log_.refused() || data_.dataFile.empty())
+  if (log_.refused())
+    return false;
+  if (data_.dataFile.empty()) {
+    // Unchecked, an aborted session's data file would meet the experiment's own "overwrite?"
+    // question; Subject 0 writes none.
+    if (request_.setAside && !subjectZero_)
+      log_.PrintRefusal("-A needs the data file worked out");
     return !log_.refused();
+  }
   for (auto [file, what] :
        {std::pair{&data_.dataFile, "data file"}, std::pair{&data_.converted, "converted file"}}) {
     std::string refusal =
@@ -104,8 +122,20 @@ bool ScriptRun::CheckData() {
       return false;
     }
   }
-  DataFilesFreeStage(data_, world_.files, log_);
+  setAside_ = DataFilesFreeStage(data_, world_.files, request_.setAside, log_);
   return !log_.refused();
+}
+
+// -A without a journal, or in a dry run, which keeps none: after every other check, just
+// before the save.
+bool ScriptRun::SetAsideStage() {
+  std::string line;
+  if (!SetAsideDataFile(world_.files, data_.dataFile, request_.noRun, &line)) {
+    log_.PrintRefusal(line);
+    return false;
+  }
+  log_.Line(line);
+  return true;
 }
 
 int ScriptRun::SaveAndLaunch() {

@@ -61,7 +61,7 @@ Journal::Journal(FileSystem& files, std::string path, Station station, std::stri
 }
 
 Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
-                                const DataCheck& check) {
+                                const DataCheck& check, const SetAside& setAside) {
   failure_.clear();
   std::unique_ptr<LockedFile> file;
   if (!Open(&file))
@@ -103,11 +103,12 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
     if ((!open.erun || open.erun->dataFile.empty()) && event != JournalEvent::kSaved)
       event = JournalEvent::kEnded;
     rows += Found(reader.header(), open, event, now);
+    guard.FoundEnded(open.run);
     if (event == JournalEvent::kSaved)
       guard.FoundSaved(found.Final(), JournalTime(now));
   }
-  JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, ""};
-  std::string refusal = guard.Refusal();
+  std::string refusal = Admit(guard, setAside, &started.lines);
+  JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, Notes()};
   if (!refusal.empty()) {
     row = {JournalEvent::kRefused, data.Final(), -1, refusal};
     started.outcome = Outcome::kRefused;
@@ -119,6 +120,29 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
     started.lines.push_back(failure_);
   }
   return started;
+}
+
+// The guard's refusal; with -A, which moves the data file, also for a run of it still open
+// on this station. Once the guard lets the run go, the move: its line goes into `lines` and
+// the notes, or refuses the run.
+std::string Journal::Admit(const Guard& guard, const SetAside& setAside,
+                           std::vector<std::string>* lines) {
+  std::string refusal = guard.Refusal(setAside != nullptr);
+  std::string line;
+  if (!refusal.empty() || !setAside)
+    return refusal;
+  if (!setAside(&line))
+    return line;
+  lines->push_back(line);
+  AddNote(line);
+  return std::string();
+}
+
+std::string Journal::Notes() const {
+  std::string notes;
+  for (const std::string& note : notes_)
+    notes += (notes.empty() ? "" : " / ") + note;
+  return notes;
 }
 
 bool Journal::ErunStarted(const ProcessIdentity& erun, const DataFiles& data) {

@@ -19,6 +19,8 @@
 // data and two stations cannot give one data file twice. Every append is one write of
 // whole rows under the file's lock, so the rows of stations never run into each other.
 
+class Guard;
+
 /// Where and when a run happens.
 struct Station {
   std::string computer;
@@ -48,6 +50,12 @@ std::string JournalOwnFileRefusal(FileSystem& files, const std::string& journal,
 /// converted`, `no data`, or `ended` when it cannot tell.
 using DataCheck = std::function<JournalEvent(const DataFiles& data)>;
 
+/// What a run does under the lock once the guard has let it go, before its `started` row:
+/// -A's move of an aborted session's data file. True when it went through, with the line
+/// that says so in `line`, which the `started` row's message records; false with the line
+/// that refuses the run.
+using SetAside = std::function<bool(std::string* line)>;
+
 class Journal {
  public:
   using Clock = std::time_t (*)();
@@ -73,8 +81,16 @@ class Journal {
   /// even when that row could not be written. A run whose data file is unknown is never
   /// refused by rows. First, under the same lock, this station's open runs whose E-Run has
   /// ended (StationRuns, asking `processes`) get their end row, "found ended by <run>", with
-  /// the event that `check` finds of their data.
-  Started Start(const DataFiles& data, ProcessCheck& processes, const DataCheck& check);
+  /// the event that `check` finds of their data. With `setAside`, which moves the data file
+  /// away, an open run of that data file on this station refuses the run too, as its E-Run
+  /// may still write the file; once the guard lets the run go, `setAside` is called, and its
+  /// line comes before the `started` row, or refuses the run.
+  Started Start(const DataFiles& data, ProcessCheck& processes, const DataCheck& check,
+                const SetAside& setAside = nullptr);
+
+  /// A console line of this run that its `started` row's message records: the notes are
+  /// joined by " / ", "" when there are none.
+  void AddNote(const std::string& line) { notes_.push_back(line); }
 
   /// Appends the `E-Run started` row of E-Run's process, `erun`, for the run's `data`.
   bool ErunStarted(const ProcessIdentity& erun, const DataFiles& data);
@@ -90,6 +106,8 @@ class Journal {
  private:
   bool Open(std::unique_ptr<LockedFile>* file);
   bool ReadHeader(JournalReader& reader);
+  std::string Admit(const Guard& guard, const SetAside& setAside, std::vector<std::string>* lines);
+  std::string Notes() const;
   std::string Found(const JournalHeader& header, const StationRuns::Open& open, JournalEvent event,
                     std::time_t now) const;
   std::string Row(const JournalHeader& header, const JournalRow& row, std::time_t now) const;
@@ -103,6 +121,7 @@ class Journal {
   Clock now_;
   std::string run_;
   std::string failure_;
+  std::vector<std::string> notes_;
 };
 
 #endif  // TARVO_JOURNAL_JOURNAL_H_
