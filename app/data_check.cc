@@ -62,25 +62,29 @@ DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueez
   return data;
 }
 
-void DataFilesFreeStage(const DataFiles& data, FileSystem& files, RunLog& log) {
+bool DataFilesFreeStage(const DataFiles& data, FileSystem& files, bool setAside, RunLog& log) {
   // A share offline or a folder without access says nothing about the data: no guess.
   switch (files.Look(FolderOf(data.dataFile))) {
     case Presence::kThere:
       break;
     case Presence::kNotThere:
       log.PrintRefusal("Data folder missing: " + Shown(FolderOf(data.dataFile)));
-      return;
+      return false;
     case Presence::kCannotTell:
       log.PrintRefusal(kCannotTell + data.dataFile);
-      return;
+      return false;
   }
-  for (const std::string& path : {data.dataFile, data.converted}) {
+  // Saved data are never set aside: the converted file, or the data file of a script that
+  // does not convert, still refuses.
+  bool aside = setAside && !data.converted.empty() && files.Look(data.dataFile) == Presence::kThere;
+  for (const std::string& path : {aside ? std::string() : data.dataFile, data.converted}) {
     Presence presence = path.empty() ? Presence::kNotThere : files.Look(path);
     if (presence != Presence::kNotThere) {
       log.PrintRefusal((presence == Presence::kThere ? "Data file exists: " : kCannotTell) + path);
-      return;
+      return false;
     }
   }
+  return aside;
 }
 
 DataOutcome DataOutcomeStage(const DataFiles& data, FileSystem& files, RunLog& log) {

@@ -24,8 +24,10 @@ DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueez
 
 /// Before the save, for data files worked out: refuses the run when their folder is missing
 /// (the experiment would stop when it opens the file), when one of them is there already
-/// (it would stop to ask before overwriting it), and when the file system cannot tell.
-void DataFilesFreeStage(const DataFiles& data, FileSystem& files, RunLog& log);
+/// (it would stop to ask before overwriting it), and when the file system cannot tell. With
+/// `setAside` (-A), a converting script's data file there without its converted file, an
+/// aborted session's, does not refuse: true then, as that file is to be set aside.
+bool DataFilesFreeStage(const DataFiles& data, FileSystem& files, bool setAside, RunLog& log);
 
 /// What became of the data once E-Run has ended.
 enum class DataFound {

@@ -1,4 +1,5 @@
 #include "app/data_check.h"
+#include "app/set_aside.h"
 
 #include <gtest/gtest.h>
 
@@ -46,13 +47,17 @@ TEST(DataOutcomeStage, WhatBecameOfTheData) {
 }
 
 // Before E-Run, a file that the file system cannot tell of refuses the run, as one that is
-// there does: either may hold a participant's data.
+// there does: either may hold a participant's data. -A sets aside only an aborted session's.
 TEST(DataFilesFreeStage, RefusesWhatMayBeThere) {
   const DataFiles data{"d/x.txt", "d/x.edat"};
   struct Row {
     std::vector<std::string> there, cannotTell;
     std::string refusal;
+    bool setAside = false;
   } rows[] = {
+      {{"d/x.txt"}, {}, "Data file exists: d/x.txt"},
+      {{"d/x.txt"}, {}, "", true},
+      {{"d/x.txt", "d/x.edat"}, {}, "Data file exists: d/x.edat", true},
       {{"d/other"}, {}, ""},
       {{"d/x.edat"}, {}, "Data file exists: d/x.edat"},
       {{"d/other"}, {"d/x.txt"}, "Couldn't check the data file: d/x.txt"},
@@ -63,7 +68,42 @@ TEST(DataFilesFreeStage, RefusesWhatMayBeThere) {
   for (const Row& row : rows) {
     FakeFileSystem files = Files(row.there, row.cannotTell);
     RunLog log([](const std::string&) {});
-    DataFilesFreeStage(data, files, log);
+    EXPECT_EQ(row.setAside && row.refusal.empty(),
+              DataFilesFreeStage(data, files, row.setAside, log));
     EXPECT_EQ(row.refusal, log.firstRefusal()) << row.refusal;
+  }
+  FakeFileSystem files = Files({"d/x.txt"}, {});
+  RunLog log([](const std::string&) {});
+  EXPECT_FALSE(DataFilesFreeStage({"d/x.txt", ""}, files, true, log));  // saved: no convert
+}
+
+// -A: the lowest free name beside the data file, never one taken; "Couldn't set aside" when
+// the move fails or the file system cannot tell.
+TEST(SetAsideDataFile, TheFirstFreeName) {
+  struct Row {
+    std::string dataFile;
+    std::vector<std::string> there, cannotTell;
+    bool dryRun, failMove;
+    std::string line;
+  } rows[] = {
+      {"d.x/s-1", {}, {}, false, false, "Set aside: d.x/s-1 as d.x/s-1.aborted-1"},
+      {"d/s.1.t",
+       {"d/s.1.aborted-1.t"},
+       {},
+       false,
+       false,
+       "Set aside: d/s.1.t as d/s.1.aborted-2.t"},
+      {"d/s.t", {"d/s.aborted-1.t"}, {}, true, false, "Would set aside: d/s.t as d/s.aborted-2.t"},
+      {"d/s.t", {}, {"d/s.aborted-1.t"}, true, false, "Couldn't set aside d/s.t"},
+      {"d/s.t", {}, {}, false, true, "Couldn't set aside d/s.t"},
+  };
+  for (const Row& row : rows) {
+    FakeFileSystem files = Files(row.there, row.cannotTell);
+    files.files[row.dataFile] = "aborted";
+    files.failRename = row.failMove;
+    std::string line;
+    EXPECT_EQ(row.line[0] != 'C', SetAsideDataFile(files, row.dataFile, row.dryRun, &line));
+    EXPECT_EQ(row.line, line);
+    EXPECT_EQ(row.dryRun || row.line[0] == 'C', files.files.count(row.dataFile) == 1) << line;
   }
 }

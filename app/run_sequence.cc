@@ -60,7 +60,7 @@ bool TakeJournalVariable(const ProgramArguments& programArguments, RunRequest* r
     PrintLine(refusal);
     return false;
   }
-  request->journal = variable;  // a dry run reads it only for values left to the journal
+  request->journal = variable;  // a dry run reads it for -A and the values left to it
   return true;
 }
 
@@ -126,6 +126,11 @@ int RunTarvo(const ProgramArguments& programArguments, SlashSwitches slashSwitch
   }
   if (!TakeJournalVariable(programArguments, &request))
     return kExitFailure;
+  // -A moves only a data file that the data check found there.
+  if (request.setAside && !request.dataCheck && !request.journal) {
+    PrintLine("-A needs the data file worked out (-D or a journal)");
+    return kExitFailure;
+  }
   std::string outputScriptPath;
   if (!CheckScriptPath(*request.scriptPath, &outputScriptPath))
     return kExitFailure;

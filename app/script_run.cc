@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/set_aside.h"
 #include "app/stages.h"
 #include "base/text_helpers.h"
 #include "journal/attributes_text.h"
@@ -69,20 +70,29 @@ int ScriptRun::Go() {
   if (!Edit() || !CheckData())
     return EndRefused(log_.firstRefusal());
   if (journal_) {
+    // -A: under the journal's lock, once the guard lets the run go.
+    SetAside setAside = nullptr;
+    if (setAside_) {
+      setAside = [this](std::string* line) {
+        return SetAsideDataFile(world_.files, data_.dataFile, request_.noRun, line);
+      };
+    }
     Journal::Started started = journal_->Start(
-        data_, world_.running, [this](const DataFiles& data) { return FoundData(data); });
+        data_, world_.running, [this](const DataFiles& data) { return FoundData(data); }, setAside);
     for (const std::string& line : started.lines)
       log_.Line(line);
     if (started.outcome != Journal::Outcome::kWritten)
       return kExitFailure;
+  } else if (setAside_ && !SetAsideStage()) {
+    return EndRefused(log_.firstRefusal());
   }
   return SaveAndLaunch();
 }
 
 // -N runs keep no journal, as nothing of the experiment happens; but one that leaves values
-// to the journal reads it, to tell what would happen.
+// to the journal, or sets data aside, reads it, to tell what would happen.
 void ScriptRun::OpenJournal() {
-  if (!request_.journal || (request_.noRun && !choices_.any()))
+  if (!request_.journal || (request_.noRun && !choices_.any() && !request_.setAside))
     return;
   std::string script;
   if (!GetFullPath(*request_.scriptPath, &script))
@@ -169,22 +179,27 @@ bool ScriptRun::Edit() {
   return !log_.refused();
 }
 
-// -D, or a journal, which checks the data wherever the data file can be worked out.
+// -D, or a journal, which checks the data wherever the data file can be worked out; with
+// -A, a dry run works it out as its journal would.
 bool ScriptRun::CheckData() {
-  checking_ = request_.dataCheck || journal_;
+  checking_ = request_.dataCheck || journal_ || (request_.setAside && request_.journal);
   if (!checking_)
     return true;
   data_ = WorkOutDataFilesStage(script_, given_, subjectZero_, outputScriptPath_,
                                 request_.dataCheck, log_);
-  if (!log_.refused() && data_.dataFile.empty()) {
-    // What counts saved rows needs runs whose data file is known: such a run never ends saved.
+  if (log_.refused())
+    return false;
+  if (data_.dataFile.empty()) {
+    // What counts saved rows needs runs whose data file is known: such a run never ends
+    // saved. Unchecked, an aborted session's data file would meet the experiment's own
+    // "overwrite?" question under -A; Subject 0 writes none.
     std::string refusal = choices_.UnknownDataFileRefusal();
+    if (refusal.empty() && request_.setAside && !subjectZero_)
+      refusal = "-A needs the data file worked out";
     if (!refusal.empty())
       log_.PrintRefusal(refusal);
     return !log_.refused();
   }
-  if (log_.refused())
-    return false;
   for (auto [file, what] :
        {std::pair{&data_.dataFile, "data file"}, std::pair{&data_.converted, "converted file"}}) {
     std::string refusal =
@@ -195,8 +210,20 @@ bool ScriptRun::CheckData() {
       return false;
     }
   }
-  DataFilesFreeStage(data_, world_.files, log_);
+  setAside_ = DataFilesFreeStage(data_, world_.files, request_.setAside, log_);
   return !log_.refused();
+}
+
+// -A without a journal, or in a dry run, which keeps none: after every other check, just
+// before the save.
+bool ScriptRun::SetAsideStage() {
+  std::string line;
+  if (!SetAsideDataFile(world_.files, data_.dataFile, request_.noRun, &line)) {
+    log_.PrintRefusal(line);
+    return false;
+  }
+  log_.Line(line);
+  return true;
 }
 
 int ScriptRun::SaveAndLaunch() {

@@ -48,6 +48,7 @@ class ScriptRun {
   bool Taken(const AttributesByName& attributes) const;
   bool Edit();
   bool CheckData();
+  bool SetAsideStage();
   int SaveAndLaunch();
   void ErunStarted(const ProcessIdentity& erun);
   JournalEvent FoundData(const DataFiles& data);
@@ -66,6 +67,7 @@ class ScriptRun {
   AttributesBySqueezedName given_;
   bool subjectZero_ = false;
   bool checking_ = false;
+  bool setAside_ = false;       // the data file is there to be set aside (-A)
   bool journalFailed_ = false;  // a row of the journal could not be written
   DataFiles data_;
 };

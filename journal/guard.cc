@@ -25,12 +25,13 @@ void Guard::Take(const JournalEntry& entry) {
       Keep(entry, true);
     return;
   }
-  // This station's own runs never refuse it: it runs one experiment at a time, and its own
-  // open runs are closed by the proof that their E-Run has ended (StationRuns).
-  if (!ours || event != JournalEvent::kStarted ||
-      computer_.Is(entry.Field(JournalColumn::kComputer), entry) || !StillOpen(entry.Time(), now_))
+  // This station's own runs refuse it only where it would move their data file (-A): it
+  // runs one experiment at a time, and its own open runs are closed by the proof that their
+  // E-Run has ended (StationRuns).
+  if (!ours || event != JournalEvent::kStarted || !StillOpen(entry.Time(), now_))
     return;
   Keep(entry, false);
+  kept_.back().here = computer_.Is(entry.Field(JournalColumn::kComputer), entry);
   kept_.back().kept = ends_.Keep(entry.Field(JournalColumn::kRun));
 }
 
@@ -61,10 +62,12 @@ void Guard::FoundSaved(const std::string& path, const std::string& at) {
     kept_.push_back({{now_, SIZE_MAX}, true, at, computer_.name(), final_.name()});
 }
 
-std::string Guard::Refusal() const {
+std::string Guard::Refusal(bool hereToo) const {
   std::vector<const Kept*> rows;
-  for (const Kept& kept : kept_)
-    rows.push_back(&kept);
+  for (const Kept& kept : kept_) {
+    if (hereToo || !kept.here)
+      rows.push_back(&kept);
+  }
   std::stable_sort(rows.begin(), rows.end(),
                    [](const Kept* a, const Kept* b) { return a->order < b->order; });
   for (const Kept* kept : rows) {

@@ -29,14 +29,17 @@ class Guard {
   /// A saved row that this run writes, at the time `at`, for a run of this station found
   /// ended, whose data file is at `path` (in the program's code page).
   void FoundSaved(const std::string& path, const std::string& at);
+  /// An open run of this station, `run`, that this run found ended and writes the end row of.
+  void FoundEnded(std::string_view run) { ends_.End(run, true); }
 
   /// "Couldn't read journal row <k>, which names <file name>" for the first row that cannot
   /// be read and names one of this run's data files by their names without folder: such a
   /// row may be the data file's own. "" when none does.
   const std::string& unreadableNaming() const { return unreadableNaming_; }
   /// The line of the first row, in the order of the rows' times, that refuses the run: a
-  /// `saved` row, or a `started` row of another computer that is still open. "" when none.
-  std::string Refusal() const;
+  /// `saved` row, or a `started` row of another computer that is still open, or, with
+  /// `hereToo`, of this one. "" when none.
+  std::string Refusal(bool hereToo = false) const;
 
  private:
   struct Kept {
@@ -44,6 +47,7 @@ class Guard {
     bool saved;
     std::string time, computer, fileName;  // as the program prints them
     size_t kept = 0;                       // a `started` row's number in ends_
+    bool here = false;                     // a `started` row of this station
   };
 
   void Keep(const JournalEntry& entry, bool saved);

@@ -61,13 +61,17 @@ Journal::Journal(FileSystem& files, std::string path, Station station, std::stri
 }
 
 Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
-                                const DataCheck& check) {
+                                const DataCheck& check, const SetAside& setAside) {
   failure_.clear();
   std::unique_ptr<LockedFile> file;
   if (!Open(&file))
     return {Outcome::kFailed, {failure_}};
-  if (!file)
-    return {Outcome::kWritten, {}};  // a dry run without a journal yet
+  if (!file) {
+    // A dry run without a journal yet: no row refuses it.
+    Started started{Outcome::kWritten, {}};
+    std::string refusal = Admit(Guard(data, station_.computer, now_()), setAside, &started.lines);
+    return refusal.empty() ? started : Started{Outcome::kRefused, {refusal}};
+  }
   JournalReader reader(*file);
   if (!ReadHeader(reader))
     return {Outcome::kFailed, {failure_}};
@@ -102,14 +106,12 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
     if ((!open.erun || open.erun->dataFile.empty()) && event != JournalEvent::kSaved)
       event = JournalEvent::kEnded;
     rows += Found(reader.header(), open, event, now);
+    guard.FoundEnded(open.run);
     if (event == JournalEvent::kSaved)
       guard.FoundSaved(found.Final(), JournalTime(now));
   }
-  std::string notes;
-  for (const std::string& note : notes_)
-    notes += (notes.empty() ? "" : " / ") + note;
-  JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, notes};
-  std::string refusal = guard.Refusal();
+  std::string refusal = Admit(guard, setAside, &started.lines);
+  JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, Notes()};
   if (!refusal.empty()) {
     row = {JournalEvent::kRefused, data.Final(), -1, refusal};
     started.outcome = Outcome::kRefused;
@@ -151,10 +153,6 @@ std::vector<std::string> Journal::Scan(const std::function<void(const JournalEnt
   return warning.empty() ? std::vector<std::string>() : std::vector<std::string>{warning};
 }
 
-void Journal::AddNote(const std::string& line) {
-  notes_.push_back(line);
-}
-
 // "Warning: <n> rows of the journal cannot be read ...", once for the run; "" when every
 // row can be read.
 std::string Journal::UnreadableLine(const JournalReader& reader) {
@@ -164,6 +162,29 @@ std::string Journal::UnreadableLine(const JournalReader& reader) {
   return "Warning: " + std::to_string(reader.unreadable()) +
          " rows of the journal cannot be read (the first is row " +
          std::to_string(reader.firstUnreadable()) + "); the guard passes over them";
+}
+
+// The guard's refusal; with -A, which moves the data file, also for a run of it still open
+// on this station. Once the guard lets the run go, the move: its line goes into `lines` and
+// the notes, or refuses the run.
+std::string Journal::Admit(const Guard& guard, const SetAside& setAside,
+                           std::vector<std::string>* lines) {
+  std::string refusal = guard.Refusal(setAside != nullptr);
+  std::string line;
+  if (!refusal.empty() || !setAside)
+    return refusal;
+  if (!setAside(&line))
+    return line;
+  lines->push_back(line);
+  AddNote(line);
+  return std::string();
+}
+
+std::string Journal::Notes() const {
+  std::string notes;
+  for (const std::string& note : notes_)
+    notes += (notes.empty() ? "" : " / ") + note;
+  return notes;
 }
 
 bool Journal::ErunStarted(const ProcessIdentity& erun, const DataFiles& data) {

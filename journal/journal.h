@@ -19,6 +19,8 @@
 // data and two stations cannot give one data file twice. Every append is one write of
 // whole rows under the file's lock, so the rows of stations never run into each other.
 
+class Guard;
+
 /// Where and when a run happens.
 struct Station {
   std::string computer;
@@ -48,6 +50,12 @@ std::string JournalOwnFileRefusal(FileSystem& files, const std::string& journal,
 /// converted`, `no data`, or `ended` when it cannot tell.
 using DataCheck = std::function<JournalEvent(const DataFiles& data)>;
 
+/// What a run does under the lock once the guard has let it go, before its `started` row:
+/// -A's move of an aborted session's data file. True when it went through, with the line
+/// that says so in `line`, which the `started` row's message records; false with the line
+/// that refuses the run.
+using SetAside = std::function<bool(std::string* line)>;
+
 class Journal {
  public:
   using Clock = std::time_t (*)();
@@ -73,8 +81,16 @@ class Journal {
   /// even when that row could not be written. A run whose data file is unknown is never
   /// refused by rows. First, under the same lock, this station's open runs whose E-Run has
   /// ended (StationRuns, asking `processes`) get their end row, "found ended by <run>", with
-  /// the event that `check` finds of their data.
-  Started Start(const DataFiles& data, ProcessCheck& processes, const DataCheck& check);
+  /// the event that `check` finds of their data. With `setAside`, which moves the data file
+  /// away, an open run of that data file on this station refuses the run too, as its E-Run
+  /// may still write the file; once the guard lets the run go, `setAside` is called, and its
+  /// line comes before the `started` row, or refuses the run.
+  Started Start(const DataFiles& data, ProcessCheck& processes, const DataCheck& check,
+                const SetAside& setAside = nullptr);
+
+  /// A console line of this run that its `started` row's message records: the notes are
+  /// joined by " / ", "" when there are none.
+  void AddNote(const std::string& line) { notes_.push_back(line); }
 
   /// Takes the journal's lock and holds it until the run's `started` or `refused` row is
   /// written (Start, Append), so that what Scan reads still stands when the row goes in:
@@ -83,8 +99,6 @@ class Journal {
   /// Under the held lock, hands `take` every row that can be read, in the file's order.
   /// The lines to print: how many rows cannot be read (said once for the run), or a failure.
   std::vector<std::string> Scan(const std::function<void(const JournalEntry&)>& take);
-  /// A line that the `started` row's message records; its lines are joined by " / ".
-  void AddNote(const std::string& line);
   /// The attributes the rows record, once the journal has chosen their values.
   void SetAttributes(std::string attributes) { attributes_ = std::move(attributes); }
   /// A dry run (-N): the journal is read under its lock and judges the run, but nothing is
@@ -105,6 +119,8 @@ class Journal {
  private:
   bool Open(std::unique_ptr<LockedFile>* file);
   bool ReadHeader(JournalReader& reader);
+  std::string Admit(const Guard& guard, const SetAside& setAside, std::vector<std::string>* lines);
+  std::string Notes() const;
   std::string Found(const JournalHeader& header, const StationRuns::Open& open, JournalEvent event,
                     std::time_t now) const;
   std::string Row(const JournalHeader& header, const JournalRow& row, std::time_t now) const;

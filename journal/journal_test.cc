@@ -361,3 +361,32 @@ TEST(Journal, FailuresGiveTheLineToPrint) {
                                       "Already saved: rt-1-1.edat2 on LAB1 at t", failed}),
             started.lines);
 }
+
+// -A: the data file is moved only once the guard lets the run go; the started row records
+// the move after the run's notes, and a move that fails refuses the run.
+TEST(Journal, SetAsideUnderTheLock) {
+  const std::string ours = std::string(kRun) + " ";
+  struct {
+    std::string journal;
+    bool moves;
+    std::string appended;
+  } rows[] = {
+      {"", true, ours + "started 5 / Set aside: a as b|"},
+      {"", false, ours + "refused Couldn't set aside a|"},
+      {Row("A", kRecent, "LAB1", kDataFile, "saved"), true,
+       ours + "refused Already saved: rt-1-1.edat2 on LAB1 at " + kRecent + "|"},
+  };
+  for (const auto& row : rows) {
+    FakeFileSystem files;
+    FakeProcessCheck processes;
+    files.files["J.csv"] = kHeader + row.journal;
+    Journal journal = Make(files);
+    journal.AddNote("5");
+    journal.Start({"C:\\data\\rt-1-1.txt", kDataFile}, processes, CheckIn(files),
+                  [&row](std::string* line) {
+                    *line = row.moves ? "Set aside: a as b" : "Couldn't set aside a";
+                    return row.moves && row.journal.empty();
+                  });
+    EXPECT_EQ(row.appended, Appended(files.files["J.csv"], kHeader + row.journal));
+  }
+}

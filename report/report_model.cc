@@ -62,6 +62,25 @@ void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subj
   }
 }
 
+// The file name in "Set aside: <old> as <new>", the last note of a started row's message
+// (notes are joined by " / "), "" without one. The new path is the old one's folder and a
+// file name, which tells which " as " stands between them.
+std::string SetAsideAs(std::string_view message) {
+  const std::string_view note = "Set aside: ";
+  size_t at = message.rfind(note);
+  if (at == std::string_view::npos || (at != 0 && (at < 3 || message.substr(at - 3, 3) != " / ")))
+    return std::string();
+  std::string_view paths = message.substr(at + note.size());
+  for (size_t as = paths.find(" as "); as != std::string_view::npos;
+       as = paths.find(" as ", as + 1)) {
+    std::string_view old = paths.substr(0, as), now = paths.substr(as + 4);
+    std::string_view folder = old.substr(0, old.size() - FileNameOf(old).size());
+    if (FileNameOf(now).size() == now.size() - folder.size())
+      return std::string(FileNameOf(now));
+  }
+  return std::string();
+}
+
 // The element of `map` for `key`, made when there is none; found without a copy of the key.
 template <typename Map>
 typename Map::mapped_type& At(Map& map, std::string_view key) {
@@ -110,6 +129,7 @@ struct ReportModel::Run {
   size_t computer = 0;
   std::string startTime;
   std::string dataFile;
+  std::string setAside;  // from its started row (Happening)
 
   /// What the attention list calls it: its script, Subject and Session, or its label.
   std::string Label() const {
@@ -459,6 +479,7 @@ void ReportModel::TakeBeginning(JournalEvent event, const Fields& fields) {
     Refused(run, fields);
     return;
   }
+  run.setAside = SetAsideAs(fields.message);
   // End rows that came before it end it now, the last of them showing.
   auto [first, last] = state_->early.equal_range(fields.run);
   if (first == last) {
@@ -498,6 +519,7 @@ void ReportModel::TakeEnding(JournalEvent event, const Fields& fields, Run* open
 void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
   State& state = *state_;
   run.order = fields.order;
+  run.setAside.clear();
   run.grid = &state.GridOf(FileNameOf(fields.script));
   SubjectAndSession(fields.attributes, &run.subject, &run.session);
   std::string_view other;
@@ -572,6 +594,7 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
     shown.time.assign(fields.time);
     shown.computer.assign(computer);
     shown.message.assign(fields.message);
+    shown.setAside.clear();
   }
   ++refusals_;
   // Refusals of one kind mostly follow each other.
@@ -614,6 +637,7 @@ void ReportModel::End(const Run& run, const Ending& ending) {
     texts.shown.time = ending.time;
     texts.shown.computer = ending.computer;
     texts.shown.message = ending.message;
+    texts.shown.setAside = run.setAside;
   }
   cell.saved = cell.saved || outcome == RunOutcome::kSaved;
   State& state = *state_;
@@ -776,6 +800,7 @@ void ReportModel::FinishRuns(std::time_t now) {
       texts.time = run->startTime;
       texts.computer = state.computers[run->computer].name;
       texts.message.clear();
+      texts.setAside = run->setAside;
     }
     if (StillOpen(run->order.time, now)) {
       ++run->grid->runningNow;

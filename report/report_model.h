@@ -73,6 +73,9 @@ struct Happening {
   std::string time;  // as the journal has it
   std::string computer;
   std::string message;
+  // The file name that its run set an aborted session's data file aside as (-A), "" when
+  // it set none aside.
+  std::string setAside;
 };
 
 struct ReportDataFile;  // what the model knows of a data file (report_model.cc)

@@ -184,4 +184,21 @@ TEST(ReportModel, BalancedAttribute) {
   EXPECT_EQ("a:1/0 b:0/1 ", counts);
 }
 
+// -A: a cell shows that its run set an aborted session's data file aside, as the last note
+// of its started row says; a folder may hold " as ".
+TEST(ReportModel, ACellShowsTheDataSetAside) {
+  auto started = [](const std::string& run, int subject, const std::string& message) {
+    return CsvRow({run, "2026-12-08T10:00:00+00:00", "PC1", "C:\\x\\rt.ebs",
+                   "Session=1; Subject=" + std::to_string(subject), "", "started", message},
+                  ',');
+  };
+  const std::string aside = "Set aside: C:\\d as x\\rt-1-1.txt as C:\\d as x\\rt-1-1.aborted-2.txt";
+  ReportModel model = Model(Row("A", "PC1", 1, 3, "started") + started("B", 1, "S: 1 / " + aside) +
+                            Row("B", "PC1", 1, 1, "saved") + started("C", 2, aside) +
+                            started("D", 3, "x" + aside) + started("E", 4, aside.substr(0, 30)));
+  for (auto [subject, shown] :
+       {std::pair{1, "rt-1-1.aborted-2.txt"}, {2, "rt-1-1.aborted-2.txt"}, {3, ""}, {4, ""}})
+    EXPECT_EQ(shown, model.grids().begin()->second.Find(subject, 1)->setAside) << subject;
+}
+
 }  // namespace

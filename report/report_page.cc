@@ -20,7 +20,8 @@ const char kStyle[] =
     "td.t{white-space:nowrap}"
     "p.none{color:#666;margin:2px 0}p.more{color:#666;margin:2px 0}p.line{margin:2px 0 4px 0}"
     "div.script,div.top{display:inline-block;vertical-align:top;margin:0 24px 8px 0}"
-    "span.where{font-size:8pt;color:#333;white-space:nowrap}"
+    "span.where{font-size:8pt;color:#333;white-space:nowrap}span.history{display:block;width:14em;"
+    "font-size:8pt}"
     ".saved{background-color:#a8dba8}.not-converted{background-color:#ffd08a}"
     ".no-data{background-color:#f4a6a6}.running{background-color:#9ecbf0}"
     ".interrupted{background-color:#d7b4e8}.ended{background-color:#f5ef9a}"
@@ -336,15 +337,20 @@ class Page {
     }
   }
 
-  // A cell: its outcome's colour and word, where and on what day, and in its title when,
-  // where and what.
+  // A cell: its outcome's colour and word, where and on what day, the aborted session that
+  // its run set aside, and in its title when, where and what.
   void CellHtml(const Happening& shown) {
     *this << "<td class=\"" << ClassOf(shown.outcome) << "\" title=\"" << Text{shown.time} << " on "
           << Text{shown.computer};
     if (!shown.message.empty())
       *this << ": " << Text{shown.message};
     *this << "\">" << OutcomeName(shown.outcome) << "<br><span class=\"where\">"
-          << Text{shown.computer} << " " << Text{DateOf(shown.time)} << "</span></td>";
+          << Text{shown.computer} << " " << Text{DateOf(shown.time)} << "</span>";
+    if (!shown.setAside.empty()) {
+      *this << "<br><span class=\"history\">not converted, set aside as " << Text{shown.setAside}
+            << ", then " << OutcomeName(shown.outcome) << "</span>";
+    }
+    *this << "</td>";
   }
 
   std::string html_;

@@ -2,8 +2,8 @@
 """The report (-R) of the end-to-end cases' study journal, loaded by headless Chromium as a
 lab manager sees it at 1400 and at 1024 pixels: the top table of what needs attention,
 with its links, comes before the grids; the grids stand side by side; each cell shows its
-outcome, computer and date; the next session is the lowest one not saved; a hostile value
-and control characters show as text. Saves screenshots as report.png (1400 pixels, the
+outcome, computer and date, and an aborted session's data set aside (-A); the next session
+is the lowest one not saved; a hostile value and control characters show as text. Saves screenshots as report.png (1400 pixels, the
 one docs/report.png shows) and report-1024.png in the build folder. Where Chromium is
 missing it says so and is skipped (exit code 77), except under CI=true.
 
@@ -33,14 +33,16 @@ ROWS = [
     ("2", ["2", "not converted LAB-PC2" + DAY, "running LAB-PC2" + DAY, "", "1"]),
     ("3", ["3", "interrupted LAB-PC3" + DAY, "", "", "1"]),
     ("5", ["5", "saved LAB-PC5" + DAY, "saved LAB-PC5" + DAY, "saved LAB-PC5" + DAY, "3"]),
+    ("7", ["7", "saved LAB-PC6" + DAY + " not converted, set aside as nback-7-1.aborted-1.txt, "
+           "then saved", "", "", "2"]),
 ]
 TEXTS = [
-    "Participants with a saved session: 2; sessions saved: 5; running now: 1; next Subject: 7",
+    "Participants with a saved session: 3; sessions saved: 6; running now: 1; next Subject: 8",
     "nback.ebs, Subject 3, Session 1: open for more than 12 hours",
     "nback.ebs, Subject 2, Session 1: Data not converted:",
     "nback.ebs, Subject 0, Session 1: Subject 0, for which no data are logged",
     "Already saved, 1 time: Already saved: nback-1-1.edat",
-    "Row 27",
+    "Row 31",
     "C:\\data\\nback-<b>&x-1.edat",
     "nback.ebs, Subject 6, Session 1: E-Run\ufffd\ufffd\ufffd\ufffd ready",
 ]

@@ -17,6 +17,8 @@ TXT = at("flanker-12-1.txt")
 EDAT = at("flanker-12-1.edat")
 DATA_FILES = ["Data file: " + TXT, "Converted data file: " + EDAT]
 SAVED = ["Saved 440 lines in " + at("flanker_tarvo.ebs")]
+ABORTED = b"an aborted session's data\r\n"
+ASIDE = at("flanker-12-1.aborted-1.txt")
 RAN = ["Starting E-Run:", '"{ERUN}"  /a "' + at("flanker_tarvo.ebs") + '"',
        "Waiting for E-Run to finish", "E-Run ready"]
 
@@ -109,6 +111,19 @@ CASES = [
             script=fixture("flanker.ebs")),
     refused("data_attribute_still_asked_for", ["Subject=12", "-D", "-N"],
             LOADED[:1] + LOADED[2:] + ["Couldn't work out the data file: Session"]),
+    # -A: an aborted session's data file set aside under a free name.
+    checked("data_set_aside", "flanker-12-1.txt|flanker-12-1.edat", ["Data saved: " + EDAT], 0,
+            args=["-A"], files={"flanker-12-1.txt": ABORTED},
+            data=DATA_FILES + ["Set aside: " + TXT + " as " + ASIDE],
+            outputs={"flanker-12-1.aborted-1.txt": ABORTED, "flanker-12-1.txt": b"data\r\n"}),
+    # A dry run moves nothing and appends nothing; its journal gives the data check.
+    Case("data_set_aside_dry_run", ["flanker.ebs", "Subject=12", "Session=1", "-N", "-A"],
+         BANNER + LOADED + DATA_FILES + ["Would set aside: " + TXT + " as " + ASIDE] + SAVED,
+         files={"flanker.ebs": FLANKER, "flanker-12-1.txt": ABORTED},
+         env={"TARVO_JOURNAL": "{DIR}{/}j.csv"},
+         outputs={"flanker-12-1.aborted-1.txt": None, "j.csv": None}, extra_files_ok=True),
+    refused("data_set_aside_needs_the_data_check", ["Subject=12", "Session=1", "-A"],
+            ["-A needs the data file worked out (-D or a journal)"]),
     # Without -D a run for Subject 0 says so, and goes on.
     Case("subject_zero_without_data_check", ["flanker.ebs", "Subject=0", "Session=1", "-N"],
          BANNER + LOADED[:2] + ["Setting attribute value: Subject = 0",

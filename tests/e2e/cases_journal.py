@@ -99,6 +99,23 @@ CASES = [
                row(event="E-Run started", data_file="", exit_code="", message="process {ANY}"),
                row(event="ended", data_file="", exit_code="0", message="E-Run ready")],
               files={"flanker.ebs": fixture("flanker.ebs")}, erun_record=RECORD),
+    # -A cannot set aside a data file that is not worked out.
+    journaled("journal_set_aside_needs_the_data_file",
+              LOADED[:3] + ["Inserted HandleFilename() call", "Inserted AtExit() call",
+                            "Data file: not checked (Couldn't work out the data file: "
+                            "HandleFilename)", "-A needs the data file worked out"], -1,
+              [row(event="refused", data_file="", exit_code="-1",
+                   message="'-A needs the data file worked out")],  # no formula
+              args=["-A"], files={"flanker.ebs": fixture("flanker.ebs")},
+              outputs={"flanker_tarvo.ebs": None}),
+    # Subject 0 writes no data file: -A has nothing to set aside, and the run goes on.
+    Case("journal_set_aside_subject_zero", ["flanker.ebs", "Subject=0", "Session=1", "-A"],
+         BANNER + LOADED[:2] + ["Setting attribute value: Subject = 0",
+                                "Subject 0: the experiment writes no data file", LOADED[3],
+                                "Data file: not checked (Subject 0: the experiment writes no "
+                                "data file)"] + SAVED + RAN,
+         files={"flanker.ebs": FLANKER}, env={"TARVO_JOURNAL": "{DIR}{/}" + JOURNAL},
+         registry=COMMON, erun=STANDIN, erun_record=RECORD, extra_files_ok=True),
     # Stations that gave one participant's number twice: the second is stopped.
     journaled("journal_saved_elsewhere",
               LOADED + DATA_LINES +

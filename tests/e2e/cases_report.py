@@ -47,12 +47,17 @@ ROWS = (_run("PC1-1", 50, "LAB-PC1", 1, 1, "saved", "Data saved: C:\\data\\nback
         _run("PC5-2", 30, "LAB-PC5", 5, 2, "saved", "Data saved: C:\\data\\nback-5-2.edat") +
         _run("PC5-3", 10, "LAB-PC5", 5, 4, "saved", "Data saved: C:\\data\\nback-5-4.edat") +
         # A message with control characters, which the page shows as U+FFFD.
-        _run("PC5-4", 5, "LAB-PC5", 6, 1, "ended", "E-Run\x00\x01\x0b\x1b ready"))
+        _run("PC5-4", 5, "LAB-PC5", 6, 1, "ended", "E-Run\x00\x01\x0b\x1b ready") +
+        # An aborted session run again with -A, its data file set aside first.
+        _run("PC6-1", 4, "LAB-PC6", 7, 1, "not converted", "Data not converted") +
+        [_row("PC6-2", 3, "LAB-PC6", 7, 1, "started", "Set aside: C:\\data\\nback-7-1.txt as "
+              "C:\\data\\nback-7-1.aborted-1.txt"),
+         _row("PC6-2", 2.5, "LAB-PC6", 7, 1, "saved", "Data saved")])
 JOURNAL = ("\r\n".join([HEADER] + ROWS + ['PC9-1,"cut short']) + "\r\n").encode("latin-1")
-LINES = ["Read 26 rows from journal.csv",
+LINES = ["Read 30 rows from journal.csv",
          "flanker.ebs: 0 saved, 0 not converted, 0 no data, 0 running",
-         "nback.ebs: 5 saved, 1 not converted, 1 no data, 1 running",
-         "Rows that cannot be read: 1 (the first is row 27)"]
+         "nback.ebs: 6 saved, 1 not converted, 1 no data, 1 running",
+         "Rows that cannot be read: 1 (the first is row 31)"]
 SMALL = ("\r\n".join([HEADER] + _run("PC1-1", 5, "LAB-PC1", 1, 1)) + "\r\n").encode("latin-1")
 
 

@@ -158,3 +158,40 @@ CASES += [
         rows(("LAB-B", 5, "refused", B_REFUSED), ("LAB-A", 5, "saved")),
         files={JOURNAL: EARLIER_RUN}),
 ]
+
+
+
+# -A on station A: an aborted session's data file is set aside only once no run of it is
+# open, station A's own included, as a killed run's E-Run may still write it.
+ABORTED = b"an aborted session's data\r\n"
+ASIDE = "Set aside: " + at("flanker-5-1.txt") + " as " + at("flanker-5-1.aborted-1.txt")
+
+
+def set_aside(name, erun, lines, journal, exit=0, **more):
+    """Station A runs Subject 5 with -A, where its journal holds a run of Subject 5 whose
+    E-Run is the process `erun`, and a data file of Subject 5 is there."""
+    before = ["LAB-A-9-20261208T090000,%s,LAB-A,lab,flanker.ebs,Session=1; Subject=5,"
+              "flanker-5-1.edat,%s" % (PREVIOUS, event) for event in
+              ["started,,", "E-Run started,,process %d; data file flanker-5-1.txt" % erun]]
+    header = EARLIER_RUN[:EARLIER_RUN.index(b"\r\n") + 2]
+    return Case(name, ["flanker.ebs", "Subject=5", "Session=1", "-A"], flanker_lines(5) + lines,
+                exit=exit, files={"flanker.ebs": FLANKER, "flanker-5-1.txt": ABORTED,
+                                  JOURNAL: header + "\r\n".join(before + [""]).encode()},
+                env=dict(WAITING, ERUN_STANDIN_WAIT_FOR="", **station("LAB-A")),
+                registry=COMMON, erun=STANDIN, journal=(JOURNAL, before + journal),
+                extra_files_ok=True, platforms=("posix",), **more)
+
+
+CASES += [
+    # Its E-Run, process 1 here, may still run: nothing is moved.
+    set_aside("set_aside_not_while_its_run_is_open", 1,
+              ["Running: flanker-5-1.edat on LAB-A since " + PREVIOUS],
+              rows(("LAB-A", 5, "refused", "Running: flanker-5-1.edat on LAB-A since {ANY}")),
+              exit=-1, outputs={"flanker-5-1.aborted-1.txt": None, "flanker_tarvo.ebs": None}),
+    # Its E-Run is gone: the run's end row first, then the move, which the started row records.
+    set_aside("set_aside_once_its_run_is_found_ended", 4000000000,
+              [ASIDE] + flanker_ran(5) + saved_data(5),
+              rows(("LAB-A", 5, "not converted", "found ended by {ANY}"), ("LAB-A", 5, "started", ASIDE),
+                   ("LAB-A", 5, "E-Run started"), ("LAB-A", 5, "saved")), erun_record=ANY_RECORD,
+              outputs={"flanker-5-1.aborted-1.txt": ABORTED, "flanker-5-1.txt": b"data\r\n"}),
+]
