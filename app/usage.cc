@@ -81,7 +81,7 @@ const char* const kUsage[] = {
     "  -B <name>=<value>,<value>,...  balances the attribute over the journal's",
     "                participants: it gets the listed value with the fewest so far",
     "  -A            is a switch to set an aborted session's data file aside, as",
-    "                <name>.aborted-<n>, so that the session can be run again",
+    "                <stem>.aborted-<n><ext>, so that the session can be run again",
     "  <name>=next   takes the attribute's next number from the journal: the next",
     "                Subject, or the lowest Session not yet saved for the Subject",
     "  <name>=same   takes the attribute's value in this computer's latest run in",
