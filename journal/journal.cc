@@ -98,18 +98,7 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   std::string warning = UnreadableLine(reader);
   if (!warning.empty())
     started.lines.push_back(warning);
-  std::string rows;
-  for (const StationRuns::Open& open : station.Ended(processes)) {
-    DataFiles found = FoundData(open);
-    JournalEvent event = found.dataFile.empty() ? JournalEvent::kEnded : check(found);
-    // Without the data file's own name, a missing converted file tells nothing of it.
-    if ((!open.erun || open.erun->dataFile.empty()) && event != JournalEvent::kSaved)
-      event = JournalEvent::kEnded;
-    rows += Found(reader.header(), open, event, now);
-    guard.FoundEnded(open.run);
-    if (event == JournalEvent::kSaved)
-      guard.FoundSaved(found.Final(), JournalTime(now));
-  }
+  std::string rows = EndFound(reader.header(), station.Ended(processes), check, now, guard);
   std::string refusal = Admit(guard, setAside, &started.lines);
   JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, Notes()};
   if (!refusal.empty()) {
@@ -123,6 +112,26 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
     started.lines.push_back(failure_);
   }
   return started;
+}
+
+// The end rows of this station's open runs found ended, with what `check` finds of their
+// data; the guard learns of them as rows written now.
+std::string Journal::EndFound(const JournalHeader& header,
+                              const std::vector<StationRuns::Open>& ended, const DataCheck& check,
+                              std::time_t now, Guard& guard) const {
+  std::string rows;
+  for (const StationRuns::Open& open : ended) {
+    DataFiles found = FoundData(open);
+    JournalEvent event = found.dataFile.empty() ? JournalEvent::kEnded : check(found);
+    // Without the data file's own name, a missing converted file tells nothing of it.
+    if ((!open.erun || open.erun->dataFile.empty()) && event != JournalEvent::kSaved)
+      event = JournalEvent::kEnded;
+    rows += Found(header, open, event, now);
+    guard.FoundEnded(open.run);
+    if (event == JournalEvent::kSaved)
+      guard.FoundSaved(found.Final(), JournalTime(now));
+  }
+  return rows;
 }
 
 bool Journal::Hold() {

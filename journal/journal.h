@@ -123,6 +123,8 @@ class Journal {
   std::string Notes() const;
   std::string Found(const JournalHeader& header, const StationRuns::Open& open, JournalEvent event,
                     std::time_t now) const;
+  std::string EndFound(const JournalHeader& header, const std::vector<StationRuns::Open>& ended,
+                       const DataCheck& check, std::time_t now, Guard& guard) const;
   std::string Row(const JournalHeader& header, const JournalRow& row, std::time_t now) const;
   std::string UnreadableLine(const JournalReader& reader);
   bool Write(LockedFile& file, const JournalReader& reader, const std::string& rows);
