@@ -61,6 +61,7 @@ JournalChoices::JournalChoices(const RunRequest& request) : request_(request) {
     if (!word)
       continue;
     size_t at = index(name);
+    questions_.latest = questions_.latest || *word == Word::kSame;
     if (*word == Word::kNext && at == 1)
       questions_.sessionsSaved = true;
     else if (*word == Word::kNext)
@@ -126,6 +127,11 @@ JournalChoices::Chosen JournalChoices::Choose(const StudyRows& rows, const EBScr
                                               const Taken& taken) const {
   Chosen chosen;
   chosen.attributes = request_.attributes;
+  // A value that cannot be read may be the highest, or a participant's group: no guess.
+  if (std::optional<size_t> row = rows.unreadableAttributes()) {
+    chosen.refusal = "Couldn't read the attributes of journal row " + std::to_string(*row);
+    return chosen;
+  }
   if (asked_.empty() || asked_[0].index != 0 || asked_[0].word != Word::kNext) {
     Resolve(rows, script, &chosen);
     return chosen;

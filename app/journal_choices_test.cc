@@ -84,6 +84,12 @@ std::vector<std::string> Chosen(const Choice& choice, const EBScript& script) {
   return chosen.lines;
 }
 
+template <size_t kSize>
+void ExpectChosen(const Choice (&choices)[kSize]) {
+  for (const Choice& choice : choices)
+    EXPECT_EQ(choice.lines, Chosen(choice, Nback())) << choice.what;
+}
+
 TEST(JournalChoices, FromTheRowsOfTheScript) {
   const std::string kS = "Session=1; Subject=";
   const Choice kChoices[] = {
@@ -138,15 +144,23 @@ TEST(JournalChoices, FromTheRowsOfTheScript) {
        {{"Subject", "same"}, {"Session", "1"}},
        {},
        {"Subject=same: this computer has no earlier run in the journal"}},
+      {"a row of the script whose attributes cannot be read: nothing is chosen",
+       {{"r1", "LAB2", kS + "8", "saved"}, {"r2", "LAB2", kS + "\"9", "started"}},
+       {{"Subject", "next"}, {"Session", "1"}},
+       {},
+       {"Couldn't read the attributes of journal row 3"}},
+      {"same: a latest run whose attributes cannot be read",
+       {{"r1", "LAB1", "Subject=\"6", "started"}},
+       {{"Subject", "same"}, {"Session", "1"}},
+       {},
+       {"Couldn't read the attributes of journal row 2"}},
       {"same: a latest run without the attribute",
        {{"r1", "LAB1", "Session=1", "started"}},
        {{"Subject", "same"}, {"Session", "1"}},
        {},
        {"Subject=same: this computer's latest run has no Subject"}},
   };
-  const EBScript& script = Nback();
-  for (const Choice& choice : kChoices)
-    EXPECT_EQ(choice.lines, Chosen(choice, script)) << choice.what;
+  ExpectChosen(kChoices);
 }
 
 TEST(JournalChoices, BalancedGroups) {
@@ -201,9 +215,7 @@ TEST(JournalChoices, BalancedGroups) {
        {{"Group", kGroups}},
        {"-B needs Subject (a number, next or same)"}},
   };
-  const EBScript& script = Nback();
-  for (const Choice& choice : kChoices)
-    EXPECT_EQ(choice.lines, Chosen(choice, script)) << choice.what;
+  ExpectChosen(kChoices);
 }
 
 }  // namespace

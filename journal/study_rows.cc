@@ -59,6 +59,11 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
       values_[at] = quoted ? std::string_view(copies_[at].assign(value)) : value;
     }
   }
+  if (reader.failed()) {
+    if (!unreadableAttributes_)
+      unreadableAttributes_ = entry.row();
+    return false;
+  }
   subject_ = found_[0] ? WholeNumber(values_[0]) : std::nullopt;
   return any;
 }
@@ -173,6 +178,7 @@ void StudyRows::TakeOfComputer(const JournalEntry& entry) {
   latestOrder_ = order;
   latestRun_.assign(run);
   latestAttributes_ = entry.Ansi(JournalColumn::kAttributes);
+  latestRow_ = entry.row();
   latestStarted_ = event == JournalEvent::kStarted;
 }
 
@@ -197,6 +203,18 @@ StudyRows::Latest StudyRows::latest() const {
     return Latest::kNone;
   return latestStarted_ && failedRuns_.count(latestRun_) == 0 ? Latest::kStarted
                                                               : Latest::kNotStarted;
+}
+
+std::optional<size_t> StudyRows::unreadableAttributes() const {
+  if (questions_.latest && latestOrder_) {
+    AttributesReader reader(latestAttributes_);
+    std::string_view name, value;
+    while (reader.Next(&name, &value)) {
+    }
+    if (reader.failed() && (!unreadableAttributes_ || latestRow_ < *unreadableAttributes_))
+      return latestRow_;
+  }
+  return unreadableAttributes_;
 }
 
 std::optional<std::string> StudyRows::LatestValue(size_t index) const {

@@ -28,6 +28,7 @@ struct StudyQuestions {
   std::vector<bool> highest = {false, false};   // of each, its highest value
   std::vector<bool> balanced = {false, false};  // of each, its participants by value
   bool sessionsSaved = false;                   // the sessions saved of each Subject
+  bool latest = false;                          // this computer's latest run (`same`)
   /// Whose sessions saved and earlier values of the balanced attributes are asked: one
   /// Subject's, any Subject's, or none, as for the next Subject, which no row holds.
   std::optional<int64_t> subject;
@@ -71,6 +72,11 @@ class StudyRows {
   /// The value of attribute `index` in that run.
   std::optional<std::string> LatestValue(size_t index) const;
 
+  /// The first row, of the script's rows that count or of this computer's latest run when it
+  /// is asked, whose attributes column cannot be read (a quote never closed, a pair without
+  /// '='): what it holds cannot be counted, so nothing is chosen. None when all can be read.
+  std::optional<size_t> unreadableAttributes() const;
+
  private:
   struct Open {
     int64_t subject;
@@ -109,6 +115,8 @@ class StudyRows {
   // This computer's latest run by the order of runs, and its runs whose E-Run failed.
   std::optional<RunOrder> latestOrder_;
   std::string latestRun_, latestAttributes_;
+  size_t latestRow_ = 0;
+  std::optional<size_t> unreadableAttributes_;  // of the script's rows
   bool latestStarted_ = false;
   std::set<std::string, std::less<>> failedRuns_;
 };
