@@ -41,6 +41,10 @@ std::string AboveLine(const std::string& name, int64_t value, const ValueRule& r
 
 }  // namespace
 
+bool IsJournalWord(std::string_view value) {
+  return EqualsInsensitive(value, "next") || EqualsInsensitive(value, "same");
+}
+
 JournalChoices::JournalChoices(const RunRequest& request) : request_(request) {
   auto index = [this](const std::string& name) {
     return Is(name, "Subject") ? 0 : Is(name, "Session") ? 1 : questions_.Add(name);

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/run_request.h"
@@ -12,6 +13,10 @@
 // The values a run leaves to the journal: attributes given as `next` or `same`, and the
 // balanced attributes of -B. They are chosen from one read of the journal under its lock,
 // which the run holds until its `started` or `refused` row is written.
+
+/// Whether a value given on the command line is one that the journal is to choose: `next`
+/// or `same`, in any letter case.
+bool IsJournalWord(std::string_view value);
 
 class JournalChoices {
  public:

@@ -4,7 +4,6 @@
 
 #include "app/set_aside.h"
 #include "app/stages.h"
-#include "base/text_helpers.h"
 #include "journal/attributes_text.h"
 #include "journal/study_rows.h"
 
@@ -32,7 +31,7 @@ const char kStillRunning[] = "E-Run is still running: Tarvo waits for it to end"
 std::string RecordedAttributes(const AttributesByName& attributes) {
   AttributesByName recorded;
   for (const auto& [name, value] : attributes) {
-    if (!EqualsInsensitive(value, "next") && !EqualsInsensitive(value, "same"))
+    if (!IsJournalWord(value))
       recorded.emplace(name, value);
   }
   return AttributesText(recorded);
