@@ -66,22 +66,20 @@ CASES = [
     edited("reading_set_again_by_parts", "flanker.ebs", USE_FILE_LEVELS,
            USE_FILE_LEVELS + b'\tc.SetAttrib "Sub" & "ject", "99"\r\n', ["Subject=12"],
            ["Attribute Subject is set again in the script at line 417"]),
-    # The main routine read as one, or refused before any edit.
-    edited("reading_main_twice", "flanker.ebs", b"End Sub\r\n\r\n\r\n[",
-           b"End Sub\r\n\r\nSub Main()\r\nEnd Sub\r\n[", ["Subject=12"],
-           ["Couldn't read the main routine: a second Sub Main at line 463"]),
-    edited("reading_main_routine_inside", "flanker.ebs", USE_FILE_LEVELS,
-           USE_FILE_LEVELS + b"Sub Helper()\r\nEnd Sub\r\n", ["Subject=12"],
-           ["Couldn't read the main routine: a routine inside it at line 417"]),
-    edited("reading_main_statements_after_end", "flanker.ebs", b"\t' Set the default Data Filename",
-           b"End Sub\r\n\t' Set the default Data Filename", ["Subject=12"],
-           ["Couldn't read the main routine: statements after its End Sub at line 403"]),
-    edited("reading_main_block_without_end", "nback.ebs", b"\t\tEnd If\r\n\r\n\tEnd If\r\n",
-           b"\t\tEnd If\r\n\r\n", ["Subject=12"],
-           ["Couldn't read the main routine: a block without its end at line 380"]),
-    edited("reading_main_end_without_block", "flanker.ebs", USE_FILE_LEVELS,
-           USE_FILE_LEVELS + b"\tEnd If\r\n", ["Subject=12"],
-           ["Couldn't read the main routine: an end without its block at line 417"]),
+] + [  # The main routine read as one, or refused before any edit.
+    edited("reading_main_" + name, script, old, new, ["Subject=12"],
+           ["Couldn't read the main routine: " + what]) for name, script, old, new, what in [
+    ("twice", "flanker.ebs", b"End Sub\r\n\r\n\r\n[", b"End Sub\r\n\r\nSub Main()\r\nEnd Sub\r\n[",
+     "a second Sub Main at line 463"),
+    ("routine_inside", "flanker.ebs", USE_FILE_LEVELS,
+     USE_FILE_LEVELS + b"Sub Helper()\r\nEnd Sub\r\n", "a routine inside it at line 417"),
+    ("statements_after_end", "flanker.ebs", b"\t' Set the default Data Filename",
+     b"End Sub\r\n\t' Set the default Data Filename", "statements after its End Sub at line 403"),
+    ("block_without_end", "nback.ebs", b"\t\tEnd If\r\n\r\n\tEnd If\r\n", b"\t\tEnd If\r\n\r\n",
+     "a block without its end at line 380"),
+    ("end_without_block", "flanker.ebs", USE_FILE_LEVELS, USE_FILE_LEVELS + b"\tEnd If\r\n",
+     "an end without its block at line 417"),
+]] + [
     # -Y refuses a summary it cannot answer.
     edited("reading_summary_unanswered", "flanker.ebs", SUMMARY,
            b'\tSelect Case MsgBox(strSummary, ebYesNoCancel + ebQuestion, "Summary of Startup '
