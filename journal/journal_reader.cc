@@ -1,6 +1,5 @@
 #include "journal/journal_reader.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "base/latin_text.h"
@@ -105,27 +104,18 @@ std::optional<std::time_t> JournalEntry::Time() const {
 }
 
 bool JournalReader::ReadHeader() {
+  buffer_.resize(kBlock);
   entry_.header_ = &header_;
   entry_.fields_ = &csv_;
-  std::string_view mapped;
-  if (file_.Map(&mapped)) {
-    // The whole file at once: nothing is copied, and it is at its end.
-    data_ = mapped.data();
-    end_ = mapped.size();
-    atEnd_ = mapped_ = true;
-  } else {
-    buffer_.resize(kBlock);
-    data_ = buffer_.data();
-    if (!Fill())
-      return false;
-  }
-  if (std::string_view(data_, end_).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+  if (!Fill())
+    return false;
+  if (std::string_view(buffer_.data(), end_).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
     header_.utf8_ = true;
     textKnown_ = true;
     begin_ = kByteOrderMark.size();
   }
   for (;;) {
-    while (begin_ < end_ && data_[begin_] == kCtrlZ)
+    while (begin_ < end_ && buffer_[begin_] == kCtrlZ)
       ++begin_;
     if (begin_ < end_)
       break;
@@ -145,12 +135,11 @@ bool JournalReader::ReadHeader() {
 // header, whatever follows, so a file of zeros is refused at once.
 bool JournalReader::HeaderLine(std::string_view* line) {
   for (;;) {
-    std::string_view rest = Window();
-    bool atEnd = atEnd_ && rest.size() == end_ - begin_;
+    std::string_view rest(buffer_.data() + begin_, end_ - begin_);
     size_t stop = rest.find_first_of("\r\n");
     bool lineEndKnown =
-        stop != std::string_view::npos && (rest[stop] == '\n' || stop + 1 < rest.size() || atEnd);
-    if (lineEndKnown || (stop == std::string_view::npos && atEnd)) {
+        stop != std::string_view::npos && (rest[stop] == '\n' || stop + 1 < rest.size() || atEnd_);
+    if (lineEndKnown || (stop == std::string_view::npos && atEnd_)) {
       bool crLf =
           lineEndKnown && rest[stop] == '\r' && stop + 1 < rest.size() && rest[stop + 1] == '\n';
       lineEnd_ = !lineEndKnown || rest[stop] == '\n' || crLf ? '\n' : '\r';
@@ -160,7 +149,7 @@ bool JournalReader::HeaderLine(std::string_view* line) {
       entry_.row_ = ++line_;
       return true;
     }
-    if (rest.size() == kBlock) {
+    if (rest.size() == buffer_.size()) {
       problem_ = "its first line is not the journal's header";
       return false;
     }
@@ -269,7 +258,7 @@ JournalReader::Status JournalReader::Unreadable() {
 }
 
 // The next row's line, split: its end and its fields are found in one pass. A line longer
-// than a block is passed over whole, its start kept for unreadableLine().
+// than the buffer is passed over whole, its start kept for unreadableLine().
 JournalReader::LineStatus JournalReader::NextLine() {
   bool tooLong = false;
   for (;;) {
@@ -278,16 +267,15 @@ JournalReader::LineStatus JournalReader::NextLine() {
         return LineStatus::kFailed;
       continue;
     }
-    if (skipLf_ && begin_ < end_ && data_[begin_] == '\n')
+    if (skipLf_ && begin_ < end_ && buffer_[begin_] == '\n')
       ++begin_;
     skipLf_ = false;
-    while (!tooLong && begin_ < end_ && data_[begin_] == kCtrlZ)
+    while (!tooLong && begin_ < end_ && buffer_[begin_] == kCtrlZ)
       ++begin_;
-    std::string_view rest = Window();
-    bool atEnd = atEnd_ && rest.size() == end_ - begin_;
+    std::string_view rest(buffer_.data() + begin_, end_ - begin_);
     size_t length = 0, next = 0;
     bool split = csv_.SplitLine(rest, header_.separator_, lineEnd_, &length, &next);
-    if (next > 0 || (atEnd && (!rest.empty() || tooLong))) {
+    if (next > 0 || (atEnd_ && (!rest.empty() || tooLong))) {
       entry_.line_ = tooLong ? std::string_view(longLine_) : rest.substr(0, length);
       entry_.ascii_ = !tooLong && csv_.ascii();
       begin_ += next > 0 ? next : rest.size();
@@ -297,22 +285,17 @@ JournalReader::LineStatus JournalReader::NextLine() {
         return LineStatus::kTooLong;
       return split ? LineStatus::kLine : LineStatus::kUnsplit;
     }
-    if (atEnd)
+    if (atEnd_)
       return LineStatus::kEnd;
-    if (rest.size() == kBlock) {
+    if (rest.size() == buffer_.size()) {
       if (!tooLong)
         longLine_.assign(rest);
       tooLong = true;
-      begin_ += rest.size();
+      begin_ = end_;
     }
-    if (!mapped_ && !Fill())
+    if (!Fill())
       return LineStatus::kFailed;
   }
-}
-
-// The unread bytes, but no more than a block: a line is looked for no further.
-std::string_view JournalReader::Window() const {
-  return std::string_view(data_ + begin_, std::min(end_ - begin_, kBlock));
 }
 
 // Moves the unread bytes to the front of the buffer and reads more after them.

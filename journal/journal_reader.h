@@ -150,7 +150,6 @@ class JournalReader {
  private:
   enum class LineStatus { kLine, kUnsplit, kTooLong, kEnd, kFailed };
   LineStatus NextLine();
-  std::string_view Window() const;
   bool Fill();
   bool HeaderLine(std::string_view* line);
   bool TakeHeader(std::string_view line);
@@ -159,9 +158,7 @@ class JournalReader {
 
   LockedFile& file_;
   std::vector<char> buffer_;
-  const char* data_ = nullptr;  // buffer_'s bytes, or the whole file where it is mapped
-  bool mapped_ = false;
-  size_t begin_ = 0;  // the unread bytes of `data_` are [begin_, end_)
+  size_t begin_ = 0;  // the unread bytes of `buffer_` are [begin_, end_)
   size_t end_ = 0;
   uint64_t offset_ = 0;  // where the next read of the file begins
   bool atEnd_ = false;

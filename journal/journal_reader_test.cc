@@ -6,13 +6,11 @@
 
 namespace {
 
-// What a reader makes of `text`, read a block at a time or, with `maps`, whole: "<row>
-// <event> <data file>" for each row read, "<row> ?" for one that cannot be read, or the
-// failure line.
-std::string Read(const std::string& text, bool maps) {
+// What a reader makes of `text`: "<row> <event> <data file>" for each row read, "<row> ?"
+// for one that cannot be read, or the failure line.
+std::string Read(const std::string& text) {
   FakeFileSystem files;
   files.files["J.csv"] = text;
-  files.maps = maps;
   std::unique_ptr<LockedFile> file;
   files.OpenLocked("J.csv", LockFor::kReading, &file);
   JournalReader reader(*file);
@@ -66,10 +64,8 @@ TEST(JournalReader, ReadsWhatSpreadsheetsLeave) {
       {"Subject,Session\r\n1,1\r\n",
        "Couldn't read journal J.csv: its first line is not the journal's header"},
   };
-  for (const Row& row : rows) {
-    for (bool maps : {false, true})
-      EXPECT_EQ(row.read, Read(row.text, maps)) << row.text << (maps ? " (mapped)" : "");
-  }
+  for (const Row& row : rows)
+    EXPECT_EQ(row.read, Read(row.text)) << row.text;
 }
 
 // A journal's text is UTF-8 when its first bytes that are not ASCII are valid UTF-8, as

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -44,10 +43,7 @@ bool IsHeld(const std::string& path) {
 class PosixLockedFile : public LockedFile {
  public:
   explicit PosixLockedFile(int fd) : fd_(fd) {}
-  ~PosixLockedFile() override {
-    Unmap();
-    close(fd_);
-  }
+  ~PosixLockedFile() override { close(fd_); }
   PosixLockedFile(const PosixLockedFile&) = delete;
   PosixLockedFile& operator=(const PosixLockedFile&) = delete;
 
@@ -71,29 +67,6 @@ class PosixLockedFile : public LockedFile {
     }
   }
 
-  // A journal of many megabytes is read on every run: mapped, its bytes are not copied.
-  bool Map(std::string_view* bytes) override {
-    uint64_t size = 0;
-    if (!Size(&size) || size > SIZE_MAX)
-      return false;
-    if (size != mappedSize_)
-      Unmap();
-    if (size > 0 && mapped_ == nullptr) {
-#if defined(MAP_POPULATE)
-      const int flags = MAP_PRIVATE | MAP_POPULATE;  // its pages at once, not a fault each
-#else
-      const int flags = MAP_PRIVATE;
-#endif
-      void* at = mmap(nullptr, static_cast<size_t>(size), PROT_READ, flags, fd_, 0);
-      if (at == MAP_FAILED)
-        return false;
-      mapped_ = at;
-      mappedSize_ = size;
-    }
-    *bytes = std::string_view(static_cast<const char*>(mapped_), static_cast<size_t>(mappedSize_));
-    return true;
-  }
-
   bool Append(const std::string& bytes) override {
     off_t end = lseek(fd_, 0, SEEK_END);
     size_t done = 0;
@@ -113,16 +86,7 @@ class PosixLockedFile : public LockedFile {
   }
 
  private:
-  void Unmap() {
-    if (mapped_ != nullptr)
-      munmap(mapped_, static_cast<size_t>(mappedSize_));
-    mapped_ = nullptr;
-    mappedSize_ = 0;
-  }
-
   int fd_;
-  void* mapped_ = nullptr;
-  uint64_t mappedSize_ = 0;
 };
 
 // Opens the file at `path` to append to it, making it when there is none, but never

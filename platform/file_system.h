@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
 // The file operations of the program. FileSystem is the seam: reading, writing and holding
 // a script go through it, so tests can make any step fail. RealFileSystem() is the
@@ -45,13 +44,6 @@ class LockedFile {
   /// reach it. Bytes that did are cut off again where the file system allows, so a failed
   /// append leaves no part of a row behind.
   virtual bool Append(const std::string& bytes) = 0;
-  /// The whole file as it is now, shown in memory without being copied, where the platform
-  /// can map it; false where it cannot, and ReadAt serves. The bytes stay as long as the
-  /// LockedFile and until the file changes size.
-  virtual bool Map(std::string_view* bytes) {
-    static_cast<void>(bytes);
-    return false;
-  }
 };
 
 enum class LockOutcome {

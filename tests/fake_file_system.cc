@@ -20,12 +20,6 @@ class FakeLockedFile : public LockedFile {
     std::memcpy(buffer, file_->data() + at, *count);
     return at + *count < owner_->readFailsAt;
   }
-  bool Map(std::string_view* bytes) override {
-    if (!owner_->maps || owner_->readFailsAt != FakeFileSystem::kNever)
-      return false;
-    *bytes = *file_;
-    return true;
-  }
   bool Append(const std::string& bytes) override {
     size_t space = owner_->diskSpace;
     if (space != FakeFileSystem::kNever && bytes.size() > space - std::min(space, *written_))

@@ -20,8 +20,6 @@ class FakeFileSystem : public FileSystem {
 
   bool failOpen = false;        // ReadFile cannot open, WriteFile cannot make its new file
   size_t readFailsAt = kNever;  // reading fails on reaching this offset
-  bool maps = false;            // a locked file is shown whole (LockedFile::Map), but one whose
-                                // reading fails
   size_t diskSpace = kNever;    // bytes that written files may hold in all, as on a full disk;
                                 // an append beyond it adds nothing and fails
   LockOutcome lockOutcome = LockOutcome::kLocked;  // what OpenLocked gives
