@@ -222,8 +222,10 @@ struct CsvLine::Scanning {
 bool CsvLine::Scan(std::string_view text, char separator, int lineEnd, size_t* stop) {
   Scanning scan{text.data(), text.size(), 0, text.size(), 0, 0, 0, separator, lineEnd, &ends_};
   scan.Wide();
-  scan.Words();
-  scan.Bytes();
+  if (scan.found == scan.size) {  // the line goes on beyond the last sixteen bytes
+    scan.Words();
+    scan.Bytes();
+  }
   size_t found = scan.found;
   *stop = found;
   // A CR before a LF that ends the line is part of the line end.
