@@ -62,6 +62,15 @@ bool SqueezesTo(std::string_view text, std::string_view squeezed);
 
 /// True when `a` and `b` are equal, ASCII letters compared without regard to case, as
 /// Windows compares file and computer names (here for ASCII letters only).
+/// Whether `text` holds ASCII bytes only.
+inline bool IsAsciiText(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  }
+  return true;
+}
+
 inline bool EqualsInsensitive(std::string_view a, std::string_view b) {
   if (a.size() != b.size())
     return false;

@@ -31,6 +31,8 @@ class Guard {
   void FoundSaved(const std::string& path, const std::string& at);
   /// An open run of this station, `run`, that this run found ended and writes the end row of.
   void FoundEnded(std::string_view run) { ends_.End(run, true); }
+  /// Whether a run it keeps is waiting for its end row: every end row then matters.
+  bool waiting() const { return ends_.watching(); }
 
   /// "Couldn't read journal row <k>, which names <file name>" for the first row that cannot
   /// be read and names one of this run's data files by their names without folder: such a

@@ -78,8 +78,12 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   std::time_t now = now_();
   Guard guard(data, station_.computer, now);
   StationRuns station(station_.computer, now);
+  // Most rows are of other data files and other computers: they are passed over unread.
+  JournalSieve sieve{std::string(FileNameOf(data.Final())), station_.computer};
+  bool ascii = IsAsciiText(sieve.fileName) && IsAsciiText(sieve.computer);
+  reader.Sieve(ascii ? &sieve : nullptr);
   for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
-       status = reader.Next()) {
+       sieve.endRows = guard.waiting() || station.waiting(), status = reader.Next()) {
     if (status == JournalReader::Status::kFailed) {
       failure_ = reader.Failure(path_);
       return {Outcome::kFailed, {failure_}};

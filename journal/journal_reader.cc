@@ -31,16 +31,23 @@ size_t Index(JournalColumn column) {
   return static_cast<size_t>(column);
 }
 
-// The event's place in kEventNames, or its size when it is none.
-size_t EventIndex(std::string_view event) {
-  // As the program writes them, first: most names differ in their size or first letter,
-  // which are compared before the rest.
+// The event's place in kEventNames as the program writes it, or their number when it is
+// not: most names differ in their size or first letter, which are compared before the rest.
+size_t WrittenEvent(std::string_view event) {
   for (size_t index = 0; index < std::size(kEventNames); ++index) {
     std::string_view name = kEventNames[index];
     if (name.size() == event.size() && !event.empty() && name[0] == event[0] && name == event)
       return index;
   }
-  size_t index = 0;
+  return std::size(kEventNames);
+}
+
+// The event's place in kEventNames, in any letter case, or their number when it is none.
+size_t EventIndex(std::string_view event) {
+  size_t index = WrittenEvent(event);
+  if (index < std::size(kEventNames))
+    return index;
+  index = 0;
   while (index < std::size(kEventNames) && !EqualsInsensitive(kEventNames[index], event))
     ++index;
   return index;
@@ -227,6 +234,8 @@ JournalReader::Status JournalReader::Next() {
     if (entry_.line_.empty())
       continue;
     NoteText(entry_.line_);
+    if (PassesOver())
+      continue;
     for (size_t at = header_.columns_; at < csv_.size(); ++at) {
       if (!Trimmed(csv_[at]).empty())
         return Unreadable();  // a field the header has no column for
@@ -245,6 +254,36 @@ JournalReader::Status JournalReader::Next() {
     entry_.event_ = static_cast<JournalEvent>(known);
     return Status::kRow;
   }
+}
+
+// Whether the sieve lets the row split last go: it is looked at as written, and anything
+// that the full reading of a row would have to make something of sends it that way.
+bool JournalReader::PassesOver() const {
+  if (sieve_ == nullptr || csv_.size() > header_.columns_)
+    return false;
+  auto field = [this](JournalColumn column) {
+    int position = header_.position_[Index(column)];
+    return position < 0 || static_cast<size_t>(position) >= csv_.size()
+               ? std::string_view()
+               : csv_[static_cast<size_t>(position)];
+  };
+  auto asWritten = [](std::string_view text) {
+    return !text.empty() && !IsWhitespace(text.front()) && !IsWhitespace(text.back());
+  };
+  std::string_view event = field(JournalColumn::kEvent), run = field(JournalColumn::kRun);
+  std::string_view computer = field(JournalColumn::kComputer);
+  std::string_view dataFile = field(JournalColumn::kDataFile);
+  size_t known = WrittenEvent(event);
+  if (known == std::size(kEventNames) || !asWritten(run) ||
+      (!computer.empty() && !asWritten(computer)) || (!dataFile.empty() && !asWritten(dataFile)))
+    return false;
+  auto kind = static_cast<JournalEvent>(known);
+  if (kind == JournalEvent::kEnded || (sieve_->endRows && EndsRun(kind)) ||
+      EqualsInsensitive(computer, sieve_->computer))
+    return false;
+  const std::string& name = sieve_->fileName;
+  return name.empty() || dataFile.size() < name.size() ||
+         !EqualsInsensitive(dataFile.substr(dataFile.size() - name.size()), name);
 }
 
 std::string JournalReader::Failure(const std::string& path) const {

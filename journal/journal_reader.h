@@ -117,6 +117,19 @@ class JournalEntry {
   bool ascii_ = true;
 };
 
+/// The rows a reader may pass over without making them entries, as most rows of a long
+/// journal matter to nobody who reads it: a row each of whose fields below stands as written
+/// (no blank around it), whose event is written as Tarvo writes it and is no `ended` (a
+/// release by hand names little else), whose computer is not `computer` and whose data file
+/// is not of `fileName`; an end row only while `endRows` is false. Such a row can be read,
+/// so nothing is lost by passing over it. Both names are ASCII and compare in any letter
+/// case.
+struct JournalSieve {
+  std::string fileName;  // without its folder, "" for none
+  std::string computer;
+  bool endRows = false;  // every end row matters: a run is waiting for its end
+};
+
 class JournalReader {
  public:
   explicit JournalReader(LockedFile& file) : file_(file) {}
@@ -134,6 +147,8 @@ class JournalReader {
   /// is unreadableLine(). Blank lines, and a Ctrl-Z at the start of a line, as `copy` leaves
   /// it, are passed over. kFailed when the file cannot be read.
   Status Next();
+  /// Next passes over the rows that `sieve` lets it, from now on; none with nullptr.
+  void Sieve(const JournalSieve* sieve) { sieve_ = sieve; }
   const JournalEntry& entry() const { return entry_; }
   size_t unreadableRow() const { return entry_.row_; }
   /// The line of the row that cannot be read, until the next row: its first 256 KB when
@@ -155,6 +170,7 @@ class JournalReader {
   bool TakeHeader(std::string_view line);
   void NoteText(std::string_view line);
   Status Unreadable();
+  bool PassesOver() const;
 
   LockedFile& file_;
   std::vector<char> buffer_;
@@ -169,6 +185,7 @@ class JournalReader {
   bool empty_ = false;
   JournalHeader header_;
   CsvLine csv_;
+  const JournalSieve* sieve_ = nullptr;
   JournalEntry entry_;
   std::string longLine_;  // the start of a line longer than the buffer
   size_t unreadable_ = 0;

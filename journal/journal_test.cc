@@ -134,6 +134,8 @@ TEST(Journal, RefusesADataFileSavedOrRunningElsewhere) {
        "Running: rt-1-1.edat2 on LAB1 since gestern"},
       {Row("A", kRecent, "LAB1", "rt-1-2.edat2", "saved"), ""},
       {Row("A", kRecent, "LAB1", "xrt-1-1.edat2", "saved"), ""},
+      {Row("A", kRecent, "LAB1", "rt-1-1.edat2 ", "saved"),
+       "Already saved: rt-1-1.edat2 on LAB1 at " + kRecent},
   };
   for (const auto& row : rows) {
     FakeFileSystem files;
@@ -253,6 +255,7 @@ TEST(Journal, UnreadableRowsThatNameTheDataFile) {
       {"A;t;LAB1;C:\\data\\rt-1-1.edat2;started\r\n", naming + "rt-1-1.edat2"},  // joined
       {"A,t,LAB1,C:\\data\\rt-1-1.edat2x,saved,x\r\n", warning},
       {"A,t,LAB1,C:\\data\\rt-1-2.edat2,saved,x\r\n", warning},
+      {" ,t,LAB1,C:\\data\\rt-1-2.edat2,saved\r\n", warning},  // no run
       {"\x1A"
        "A,t,LAB1,x,ended\r\n",
        ""},  // a Ctrl-Z that `copy` left at the line's start

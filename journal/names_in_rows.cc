@@ -9,11 +9,6 @@
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // A byte that may stand in a file name next to another: a letter, a digit, '.', '-', '_',
 // or any byte above 0x7F.
 bool IsNamePart(char c) {
@@ -27,14 +22,14 @@ bool IsNamePart(char c) {
 NameInRows::NameInRows(std::string name)
     : name_(std::move(name)),
       upperUtf8_(UpperCaseLatinUtf8(AnsiToUtf8(name_))),
-      ascii_(IsAscii(name_)) {}
+      ascii_(IsAsciiText(name_)) {}
 
 // An ASCII name is compared as ASCII, whatever the row's text: no letter of Windows-1252
 // beyond ASCII's has an ASCII letter as its other case.
 bool NameInRows::SameText(std::string_view field, bool utf8) const {
   if (ascii_)
     return EqualsInsensitive(field, name_);
-  if (IsAscii(field))
+  if (IsAsciiText(field))
     return false;
   return UpperCaseLatinUtf8(utf8 ? std::string(field) : AnsiToUtf8(field)) == upperUtf8_;
 }

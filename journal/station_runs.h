@@ -50,6 +50,8 @@ class StationRuns {
 
   /// Takes the journal's rows in their order.
   void Take(const JournalEntry& entry);
+  /// Whether an open run is waiting for its end row: every end row then matters.
+  bool waiting() const { return ends_.watching(); }
 
   /// The open runs whose E-Run has ended: by the journal's rows, or as `processes` finds.
   std::vector<Open> Ended(ProcessCheck& processes) const;
