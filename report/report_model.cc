@@ -81,13 +81,50 @@ std::string SetAsideAs(std::string_view message) {
   return std::string();
 }
 
-// The element of `map` for `key`, made when there is none; found without a copy of the key.
+// The element of `map` for `key`, made in place when there is none; found without a copy of
+// the key.
 template <typename Map>
-typename Map::mapped_type& At(Map& map, std::string_view key) {
+typename Map::value_type& At(Map& map, std::string_view key) {
   auto found = map.find(key);
   if (found == map.end())
-    found = map.emplace(std::string(key), typename Map::mapped_type()).first;
-  return found->second;
+    found = map.try_emplace(std::string(key)).first;
+  return *found;
+}
+
+// What the attention list calls a run: its script, Subject and Session, or its label below
+// the grid, `other`, when it has no Subject or Session.
+std::string RunLabel(const ScriptGrid& grid, int32_t subject, int32_t session,
+                     const std::string* other) {
+  if (other != nullptr)
+    return *other;
+  return grid.name + ", Subject " + std::to_string(subject) + ", Session " +
+         std::to_string(session);
+}
+
+// An item of a run whose text is made only once it is known to stand: most aborts, and
+// most runs that did not check their data, are followed by a save.
+struct PendingItem {
+  RunOrder order;
+  InlineText<32> time;
+  InlineText<16> computer;
+  InlineText<128> message;
+  // The run's label (ReportModel::Run): its script, Subject and Session, or `other`.
+  const ScriptGrid* grid = nullptr;
+  int32_t subject = 0, session = 0;
+  const std::string* other = nullptr;
+
+  AttentionItem Item() const {
+    return {std::string(time.view()), std::string(computer.view()),
+            RunLabel(*grid, subject, session, other).append(": ").append(message.view()), order};
+  }
+};
+
+// Adds the item to `list` when the list keeps it, else counts it, without making its text.
+void AddPending(AttentionList& list, const PendingItem& item) {
+  if (list.Keeps(item.order))
+    list.Add(item.Item());
+  else
+    ++list.count;
 }
 
 }  // namespace
@@ -95,10 +132,13 @@ typename Map::mapped_type& At(Map& map, std::string_view key) {
 // What is known of a data file: its first save and its latest, its latest abort, and the
 // runs that did not check it, which a later save leaves out.
 struct ReportDataFile {
+  InlineText<40> key;  // its file name in upper case
   std::optional<RunOrder> firstSave, lastSave;
-  std::string firstTime, firstComputer, firstFileName;
-  std::optional<AttentionItem> abort;
-  std::vector<AttentionItem> unchecked;
+  InlineText<32> firstTime;
+  InlineText<16> firstComputer;
+  InlineText<40> firstFileName;
+  std::optional<PendingItem> abort;
+  std::vector<PendingItem> unchecked;
 };
 
 namespace {
@@ -125,7 +165,8 @@ struct ReportModel::Run {
   ScriptGrid* grid = nullptr;
   Cell* cell = nullptr;
   std::optional<int32_t> subject, session;
-  std::string other;  // its label below the grid, when it has no Subject or Session
+  // Its label below the grid, when it has no Subject or Session: the key of its cell.
+  const std::string* other = nullptr;
   size_t computer = 0;
   std::string startTime;
   std::string dataFile;
@@ -133,17 +174,19 @@ struct ReportModel::Run {
 
   /// What the attention list calls it: its script, Subject and Session, or its label.
   std::string Label() const {
-    std::string label;
-    AppendLabel(&label);
-    return label;
+    return RunLabel(*grid, subject.value_or(0), session.value_or(0), other);
   }
-  void AppendLabel(std::string* label) const {
-    if (!other.empty()) {
-      label->append(other);
-      return;
-    }
-    label->append(grid->name).append(", Subject ").append(std::to_string(*subject));
-    label->append(", Session ").append(std::to_string(*session));
+  /// An item of it: what `message`, of a row of `time`, says of it on `computerName`.
+  void Pend(PendingItem* item, std::string_view time, std::string_view computerName,
+            std::string_view message) const {
+    item->order = order;
+    item->time.assign(time);
+    item->computer.assign(computerName);
+    item->message.assign(message);
+    item->grid = grid;
+    item->subject = subject.value_or(0);
+    item->session = session.value_or(0);
+    item->other = other;
   }
 };
 
@@ -177,7 +220,9 @@ struct ReportModel::State {
   std::unique_ptr<Run> begun = std::make_unique<Run>();
   std::map<std::string, Run, std::less<>> stale;
   std::multimap<std::string, EarlyEnding, std::less<>> early;
-  std::unordered_map<std::string, ReportDataFile> files;  // by file name in upper case
+  // The data files in the order they came, and by file name in upper case.
+  std::deque<ReportDataFile> files;
+  std::unordered_map<std::string_view, ReportDataFile*> filesByKey;
   std::string key;
   std::deque<SavedAgain> savedAgain;  // the latest kKept, in order
   size_t savedAgainCount = 0;
@@ -186,7 +231,9 @@ struct ReportModel::State {
   struct Refusals {
     size_t count = 0;
     RunOrder order;
-    ShortText time, computer, message;
+    InlineText<32> time;
+    InlineText<16> computer;
+    InlineText<128> message;
   };
   std::map<std::string, Refusals, std::less<>> refusals;
   Refusals* lastRefusal = nullptr;
@@ -198,14 +245,14 @@ struct ReportModel::State {
 
   ScriptGrid& GridOf(std::string_view script);
   size_t ComputerOf(std::string_view name);
-  ReportDataFile* FileOf(std::string_view path);
+  ReportDataFile* FileOf(std::string_view path, ReportDataFile* known);
 };
 
 // Most rows are of the script before them.
 ScriptGrid& ReportModel::State::GridOf(std::string_view script) {
   if (lastGrid == nullptr ||
       (lastGrid->name != script && !EqualsInsensitive(lastGrid->name, script))) {
-    lastGrid = &At(*grids, script);
+    lastGrid = &At(*grids, script).second;
     if (lastGrid->name.empty())
       lastGrid->name = script.empty() ? "(no script)" : script;
   }
@@ -236,8 +283,9 @@ size_t ReportModel::State::ComputerOf(std::string_view name) {
   return computers.size() - 1;
 }
 
-// The data file of that name, in any letter case; nullptr for a row without one.
-ReportDataFile* ReportModel::State::FileOf(std::string_view path) {
+// The data file of that name, in any letter case; nullptr for a row without one. A cell's
+// runs write one data file, mostly: `known`, the one of its last run, is looked at first.
+ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile* known) {
   std::string_view name = FileNameOf(path);
   if (name.empty())
     return nullptr;
@@ -247,7 +295,15 @@ ReportDataFile* ReportModel::State::FileOf(std::string_view path) {
   if (!std::all_of(key.begin(), key.end(),
                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     key = UpperCaseLatinUtf8(key);
-  return &files[key];
+  if (known != nullptr && known->key.view() == key)
+    return known;
+  auto found = filesByKey.find(key);
+  if (found != filesByKey.end())
+    return found->second;
+  ReportDataFile& file = files.emplace_back();
+  file.key.assign(key);
+  filesByKey.emplace(file.key.view(), &file);
+  return &file;
 }
 
 const char* OutcomeName(RunOutcome outcome) {
@@ -316,6 +372,13 @@ int64_t ScriptGrid::NextSession(int32_t subject) const {
       break;
   }
   return session;
+}
+
+void ScriptGrid::Settle() {
+  for (Cell& cell : cells_)
+    cell.Settle();
+  for (auto& [label, cell] : others)
+    cell.Settle();
 }
 
 void ScriptGrid::AddCounts(OutcomeCounts* counts) const {
@@ -523,11 +586,14 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
   run.grid = &state.GridOf(FileNameOf(fields.script));
   SubjectAndSession(fields.attributes, &run.subject, &run.session);
   std::string_view other;
+  run.other = nullptr;
   if (run.subject && run.session) {
     run.cell = &run.grid->At(*run.subject, *run.session);
   } else {
     other = fields.dataFile.empty() ? fields.run : fields.dataFile;
-    run.cell = &At(run.grid->others, other);
+    auto& [label, cell] = At(run.grid->others, other);
+    run.cell = &cell;
+    run.other = &label;
   }
   // A refused run is done with its row: only an open one keeps its texts.
   // What the journal gave a run is in its started row's message.
@@ -537,7 +603,6 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
     run.id.assign(fields.run);
     run.dataFile.assign(fields.dataFile);
     run.startTime.assign(fields.time);
-    run.other.assign(other);
   }
   run.computer = state.ComputerOf(fields.computer);
   ComputerRuns& computer = state.computers[run.computer];
@@ -589,18 +654,18 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
   State& state = *state_;
   const std::string& computer = state.computers[run.computer].name;
   if (Show(*run.cell, run, true)) {
-    Happening& shown = run.cell->Shown().shown;
-    shown.outcome = RunOutcome::kRefused;
-    shown.time.assign(fields.time);
-    shown.computer.assign(computer);
-    shown.message.assign(fields.message);
-    shown.setAside.clear();
+    Cell& cell = *run.cell;
+    cell.shows.outcome = RunOutcome::kRefused;
+    cell.shownTime.assign(fields.time);
+    cell.shownComputer.assign(computer);
+    cell.shownMessage.assign(fields.message);
+    cell.shownSetAside.clear();
   }
   ++refusals_;
   // Refusals of one kind mostly follow each other.
   std::string_view kind = fields.message.substr(0, fields.message.find(": "));
   if (state.lastRefusal == nullptr || state.lastKind != kind) {
-    state.lastRefusal = &At(state.refusals, kind);
+    state.lastRefusal = &At(state.refusals, kind).second;
     state.lastKind.assign(kind);
   }
   State::Refusals& refusals = *state.lastRefusal;
@@ -624,20 +689,19 @@ bool ReportModel::Show(Cell& cell, const Run& run, bool refused) {
   cell.any = true;
   cell.refused = refused;
   cell.SetOrder(run.order);
-  cell.Shown().shown.outcome = RunOutcome::kRunning;
+  cell.shows.outcome = RunOutcome::kRunning;
   return true;
 }
 
 void ReportModel::End(const Run& run, const Ending& ending) {
   RunOutcome outcome = ending.released ? RunOutcome::kInterrupted : EndOutcome(ending.event);
   Cell& cell = *run.cell;
-  Cell::Texts& texts = cell.Shown();
   if (cell.ShowsRun(run.order)) {
-    texts.shown.outcome = outcome;
-    texts.shown.time = ending.time;
-    texts.shown.computer = ending.computer;
-    texts.shown.message = ending.message;
-    texts.shown.setAside = run.setAside;
+    cell.shows.outcome = outcome;
+    cell.shownTime.assign(ending.time);
+    cell.shownComputer.assign(ending.computer);
+    cell.shownMessage.assign(ending.message);
+    cell.shownSetAside = run.setAside;
   }
   cell.saved = cell.saved || outcome == RunOutcome::kSaved;
   State& state = *state_;
@@ -647,35 +711,25 @@ void ReportModel::End(const Run& run, const Ending& ending) {
         {run.startTime, computer, run.Label() + ": released by hand", run.order});
     return;
   }
+  ReportDataFile* file = state.FileOf(run.dataFile, cell.file);
+  if (file != nullptr)
+    cell.file = file;
   // An item of this run, said by its end row.
-  auto said = [&run, &ending, &computer](AttentionItem& item) {
-    item.time.assign(ending.time);
-    item.computer.assign(computer);
-    item.text.clear();
-    run.AppendLabel(&item.text);
-    item.text.append(": ").append(ending.message);
-    item.order = run.order;
+  auto said = [&run, &ending, &computer](PendingItem* item) {
+    run.Pend(item, ending.time, computer, ending.message);
   };
-  // A cell's runs write one data file, mostly: it is looked up once for them.
-  ReportDataFile* file = texts.fileName == run.dataFile && texts.file != nullptr
-                             ? texts.file
-                             : state.FileOf(run.dataFile);
-  if (file != nullptr && texts.file != file) {
-    texts.file = file;
-    texts.fileName = run.dataFile;
-  }
   if (outcome == RunOutcome::kEnded) {
-    AttentionItem item;
-    said(item);
+    PendingItem item;
+    said(&item);
     if (file == nullptr)
-      attention_[static_cast<size_t>(Attention::kNotChecked)].Add(std::move(item));
+      AddPending(attention_[static_cast<size_t>(Attention::kNotChecked)], item);
     else
       file->unchecked.push_back(std::move(item));
   }
   if (file == nullptr)
     return;
   if (outcome == RunOutcome::kNotConverted && (!file->abort || file->abort->order < run.order))
-    said(file->abort ? *file->abort : file->abort.emplace());
+    said(file->abort ? &*file->abort : &file->abort.emplace());
   if (outcome == RunOutcome::kSaved)
     Saved(run, ending, file);
 }
@@ -707,10 +761,10 @@ void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* fi
     bool kept = file->firstSave && keeps(*file->firstSave);
     if (kept) {
       again = take();
-      again.item.time.swap(file->firstTime);
-      again.item.computer.swap(file->firstComputer);
+      again.item.time.assign(file->firstTime.view());
+      again.item.computer.assign(file->firstComputer.view());
       again.item.order = *file->firstSave;
-      again.fileName.swap(file->firstFileName);
+      again.fileName.assign(file->firstFileName.view());
     }
     file->firstSave = run.order;
     file->firstTime.assign(ending.time);
@@ -769,8 +823,10 @@ void ReportModel::Finish(std::time_t now) {
     ++list.count;
     list.latest.push_back(std::move(item));
   }
-  for (auto& [key, grid] : grids_)
+  for (auto& [key, grid] : grids_) {
     grid.CountSaved();
+    grid.Settle();
+  }
 }
 
 // End rows that no started row came for begin their runs; the runs still open are running
@@ -795,12 +851,11 @@ void ReportModel::FinishRuns(std::time_t now) {
   for (Run* run : open) {
     Cell& cell = *run->cell;
     bool shown = cell.ShowsRun(run->order);
-    Happening& texts = cell.Shown().shown;
     if (shown) {
-      texts.time = run->startTime;
-      texts.computer = state.computers[run->computer].name;
-      texts.message.clear();
-      texts.setAside = run->setAside;
+      cell.shownTime.assign(run->startTime);
+      cell.shownComputer.assign(state.computers[run->computer].name);
+      cell.shownMessage.clear();
+      cell.shownSetAside = run->setAside;
     }
     if (StillOpen(run->order.time, now)) {
       ++run->grid->runningNow;
@@ -809,7 +864,7 @@ void ReportModel::FinishRuns(std::time_t now) {
       continue;
     }
     if (shown)
-      texts.outcome = RunOutcome::kInterrupted;
+      cell.shows.outcome = RunOutcome::kInterrupted;
     attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
         {run->startTime, state.computers[run->computer].name,
          run->Label() + ": open for more than " + OpenRunHoursText(), run->order});
@@ -820,19 +875,20 @@ void ReportModel::FinishRuns(std::time_t now) {
 // not check it but for those a later save follows, and each save after the first.
 void ReportModel::FinishDataFiles() {
   State& state = *state_;
-  for (auto& [key, file] : state.files) {
+  for (const ReportDataFile& file : state.files) {
     bool abortStands = file.abort && (!file.lastSave || *file.lastSave < file.abort->order);
     if (abortStands)
-      attention_[static_cast<size_t>(Attention::kAborted)].Add(std::move(*file.abort));
-    for (AttentionItem& item : file.unchecked) {
+      AddPending(attention_[static_cast<size_t>(Attention::kAborted)], *file.abort);
+    for (const PendingItem& item : file.unchecked) {
       if (!file.lastSave || *file.lastSave < item.order)
-        attention_[static_cast<size_t>(Attention::kNotChecked)].Add(std::move(item));
+        AddPending(attention_[static_cast<size_t>(Attention::kNotChecked)], item);
     }
   }
   AttentionList& savedTwice = attention_[static_cast<size_t>(Attention::kSavedTwice)];
   for (SavedAgain& again : state.savedAgain) {
-    again.item.text = again.fileName + " saved again; first at " + again.file->firstTime + " on " +
-                      again.file->firstComputer;
+    again.item.text = again.fileName;
+    again.item.text.append(" saved again; first at ").append(again.file->firstTime.view());
+    again.item.text.append(" on ").append(again.file->firstComputer.view());
     savedTwice.latest.push_back(std::move(again.item));
   }
   savedTwice.count = state.savedAgainCount;

@@ -41,63 +41,87 @@ const char* OutcomeName(RunOutcome outcome);
 /// How many cells show each outcome, by its number.
 using OutcomeCounts = std::array<size_t, kRunOutcomes>;
 
-/// A text that the model copies on nearly every row (a time, a computer's name, the latest
-/// refusal's message), kept in place while it fits, and on the heap only when it does not.
-class ShortText {
+/// A text that the model copies on nearly every row (a time, a computer's name, a message),
+/// kept in place while it fits, and on the heap only when it does not: what a row looks at
+/// stays together in memory.
+template <size_t N>
+class InlineText {
  public:
-  void assign(std::string_view text) {
-    if (text.size() <= sizeof held_) {
-      std::copy(text.begin(), text.end(), held_);
-      size_ = text.size();
-      long_.clear();
-    } else {
-      long_.assign(text);
-      size_ = kLong;
-    }
+  InlineText() = default;
+  InlineText(const InlineText& other) { assign(other.view()); }
+  InlineText& operator=(const InlineText& other) {
+    assign(other.view());
+    return *this;
   }
+  InlineText(InlineText&&) noexcept = default;
+  InlineText& operator=(InlineText&&) noexcept = default;
+  ~InlineText() = default;
+
+  void assign(std::string_view text) {
+    if (text.size() <= N) {
+      std::copy(text.begin(), text.end(), held_);
+      size_ = static_cast<uint32_t>(text.size());
+      return;
+    }
+    if (!long_)
+      long_ = std::make_unique<std::string>();
+    long_->assign(text);
+    size_ = kLong;
+  }
+  void clear() { size_ = 0; }
+  bool empty() const { return size_ == 0; }
   std::string_view view() const {
-    return size_ == kLong ? std::string_view(long_) : std::string_view(held_, size_);
+    return size_ == kLong ? std::string_view(*long_) : std::string_view(held_, size_);
   }
   operator std::string_view() const { return view(); }
 
  private:
-  static constexpr size_t kLong = SIZE_MAX;
-  char held_[120];
-  size_t size_ = 0;
-  std::string long_;
+  static constexpr uint32_t kLong = UINT32_MAX;
+  uint32_t size_ = 0;
+  char held_[N];
+  std::unique_ptr<std::string> long_;
 };
 
-/// What a run shows: its outcome and the row that decided it, its texts in UTF-8.
+/// What a cell shows: its outcome and the row that decided it, its texts in UTF-8. The texts
+/// are views of the cell's own, given out once the model is finished.
 struct Happening {
   RunOutcome outcome = RunOutcome::kRunning;
-  std::string time;  // as the journal has it
-  std::string computer;
-  std::string message;
+  std::string_view time;  // as the journal has it
+  std::string_view computer;
+  std::string_view message;
   // The file name that its run set an aborted session's data file aside as (-A), "" when
   // it set none aside.
-  std::string setAside;
+  std::string_view setAside;
 };
 
 struct ReportDataFile;  // what the model knows of a data file (report_model.cc)
 
 /// A cell: what its latest run shows, the latest by the runs' order; a refusal shows only
-/// where nothing else happened. What every row looks at is small; the texts stand apart.
+/// where nothing else happened. It stays where it was made, as runs and its Happening point
+/// into it.
 struct Cell {
-  struct Texts {
-    Happening shown;
-    // The data file of its runs, found once for them.
-    std::string fileName;
-    ReportDataFile* file = nullptr;
-  };
+  Cell() = default;
+  Cell(const Cell&) = delete;
+  Cell& operator=(const Cell&) = delete;
+  Cell(Cell&&) = delete;
+  Cell& operator=(Cell&&) = delete;
+  ~Cell() = default;
 
-  // The order of the run shown, in parts: what every row looks at is kept small.
+  // The order of the run shown, in parts.
   std::time_t time = 0;
   size_t row = 0;
   bool timed = false;    // its time could be read, and is `time`
   bool any = false;      // it shows a run
   bool refused = false;  // the run shown was refused
   bool saved = false;    // some run of it saved its data
-  std::unique_ptr<Texts> texts;
+  // The data file of its runs, found once for them.
+  ReportDataFile* file = nullptr;
+  // What it shows: the outcome here, the texts below until Finish gives them out.
+  Happening shows;
+  InlineText<32> shownTime;
+  InlineText<16> shownComputer;
+  InlineText<128> shownMessage;
+  std::string shownSetAside;
 
   RunOrder order() const { return {timed ? std::optional<std::time_t>(time) : std::nullopt, row}; }
   void SetOrder(const RunOrder& order) {
@@ -110,13 +134,15 @@ struct Cell {
     return any && !refused && row == order.row && timed == order.time.has_value() &&
            (!timed || time == *order.time);
   }
-  Texts& Shown() {
-    if (!texts)
-      texts = std::make_unique<Texts>();
-    return *texts;
+  /// Gives out its texts, once they are final.
+  void Settle() {
+    shows.time = shownTime;
+    shows.computer = shownComputer;
+    shows.message = shownMessage;
+    shows.setAside = shownSetAside;
   }
   /// What it shows; nullptr when it shows no run.
-  const Happening* shown() const { return any && texts ? &texts->shown : nullptr; }
+  const Happening* shown() const { return any ? &shows : nullptr; }
 };
 
 /// The cells of one script, by its file name.
@@ -163,6 +189,8 @@ class ScriptGrid {
   void AddCounts(OutcomeCounts* counts) const;
   /// Counts the saved cells into the script's line.
   void CountSaved();
+  /// Gives out every cell's texts (Cell::Settle).
+  void Settle();
 
  private:
   static int64_t Key(int32_t subject, int32_t session) {
@@ -218,7 +246,7 @@ enum class Attention {
 struct ComputerRuns {
   std::string name;
   size_t runs = 0;
-  ShortText last;  // the time of its latest run
+  InlineText<32> last;  // the time of its latest run
   RunOrder latest;
 };
 
@@ -278,7 +306,7 @@ class ReportModel {
   size_t refusals_ = 0;
   std::vector<size_t> unreadableRows_;
   size_t rows_ = 0;
-  ShortText firstTime_, lastTime_;
+  InlineText<32> firstTime_, lastTime_;
   std::optional<RunOrder> first_, last_;
 };
 
