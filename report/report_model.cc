@@ -38,10 +38,39 @@ RunOutcome EndOutcome(JournalEvent event) {
   return RunOutcome::kEnded;
 }
 
+// Reads `name` and one to nine digits, a whole number that is never too large, from the
+// start of `text`.
+bool OwnNumber(std::string_view* text, std::string_view name, int32_t* number) {
+  if (!StartsWith(*text, name))
+    return false;
+  size_t end = name.size();
+  int32_t value = 0;
+  for (; end < text->size() && end - name.size() < 10; ++end) {
+    auto digit = static_cast<unsigned>((*text)[end] - '0');
+    if (digit > 9)
+      break;
+    value = value * 10 + static_cast<int32_t>(digit);
+  }
+  if (end == name.size() || end - name.size() > 9)
+    return false;
+  *number = value;
+  text->remove_prefix(end);
+  return true;
+}
+
 // The Subject and the Session in a row's attributes ("Session=1; Subject=12"), each when
 // the row has it as a whole number; neither when the column cannot be read.
 void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subject,
                        std::optional<int32_t>* session) {
+  // Tarvo's own form, which nearly every row has, is read at once.
+  int32_t ownSubject = 0, ownSession = 0;
+  std::string_view own = attributes;
+  if (OwnNumber(&own, "Session=", &ownSession) && OwnNumber(&own, "; Subject=", &ownSubject) &&
+      own.empty()) {
+    *subject = ownSubject;
+    *session = ownSession;
+    return;
+  }
   subject->reset();
   session->reset();
   AttributesReader reader(attributes);
@@ -132,7 +161,8 @@ void AddPending(AttentionList& list, const PendingItem& item) {
 // What is known of a data file: its first save and its latest, its latest abort, and the
 // runs that did not check it, which a later save leaves out.
 struct ReportDataFile {
-  InlineText<40> key;  // its file name in upper case
+  InlineText<40> key;   // its file name in upper case
+  InlineText<64> path;  // as the latest row that named it has it
   std::optional<RunOrder> firstSave, lastSave;
   InlineText<32> firstTime;
   InlineText<16> firstComputer;
@@ -240,22 +270,28 @@ struct ReportModel::State {
   std::string lastKind;
   std::vector<ComputerRuns> computers;
   size_t lastComputer = 0;
-  ScriptGrid* lastGrid = nullptr;
+  ScriptGrid* lastGrid = nullptr;  // of the script at `lastScript`
+  std::string lastScript;
+  JournalTimeParser times;
   std::map<std::string, ScriptGrid, InsensitiveLess>* grids = nullptr;
 
-  ScriptGrid& GridOf(std::string_view script);
+  ScriptGrid& GridOf(std::string_view path);
   size_t ComputerOf(std::string_view name);
   ReportDataFile* FileOf(std::string_view path, ReportDataFile* known);
 };
 
 // Most rows are of the script before them.
-ScriptGrid& ReportModel::State::GridOf(std::string_view script) {
+ScriptGrid& ReportModel::State::GridOf(std::string_view path) {
+  if (lastGrid != nullptr && path == lastScript)
+    return *lastGrid;
+  std::string_view script = FileNameOf(path);
   if (lastGrid == nullptr ||
       (lastGrid->name != script && !EqualsInsensitive(lastGrid->name, script))) {
     lastGrid = &At(*grids, script).second;
     if (lastGrid->name.empty())
       lastGrid->name = script.empty() ? "(no script)" : script;
   }
+  lastScript.assign(path);
   return *lastGrid;
 }
 
@@ -286,6 +322,8 @@ size_t ReportModel::State::ComputerOf(std::string_view name) {
 // The data file of that name, in any letter case; nullptr for a row without one. A cell's
 // runs write one data file, mostly: `known`, the one of its last run, is looked at first.
 ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile* known) {
+  if (known != nullptr && known->path.view() == path)
+    return known;
   std::string_view name = FileNameOf(path);
   if (name.empty())
     return nullptr;
@@ -295,15 +333,18 @@ ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile
   if (!std::all_of(key.begin(), key.end(),
                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     key = UpperCaseLatinUtf8(key);
-  if (known != nullptr && known->key.view() == key)
-    return known;
-  auto found = filesByKey.find(key);
-  if (found != filesByKey.end())
-    return found->second;
-  ReportDataFile& file = files.emplace_back();
-  file.key.assign(key);
-  filesByKey.emplace(file.key.view(), &file);
-  return &file;
+  if (known == nullptr || known->key.view() != key) {
+    auto found = filesByKey.find(key);
+    if (found != filesByKey.end()) {
+      known = found->second;
+    } else {
+      known = &files.emplace_back();
+      known->key.assign(key);
+      filesByKey.emplace(known->key.view(), known);
+    }
+  }
+  known->path.assign(path);
+  return known;
 }
 
 const char* OutcomeName(RunOutcome outcome) {
@@ -515,15 +556,17 @@ void ReportModel::Take(const JournalEntry& entry) {
     fields.run = field(JournalColumn::kRun, 0);
   fields.time = field(JournalColumn::kTime, 1);
   fields.computer = field(JournalColumn::kComputer, 2);
-  fields.script = field(JournalColumn::kScript, 3);
   fields.message = field(JournalColumn::kMessage, 6);
   fields.order.row = entry.row();
   Run* open = EndsRun(event) ? FindOpen(fields.run) : nullptr;
+  // The script of an open run's end row only tells a release by hand.
+  if (open == nullptr || event == JournalEvent::kEnded)
+    fields.script = field(JournalColumn::kScript, 3);
   if (open == nullptr) {
     fields.attributes = field(JournalColumn::kAttributes, 4);
     fields.dataFile = field(JournalColumn::kDataFile, 5);
     std::time_t time;
-    if (ParseJournalTime(fields.time, &time))
+    if (state_->times.Parse(fields.time, &time))
       fields.order.time = time;
     if (refused && fields.dataFile.empty())
       fields.run = field(JournalColumn::kRun, 0);
@@ -583,7 +626,7 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
   State& state = *state_;
   run.order = fields.order;
   run.setAside.clear();
-  run.grid = &state.GridOf(FileNameOf(fields.script));
+  run.grid = &state.GridOf(fields.script);
   SubjectAndSession(fields.attributes, &run.subject, &run.session);
   std::string_view other;
   run.other = nullptr;
