@@ -41,7 +41,7 @@ RunOutcome EndOutcome(JournalEvent event) {
 // Reads `name` and one to nine digits, a whole number that is never too large, from the
 // start of `text`.
 bool OwnNumber(std::string_view* text, std::string_view name, int32_t* number) {
-  if (!StartsWith(*text, name))
+  if (text->size() < name.size() || !std::equal(name.begin(), name.end(), text->begin()))
     return false;
   size_t end = name.size();
   int32_t value = 0;
@@ -357,29 +357,20 @@ Cell& ScriptGrid::At(int32_t subject, int32_t session) {
   size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
   if (tabled && slot >= table_.size())
     table_.resize((static_cast<size_t>(subject) + 1) * kTableSessions);
-  uint32_t number = tabled ? table_[slot] : 0;
-  if (!tabled) {
-    auto found = keyed_.find(Key(subject, session));
-    number = found == keyed_.end() ? 0 : found->second + 1;
-  }
-  if (number == 0) {
-    cells_.emplace_back();
+  Cell*& cell = tabled ? table_[slot] : keyed_[Key(subject, session)];
+  if (cell == nullptr) {
+    cell = &cells_.emplace_back();
     keys_.push_back(Key(subject, session));
-    number = static_cast<uint32_t>(cells_.size());
-    if (tabled)
-      table_[slot] = number;
-    else
-      keyed_[Key(subject, session)] = number - 1;
   }
-  return cells_[number - 1];
+  return *cell;
 }
 
 const Cell* ScriptGrid::FindCell(int32_t subject, int32_t session) const {
   size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
   if (subject >= 0 && subject < kTableSubjects && session >= 0 && session < kTableSessions)
-    return slot < table_.size() && table_[slot] != 0 ? &cells_[table_[slot] - 1] : nullptr;
+    return slot < table_.size() ? table_[slot] : nullptr;
   auto found = keyed_.find(Key(subject, session));
-  return found == keyed_.end() ? nullptr : &cells_[found->second];
+  return found == keyed_.end() ? nullptr : found->second;
 }
 
 const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {

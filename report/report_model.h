@@ -207,8 +207,8 @@ class ScriptGrid {
   static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8;
   std::deque<Cell> cells_;
   std::vector<int64_t> keys_;    // of each of `cells_`
-  std::vector<uint32_t> table_;  // by Subject and Session: the cell's number + 1, or 0
-  std::unordered_map<int64_t, uint32_t> keyed_;  // by key: the cell's number
+  std::vector<Cell*> table_;  // by Subject and Session; nullptr for none
+  std::unordered_map<int64_t, Cell*> keyed_;
 };
 
 /// An item of the attention list.
