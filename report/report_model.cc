@@ -4,6 +4,7 @@
 
 #include "base/latin_text.h"
 #include "base/paths.h"
+#include "base/prefetch.h"
 #include "base/text_helpers.h"
 #include "journal/attributes_text.h"
 #include "journal/journal_time.h"
@@ -161,14 +162,21 @@ void AddPending(AttentionList& list, const PendingItem& item) {
 // What is known of a data file: its first save and its latest, its latest abort, and the
 // runs that did not check it, which a later save leaves out.
 struct ReportDataFile {
-  InlineText<40> key;   // its file name in upper case
+  // What an end row of its runs looks at first, together.
   InlineText<64> path;  // as the latest row that named it has it
   std::optional<RunOrder> firstSave, lastSave;
+  std::optional<PendingItem> abort;
+  InlineText<40> key;  // its file name in upper case
   InlineText<32> firstTime;
   InlineText<16> firstComputer;
   InlineText<40> firstFileName;
-  std::optional<PendingItem> abort;
   std::vector<PendingItem> unchecked;
+
+  void Prefetch() const {
+    ::Prefetch(&path);
+    ::Prefetch(&lastSave);
+    ::Prefetch(&abort);
+  }
 };
 
 namespace {
@@ -629,6 +637,8 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
     run.cell = &cell;
     run.other = &label;
   }
+  // The cell is looked at once the rest of the row is read.
+  Prefetch(run.cell);
   // A refused run is done with its row: only an open one keeps its texts.
   // What the journal gave a run is in its started row's message.
   if (keep && run.subject && !fields.message.empty())
@@ -668,6 +678,9 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
 void ReportModel::Open(Run& run) {
   State& state = *state_;
   Show(*run.cell, run, false);
+  // Its end row looks at the data file of the cell's runs.
+  if (run.cell->file != nullptr)
+    run.cell->file->Prefetch();
   if (run.subject)
     run.grid->nextSubject = std::max(run.grid->nextSubject, int64_t{*run.subject} + 1);
   if (state.openCount == kRecentRuns) {
