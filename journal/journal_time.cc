@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -183,8 +184,8 @@ bool ParseJournalTime(std::string_view text, std::time_t* time) {
 }
 
 bool JournalTimeParser::Parse(std::string_view text, std::time_t* time) {
-  if (known_ && text.size() == 25 && std::equal(day_.begin(), day_.end(), text.begin()) &&
-      std::equal(offset_.begin(), offset_.end(), text.begin() + 19)) {
+  if (known_ && text.size() == 25 && std::memcmp(text.data(), day_.data(), 11) == 0 &&
+      std::memcmp(text.data() + 19, offset_.data(), 6) == 0) {
     long long seconds = OwnTimeOfDay(text);
     if (seconds < 0)
       return ParseJournalTime(text, time);
