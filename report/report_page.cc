@@ -87,10 +87,25 @@ const char kReplacement[] = "\xEF\xBF\xBD";
 
 // The characters that HTML writes as entities in text and in attribute values, and the
 // control characters, which it must not show raw.
+constexpr bool IsSpecialByte(unsigned char byte) {
+  return byte == '&' || byte == '<' || byte == '>' || byte == '"' || byte == '\'' ||
+         (byte < 0x20 && byte != '\t') || byte == 0x7F || byte == 0xC2;
+}
+
+// IsSpecialByte of each byte, looked up: the page's texts are looked at byte by byte.
+struct SpecialTable {
+  bool special[256];
+};
+constexpr SpecialTable MakeSpecialTable() {
+  SpecialTable table{};
+  for (int byte = 0; byte < 256; ++byte)
+    table.special[byte] = IsSpecialByte(static_cast<unsigned char>(byte));
+  return table;
+}
+constexpr SpecialTable kSpecialTable = MakeSpecialTable();
+
 bool IsSpecial(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || (byte < 0x20 && c != '\t') ||
-         byte == 0x7F || byte == 0xC2;
+  return kSpecialTable.special[static_cast<unsigned char>(c)];
 }
 
 // The date of a time as the journal has it: what comes before its time of day.
