@@ -1,6 +1,7 @@
 #include "report/report_model.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/latin_text.h"
 #include "base/paths.h"
@@ -39,20 +40,29 @@ RunOutcome EndOutcome(JournalEvent event) {
   return RunOutcome::kEnded;
 }
 
+// The field in UTF-8, kept in `converted`.
+std::string_view Converted(const JournalEntry& entry, JournalColumn column,
+                           std::string* converted) {
+  *converted = entry.Utf8(column);
+  return *converted;
+}
+
 // Reads `name` and one to nine digits, a whole number that is never too large, from the
 // start of `text`.
-bool OwnNumber(std::string_view* text, std::string_view name, int32_t* number) {
-  if (text->size() < name.size() || !std::equal(name.begin(), name.end(), text->begin()))
+template <size_t N>
+bool OwnNumber(std::string_view* text, const char (&name)[N], int32_t* number) {
+  const size_t size = N - 1;
+  if (text->size() < size || std::memcmp(text->data(), name, size) != 0)
     return false;
-  size_t end = name.size();
+  size_t end = size;
   int32_t value = 0;
-  for (; end < text->size() && end - name.size() < 10; ++end) {
+  for (; end < text->size() && end - size < 10; ++end) {
     auto digit = static_cast<unsigned>((*text)[end] - '0');
     if (digit > 9)
       break;
     value = value * 10 + static_cast<int32_t>(digit);
   }
-  if (end == name.size() || end - name.size() > 9)
+  if (end == size || end - size > 9)
     return false;
   *number = value;
   text->remove_prefix(end);
@@ -95,20 +105,20 @@ void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subj
 // The file name in "Set aside: <old> as <new>", the last note of a started row's message
 // (notes are joined by " / "), "" without one. The new path is the old one's folder and a
 // file name, which tells which " as " stands between them.
-std::string SetAsideAs(std::string_view message) {
+std::string_view SetAsideAs(std::string_view message) {
   const std::string_view note = "Set aside: ";
   size_t at = message.rfind(note);
   if (at == std::string_view::npos || (at != 0 && (at < 3 || message.substr(at - 3, 3) != " / ")))
-    return std::string();
+    return std::string_view();
   std::string_view paths = message.substr(at + note.size());
   for (size_t as = paths.find(" as "); as != std::string_view::npos;
        as = paths.find(" as ", as + 1)) {
     std::string_view old = paths.substr(0, as), now = paths.substr(as + 4);
     std::string_view folder = old.substr(0, old.size() - FileNameOf(old).size());
     if (FileNameOf(now).size() == now.size() - folder.size())
-      return std::string(FileNameOf(now));
+      return FileNameOf(now);
   }
-  return std::string();
+  return std::string_view();
 }
 
 // The element of `map` for `key`, made in place when there is none; found without a copy of
@@ -135,9 +145,9 @@ std::string RunLabel(const ScriptGrid& grid, int32_t subject, int32_t session,
 // most runs that did not check their data, are followed by a save.
 struct PendingItem {
   RunOrder order;
-  InlineText<32> time;
-  InlineText<16> computer;
-  InlineText<128> message;
+  TimeText time;
+  ComputerText computer;
+  MessageText message;
   // The run's label (ReportModel::Run): its script, Subject and Session, or `other`.
   const ScriptGrid* grid = nullptr;
   int32_t subject = 0, session = 0;
@@ -163,13 +173,13 @@ void AddPending(AttentionList& list, const PendingItem& item) {
 // runs that did not check it, which a later save leaves out.
 struct ReportDataFile {
   // What an end row of its runs looks at first, together.
-  InlineText<64> path;  // as the latest row that named it has it
+  PathText path;  // as the latest row that named it has it
   std::optional<RunOrder> firstSave, lastSave;
   std::optional<PendingItem> abort;
-  InlineText<40> key;  // its file name in upper case
-  InlineText<32> firstTime;
-  InlineText<16> firstComputer;
-  InlineText<40> firstFileName;
+  InlineText<44> key;  // its file name in upper case
+  TimeText firstTime;
+  ComputerText firstComputer;
+  InlineText<44> firstFileName;
   std::vector<PendingItem> unchecked;
 
   void Prefetch() const {
@@ -198,7 +208,7 @@ struct ReportModel::Fields {
 
 // A run that has begun: its cell, and what the attention list says of it.
 struct ReportModel::Run {
-  std::string id;
+  PathText id;
   RunOrder order;  // of its started or refused row
   ScriptGrid* grid = nullptr;
   Cell* cell = nullptr;
@@ -206,9 +216,9 @@ struct ReportModel::Run {
   // Its label below the grid, when it has no Subject or Session: the key of its cell.
   const std::string* other = nullptr;
   size_t computer = 0;
-  std::string startTime;
-  std::string dataFile;
-  std::string setAside;  // from its started row (Happening)
+  TimeText startTime;
+  PathText dataFile;
+  InlineText<4> setAside;  // from its started row (Happening), mostly none
 
   /// What the attention list calls it: its script, Subject and Session, or its label.
   std::string Label() const {
@@ -248,7 +258,7 @@ struct ReportModel::EarlyEnding {
 };
 
 struct ReportModel::State {
-  std::string converted[7];  // a row's fields in UTF-8, where they were not
+  std::string converted[kJournalColumns];  // a row's fields in UTF-8, where they were not
   // The open runs are the first `openCount` of `open`; the rest keep their buffers for the
   // next, as each row's run is made in `begun` first, which then changes places with one.
   // A station runs one run at a time, so there are about as many as stations; the oldest
@@ -269,9 +279,9 @@ struct ReportModel::State {
   struct Refusals {
     size_t count = 0;
     RunOrder order;
-    InlineText<32> time;
-    InlineText<16> computer;
-    InlineText<128> message;
+    TimeText time;
+    ComputerText computer;
+    MessageText message;
   };
   std::map<std::string, Refusals, std::less<>> refusals;
   Refusals* lastRefusal = nullptr;
@@ -539,38 +549,50 @@ void ReportModel::Take(const JournalEntry& entry) {
   JournalEvent event = entry.event();
   if (event == JournalEvent::kErunStarted)
     return;  // E-Run's process, which the stations look at, not the report
-  // Rows in the code page's text are taken in UTF-8, as the page shows them.
-  std::string* converted = state_->converted;
-  auto field = [&entry, converted](JournalColumn column, size_t slot) -> std::string_view {
-    if (entry.ascii())
-      return entry.Field(column);
-    converted[slot] = entry.Utf8(column);
-    return converted[slot];
-  };
-  // Each row gets the fields it needs: the end row of an open run few, a row that begins
-  // a run more; a refused run needs its run and data file only to be named below a grid.
+  using Column = std::pair<JournalColumn, std::string_view Fields::*>;
+  const Column kRun{JournalColumn::kRun, &Fields::run}, kTime{JournalColumn::kTime, &Fields::time},
+      kComputer{JournalColumn::kComputer, &Fields::computer},
+      kScript{JournalColumn::kScript, &Fields::script},
+      kAttributes{JournalColumn::kAttributes, &Fields::attributes},
+      kDataFile{JournalColumn::kDataFile, &Fields::dataFile},
+      kMessage{JournalColumn::kMessage, &Fields::message};
+  // Rows in the code page's text are taken in UTF-8, as the page shows them. The fields are
+  // read in one loop, so that Field's work stands in one place.
   Fields fields;
-  bool refused = event == JournalEvent::kRefused;
-  if (!refused)
-    fields.run = field(JournalColumn::kRun, 0);
-  fields.time = field(JournalColumn::kTime, 1);
-  fields.computer = field(JournalColumn::kComputer, 2);
-  fields.message = field(JournalColumn::kMessage, 6);
+  std::string* converted = state_->converted;
+  auto read = [&entry, &fields, converted](std::initializer_list<Column> columns) {
+    for (const auto& [column, member] : columns) {
+      fields.*member = entry.ascii() ? entry.Field(column)
+                                     : Converted(entry, column, &converted[size_t(column)]);
+    }
+  };
   fields.order.row = entry.row();
-  Run* open = EndsRun(event) ? FindOpen(fields.run) : nullptr;
-  // The script of an open run's end row only tells a release by hand.
-  if (open == nullptr || event == JournalEvent::kEnded)
-    fields.script = field(JournalColumn::kScript, 3);
+  // Each row gets the fields it needs: the end row of an open run few, a row that begins
+  // a run more; a refused run needs its run only to be named below a grid, without a data
+  // file; the script of an open run's end row only tells a release by hand.
+  bool refused = event == JournalEvent::kRefused;
+  bool begins = refused || event == JournalEvent::kStarted;
+  Run* open = nullptr;
+  if (!begins) {
+    read({kRun, kTime, kComputer, kMessage});
+    open = FindOpen(fields.run);
+    if (open != nullptr && event == JournalEvent::kEnded)
+      read({kScript});
+  }
   if (open == nullptr) {
-    fields.attributes = field(JournalColumn::kAttributes, 4);
-    fields.dataFile = field(JournalColumn::kDataFile, 5);
+    if (refused)
+      read({kTime, kComputer, kMessage, kScript, kAttributes, kDataFile});
+    else if (begins)
+      read({kRun, kTime, kComputer, kMessage, kScript, kAttributes, kDataFile});
+    else
+      read({kScript, kAttributes, kDataFile});
+    if (refused && fields.dataFile.empty())
+      read({kRun});
     std::time_t time;
     if (state_->times.Parse(fields.time, &time))
       fields.order.time = time;
-    if (refused && fields.dataFile.empty())
-      fields.run = field(JournalColumn::kRun, 0);
   }
-  if (event == JournalEvent::kStarted || event == JournalEvent::kRefused)
+  if (begins)
     TakeBeginning(event, fields);
   else
     TakeEnding(event, fields, open);
@@ -584,7 +606,7 @@ void ReportModel::TakeBeginning(JournalEvent event, const Fields& fields) {
     Refused(run, fields);
     return;
   }
-  run.setAside = SetAsideAs(fields.message);
+  run.setAside.assign(SetAsideAs(fields.message));
   // End rows that came before it end it now, the last of them showing.
   auto [first, last] = state_->early.equal_range(fields.run);
   if (first == last) {
@@ -687,7 +709,7 @@ void ReportModel::Open(Run& run) {
     size_t oldest = 0;
     for (size_t at = 1; at < state.openCount; ++at)
       oldest = state.open[at]->order < state.open[oldest]->order ? at : oldest;
-    state.stale.emplace(state.open[oldest]->id, *state.open[oldest]);
+    state.stale.emplace(state.open[oldest]->id.view(), *state.open[oldest]);
     std::swap(state.open[oldest], state.open[--state.openCount]);
   }
   if (state.openCount == state.open.size())
@@ -755,7 +777,8 @@ void ReportModel::End(const Run& run, const Ending& ending) {
   const std::string& computer = state.computers[run.computer].name;
   if (ending.released) {
     attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
-        {run.startTime, computer, run.Label() + ": released by hand", run.order});
+        {std::string(run.startTime.view()), computer, run.Label() + ": released by hand",
+         run.order});
     return;
   }
   ReportDataFile* file = state.FileOf(run.dataFile, cell.file);
@@ -838,7 +861,7 @@ void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* fi
 ReportModel::Run* ReportModel::FindOpen(std::string_view id) {
   State& state = *state_;
   for (size_t at = 0; at < state.openCount; ++at) {
-    if (state.open[at]->id == id)
+    if (state.open[at]->id.view() == id)
       return state.open[at].get();
   }
   auto stale = state.stale.find(id);
@@ -853,7 +876,7 @@ void ReportModel::Close(Run* run) {
       return;
     }
   }
-  state.stale.erase(state.stale.find(run->id));  // where FindOpen found it
+  state.stale.erase(state.stale.find(run->id.view()));  // where FindOpen found it
 }
 
 void ReportModel::Finish(std::time_t now) {
@@ -913,7 +936,7 @@ void ReportModel::FinishRuns(std::time_t now) {
     if (shown)
       cell.shows.outcome = RunOutcome::kInterrupted;
     attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
-        {run->startTime, state.computers[run->computer].name,
+        {std::string(run->startTime.view()), state.computers[run->computer].name,
          run->Label() + ": open for more than " + OpenRunHoursText(), run->order});
   }
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <map>
@@ -43,7 +44,7 @@ using OutcomeCounts = std::array<size_t, kRunOutcomes>;
 
 /// A text that the model copies on nearly every row (a time, a computer's name, a message),
 /// kept in place while it fits, and on the heap only when it does not: what a row looks at
-/// stays together in memory.
+/// stays together in memory, and a short text is copied without a call.
 template <size_t N>
 class InlineText {
  public:
@@ -58,15 +59,15 @@ class InlineText {
   ~InlineText() = default;
 
   void assign(std::string_view text) {
-    if (text.size() <= N) {
-      std::copy(text.begin(), text.end(), held_);
-      size_ = static_cast<uint32_t>(text.size());
+    if (text.size() > N) {
+      if (!long_)
+        long_ = std::make_unique<std::string>();
+      long_->assign(text);
+      size_ = kLong;
       return;
     }
-    if (!long_)
-      long_ = std::make_unique<std::string>();
-    long_->assign(text);
-    size_ = kLong;
+    size_ = static_cast<uint32_t>(text.size());
+    Copy(text.data(), text.size(), held_);
   }
   void clear() { size_ = 0; }
   bool empty() const { return size_ == 0; }
@@ -77,10 +78,36 @@ class InlineText {
 
  private:
   static constexpr uint32_t kLong = UINT32_MAX;
+
+  // Copies `size` bytes, at most N, in moves of a fixed size, which overlap where they must.
+  static void Copy(const char* from, size_t size, char* to) {
+    if (size >= 16) {
+      for (size_t at = 0; at + 16 < size; at += 16)
+        std::memcpy(to + at, from + at, 16);
+      std::memcpy(to + size - 16, from + size - 16, 16);
+    } else if (size >= 8) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + size - 8, from + size - 8, 8);
+    } else if (size >= 4) {
+      std::memcpy(to, from, 4);
+      std::memcpy(to + size - 4, from + size - 4, 4);
+    } else if (size > 0) {
+      to[0] = from[0];
+      to[size / 2] = from[size / 2];
+      to[size - 1] = from[size - 1];
+    }
+  }
+
+  std::unique_ptr<std::string> long_;
   uint32_t size_ = 0;
   char held_[N];
-  std::unique_ptr<std::string> long_;
 };
+
+/// The model's texts of a row, each kept in place up to its usual length.
+using TimeText = InlineText<28>;      // "2026-12-08T14:03:22+01:00"
+using ComputerText = InlineText<20>;  // a computer's name
+using MessageText = InlineText<108>;  // a row's message
+using PathText = InlineText<52>;      // a data file's path, or a run's name
 
 /// What a cell shows: its outcome and the row that decided it, its texts in UTF-8. The texts
 /// are views of the cell's own, given out once the model is finished.
@@ -118,10 +145,10 @@ struct Cell {
   ReportDataFile* file = nullptr;
   // What it shows: the outcome here, the texts below until Finish gives them out.
   Happening shows;
-  InlineText<32> shownTime;
-  InlineText<16> shownComputer;
-  InlineText<128> shownMessage;
-  std::string shownSetAside;
+  TimeText shownTime;
+  ComputerText shownComputer;
+  MessageText shownMessage;
+  InlineText<4> shownSetAside;  // mostly none
 
   RunOrder order() const { return {timed ? std::optional<std::time_t>(time) : std::nullopt, row}; }
   void SetOrder(const RunOrder& order) {
@@ -206,8 +233,8 @@ class ScriptGrid {
   // Subjects and Sessions, small numbers, are found through a table of them, the rest by key.
   static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8;
   std::deque<Cell> cells_;
-  std::vector<int64_t> keys_;    // of each of `cells_`
-  std::vector<Cell*> table_;  // by Subject and Session; nullptr for none
+  std::vector<int64_t> keys_;  // of each of `cells_`
+  std::vector<Cell*> table_;   // by Subject and Session; nullptr for none
   std::unordered_map<int64_t, Cell*> keyed_;
 };
 
@@ -246,7 +273,7 @@ enum class Attention {
 struct ComputerRuns {
   std::string name;
   size_t runs = 0;
-  InlineText<32> last;  // the time of its latest run
+  TimeText last;  // the time of its latest run
   RunOrder latest;
 };
 
@@ -306,7 +333,7 @@ class ReportModel {
   size_t refusals_ = 0;
   std::vector<size_t> unreadableRows_;
   size_t rows_ = 0;
-  InlineText<32> firstTime_, lastTime_;
+  TimeText firstTime_, lastTime_;
   std::optional<RunOrder> first_, last_;
 };
 
