@@ -293,10 +293,37 @@ struct ReportModel::State {
   JournalTimeParser times;
   std::map<std::string, ScriptGrid, InsensitiveLess>* grids = nullptr;
 
+  // The cell work of the last row that began a run, which waits for the next row
+  // (ShowBegun), so that its cell comes from memory meanwhile; a refusal's texts wait too.
+  struct Waiting {
+    bool any = false;
+    bool refused = false;
+    ScriptGrid* grid = nullptr;
+    Cell* cell = nullptr;
+    int32_t subject = 0, session = 0;
+    RunOrder order;
+    size_t computer = 0;
+    TimeText time;
+    MessageText message;
+  } waiting;
+  Waiting& Wait(const Run& run, bool refused);
+
   ScriptGrid& GridOf(std::string_view path);
   size_t ComputerOf(std::string_view name);
   ReportDataFile* FileOf(std::string_view path, ReportDataFile* known);
 };
+
+ReportModel::State::Waiting& ReportModel::State::Wait(const Run& run, bool refused) {
+  waiting.any = true;
+  waiting.refused = refused;
+  waiting.grid = run.grid;
+  waiting.cell = run.cell;
+  waiting.subject = run.subject.value_or(0);
+  waiting.session = run.session.value_or(0);
+  waiting.order = run.order;
+  waiting.computer = run.computer;
+  return waiting;
+}
 
 // Most rows are of the script before them.
 ScriptGrid& ReportModel::State::GridOf(std::string_view path) {
@@ -370,25 +397,45 @@ const char* OutcomeName(RunOutcome outcome) {
 }
 
 Cell& ScriptGrid::At(int32_t subject, int32_t session) {
-  bool tabled =
-      subject >= 0 && subject < kTableSubjects && session >= 0 && session < kTableSessions;
-  size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
-  if (tabled && slot >= table_.size())
-    table_.resize((static_cast<size_t>(subject) + 1) * kTableSessions);
-  Cell*& cell = tabled ? table_[slot] : keyed_[Key(subject, session)];
-  if (cell == nullptr) {
-    cell = &cells_.emplace_back();
-    keys_.push_back(Key(subject, session));
+  if (subject < 0 || subject >= kTableSubjects || session < 0 || session >= kTableSessions)
+    return keyed_[Key(subject, session)];
+  auto block = static_cast<size_t>(subject / kBlockSubjects);
+  if (block >= blocks_.size())
+    blocks_.resize(block + 1);
+  if (!blocks_[block])
+    blocks_[block] = std::make_unique<Cell[]>(size_t{kBlockSubjects} * kTableSessions);
+  return blocks_[block][static_cast<size_t>(subject % kBlockSubjects * kTableSessions + session)];
+}
+
+void ScriptGrid::Made(Cell* cell, int32_t subject, int32_t session) {
+  if (cell->texts != nullptr)
+    return;
+  cell->texts = &texts_.emplace_back();
+  cells_.push_back(cell);
+  keys_.push_back(Key(subject, session));
+}
+
+std::pair<const std::string*, Cell*> ScriptGrid::Other(std::string_view label) {
+  auto found = others.find(label);
+  if (found == others.end()) {
+    found = others.try_emplace(std::string(label)).first;
+    found->second.texts = &texts_.emplace_back();
   }
-  return *cell;
+  return {&found->first, &found->second};
 }
 
 const Cell* ScriptGrid::FindCell(int32_t subject, int32_t session) const {
-  size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
-  if (subject >= 0 && subject < kTableSubjects && session >= 0 && session < kTableSessions)
-    return slot < table_.size() ? table_[slot] : nullptr;
-  auto found = keyed_.find(Key(subject, session));
-  return found == keyed_.end() ? nullptr : found->second;
+  const Cell* cell = nullptr;
+  if (subject < 0 || subject >= kTableSubjects || session < 0 || session >= kTableSessions) {
+    auto found = keyed_.find(Key(subject, session));
+    cell = found == keyed_.end() ? nullptr : &found->second;
+  } else {
+    auto block = static_cast<size_t>(subject / kBlockSubjects);
+    if (block < blocks_.size() && blocks_[block])
+      cell =
+          &blocks_[block][static_cast<size_t>(subject % kBlockSubjects * kTableSessions + session)];
+  }
+  return cell != nullptr && cell->texts != nullptr ? cell : nullptr;
 }
 
 const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {
@@ -425,23 +472,23 @@ int64_t ScriptGrid::NextSession(int32_t subject) const {
 }
 
 void ScriptGrid::Settle() {
-  for (Cell& cell : cells_)
-    cell.Settle();
+  for (Cell* cell : cells_)
+    cell->texts->Settle(cell->outcome);
   for (auto& [label, cell] : others)
-    cell.Settle();
+    cell.texts->Settle(cell.outcome);
 }
 
 void ScriptGrid::AddCounts(OutcomeCounts* counts) const {
-  for (const Cell& cell : cells_) {
-    if (const Happening* shown = cell.shown())
-      ++(*counts)[static_cast<size_t>(shown->outcome)];
+  for (const Cell* cell : cells_) {
+    if (cell->any)
+      ++(*counts)[static_cast<size_t>(cell->outcome)];
   }
 }
 
 void ScriptGrid::CountSaved() {
   std::vector<int32_t> subjects;
   for (size_t at = 0; at < cells_.size(); ++at) {
-    if (cells_[at].saved) {
+    if (cells_[at]->saved) {
       ++sessionsSaved;
       subjects.push_back(static_cast<int32_t>(keys_[at] >> 32));
     }
@@ -529,8 +576,8 @@ OutcomeCounts ReportModel::Counts() const {
   for (const auto& [key, grid] : grids_) {
     grid.AddCounts(&counts);
     for (const auto& [label, cell] : grid.others) {
-      if (const Happening* shown = cell.shown())
-        ++counts[static_cast<size_t>(shown->outcome)];
+      if (cell.any)
+        ++counts[static_cast<size_t>(cell.outcome)];
     }
   }
   return counts;
@@ -545,6 +592,7 @@ std::vector<ComputerRuns> ReportModel::Computers() const {
 }
 
 void ReportModel::Take(const JournalEntry& entry) {
+  ShowBegun();
   ++rows_;
   JournalEvent event = entry.event();
   if (event == JournalEvent::kErunStarted)
@@ -613,7 +661,8 @@ void ReportModel::TakeBeginning(JournalEvent event, const Fields& fields) {
     Open(run);
     return;
   }
-  Show(*run.cell, run, false);
+  run.grid->Made(run.cell, run.subject.value_or(0), run.session.value_or(0));
+  Show(*run.cell, run.order, false);
   for (auto at = first; at != last; ++at)
     End(run, at->second.view());
   state_->early.erase(first, last);
@@ -655,11 +704,9 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
     run.cell = &run.grid->At(*run.subject, *run.session);
   } else {
     other = fields.dataFile.empty() ? fields.run : fields.dataFile;
-    auto& [label, cell] = At(run.grid->others, other);
-    run.cell = &cell;
-    run.other = &label;
+    std::tie(run.other, run.cell) = run.grid->Other(other);
   }
-  // The cell is looked at once the rest of the row is read.
+  // The cell is looked at when the next row is taken (ShowBegun).
   Prefetch(run.cell);
   // A refused run is done with its row: only an open one keeps its texts.
   // What the journal gave a run is in its started row's message.
@@ -699,10 +746,7 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
 // A run that started: open until a row of its own ends it.
 void ReportModel::Open(Run& run) {
   State& state = *state_;
-  Show(*run.cell, run, false);
-  // Its end row looks at the data file of the cell's runs.
-  if (run.cell->file != nullptr)
-    run.cell->file->Prefetch();
+  state.Wait(run, false);
   if (run.subject)
     run.grid->nextSubject = std::max(run.grid->nextSubject, int64_t{*run.subject} + 1);
   if (state.openCount == kRecentRuns) {
@@ -722,14 +766,9 @@ void ReportModel::Open(Run& run) {
 void ReportModel::Refused(const Run& run, const Fields& fields) {
   State& state = *state_;
   const std::string& computer = state.computers[run.computer].name;
-  if (Show(*run.cell, run, true)) {
-    Cell& cell = *run.cell;
-    cell.shows.outcome = RunOutcome::kRefused;
-    cell.shownTime.assign(fields.time);
-    cell.shownComputer.assign(computer);
-    cell.shownMessage.assign(fields.message);
-    cell.shownSetAside.clear();
-  }
+  State::Waiting& waiting = state.Wait(run, true);
+  waiting.time.assign(fields.time);
+  waiting.message.assign(fields.message);
   ++refusals_;
   // Refusals of one kind mostly follow each other.
   std::string_view kind = fields.message.substr(0, fields.message.find(": "));
@@ -750,27 +789,55 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
 // other run is, and so never in place of one. The texts of a run that started come with its
 // end row, or with Finish for one still open: a journal's next run of a cell mostly comes
 // before that.
-bool ReportModel::Show(Cell& cell, const Run& run, bool refused) {
-  bool shows = !cell.any || (cell.refused && !refused) ||
-               (cell.refused == refused && cell.order() < run.order);
+bool ReportModel::Show(Cell& cell, const RunOrder& order, bool refused) {
+  bool shows =
+      !cell.any || (cell.refused && !refused) || (cell.refused == refused && cell.order() < order);
   if (!shows)
     return false;
   cell.any = true;
   cell.refused = refused;
-  cell.SetOrder(run.order);
-  cell.shows.outcome = RunOutcome::kRunning;
+  cell.SetOrder(order);
+  cell.outcome = RunOutcome::kRunning;
   return true;
+}
+
+// The cell work of the row before, which began a run: the cell was asked for from memory
+// then, and is looked at now. A started run's end row will look at the data file of the
+// cell's runs, which is asked for in turn.
+void ReportModel::ShowBegun() {
+  State& state = *state_;
+  State::Waiting& waiting = state.waiting;
+  if (!waiting.any)
+    return;
+  waiting.any = false;
+  Cell& cell = *waiting.cell;
+  waiting.grid->Made(&cell, waiting.subject, waiting.session);
+  if (!waiting.refused) {
+    Show(cell, waiting.order, false);
+    if (cell.file != nullptr)
+      cell.file->Prefetch();
+    return;
+  }
+  if (Show(cell, waiting.order, true)) {
+    cell.outcome = RunOutcome::kRefused;
+    CellTexts& texts = *cell.texts;
+    texts.time = waiting.time;
+    texts.computer.assign(state.computers[waiting.computer].name);
+    texts.message = waiting.message;
+    texts.setAside.clear();
+  }
 }
 
 void ReportModel::End(const Run& run, const Ending& ending) {
   RunOutcome outcome = ending.released ? RunOutcome::kInterrupted : EndOutcome(ending.event);
   Cell& cell = *run.cell;
   if (cell.ShowsRun(run.order)) {
-    cell.shows.outcome = outcome;
-    cell.shownTime.assign(ending.time);
-    cell.shownComputer.assign(ending.computer);
-    cell.shownMessage.assign(ending.message);
-    cell.shownSetAside = run.setAside;
+    cell.outcome = outcome;
+    CellTexts& texts = *cell.texts;
+    texts.time.assign(ending.time);
+    texts.computer.assign(ending.computer);
+    texts.message.assign(ending.message);
+    texts.setAside = run.setAside;
   }
   cell.saved = cell.saved || outcome == RunOutcome::kSaved;
   State& state = *state_;
@@ -880,6 +947,7 @@ void ReportModel::Close(Run* run) {
 }
 
 void ReportModel::Finish(std::time_t now) {
+  ShowBegun();
   FinishRuns(now);
   FinishDataFiles();
   for (auto& [kind, refusal] : state_->refusals) {
@@ -909,7 +977,8 @@ void ReportModel::FinishRuns(std::time_t now) {
           {ending.run, ending.time, ending.computer, ending.script, ending.attributes,
            ending.dataFile, ending.message, ending.order},
           true);
-    Show(*run.cell, run, false);
+    run.grid->Made(run.cell, run.subject.value_or(0), run.session.value_or(0));
+    Show(*run.cell, run.order, false);
     End(run, ending.view());
   }
   state.early.clear();
@@ -922,10 +991,11 @@ void ReportModel::FinishRuns(std::time_t now) {
     Cell& cell = *run->cell;
     bool shown = cell.ShowsRun(run->order);
     if (shown) {
-      cell.shownTime.assign(run->startTime);
-      cell.shownComputer.assign(state.computers[run->computer].name);
-      cell.shownMessage.clear();
-      cell.shownSetAside = run->setAside;
+      CellTexts& texts = *cell.texts;
+      texts.time = run->startTime;
+      texts.computer.assign(state.computers[run->computer].name);
+      texts.message.clear();
+      texts.setAside = run->setAside;
     }
     if (StillOpen(run->order.time, now)) {
       ++run->grid->runningNow;
@@ -934,7 +1004,7 @@ void ReportModel::FinishRuns(std::time_t now) {
       continue;
     }
     if (shown)
-      cell.shows.outcome = RunOutcome::kInterrupted;
+      cell.outcome = RunOutcome::kInterrupted;
     attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
         {std::string(run->startTime.view()), state.computers[run->computer].name,
          run->Label() + ": open for more than " + OpenRunHoursText(), run->order});

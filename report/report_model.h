@@ -123,9 +123,22 @@ struct Happening {
 
 struct ReportDataFile;  // what the model knows of a data file (report_model.cc)
 
+/// What a cell shows, as the rows that decided it wrote it: kept apart from the cell, as
+/// only those rows and the page look at it. Its Happening gives out its texts once the
+/// model is finished.
+struct CellTexts {
+  Happening shows;
+  TimeText time;
+  ComputerText computer;
+  MessageText message;
+  InlineText<4> setAside;  // mostly none
+
+  void Settle(RunOutcome outcome) { shows = {outcome, time, computer, message, setAside}; }
+};
+
 /// A cell: what its latest run shows, the latest by the runs' order; a refusal shows only
-/// where nothing else happened. It stays where it was made, as runs and its Happening point
-/// into it.
+/// where nothing else happened. What every row that begins a run looks at is kept in a few
+/// bytes, in blocks of Subjects; it stays where it was made, as runs point to it.
 struct Cell {
   Cell() = default;
   Cell(const Cell&) = delete;
@@ -137,18 +150,14 @@ struct Cell {
   // The order of the run shown, in parts.
   std::time_t time = 0;
   size_t row = 0;
-  bool timed = false;    // its time could be read, and is `time`
-  bool any = false;      // it shows a run
-  bool refused = false;  // the run shown was refused
-  bool saved = false;    // some run of it saved its data
   // The data file of its runs, found once for them.
   ReportDataFile* file = nullptr;
-  // What it shows: the outcome here, the texts below until Finish gives them out.
-  Happening shows;
-  TimeText shownTime;
-  ComputerText shownComputer;
-  MessageText shownMessage;
-  InlineText<4> shownSetAside;  // mostly none
+  CellTexts* texts = nullptr;  // nullptr until the cell is made (ScriptGrid::Made)
+  bool timed = false;          // its time could be read, and is `time`
+  bool any = false;            // it shows a run
+  bool refused = false;        // the run shown was refused
+  bool saved = false;          // some run of it saved its data
+  RunOutcome outcome = RunOutcome::kRunning;
 
   RunOrder order() const { return {timed ? std::optional<std::time_t>(time) : std::nullopt, row}; }
   void SetOrder(const RunOrder& order) {
@@ -161,15 +170,8 @@ struct Cell {
     return any && !refused && row == order.row && timed == order.time.has_value() &&
            (!timed || time == *order.time);
   }
-  /// Gives out its texts, once they are final.
-  void Settle() {
-    shows.time = shownTime;
-    shows.computer = shownComputer;
-    shows.message = shownMessage;
-    shows.setAside = shownSetAside;
-  }
   /// What it shows; nullptr when it shows no run.
-  const Happening* shown() const { return any ? &shows : nullptr; }
+  const Happening* shown() const { return any ? &texts->shows : nullptr; }
 };
 
 /// The cells of one script, by its file name.
@@ -200,8 +202,12 @@ class ScriptGrid {
   /// Once the runs are done: `subject` runs now.
   void Running(int32_t subject) { running_.push_back(subject); }
 
-  /// The cell of (Subject, Session), made when there is none yet.
+  /// Where the cell of (Subject, Session) stands, which Made then makes when there is none
+  /// yet: found without looking at it, which a row that begins a run does later.
   Cell& At(int32_t subject, int32_t session);
+  void Made(Cell* cell, int32_t subject, int32_t session);
+  /// The cell below the grid of a run without a Subject or a Session, made.
+  std::pair<const std::string*, Cell*> Other(std::string_view label);
   /// What the cell of (Subject, Session) shows; nullptr for one without runs.
   const Happening* Find(int32_t subject, int32_t session) const;
   bool empty() const { return cells_.empty(); }
@@ -216,7 +222,7 @@ class ScriptGrid {
   void AddCounts(OutcomeCounts* counts) const;
   /// Counts the saved cells into the script's line.
   void CountSaved();
-  /// Gives out every cell's texts (Cell::Settle).
+  /// Gives out every cell's texts (CellTexts::Settle).
   void Settle();
 
  private:
@@ -229,13 +235,14 @@ class ScriptGrid {
   std::map<int32_t, std::string> attributes_;  // of each Subject's latest run with notes
   std::vector<int32_t> running_;
 
-  // The cells in the order they came: the report looks one up for each run. The usual
-  // Subjects and Sessions, small numbers, are found through a table of them, the rest by key.
-  static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8;
-  std::deque<Cell> cells_;
-  std::vector<int64_t> keys_;  // of each of `cells_`
-  std::vector<Cell*> table_;   // by Subject and Session; nullptr for none
-  std::unordered_map<int64_t, Cell*> keyed_;
+  // The cells: the report looks one up for each run. Those of the usual Subjects and
+  // Sessions, small numbers, stand in blocks of kBlockSubjects Subjects, the rest by key.
+  static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8, kBlockSubjects = 8;
+  std::vector<std::unique_ptr<Cell[]>> blocks_;
+  std::unordered_map<int64_t, Cell> keyed_;
+  std::deque<CellTexts> texts_;  // of every cell, the others' too
+  std::vector<Cell*> cells_;     // made, in the order they came, the others not
+  std::vector<int64_t> keys_;    // of each of `cells_`
 };
 
 /// An item of the attention list.
@@ -321,7 +328,8 @@ class ReportModel {
   void Refused(const Run& run, const Fields& fields);
   void End(const Run& run, const Ending& ending);
   void Saved(const Run& run, const Ending& ending, ReportDataFile* file);
-  bool Show(Cell& cell, const Run& run, bool refused);
+  bool Show(Cell& cell, const RunOrder& order, bool refused);
+  void ShowBegun();
   Run* FindOpen(std::string_view id);
   void Close(Run* run);
   void FinishRuns(std::time_t now);
