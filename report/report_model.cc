@@ -438,6 +438,13 @@ const Cell* ScriptGrid::FindCell(int32_t subject, int32_t session) const {
   return cell != nullptr && cell->texts != nullptr ? cell : nullptr;
 }
 
+void ScriptGrid::PrefetchSubject(int32_t subject) const {
+  for (int32_t session = 0; session < kTableSessions; ++session) {
+    if (const Cell* cell = FindCell(subject, session))
+      ::Prefetch(cell->texts, sizeof(CellTexts));
+  }
+}
+
 const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {
   const Cell* cell = FindCell(subject, session);
   return cell == nullptr ? nullptr : cell->shown();
@@ -471,9 +478,16 @@ int64_t ScriptGrid::NextSession(int32_t subject) const {
   return session;
 }
 
+// The cells are looked at in the order they came, their texts in no order: those of the
+// cells a few ahead are asked for from memory meanwhile.
 void ScriptGrid::Settle() {
-  for (Cell* cell : cells_)
-    cell->texts->Settle(cell->outcome);
+  for (size_t at = 0; at < cells_.size(); ++at) {
+    if (at + 16 < cells_.size())
+      ::Prefetch(cells_[at + 16]);
+    if (at + 8 < cells_.size())
+      ::Prefetch(cells_[at + 8]->texts, sizeof(CellTexts));
+    cells_[at]->texts->Settle(cells_[at]->outcome);
+  }
   for (auto& [label, cell] : others)
     cell.texts->Settle(cell.outcome);
 }

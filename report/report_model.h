@@ -210,6 +210,9 @@ class ScriptGrid {
   std::pair<const std::string*, Cell*> Other(std::string_view label);
   /// What the cell of (Subject, Session) shows; nullptr for one without runs.
   const Happening* Find(int32_t subject, int32_t session) const;
+  /// Asks for the texts of the usual Sessions of `subject` from memory, which Find will
+  /// give out shortly.
+  void PrefetchSubject(int32_t subject) const;
   bool empty() const { return cells_.empty(); }
   size_t size() const { return cells_.size(); }
   /// The grid's Subjects, and its Sessions, each in numeric order.
