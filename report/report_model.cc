@@ -40,6 +40,42 @@ RunOutcome EndOutcome(JournalEvent event) {
   return RunOutcome::kEnded;
 }
 
+uint64_t Load8(const char* bytes) {
+  uint64_t value;
+  std::memcpy(&value, bytes, 8);
+  return value;
+}
+
+uint32_t Load4(const char* bytes) {
+  uint32_t value;
+  std::memcpy(&value, bytes, 4);
+  return value;
+}
+
+// Whether `a` and `b` are the same text, compared in place in moves of eight bytes, the
+// last of which overlaps where it must: nearly every row compares its short texts, a run's
+// name, a path, with those of the rows before it.
+bool Same(std::string_view a, std::string_view b) {
+  size_t size = a.size();
+  if (size != b.size())
+    return false;
+  const char *x = a.data(), *y = b.data();
+  if (size >= 8) {
+    for (size_t at = 0; at + 8 < size; at += 8) {
+      if (Load8(x + at) != Load8(y + at))
+        return false;
+    }
+    return Load8(x + size - 8) == Load8(y + size - 8);
+  }
+  if (size >= 4)
+    return Load4(x) == Load4(y) && Load4(x + size - 4) == Load4(y + size - 4);
+  for (size_t at = 0; at < size; ++at) {
+    if (x[at] != y[at])
+      return false;
+  }
+  return true;
+}
+
 // The field in UTF-8, kept in `converted`.
 std::string_view Converted(const JournalEntry& entry, JournalColumn column,
                            std::string* converted) {
@@ -287,7 +323,13 @@ struct ReportModel::State {
   Refusals* lastRefusal = nullptr;
   std::string lastKind;
   std::vector<ComputerRuns> computers;
-  size_t lastComputer = 0;
+  // The computers of the names as rows spell them, by their length and last letter: the
+  // first spelling of a name in any letter case is its computer's.
+  struct Spelling {
+    ComputerText name;
+    size_t computer = SIZE_MAX;
+  };
+  std::array<Spelling, 64> spellings;
   ScriptGrid* lastGrid = nullptr;  // of the script at `lastScript`
   std::string lastScript;
   JournalTimeParser times;
@@ -327,7 +369,7 @@ ReportModel::State::Waiting& ReportModel::State::Wait(const Run& run, bool refus
 
 // Most rows are of the script before them.
 ScriptGrid& ReportModel::State::GridOf(std::string_view path) {
-  if (lastGrid != nullptr && path == lastScript)
+  if (lastGrid != nullptr && Same(path, lastScript))
     return *lastGrid;
   std::string_view script = FileNameOf(path);
   if (lastGrid == nullptr ||
@@ -343,31 +385,31 @@ ScriptGrid& ReportModel::State::GridOf(std::string_view path) {
 // Names as a station writes them are found at once; a name in other letters next. A lab
 // has a few computers.
 size_t ReportModel::State::ComputerOf(std::string_view name) {
-  // Names such as LAB-PC1 to LAB-PC8 differ at their end, which is compared first.
-  auto same = [name](const std::string& known) {
-    return known.size() == name.size() && (name.empty() || known.back() == name.back()) &&
-           std::equal(name.begin(), name.end(), known.begin());
-  };
-  if (lastComputer < computers.size() && same(computers[lastComputer].name))
-    return lastComputer;
+  // Names such as LAB-PC1 to LAB-PC8 differ at their end, which picks their spelling's place.
+  Spelling& spelling =
+      spellings[(name.size() * 31 + (name.empty() ? 0 : static_cast<unsigned char>(name.back()))) %
+                spellings.size()];
+  if (spelling.computer != SIZE_MAX && Same(spelling.name, name))
+    return spelling.computer;
+  spelling.name.assign(name);
   for (size_t at = 0; at < computers.size(); ++at) {
-    if (same(computers[at].name))
-      return lastComputer = at;
+    if (computers[at].name == name)
+      return spelling.computer = at;
   }
   std::string upper = UpperCaseLatinUtf8(name);
   for (size_t at = 0; at < computers.size(); ++at) {
     if (UpperCaseLatinUtf8(computers[at].name) == upper)
-      return at;
+      return spelling.computer = at;
   }
   computers.emplace_back();
   computers.back().name.assign(name);
-  return computers.size() - 1;
+  return spelling.computer = computers.size() - 1;
 }
 
 // The data file of that name, in any letter case; nullptr for a row without one. A cell's
 // runs write one data file, mostly: `known`, the one of its last run, is looked at first.
 ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile* known) {
-  if (known != nullptr && known->path.view() == path)
+  if (known != nullptr && Same(known->path, path))
     return known;
   std::string_view name = FileNameOf(path);
   if (name.empty())
@@ -612,20 +654,28 @@ void ReportModel::Take(const JournalEntry& entry) {
   if (event == JournalEvent::kErunStarted)
     return;  // E-Run's process, which the stations look at, not the report
   using Column = std::pair<JournalColumn, std::string_view Fields::*>;
-  const Column kRun{JournalColumn::kRun, &Fields::run}, kTime{JournalColumn::kTime, &Fields::time},
+  static constexpr Column kRun{JournalColumn::kRun, &Fields::run},
+      kTime{JournalColumn::kTime, &Fields::time},
       kComputer{JournalColumn::kComputer, &Fields::computer},
       kScript{JournalColumn::kScript, &Fields::script},
       kAttributes{JournalColumn::kAttributes, &Fields::attributes},
       kDataFile{JournalColumn::kDataFile, &Fields::dataFile},
       kMessage{JournalColumn::kMessage, &Fields::message};
+  static constexpr Column kEnding[] = {kRun, kTime, kComputer, kMessage},
+                          kEarly[] = {kScript, kAttributes, kDataFile},
+                          kRefused[] = {kTime,   kComputer,   kMessage,
+                                        kScript, kAttributes, kDataFile},
+                          kStarted[] = {kRun,    kTime,       kComputer, kMessage,
+                                        kScript, kAttributes, kDataFile};
   // Rows in the code page's text are taken in UTF-8, as the page shows them. The fields are
   // read in one loop, so that Field's work stands in one place.
   Fields fields;
   std::string* converted = state_->converted;
-  auto read = [&entry, &fields, converted](std::initializer_list<Column> columns) {
-    for (const auto& [column, member] : columns) {
-      fields.*member = entry.ascii() ? entry.Field(column)
-                                     : Converted(entry, column, &converted[size_t(column)]);
+  auto read = [&entry, &fields, converted](const Column* first, const Column* end) {
+    for (const Column* column = first; column != end; ++column) {
+      fields.*column->second =
+          entry.ascii() ? entry.Field(column->first)
+                        : Converted(entry, column->first, &converted[size_t(column->first)]);
     }
   };
   fields.order.row = entry.row();
@@ -636,20 +686,20 @@ void ReportModel::Take(const JournalEntry& entry) {
   bool begins = refused || event == JournalEvent::kStarted;
   Run* open = nullptr;
   if (!begins) {
-    read({kRun, kTime, kComputer, kMessage});
+    read(std::begin(kEnding), std::end(kEnding));
     open = FindOpen(fields.run);
     if (open != nullptr && event == JournalEvent::kEnded)
-      read({kScript});
+      read(&kScript, &kScript + 1);
   }
   if (open == nullptr) {
     if (refused)
-      read({kTime, kComputer, kMessage, kScript, kAttributes, kDataFile});
+      read(std::begin(kRefused), std::end(kRefused));
     else if (begins)
-      read({kRun, kTime, kComputer, kMessage, kScript, kAttributes, kDataFile});
+      read(std::begin(kStarted), std::end(kStarted));
     else
-      read({kScript, kAttributes, kDataFile});
+      read(std::begin(kEarly), std::end(kEarly));
     if (refused && fields.dataFile.empty())
-      read({kRun});
+      read(&kRun, &kRun + 1);
     std::time_t time;
     if (state_->times.Parse(fields.time, &time))
       fields.order.time = time;
@@ -786,7 +836,7 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
   ++refusals_;
   // Refusals of one kind mostly follow each other.
   std::string_view kind = fields.message.substr(0, fields.message.find(": "));
-  if (state.lastRefusal == nullptr || state.lastKind != kind) {
+  if (state.lastRefusal == nullptr || !Same(state.lastKind, kind)) {
     state.lastRefusal = &At(state.refusals, kind).second;
     state.lastKind.assign(kind);
   }
@@ -942,7 +992,7 @@ void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* fi
 ReportModel::Run* ReportModel::FindOpen(std::string_view id) {
   State& state = *state_;
   for (size_t at = 0; at < state.openCount; ++at) {
-    if (state.open[at]->id.view() == id)
+    if (Same(state.open[at]->id, id))
       return state.open[at].get();
   }
   auto stale = state.stale.find(id);
