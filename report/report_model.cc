@@ -446,7 +446,7 @@ Cell& ScriptGrid::At(int32_t subject, int32_t session) {
     blocks_.resize(block + 1);
   if (!blocks_[block])
     blocks_[block] = std::make_unique<Cell[]>(size_t{kBlockSubjects} * kTableSessions);
-  return blocks_[block][static_cast<size_t>(subject % kBlockSubjects * kTableSessions + session)];
+  return blocks_[block][InBlock(subject, session)];
 }
 
 void ScriptGrid::Made(Cell* cell, int32_t subject, int32_t session) {
@@ -474,8 +474,7 @@ const Cell* ScriptGrid::FindCell(int32_t subject, int32_t session) const {
   } else {
     auto block = static_cast<size_t>(subject / kBlockSubjects);
     if (block < blocks_.size() && blocks_[block])
-      cell =
-          &blocks_[block][static_cast<size_t>(subject % kBlockSubjects * kTableSessions + session)];
+      cell = &blocks_[block][InBlock(subject, session)];
   }
   return cell != nullptr && cell->texts != nullptr ? cell : nullptr;
 }
@@ -653,6 +652,21 @@ void ReportModel::Take(const JournalEntry& entry) {
   JournalEvent event = entry.event();
   if (event == JournalEvent::kErunStarted)
     return;  // E-Run's process, which the stations look at, not the report
+  Fields fields;
+  fields.order.row = entry.row();
+  Run* open = ReadFields(entry, &fields);
+  if (event == JournalEvent::kStarted || event == JournalEvent::kRefused)
+    TakeBeginning(event, fields);
+  else
+    TakeEnding(event, fields, open);
+}
+
+// Each row gets the fields it needs: the end row of an open run few, a row that begins a
+// run more; a refused run needs its run and data file only to be named below a grid; the
+// script of an open run's end row only tells a release by hand. Rows in the code page's
+// text are taken in UTF-8, as the page shows them. The fields are read in one loop, so that
+// Field's work stands in one place. The open run that an end row ends, if any.
+ReportModel::Run* ReportModel::ReadFields(const JournalEntry& entry, Fields* fields) {
   using Column = std::pair<JournalColumn, std::string_view Fields::*>;
   static constexpr Column kRun{JournalColumn::kRun, &Fields::run},
       kTime{JournalColumn::kTime, &Fields::time},
@@ -667,27 +681,21 @@ void ReportModel::Take(const JournalEntry& entry) {
                                         kScript, kAttributes, kDataFile},
                           kStarted[] = {kRun,    kTime,       kComputer, kMessage,
                                         kScript, kAttributes, kDataFile};
-  // Rows in the code page's text are taken in UTF-8, as the page shows them. The fields are
-  // read in one loop, so that Field's work stands in one place.
-  Fields fields;
   std::string* converted = state_->converted;
-  auto read = [&entry, &fields, converted](const Column* first, const Column* end) {
+  auto read = [&entry, fields, converted](const Column* first, const Column* end) {
     for (const Column* column = first; column != end; ++column) {
-      fields.*column->second =
+      fields->*column->second =
           entry.ascii() ? entry.Field(column->first)
                         : Converted(entry, column->first, &converted[size_t(column->first)]);
     }
   };
-  fields.order.row = entry.row();
-  // Each row gets the fields it needs: the end row of an open run few, a row that begins
-  // a run more; a refused run needs its run only to be named below a grid, without a data
-  // file; the script of an open run's end row only tells a release by hand.
+  JournalEvent event = entry.event();
   bool refused = event == JournalEvent::kRefused;
   bool begins = refused || event == JournalEvent::kStarted;
   Run* open = nullptr;
   if (!begins) {
     read(std::begin(kEnding), std::end(kEnding));
-    open = FindOpen(fields.run);
+    open = FindOpen(fields->run);
     if (open != nullptr && event == JournalEvent::kEnded)
       read(&kScript, &kScript + 1);
   }
@@ -698,16 +706,13 @@ void ReportModel::Take(const JournalEntry& entry) {
       read(std::begin(kStarted), std::end(kStarted));
     else
       read(std::begin(kEarly), std::end(kEarly));
-    if (refused && fields.dataFile.empty())
+    if (refused && fields->dataFile.empty())
       read(&kRun, &kRun + 1);
     std::time_t time;
-    if (state_->times.Parse(fields.time, &time))
-      fields.order.time = time;
+    if (state_->times.Parse(fields->time, &time))
+      fields->order.time = time;
   }
-  if (begins)
-    TakeBeginning(event, fields);
-  else
-    TakeEnding(event, fields, open);
+  return open;
 }
 
 // A run's started or refused row.

@@ -51,7 +51,8 @@ class InlineText {
   InlineText() = default;
   InlineText(const InlineText& other) { assign(other.view()); }
   InlineText& operator=(const InlineText& other) {
-    assign(other.view());
+    if (this != &other)
+      assign(other.view());
     return *this;
   }
   InlineText(InlineText&&) noexcept = default;
@@ -233,6 +234,11 @@ class ScriptGrid {
     return static_cast<int64_t>(subject) * (int64_t{1} << 32) + static_cast<uint32_t>(session);
   }
   const Cell* FindCell(int32_t subject, int32_t session) const;
+  // Where a cell of the usual Subjects and Sessions stands in its block.
+  static size_t InBlock(int32_t subject, int32_t session) {
+    return static_cast<size_t>(subject % kBlockSubjects) * kTableSessions +
+           static_cast<size_t>(session);
+  }
   void CountBalance(const std::vector<int32_t>& saved);
 
   std::map<int32_t, std::string> attributes_;  // of each Subject's latest run with notes
@@ -324,6 +330,7 @@ class ReportModel {
   struct EarlyEnding;
   struct Fields;
 
+  Run* ReadFields(const JournalEntry& entry, Fields* fields);
   void TakeBeginning(JournalEvent event, const Fields& fields);
   void TakeEnding(JournalEvent event, const Fields& fields, Run* open);
   void Begin(Run& run, const Fields& fields, bool keep);
