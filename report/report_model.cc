@@ -84,7 +84,8 @@ std::string_view Converted(const JournalEntry& entry, JournalColumn column,
 }
 
 // Reads `name` and one to nine digits, a whole number that is never too large, from the
-// start of `text`.
+// start of `text`. A tenth digit is left, which the caller finds where it wants ";" or the
+// end.
 template <size_t N>
 bool OwnNumber(std::string_view* text, const char (&name)[N], int32_t* number) {
   const size_t size = N - 1;
@@ -92,13 +93,13 @@ bool OwnNumber(std::string_view* text, const char (&name)[N], int32_t* number) {
     return false;
   size_t end = size;
   int32_t value = 0;
-  for (; end < text->size() && end - size < 10; ++end) {
+  for (; end < text->size() && end - size < 9; ++end) {
     auto digit = static_cast<unsigned>((*text)[end] - '0');
     if (digit > 9)
       break;
     value = value * 10 + static_cast<int32_t>(digit);
   }
-  if (end == size || end - size > 9)
+  if (end == size)
     return false;
   *number = value;
   text->remove_prefix(end);
