@@ -1,6 +1,8 @@
 #include "journal/journal_time.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -81,17 +83,29 @@ long long Number(std::string_view text, size_t begin, size_t count) {
   return value;
 }
 
+// The two digits at `at` of `text` as a number, or -1000 when they are not both digits.
+long long TwoDigits(std::string_view text, size_t at) {
+  auto high = static_cast<unsigned>(text[at] - '0'),
+       low = static_cast<unsigned>(text[at + 1] - '0');
+  return high < 10 && low < 10 ? static_cast<long long>(high * 10 + low) : -1000LL;
+}
+
+// The seconds since midnight of the time of day in Tarvo's own form ("T14:03:22" of
+// "2026-12-08T14:03:22+01:00"); -1 when it is no time of day.
+long long OwnTimeOfDay(std::string_view text) {
+  long long hour = TwoDigits(text, 11), minute = TwoDigits(text, 14), second = TwoDigits(text, 17);
+  if (text[13] != ':' || text[16] != ':' || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+      second < 0 || second > 60)
+    return -1;
+  return SecondsOfDay(hour, minute, second);
+}
+
 // Tarvo's own form, "2026-12-08T14:03:22+01:00", which nearly every row has: read at once.
 bool ParseOwnForm(std::string_view text, std::time_t* time) {
   if (text.size() != 25 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
       text[16] != ':' || (text[19] != '+' && text[19] != '-') || text[22] != ':')
     return false;
-  // Two digits as a number, or -1000 when they are not both digits.
-  auto two = [text](size_t at) {
-    auto high = static_cast<unsigned>(text[at] - '0'),
-         low = static_cast<unsigned>(text[at + 1] - '0');
-    return high < 10 && low < 10 ? static_cast<long long>(high * 10 + low) : -1000LL;
-  };
+  auto two = [text](size_t at) { return TwoDigits(text, at); };
   long long century = two(0), year = century * 100 + two(2), month = two(5), day = two(8);
   long long hour = two(11), minute = two(14), second = two(17);
   long long offsetHours = two(20), offsetMinutes = two(23);
@@ -166,5 +180,23 @@ bool ParseJournalTime(std::string_view text, std::time_t* time) {
   long long offset = SecondsOfDay(offsetHours, offsetMinutes, 0) * (rest[0] == '-' ? -1 : 1);
   *time = static_cast<std::time_t>(DaysFromCivil(year, month, day) * kSecondsPerDay +
                                    SecondsOfDay(hour, minute, second) - offset);
+  return true;
+}
+
+bool JournalTimeParser::Parse(std::string_view text, std::time_t* time) {
+  if (known_ && text.size() == 25 && std::memcmp(text.data(), day_.data(), 11) == 0 &&
+      std::memcmp(text.data() + 19, offset_.data(), 6) == 0) {
+    long long seconds = OwnTimeOfDay(text);
+    if (seconds < 0)
+      return ParseJournalTime(text, time);
+    *time = static_cast<std::time_t>(start_ + seconds);
+    return true;
+  }
+  if (!ParseOwnForm(text, time))
+    return ParseJournalTime(text, time);
+  known_ = true;
+  std::copy(text.begin(), text.begin() + 11, day_.begin());
+  std::copy(text.begin() + 19, text.end(), offset_.begin());
+  start_ = static_cast<long long>(*time) - OwnTimeOfDay(text);
   return true;
 }

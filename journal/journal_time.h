@@ -1,6 +1,7 @@
 #ifndef TARVO_JOURNAL_JOURNAL_TIME_H_
 #define TARVO_JOURNAL_JOURNAL_TIME_H_
 
+#include <array>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -19,5 +20,18 @@ std::string CompactLocalTime(std::time_t time);
 /// without, with an offset ("+01:00") or without, when it is local time. False for any
 /// other text.
 bool ParseJournalTime(std::string_view text, std::time_t* time);
+
+/// ParseJournalTime for the rows of a journal one after another, which mostly share their
+/// day and their offset in Tarvo's own form: the same results, the day read once.
+class JournalTimeParser {
+ public:
+  bool Parse(std::string_view text, std::time_t* time);
+
+ private:
+  bool known_ = false;
+  std::array<char, 11> day_{};    // "2026-12-08T" of the last time in Tarvo's own form
+  std::array<char, 6> offset_{};  // and its "+01:00"
+  long long start_ = 0;           // the moment its day began at that offset
+};
 
 #endif  // TARVO_JOURNAL_JOURNAL_TIME_H_

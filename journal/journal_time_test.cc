@@ -5,7 +5,8 @@
 #include "test_support.h"
 
 // Every form the journal's times are read in, in a zone 3:30 hours behind UTC; February
-// dates, where the civil-day count turns its year.
+// dates, where the civil-day count turns its year. A parser that reads them one after
+// another, the day of the one before kept, reads each alike.
 TEST(JournalTime, ReadInTarvosFormAndInTheFormsOfSpreadsheets) {
   SetTimeZone("NST3:30");
   const std::time_t kUnread = -2;
@@ -25,11 +26,19 @@ TEST(JournalTime, ReadInTarvosFormAndInTheFormsOfSpreadsheets) {
       {"2026-02-10", kUnread},
       {"2026-02-10T24:00", kUnread},
       {"2026-02-10T10:00:00+01", kUnread},
+      {"2026-02-10T10:00:00+00:00", 1770717600},
+      {"2026-02-10T23:59:60+00:00", 1770768000},
+      {"2026-02-10T24:00:00+00:00", kUnread},
+      {"2026-02-10T10:0a:00+00:00", kUnread},
+      {"2026-02-10T10:00:00-03:30", 1770730200},
   };
+  JournalTimeParser parser;
   for (const Row& row : rows) {
-    std::time_t moment = kUnread;
+    std::time_t moment = kUnread, parsed = kUnread;
     EXPECT_EQ(row.moment != kUnread, ParseJournalTime(row.text, &moment)) << row.text;
     EXPECT_EQ(row.moment, moment) << row.text;
+    EXPECT_EQ(row.moment != kUnread, parser.Parse(row.text, &parsed)) << row.text;
+    EXPECT_EQ(row.moment, parsed) << row.text;
   }
   EXPECT_EQ("2026-02-10T06:30:00-03:30", JournalTime(1770717600));
 }

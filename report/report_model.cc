@@ -1,9 +1,11 @@
 #include "report/report_model.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/latin_text.h"
 #include "base/paths.h"
+#include "base/prefetch.h"
 #include "base/text_helpers.h"
 #include "journal/attributes_text.h"
 #include "journal/journal_time.h"
@@ -38,10 +40,85 @@ RunOutcome EndOutcome(JournalEvent event) {
   return RunOutcome::kEnded;
 }
 
+uint64_t Load8(const char* bytes) {
+  uint64_t value;
+  std::memcpy(&value, bytes, 8);
+  return value;
+}
+
+uint32_t Load4(const char* bytes) {
+  uint32_t value;
+  std::memcpy(&value, bytes, 4);
+  return value;
+}
+
+// Whether `a` and `b` are the same text, compared in place in moves of eight bytes, the
+// last of which overlaps where it must: nearly every row compares its short texts, a run's
+// name, a path, with those of the rows before it.
+bool Same(std::string_view a, std::string_view b) {
+  size_t size = a.size();
+  if (size != b.size())
+    return false;
+  const char *x = a.data(), *y = b.data();
+  if (size >= 8) {
+    for (size_t at = 0; at + 8 < size; at += 8) {
+      if (Load8(x + at) != Load8(y + at))
+        return false;
+    }
+    return Load8(x + size - 8) == Load8(y + size - 8);
+  }
+  if (size >= 4)
+    return Load4(x) == Load4(y) && Load4(x + size - 4) == Load4(y + size - 4);
+  for (size_t at = 0; at < size; ++at) {
+    if (x[at] != y[at])
+      return false;
+  }
+  return true;
+}
+
+// The field in UTF-8, kept in `converted`.
+std::string_view Converted(const JournalEntry& entry, JournalColumn column,
+                           std::string* converted) {
+  *converted = entry.Utf8(column);
+  return *converted;
+}
+
+// Reads `name` and one to nine digits, a whole number that is never too large, from the
+// start of `text`. A tenth digit is left, which the caller finds where it wants ";" or the
+// end.
+template <size_t N>
+bool OwnNumber(std::string_view* text, const char (&name)[N], int32_t* number) {
+  const size_t size = N - 1;
+  if (text->size() < size || std::memcmp(text->data(), name, size) != 0)
+    return false;
+  size_t end = size;
+  int32_t value = 0;
+  for (; end < text->size() && end - size < 9; ++end) {
+    auto digit = static_cast<unsigned>((*text)[end] - '0');
+    if (digit > 9)
+      break;
+    value = value * 10 + static_cast<int32_t>(digit);
+  }
+  if (end == size)
+    return false;
+  *number = value;
+  text->remove_prefix(end);
+  return true;
+}
+
 // The Subject and the Session in a row's attributes ("Session=1; Subject=12"), each when
 // the row has it as a whole number; neither when the column cannot be read.
 void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subject,
                        std::optional<int32_t>* session) {
+  // Tarvo's own form, which nearly every row has, is read at once.
+  int32_t ownSubject = 0, ownSession = 0;
+  std::string_view own = attributes;
+  if (OwnNumber(&own, "Session=", &ownSession) && OwnNumber(&own, "; Subject=", &ownSubject) &&
+      own.empty()) {
+    *subject = ownSubject;
+    *session = ownSession;
+    return;
+  }
   subject->reset();
   session->reset();
   AttributesReader reader(attributes);
@@ -65,29 +142,66 @@ void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subj
 // The file name in "Set aside: <old> as <new>", the last note of a started row's message
 // (notes are joined by " / "), "" without one. The new path is the old one's folder and a
 // file name, which tells which " as " stands between them.
-std::string SetAsideAs(std::string_view message) {
+std::string_view SetAsideAs(std::string_view message) {
   const std::string_view note = "Set aside: ";
   size_t at = message.rfind(note);
   if (at == std::string_view::npos || (at != 0 && (at < 3 || message.substr(at - 3, 3) != " / ")))
-    return std::string();
+    return std::string_view();
   std::string_view paths = message.substr(at + note.size());
   for (size_t as = paths.find(" as "); as != std::string_view::npos;
        as = paths.find(" as ", as + 1)) {
     std::string_view old = paths.substr(0, as), now = paths.substr(as + 4);
     std::string_view folder = old.substr(0, old.size() - FileNameOf(old).size());
     if (FileNameOf(now).size() == now.size() - folder.size())
-      return std::string(FileNameOf(now));
+      return FileNameOf(now);
   }
-  return std::string();
+  return std::string_view();
 }
 
-// The element of `map` for `key`, made when there is none; found without a copy of the key.
+// The element of `map` for `key`, made in place when there is none; found without a copy of
+// the key.
 template <typename Map>
-typename Map::mapped_type& At(Map& map, std::string_view key) {
+typename Map::value_type& At(Map& map, std::string_view key) {
   auto found = map.find(key);
   if (found == map.end())
-    found = map.emplace(std::string(key), typename Map::mapped_type()).first;
-  return found->second;
+    found = map.try_emplace(std::string(key)).first;
+  return *found;
+}
+
+// What the attention list calls a run: its script, Subject and Session, or its label below
+// the grid, `other`, when it has no Subject or Session.
+std::string RunLabel(const ScriptGrid& grid, int32_t subject, int32_t session,
+                     const std::string* other) {
+  if (other != nullptr)
+    return *other;
+  return grid.name + ", Subject " + std::to_string(subject) + ", Session " +
+         std::to_string(session);
+}
+
+// An item of a run whose text is made only once it is known to stand: most aborts, and
+// most runs that did not check their data, are followed by a save.
+struct PendingItem {
+  RunOrder order;
+  TimeText time;
+  ComputerText computer;
+  MessageText message;
+  // The run's label (ReportModel::Run): its script, Subject and Session, or `other`.
+  const ScriptGrid* grid = nullptr;
+  int32_t subject = 0, session = 0;
+  const std::string* other = nullptr;
+
+  AttentionItem Item() const {
+    return {std::string(time.view()), std::string(computer.view()),
+            RunLabel(*grid, subject, session, other).append(": ").append(message.view()), order};
+  }
+};
+
+// Adds the item to `list` when the list keeps it, else counts it, without making its text.
+void AddPending(AttentionList& list, const PendingItem& item) {
+  if (list.Keeps(item.order))
+    list.Add(item.Item());
+  else
+    ++list.count;
 }
 
 }  // namespace
@@ -95,10 +209,21 @@ typename Map::mapped_type& At(Map& map, std::string_view key) {
 // What is known of a data file: its first save and its latest, its latest abort, and the
 // runs that did not check it, which a later save leaves out.
 struct ReportDataFile {
+  // What an end row of its runs looks at first, together.
+  PathText path;  // as the latest row that named it has it
   std::optional<RunOrder> firstSave, lastSave;
-  std::string firstTime, firstComputer, firstFileName;
-  std::optional<AttentionItem> abort;
-  std::vector<AttentionItem> unchecked;
+  std::optional<PendingItem> abort;
+  InlineText<44> key;  // its file name in upper case
+  TimeText firstTime;
+  ComputerText firstComputer;
+  InlineText<44> firstFileName;
+  std::vector<PendingItem> unchecked;
+
+  void Prefetch() const {
+    ::Prefetch(&path);
+    ::Prefetch(&lastSave);
+    ::Prefetch(&abort);
+  }
 };
 
 namespace {
@@ -120,30 +245,33 @@ struct ReportModel::Fields {
 
 // A run that has begun: its cell, and what the attention list says of it.
 struct ReportModel::Run {
-  std::string id;
+  PathText id;
   RunOrder order;  // of its started or refused row
   ScriptGrid* grid = nullptr;
   Cell* cell = nullptr;
   std::optional<int32_t> subject, session;
-  std::string other;  // its label below the grid, when it has no Subject or Session
+  // Its label below the grid, when it has no Subject or Session: the key of its cell.
+  const std::string* other = nullptr;
   size_t computer = 0;
-  std::string startTime;
-  std::string dataFile;
-  std::string setAside;  // from its started row (Happening)
+  TimeText startTime;
+  PathText dataFile;
+  InlineText<4> setAside;  // from its started row (Happening), mostly none
 
   /// What the attention list calls it: its script, Subject and Session, or its label.
   std::string Label() const {
-    std::string label;
-    AppendLabel(&label);
-    return label;
+    return RunLabel(*grid, subject.value_or(0), session.value_or(0), other);
   }
-  void AppendLabel(std::string* label) const {
-    if (!other.empty()) {
-      label->append(other);
-      return;
-    }
-    label->append(grid->name).append(", Subject ").append(std::to_string(*subject));
-    label->append(", Session ").append(std::to_string(*session));
+  /// An item of it: what `message`, of a row of `time`, says of it on `computerName`.
+  void Pend(PendingItem* item, std::string_view time, std::string_view computerName,
+            std::string_view message) const {
+    item->order = order;
+    item->time.assign(time);
+    item->computer.assign(computerName);
+    item->message.assign(message);
+    item->grid = grid;
+    item->subject = subject.value_or(0);
+    item->session = session.value_or(0);
+    item->other = other;
   }
 };
 
@@ -167,7 +295,7 @@ struct ReportModel::EarlyEnding {
 };
 
 struct ReportModel::State {
-  std::string converted[7];  // a row's fields in UTF-8, where they were not
+  std::string converted[kJournalColumns];  // a row's fields in UTF-8, where they were not
   // The open runs are the first `openCount` of `open`; the rest keep their buffers for the
   // next, as each row's run is made in `begun` first, which then changes places with one.
   // A station runs one run at a time, so there are about as many as stations; the oldest
@@ -177,7 +305,9 @@ struct ReportModel::State {
   std::unique_ptr<Run> begun = std::make_unique<Run>();
   std::map<std::string, Run, std::less<>> stale;
   std::multimap<std::string, EarlyEnding, std::less<>> early;
-  std::unordered_map<std::string, ReportDataFile> files;  // by file name in upper case
+  // The data files in the order they came, and by file name in upper case.
+  std::deque<ReportDataFile> files;
+  std::unordered_map<std::string_view, ReportDataFile*> filesByKey;
   std::string key;
   std::deque<SavedAgain> savedAgain;  // the latest kKept, in order
   size_t savedAgainCount = 0;
@@ -186,58 +316,102 @@ struct ReportModel::State {
   struct Refusals {
     size_t count = 0;
     RunOrder order;
-    ShortText time, computer, message;
+    TimeText time;
+    ComputerText computer;
+    MessageText message;
   };
   std::map<std::string, Refusals, std::less<>> refusals;
   Refusals* lastRefusal = nullptr;
   std::string lastKind;
   std::vector<ComputerRuns> computers;
-  size_t lastComputer = 0;
-  ScriptGrid* lastGrid = nullptr;
+  // The computers of the names as rows spell them, by their length and last letter: the
+  // first spelling of a name in any letter case is its computer's.
+  struct Spelling {
+    ComputerText name;
+    size_t computer = SIZE_MAX;
+  };
+  std::array<Spelling, 64> spellings;
+  ScriptGrid* lastGrid = nullptr;  // of the script at `lastScript`
+  std::string lastScript;
+  JournalTimeParser times;
   std::map<std::string, ScriptGrid, InsensitiveLess>* grids = nullptr;
 
-  ScriptGrid& GridOf(std::string_view script);
+  // The cell work of the last row that began a run, which waits for the next row
+  // (ShowBegun), so that its cell comes from memory meanwhile; a refusal's texts wait too.
+  struct Waiting {
+    bool any = false;
+    bool refused = false;
+    ScriptGrid* grid = nullptr;
+    Cell* cell = nullptr;
+    int32_t subject = 0, session = 0;
+    RunOrder order;
+    size_t computer = 0;
+    TimeText time;
+    MessageText message;
+  } waiting;
+  Waiting& Wait(const Run& run, bool refused);
+
+  ScriptGrid& GridOf(std::string_view path);
   size_t ComputerOf(std::string_view name);
-  ReportDataFile* FileOf(std::string_view path);
+  ReportDataFile* FileOf(std::string_view path, ReportDataFile* known);
 };
 
+ReportModel::State::Waiting& ReportModel::State::Wait(const Run& run, bool refused) {
+  waiting.any = true;
+  waiting.refused = refused;
+  waiting.grid = run.grid;
+  waiting.cell = run.cell;
+  waiting.subject = run.subject.value_or(0);
+  waiting.session = run.session.value_or(0);
+  waiting.order = run.order;
+  waiting.computer = run.computer;
+  return waiting;
+}
+
 // Most rows are of the script before them.
-ScriptGrid& ReportModel::State::GridOf(std::string_view script) {
+ScriptGrid& ReportModel::State::GridOf(std::string_view path) {
+  if (lastGrid != nullptr && Same(path, lastScript))
+    return *lastGrid;
+  std::string_view script = FileNameOf(path);
   if (lastGrid == nullptr ||
       (lastGrid->name != script && !EqualsInsensitive(lastGrid->name, script))) {
-    lastGrid = &At(*grids, script);
+    lastGrid = &At(*grids, script).second;
     if (lastGrid->name.empty())
       lastGrid->name = script.empty() ? "(no script)" : script;
   }
+  lastScript.assign(path);
   return *lastGrid;
 }
 
 // Names as a station writes them are found at once; a name in other letters next. A lab
 // has a few computers.
 size_t ReportModel::State::ComputerOf(std::string_view name) {
-  // Names such as LAB-PC1 to LAB-PC8 differ at their end, which is compared first.
-  auto same = [name](const std::string& known) {
-    return known.size() == name.size() && (name.empty() || known.back() == name.back()) &&
-           std::equal(name.begin(), name.end(), known.begin());
-  };
-  if (lastComputer < computers.size() && same(computers[lastComputer].name))
-    return lastComputer;
+  // Names such as LAB-PC1 to LAB-PC8 differ at their end, which picks their spelling's place.
+  Spelling& spelling =
+      spellings[(name.size() * 31 + (name.empty() ? 0 : static_cast<unsigned char>(name.back()))) %
+                spellings.size()];
+  if (spelling.computer != SIZE_MAX && Same(spelling.name, name))
+    return spelling.computer;
+  spelling.name.assign(name);
   for (size_t at = 0; at < computers.size(); ++at) {
-    if (same(computers[at].name))
-      return lastComputer = at;
+    if (computers[at].name == name)
+      return spelling.computer = at;
   }
   std::string upper = UpperCaseLatinUtf8(name);
   for (size_t at = 0; at < computers.size(); ++at) {
     if (UpperCaseLatinUtf8(computers[at].name) == upper)
-      return at;
+      return spelling.computer = at;
   }
   computers.emplace_back();
   computers.back().name.assign(name);
-  return computers.size() - 1;
+  return spelling.computer = computers.size() - 1;
 }
 
-// The data file of that name, in any letter case; nullptr for a row without one.
-ReportDataFile* ReportModel::State::FileOf(std::string_view path) {
+// The data file of that name, in any letter case; nullptr for a row without one. A cell's
+// runs write one data file, mostly: `known`, the one of its last run, is looked at first.
+ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile* known) {
+  if (known != nullptr && Same(known->path, path))
+    return known;
   std::string_view name = FileNameOf(path);
   if (name.empty())
     return nullptr;
@@ -247,7 +421,18 @@ ReportDataFile* ReportModel::State::FileOf(std::string_view path) {
   if (!std::all_of(key.begin(), key.end(),
                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     key = UpperCaseLatinUtf8(key);
-  return &files[key];
+  if (known == nullptr || known->key.view() != key) {
+    auto found = filesByKey.find(key);
+    if (found != filesByKey.end()) {
+      known = found->second;
+    } else {
+      known = &files.emplace_back();
+      known->key.assign(key);
+      filesByKey.emplace(known->key.view(), known);
+    }
+  }
+  known->path.assign(path);
+  return known;
 }
 
 const char* OutcomeName(RunOutcome outcome) {
@@ -255,34 +440,51 @@ const char* OutcomeName(RunOutcome outcome) {
 }
 
 Cell& ScriptGrid::At(int32_t subject, int32_t session) {
-  bool tabled =
-      subject >= 0 && subject < kTableSubjects && session >= 0 && session < kTableSessions;
-  size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
-  if (tabled && slot >= table_.size())
-    table_.resize((static_cast<size_t>(subject) + 1) * kTableSessions);
-  uint32_t number = tabled ? table_[slot] : 0;
-  if (!tabled) {
-    auto found = keyed_.find(Key(subject, session));
-    number = found == keyed_.end() ? 0 : found->second + 1;
+  if (subject < 0 || subject >= kTableSubjects || session < 0 || session >= kTableSessions)
+    return keyed_[Key(subject, session)];
+  auto block = static_cast<size_t>(subject / kBlockSubjects);
+  if (block >= blocks_.size())
+    blocks_.resize(block + 1);
+  if (!blocks_[block])
+    blocks_[block] = std::make_unique<Cell[]>(size_t{kBlockSubjects} * kTableSessions);
+  return blocks_[block][InBlock(subject, session)];
+}
+
+void ScriptGrid::Made(Cell* cell, int32_t subject, int32_t session) {
+  if (cell->texts != nullptr)
+    return;
+  cell->texts = &texts_.emplace_back();
+  cells_.push_back(cell);
+  keys_.push_back(Key(subject, session));
+}
+
+std::pair<const std::string*, Cell*> ScriptGrid::Other(std::string_view label) {
+  auto found = others.find(label);
+  if (found == others.end()) {
+    found = others.try_emplace(std::string(label)).first;
+    found->second.texts = &texts_.emplace_back();
   }
-  if (number == 0) {
-    cells_.emplace_back();
-    keys_.push_back(Key(subject, session));
-    number = static_cast<uint32_t>(cells_.size());
-    if (tabled)
-      table_[slot] = number;
-    else
-      keyed_[Key(subject, session)] = number - 1;
-  }
-  return cells_[number - 1];
+  return {&found->first, &found->second};
 }
 
 const Cell* ScriptGrid::FindCell(int32_t subject, int32_t session) const {
-  size_t slot = static_cast<size_t>(subject) * kTableSessions + static_cast<size_t>(session);
-  if (subject >= 0 && subject < kTableSubjects && session >= 0 && session < kTableSessions)
-    return slot < table_.size() && table_[slot] != 0 ? &cells_[table_[slot] - 1] : nullptr;
-  auto found = keyed_.find(Key(subject, session));
-  return found == keyed_.end() ? nullptr : &cells_[found->second];
+  const Cell* cell = nullptr;
+  if (subject < 0 || subject >= kTableSubjects || session < 0 || session >= kTableSessions) {
+    auto found = keyed_.find(Key(subject, session));
+    cell = found == keyed_.end() ? nullptr : &found->second;
+  } else {
+    auto block = static_cast<size_t>(subject / kBlockSubjects);
+    if (block < blocks_.size() && blocks_[block])
+      cell = &blocks_[block][InBlock(subject, session)];
+  }
+  return cell != nullptr && cell->texts != nullptr ? cell : nullptr;
+}
+
+void ScriptGrid::PrefetchSubject(int32_t subject) const {
+  for (int32_t session = 0; session < kTableSessions; ++session) {
+    if (const Cell* cell = FindCell(subject, session))
+      ::Prefetch(cell->texts, sizeof(CellTexts));
+  }
 }
 
 const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {
@@ -318,17 +520,31 @@ int64_t ScriptGrid::NextSession(int32_t subject) const {
   return session;
 }
 
+// The cells are looked at in the order they came, their texts in no order: those of the
+// cells a few ahead are asked for from memory meanwhile.
+void ScriptGrid::Settle() {
+  for (size_t at = 0; at < cells_.size(); ++at) {
+    if (at + 16 < cells_.size())
+      ::Prefetch(cells_[at + 16]);
+    if (at + 8 < cells_.size())
+      ::Prefetch(cells_[at + 8]->texts, sizeof(CellTexts));
+    cells_[at]->texts->Settle(cells_[at]->outcome);
+  }
+  for (auto& [label, cell] : others)
+    cell.texts->Settle(cell.outcome);
+}
+
 void ScriptGrid::AddCounts(OutcomeCounts* counts) const {
-  for (const Cell& cell : cells_) {
-    if (const Happening* shown = cell.shown())
-      ++(*counts)[static_cast<size_t>(shown->outcome)];
+  for (const Cell* cell : cells_) {
+    if (cell->any)
+      ++(*counts)[static_cast<size_t>(cell->outcome)];
   }
 }
 
 void ScriptGrid::CountSaved() {
   std::vector<int32_t> subjects;
   for (size_t at = 0; at < cells_.size(); ++at) {
-    if (cells_[at].saved) {
+    if (cells_[at]->saved) {
       ++sessionsSaved;
       subjects.push_back(static_cast<int32_t>(keys_[at] >> 32));
     }
@@ -416,8 +632,8 @@ OutcomeCounts ReportModel::Counts() const {
   for (const auto& [key, grid] : grids_) {
     grid.AddCounts(&counts);
     for (const auto& [label, cell] : grid.others) {
-      if (const Happening* shown = cell.shown())
-        ++counts[static_cast<size_t>(shown->outcome)];
+      if (cell.any)
+        ++counts[static_cast<size_t>(cell.outcome)];
     }
   }
   return counts;
@@ -432,43 +648,72 @@ std::vector<ComputerRuns> ReportModel::Computers() const {
 }
 
 void ReportModel::Take(const JournalEntry& entry) {
+  ShowBegun();
   ++rows_;
   JournalEvent event = entry.event();
   if (event == JournalEvent::kErunStarted)
     return;  // E-Run's process, which the stations look at, not the report
-  // Rows in the code page's text are taken in UTF-8, as the page shows them.
-  std::string* converted = state_->converted;
-  auto field = [&entry, converted](JournalColumn column, size_t slot) -> std::string_view {
-    if (entry.ascii())
-      return entry.Field(column);
-    converted[slot] = entry.Utf8(column);
-    return converted[slot];
-  };
-  // Each row gets the fields it needs: the end row of an open run few, a row that begins
-  // a run more; a refused run needs its run and data file only to be named below a grid.
   Fields fields;
-  bool refused = event == JournalEvent::kRefused;
-  if (!refused)
-    fields.run = field(JournalColumn::kRun, 0);
-  fields.time = field(JournalColumn::kTime, 1);
-  fields.computer = field(JournalColumn::kComputer, 2);
-  fields.script = field(JournalColumn::kScript, 3);
-  fields.message = field(JournalColumn::kMessage, 6);
   fields.order.row = entry.row();
-  Run* open = EndsRun(event) ? FindOpen(fields.run) : nullptr;
-  if (open == nullptr) {
-    fields.attributes = field(JournalColumn::kAttributes, 4);
-    fields.dataFile = field(JournalColumn::kDataFile, 5);
-    std::time_t time;
-    if (ParseJournalTime(fields.time, &time))
-      fields.order.time = time;
-    if (refused && fields.dataFile.empty())
-      fields.run = field(JournalColumn::kRun, 0);
-  }
+  Run* open = ReadFields(entry, &fields);
   if (event == JournalEvent::kStarted || event == JournalEvent::kRefused)
     TakeBeginning(event, fields);
   else
     TakeEnding(event, fields, open);
+}
+
+// Each row gets the fields it needs: the end row of an open run few, a row that begins a
+// run more; a refused run needs its run and data file only to be named below a grid; the
+// script of an open run's end row only tells a release by hand. Rows in the code page's
+// text are taken in UTF-8, as the page shows them. The fields are read in one loop, so that
+// Field's work stands in one place. The open run that an end row ends, if any.
+ReportModel::Run* ReportModel::ReadFields(const JournalEntry& entry, Fields* fields) {
+  using Column = std::pair<JournalColumn, std::string_view Fields::*>;
+  static constexpr Column kRun{JournalColumn::kRun, &Fields::run},
+      kTime{JournalColumn::kTime, &Fields::time},
+      kComputer{JournalColumn::kComputer, &Fields::computer},
+      kScript{JournalColumn::kScript, &Fields::script},
+      kAttributes{JournalColumn::kAttributes, &Fields::attributes},
+      kDataFile{JournalColumn::kDataFile, &Fields::dataFile},
+      kMessage{JournalColumn::kMessage, &Fields::message};
+  static constexpr Column kEnding[] = {kRun, kTime, kComputer, kMessage},
+                          kEarly[] = {kScript, kAttributes, kDataFile},
+                          kRefused[] = {kTime,   kComputer,   kMessage,
+                                        kScript, kAttributes, kDataFile},
+                          kStarted[] = {kRun,    kTime,       kComputer, kMessage,
+                                        kScript, kAttributes, kDataFile};
+  std::string* converted = state_->converted;
+  auto read = [&entry, fields, converted](const Column* first, const Column* end) {
+    for (const Column* column = first; column != end; ++column) {
+      fields->*column->second =
+          entry.ascii() ? entry.Field(column->first)
+                        : Converted(entry, column->first, &converted[size_t(column->first)]);
+    }
+  };
+  JournalEvent event = entry.event();
+  bool refused = event == JournalEvent::kRefused;
+  bool begins = refused || event == JournalEvent::kStarted;
+  Run* open = nullptr;
+  if (!begins) {
+    read(std::begin(kEnding), std::end(kEnding));
+    open = FindOpen(fields->run);
+    if (open != nullptr && event == JournalEvent::kEnded)
+      read(&kScript, &kScript + 1);
+  }
+  if (open == nullptr) {
+    if (refused)
+      read(std::begin(kRefused), std::end(kRefused));
+    else if (begins)
+      read(std::begin(kStarted), std::end(kStarted));
+    else
+      read(std::begin(kEarly), std::end(kEarly));
+    if (refused && fields->dataFile.empty())
+      read(&kRun, &kRun + 1);
+    std::time_t time;
+    if (state_->times.Parse(fields->time, &time))
+      fields->order.time = time;
+  }
+  return open;
 }
 
 // A run's started or refused row.
@@ -479,14 +724,15 @@ void ReportModel::TakeBeginning(JournalEvent event, const Fields& fields) {
     Refused(run, fields);
     return;
   }
-  run.setAside = SetAsideAs(fields.message);
+  run.setAside.assign(SetAsideAs(fields.message));
   // End rows that came before it end it now, the last of them showing.
   auto [first, last] = state_->early.equal_range(fields.run);
   if (first == last) {
     Open(run);
     return;
   }
-  Show(*run.cell, run, false);
+  run.grid->Made(run.cell, run.subject.value_or(0), run.session.value_or(0));
+  Show(*run.cell, run.order, false);
   for (auto at = first; at != last; ++at)
     End(run, at->second.view());
   state_->early.erase(first, last);
@@ -520,15 +766,18 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
   State& state = *state_;
   run.order = fields.order;
   run.setAside.clear();
-  run.grid = &state.GridOf(FileNameOf(fields.script));
+  run.grid = &state.GridOf(fields.script);
   SubjectAndSession(fields.attributes, &run.subject, &run.session);
   std::string_view other;
+  run.other = nullptr;
   if (run.subject && run.session) {
     run.cell = &run.grid->At(*run.subject, *run.session);
   } else {
     other = fields.dataFile.empty() ? fields.run : fields.dataFile;
-    run.cell = &At(run.grid->others, other);
+    std::tie(run.other, run.cell) = run.grid->Other(other);
   }
+  // The cell is looked at when the next row is taken (ShowBegun).
+  Prefetch(run.cell);
   // A refused run is done with its row: only an open one keeps its texts.
   // What the journal gave a run is in its started row's message.
   if (keep && run.subject && !fields.message.empty())
@@ -537,7 +786,6 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
     run.id.assign(fields.run);
     run.dataFile.assign(fields.dataFile);
     run.startTime.assign(fields.time);
-    run.other.assign(other);
   }
   run.computer = state.ComputerOf(fields.computer);
   ComputerRuns& computer = state.computers[run.computer];
@@ -568,14 +816,14 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
 // A run that started: open until a row of its own ends it.
 void ReportModel::Open(Run& run) {
   State& state = *state_;
-  Show(*run.cell, run, false);
+  state.Wait(run, false);
   if (run.subject)
     run.grid->nextSubject = std::max(run.grid->nextSubject, int64_t{*run.subject} + 1);
   if (state.openCount == kRecentRuns) {
     size_t oldest = 0;
     for (size_t at = 1; at < state.openCount; ++at)
       oldest = state.open[at]->order < state.open[oldest]->order ? at : oldest;
-    state.stale.emplace(state.open[oldest]->id, *state.open[oldest]);
+    state.stale.emplace(state.open[oldest]->id.view(), *state.open[oldest]);
     std::swap(state.open[oldest], state.open[--state.openCount]);
   }
   if (state.openCount == state.open.size())
@@ -588,19 +836,14 @@ void ReportModel::Open(Run& run) {
 void ReportModel::Refused(const Run& run, const Fields& fields) {
   State& state = *state_;
   const std::string& computer = state.computers[run.computer].name;
-  if (Show(*run.cell, run, true)) {
-    Happening& shown = run.cell->Shown().shown;
-    shown.outcome = RunOutcome::kRefused;
-    shown.time.assign(fields.time);
-    shown.computer.assign(computer);
-    shown.message.assign(fields.message);
-    shown.setAside.clear();
-  }
+  State::Waiting& waiting = state.Wait(run, true);
+  waiting.time.assign(fields.time);
+  waiting.message.assign(fields.message);
   ++refusals_;
   // Refusals of one kind mostly follow each other.
   std::string_view kind = fields.message.substr(0, fields.message.find(": "));
-  if (state.lastRefusal == nullptr || state.lastKind != kind) {
-    state.lastRefusal = &At(state.refusals, kind);
+  if (state.lastRefusal == nullptr || !Same(state.lastKind, kind)) {
+    state.lastRefusal = &At(state.refusals, kind).second;
     state.lastKind.assign(kind);
   }
   State::Refusals& refusals = *state.lastRefusal;
@@ -616,66 +859,84 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
 // other run is, and so never in place of one. The texts of a run that started come with its
 // end row, or with Finish for one still open: a journal's next run of a cell mostly comes
 // before that.
-bool ReportModel::Show(Cell& cell, const Run& run, bool refused) {
-  bool shows = !cell.any || (cell.refused && !refused) ||
-               (cell.refused == refused && cell.order() < run.order);
+bool ReportModel::Show(Cell& cell, const RunOrder& order, bool refused) {
+  bool shows =
+      !cell.any || (cell.refused && !refused) || (cell.refused == refused && cell.order() < order);
   if (!shows)
     return false;
   cell.any = true;
   cell.refused = refused;
-  cell.SetOrder(run.order);
-  cell.Shown().shown.outcome = RunOutcome::kRunning;
+  cell.SetOrder(order);
+  cell.outcome = RunOutcome::kRunning;
   return true;
+}
+
+// The cell work of the row before, which began a run: the cell was asked for from memory
+// then, and is looked at now. A started run's end row will look at the data file of the
+// cell's runs, which is asked for in turn.
+void ReportModel::ShowBegun() {
+  State& state = *state_;
+  State::Waiting& waiting = state.waiting;
+  if (!waiting.any)
+    return;
+  waiting.any = false;
+  Cell& cell = *waiting.cell;
+  waiting.grid->Made(&cell, waiting.subject, waiting.session);
+  if (!waiting.refused) {
+    Show(cell, waiting.order, false);
+    if (cell.file != nullptr)
+      cell.file->Prefetch();
+    return;
+  }
+  if (Show(cell, waiting.order, true)) {
+    cell.outcome = RunOutcome::kRefused;
+    CellTexts& texts = *cell.texts;
+    texts.time = waiting.time;
+    texts.computer.assign(state.computers[waiting.computer].name);
+    texts.message = waiting.message;
+    texts.setAside.clear();
+  }
 }
 
 void ReportModel::End(const Run& run, const Ending& ending) {
   RunOutcome outcome = ending.released ? RunOutcome::kInterrupted : EndOutcome(ending.event);
   Cell& cell = *run.cell;
-  Cell::Texts& texts = cell.Shown();
   if (cell.ShowsRun(run.order)) {
-    texts.shown.outcome = outcome;
-    texts.shown.time = ending.time;
-    texts.shown.computer = ending.computer;
-    texts.shown.message = ending.message;
-    texts.shown.setAside = run.setAside;
+    cell.outcome = outcome;
+    CellTexts& texts = *cell.texts;
+    texts.time.assign(ending.time);
+    texts.computer.assign(ending.computer);
+    texts.message.assign(ending.message);
+    texts.setAside = run.setAside;
   }
   cell.saved = cell.saved || outcome == RunOutcome::kSaved;
   State& state = *state_;
   const std::string& computer = state.computers[run.computer].name;
   if (ending.released) {
     attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
-        {run.startTime, computer, run.Label() + ": released by hand", run.order});
+        {std::string(run.startTime.view()), computer, run.Label() + ": released by hand",
+         run.order});
     return;
   }
+  ReportDataFile* file = state.FileOf(run.dataFile, cell.file);
+  if (file != nullptr)
+    cell.file = file;
   // An item of this run, said by its end row.
-  auto said = [&run, &ending, &computer](AttentionItem& item) {
-    item.time.assign(ending.time);
-    item.computer.assign(computer);
-    item.text.clear();
-    run.AppendLabel(&item.text);
-    item.text.append(": ").append(ending.message);
-    item.order = run.order;
+  auto said = [&run, &ending, &computer](PendingItem* item) {
+    run.Pend(item, ending.time, computer, ending.message);
   };
-  // A cell's runs write one data file, mostly: it is looked up once for them.
-  ReportDataFile* file = texts.fileName == run.dataFile && texts.file != nullptr
-                             ? texts.file
-                             : state.FileOf(run.dataFile);
-  if (file != nullptr && texts.file != file) {
-    texts.file = file;
-    texts.fileName = run.dataFile;
-  }
   if (outcome == RunOutcome::kEnded) {
-    AttentionItem item;
-    said(item);
+    PendingItem item;
+    said(&item);
     if (file == nullptr)
-      attention_[static_cast<size_t>(Attention::kNotChecked)].Add(std::move(item));
+      AddPending(attention_[static_cast<size_t>(Attention::kNotChecked)], item);
     else
       file->unchecked.push_back(std::move(item));
   }
   if (file == nullptr)
     return;
   if (outcome == RunOutcome::kNotConverted && (!file->abort || file->abort->order < run.order))
-    said(file->abort ? *file->abort : file->abort.emplace());
+    said(file->abort ? &*file->abort : &file->abort.emplace());
   if (outcome == RunOutcome::kSaved)
     Saved(run, ending, file);
 }
@@ -707,10 +968,10 @@ void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* fi
     bool kept = file->firstSave && keeps(*file->firstSave);
     if (kept) {
       again = take();
-      again.item.time.swap(file->firstTime);
-      again.item.computer.swap(file->firstComputer);
+      again.item.time.assign(file->firstTime.view());
+      again.item.computer.assign(file->firstComputer.view());
       again.item.order = *file->firstSave;
-      again.fileName.swap(file->firstFileName);
+      again.fileName.assign(file->firstFileName.view());
     }
     file->firstSave = run.order;
     file->firstTime.assign(ending.time);
@@ -737,7 +998,7 @@ void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* fi
 ReportModel::Run* ReportModel::FindOpen(std::string_view id) {
   State& state = *state_;
   for (size_t at = 0; at < state.openCount; ++at) {
-    if (state.open[at]->id == id)
+    if (Same(state.open[at]->id, id))
       return state.open[at].get();
   }
   auto stale = state.stale.find(id);
@@ -752,10 +1013,11 @@ void ReportModel::Close(Run* run) {
       return;
     }
   }
-  state.stale.erase(state.stale.find(run->id));  // where FindOpen found it
+  state.stale.erase(state.stale.find(run->id.view()));  // where FindOpen found it
 }
 
 void ReportModel::Finish(std::time_t now) {
+  ShowBegun();
   FinishRuns(now);
   FinishDataFiles();
   for (auto& [kind, refusal] : state_->refusals) {
@@ -769,8 +1031,10 @@ void ReportModel::Finish(std::time_t now) {
     ++list.count;
     list.latest.push_back(std::move(item));
   }
-  for (auto& [key, grid] : grids_)
+  for (auto& [key, grid] : grids_) {
     grid.CountSaved();
+    grid.Settle();
+  }
 }
 
 // End rows that no started row came for begin their runs; the runs still open are running
@@ -783,7 +1047,8 @@ void ReportModel::FinishRuns(std::time_t now) {
           {ending.run, ending.time, ending.computer, ending.script, ending.attributes,
            ending.dataFile, ending.message, ending.order},
           true);
-    Show(*run.cell, run, false);
+    run.grid->Made(run.cell, run.subject.value_or(0), run.session.value_or(0));
+    Show(*run.cell, run.order, false);
     End(run, ending.view());
   }
   state.early.clear();
@@ -795,10 +1060,10 @@ void ReportModel::FinishRuns(std::time_t now) {
   for (Run* run : open) {
     Cell& cell = *run->cell;
     bool shown = cell.ShowsRun(run->order);
-    Happening& texts = cell.Shown().shown;
     if (shown) {
+      CellTexts& texts = *cell.texts;
       texts.time = run->startTime;
-      texts.computer = state.computers[run->computer].name;
+      texts.computer.assign(state.computers[run->computer].name);
       texts.message.clear();
       texts.setAside = run->setAside;
     }
@@ -809,9 +1074,9 @@ void ReportModel::FinishRuns(std::time_t now) {
       continue;
     }
     if (shown)
-      texts.outcome = RunOutcome::kInterrupted;
+      cell.outcome = RunOutcome::kInterrupted;
     attention_[static_cast<size_t>(Attention::kInterrupted)].Add(
-        {run->startTime, state.computers[run->computer].name,
+        {std::string(run->startTime.view()), state.computers[run->computer].name,
          run->Label() + ": open for more than " + OpenRunHoursText(), run->order});
   }
 }
@@ -820,19 +1085,20 @@ void ReportModel::FinishRuns(std::time_t now) {
 // not check it but for those a later save follows, and each save after the first.
 void ReportModel::FinishDataFiles() {
   State& state = *state_;
-  for (auto& [key, file] : state.files) {
+  for (const ReportDataFile& file : state.files) {
     bool abortStands = file.abort && (!file.lastSave || *file.lastSave < file.abort->order);
     if (abortStands)
-      attention_[static_cast<size_t>(Attention::kAborted)].Add(std::move(*file.abort));
-    for (AttentionItem& item : file.unchecked) {
+      AddPending(attention_[static_cast<size_t>(Attention::kAborted)], *file.abort);
+    for (const PendingItem& item : file.unchecked) {
       if (!file.lastSave || *file.lastSave < item.order)
-        attention_[static_cast<size_t>(Attention::kNotChecked)].Add(std::move(item));
+        AddPending(attention_[static_cast<size_t>(Attention::kNotChecked)], item);
     }
   }
   AttentionList& savedTwice = attention_[static_cast<size_t>(Attention::kSavedTwice)];
   for (SavedAgain& again : state.savedAgain) {
-    again.item.text = again.fileName + " saved again; first at " + again.file->firstTime + " on " +
-                      again.file->firstComputer;
+    again.item.text = again.fileName;
+    again.item.text.append(" saved again; first at ").append(again.file->firstTime.view());
+    again.item.text.append(" on ").append(again.file->firstComputer.view());
     savedTwice.latest.push_back(std::move(again.item));
   }
   savedTwice.count = state.savedAgainCount;

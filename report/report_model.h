@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <map>
@@ -41,63 +42,123 @@ const char* OutcomeName(RunOutcome outcome);
 /// How many cells show each outcome, by its number.
 using OutcomeCounts = std::array<size_t, kRunOutcomes>;
 
-/// A text that the model copies on nearly every row (a time, a computer's name, the latest
-/// refusal's message), kept in place while it fits, and on the heap only when it does not.
-class ShortText {
+/// A text that the model copies on nearly every row (a time, a computer's name, a message),
+/// kept in place while it fits, and on the heap only when it does not: what a row looks at
+/// stays together in memory, and a short text is copied without a call.
+template <size_t N>
+class InlineText {
  public:
-  void assign(std::string_view text) {
-    if (text.size() <= sizeof held_) {
-      std::copy(text.begin(), text.end(), held_);
-      size_ = text.size();
-      long_.clear();
-    } else {
-      long_.assign(text);
-      size_ = kLong;
-    }
+  InlineText() = default;
+  InlineText(const InlineText& other) { assign(other.view()); }
+  InlineText& operator=(const InlineText& other) {
+    if (this != &other)
+      assign(other.view());
+    return *this;
   }
+  InlineText(InlineText&&) noexcept = default;
+  InlineText& operator=(InlineText&&) noexcept = default;
+  ~InlineText() = default;
+
+  void assign(std::string_view text) {
+    if (text.size() > N) {
+      if (!long_)
+        long_ = std::make_unique<std::string>();
+      long_->assign(text);
+      size_ = kLong;
+      return;
+    }
+    size_ = static_cast<uint32_t>(text.size());
+    Copy(text.data(), text.size(), held_);
+  }
+  void clear() { size_ = 0; }
+  bool empty() const { return size_ == 0; }
   std::string_view view() const {
-    return size_ == kLong ? std::string_view(long_) : std::string_view(held_, size_);
+    return size_ == kLong ? std::string_view(*long_) : std::string_view(held_, size_);
   }
   operator std::string_view() const { return view(); }
 
  private:
-  static constexpr size_t kLong = SIZE_MAX;
-  char held_[120];
-  size_t size_ = 0;
-  std::string long_;
+  static constexpr uint32_t kLong = UINT32_MAX;
+
+  // Copies `size` bytes, at most N, in moves of a fixed size, which overlap where they must.
+  static void Copy(const char* from, size_t size, char* to) {
+    if (size >= 16) {
+      for (size_t at = 0; at + 16 < size; at += 16)
+        std::memcpy(to + at, from + at, 16);
+      std::memcpy(to + size - 16, from + size - 16, 16);
+    } else if (size >= 8) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + size - 8, from + size - 8, 8);
+    } else if (size >= 4) {
+      std::memcpy(to, from, 4);
+      std::memcpy(to + size - 4, from + size - 4, 4);
+    } else if (size > 0) {
+      to[0] = from[0];
+      to[size / 2] = from[size / 2];
+      to[size - 1] = from[size - 1];
+    }
+  }
+
+  std::unique_ptr<std::string> long_;
+  uint32_t size_ = 0;
+  char held_[N];
 };
 
-/// What a run shows: its outcome and the row that decided it, its texts in UTF-8.
+/// The model's texts of a row, each kept in place up to its usual length.
+using TimeText = InlineText<28>;      // "2026-12-08T14:03:22+01:00"
+using ComputerText = InlineText<20>;  // a computer's name
+using MessageText = InlineText<108>;  // a row's message
+using PathText = InlineText<52>;      // a data file's path, or a run's name
+
+/// What a cell shows: its outcome and the row that decided it, its texts in UTF-8. The texts
+/// are views of the cell's own, given out once the model is finished.
 struct Happening {
   RunOutcome outcome = RunOutcome::kRunning;
-  std::string time;  // as the journal has it
-  std::string computer;
-  std::string message;
+  std::string_view time;  // as the journal has it
+  std::string_view computer;
+  std::string_view message;
   // The file name that its run set an aborted session's data file aside as (-A), "" when
   // it set none aside.
-  std::string setAside;
+  std::string_view setAside;
 };
 
 struct ReportDataFile;  // what the model knows of a data file (report_model.cc)
 
-/// A cell: what its latest run shows, the latest by the runs' order; a refusal shows only
-/// where nothing else happened. What every row looks at is small; the texts stand apart.
-struct Cell {
-  struct Texts {
-    Happening shown;
-    // The data file of its runs, found once for them.
-    std::string fileName;
-    ReportDataFile* file = nullptr;
-  };
+/// What a cell shows, as the rows that decided it wrote it: kept apart from the cell, as
+/// only those rows and the page look at it. Its Happening gives out its texts once the
+/// model is finished.
+struct CellTexts {
+  Happening shows;
+  TimeText time;
+  ComputerText computer;
+  MessageText message;
+  InlineText<4> setAside;  // mostly none
 
-  // The order of the run shown, in parts: what every row looks at is kept small.
+  void Settle(RunOutcome outcome) { shows = {outcome, time, computer, message, setAside}; }
+};
+
+/// A cell: what its latest run shows, the latest by the runs' order; a refusal shows only
+/// where nothing else happened. What every row that begins a run looks at is kept in a few
+/// bytes, in blocks of Subjects; it stays where it was made, as runs point to it.
+struct Cell {
+  Cell() = default;
+  Cell(const Cell&) = delete;
+  Cell& operator=(const Cell&) = delete;
+  Cell(Cell&&) = delete;
+  Cell& operator=(Cell&&) = delete;
+  ~Cell() = default;
+
+  // The order of the run shown, in parts.
   std::time_t time = 0;
   size_t row = 0;
-  bool timed = false;    // its time could be read, and is `time`
-  bool any = false;      // it shows a run
-  bool refused = false;  // the run shown was refused
-  bool saved = false;    // some run of it saved its data
-  std::unique_ptr<Texts> texts;
+  // The data file of its runs, found once for them.
+  ReportDataFile* file = nullptr;
+  CellTexts* texts = nullptr;  // nullptr until the cell is made (ScriptGrid::Made)
+  bool timed = false;          // its time could be read, and is `time`
+  bool any = false;            // it shows a run
+  bool refused = false;        // the run shown was refused
+  bool saved = false;          // some run of it saved its data
+  RunOutcome outcome = RunOutcome::kRunning;
 
   RunOrder order() const { return {timed ? std::optional<std::time_t>(time) : std::nullopt, row}; }
   void SetOrder(const RunOrder& order) {
@@ -110,13 +171,8 @@ struct Cell {
     return any && !refused && row == order.row && timed == order.time.has_value() &&
            (!timed || time == *order.time);
   }
-  Texts& Shown() {
-    if (!texts)
-      texts = std::make_unique<Texts>();
-    return *texts;
-  }
   /// What it shows; nullptr when it shows no run.
-  const Happening* shown() const { return any && texts ? &texts->shown : nullptr; }
+  const Happening* shown() const { return any ? &texts->shows : nullptr; }
 };
 
 /// The cells of one script, by its file name.
@@ -147,10 +203,17 @@ class ScriptGrid {
   /// Once the runs are done: `subject` runs now.
   void Running(int32_t subject) { running_.push_back(subject); }
 
-  /// The cell of (Subject, Session), made when there is none yet.
+  /// Where the cell of (Subject, Session) stands, which Made then makes when there is none
+  /// yet: found without looking at it, which a row that begins a run does later.
   Cell& At(int32_t subject, int32_t session);
+  void Made(Cell* cell, int32_t subject, int32_t session);
+  /// The cell below the grid of a run without a Subject or a Session, made.
+  std::pair<const std::string*, Cell*> Other(std::string_view label);
   /// What the cell of (Subject, Session) shows; nullptr for one without runs.
   const Happening* Find(int32_t subject, int32_t session) const;
+  /// Asks for the texts of the usual Sessions of `subject` from memory, which Find will
+  /// give out shortly.
+  void PrefetchSubject(int32_t subject) const;
   bool empty() const { return cells_.empty(); }
   size_t size() const { return cells_.size(); }
   /// The grid's Subjects, and its Sessions, each in numeric order.
@@ -163,24 +226,32 @@ class ScriptGrid {
   void AddCounts(OutcomeCounts* counts) const;
   /// Counts the saved cells into the script's line.
   void CountSaved();
+  /// Gives out every cell's texts (CellTexts::Settle).
+  void Settle();
 
  private:
   static int64_t Key(int32_t subject, int32_t session) {
     return static_cast<int64_t>(subject) * (int64_t{1} << 32) + static_cast<uint32_t>(session);
   }
   const Cell* FindCell(int32_t subject, int32_t session) const;
+  // Where a cell of the usual Subjects and Sessions stands in its block.
+  static size_t InBlock(int32_t subject, int32_t session) {
+    return static_cast<size_t>(subject % kBlockSubjects) * kTableSessions +
+           static_cast<size_t>(session);
+  }
   void CountBalance(const std::vector<int32_t>& saved);
 
   std::map<int32_t, std::string> attributes_;  // of each Subject's latest run with notes
   std::vector<int32_t> running_;
 
-  // The cells in the order they came: the report looks one up for each run. The usual
-  // Subjects and Sessions, small numbers, are found through a table of them, the rest by key.
-  static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8;
-  std::deque<Cell> cells_;
+  // The cells: the report looks one up for each run. Those of the usual Subjects and
+  // Sessions, small numbers, stand in blocks of kBlockSubjects Subjects, the rest by key.
+  static constexpr int32_t kTableSubjects = 65536, kTableSessions = 8, kBlockSubjects = 8;
+  std::vector<std::unique_ptr<Cell[]>> blocks_;
+  std::unordered_map<int64_t, Cell> keyed_;
+  std::deque<CellTexts> texts_;  // of every cell, the others' too
+  std::vector<Cell*> cells_;     // made, in the order they came, the others not
   std::vector<int64_t> keys_;    // of each of `cells_`
-  std::vector<uint32_t> table_;  // by Subject and Session: the cell's number + 1, or 0
-  std::unordered_map<int64_t, uint32_t> keyed_;  // by key: the cell's number
 };
 
 /// An item of the attention list.
@@ -218,7 +289,7 @@ enum class Attention {
 struct ComputerRuns {
   std::string name;
   size_t runs = 0;
-  ShortText last;  // the time of its latest run
+  TimeText last;  // the time of its latest run
   RunOrder latest;
 };
 
@@ -259,6 +330,7 @@ class ReportModel {
   struct EarlyEnding;
   struct Fields;
 
+  Run* ReadFields(const JournalEntry& entry, Fields* fields);
   void TakeBeginning(JournalEvent event, const Fields& fields);
   void TakeEnding(JournalEvent event, const Fields& fields, Run* open);
   void Begin(Run& run, const Fields& fields, bool keep);
@@ -266,7 +338,8 @@ class ReportModel {
   void Refused(const Run& run, const Fields& fields);
   void End(const Run& run, const Ending& ending);
   void Saved(const Run& run, const Ending& ending, ReportDataFile* file);
-  bool Show(Cell& cell, const Run& run, bool refused);
+  bool Show(Cell& cell, const RunOrder& order, bool refused);
+  void ShowBegun();
   Run* FindOpen(std::string_view id);
   void Close(Run* run);
   void FinishRuns(std::time_t now);
@@ -278,7 +351,7 @@ class ReportModel {
   size_t refusals_ = 0;
   std::vector<size_t> unreadableRows_;
   size_t rows_ = 0;
-  ShortText firstTime_, lastTime_;
+  TimeText firstTime_, lastTime_;
   std::optional<RunOrder> first_, last_;
 };
 

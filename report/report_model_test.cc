@@ -202,3 +202,73 @@ TEST(ReportModel, ACellShowsTheDataSetAside) {
 }
 
 }  // namespace
+
+namespace {
+
+// A row of run `run` an hour ago, with these attributes, data file and message.
+std::string RowOf(const std::string& run, const std::string& computer,
+                  const std::string& attributes, const std::string& dataFile, const char* event,
+                  const std::string& message = "", const std::string& time = "") {
+  return CsvRow({run, time.empty() ? "2026-12-08T11:00:00+00:00" : time, computer, "C:\\x\\rt.ebs",
+                 attributes, dataFile, event, message},
+                ',');
+}
+
+// Texts longer than a cell keeps in place, and a time that cannot be read, show whole.
+TEST(ReportModel, LongTextsShowWhole) {
+  const std::string computer(36, 'C'), message(200, 'm'),
+      time = "about ten in the morning, Tuesday";
+  ReportModel model =
+      Model(RowOf("A", computer, "Session=1; Subject=1", "", "started", "", time) +
+            RowOf("A", computer, "Session=1; Subject=1", "", "no data", message, time));
+  const Happening* shown = model.grids().begin()->second.Find(1, 1);
+  ASSERT_NE(nullptr, shown);
+  EXPECT_EQ(time, shown->time);
+  EXPECT_EQ(computer, shown->computer);
+  EXPECT_EQ(message, shown->message);
+}
+
+// Attributes as Tarvo writes them and as a hand may have left them: the Subject and Session
+// of each run, or its label below the grid when either is no whole number.
+TEST(ReportModel, AttributesReadAlikeInEveryForm) {
+  ReportModel model = Model(RowOf("A", "PC1", "Session=2; Subject=0012", "", "refused") +
+                            RowOf("B", "PC1", "Session=1;Subject= 5", "", "refused") +
+                            RowOf("C", "PC1", "Session=1; Subject=9999999999", "", "refused") +
+                            RowOf("D", "PC1", "Session=1; Subject=7x", "", "refused"));
+  const ScriptGrid& grid = model.grids().begin()->second;
+  EXPECT_EQ((std::vector<int32_t>{5, 12}), grid.Subjects());
+  EXPECT_NE(nullptr, grid.Find(12, 2));
+  std::vector<std::string> others;
+  for (const auto& [label, cell] : grid.others)
+    others.push_back(label);
+  EXPECT_EQ((std::vector<std::string>{"C", "D"}), others);
+  const Happening* last = grid.others.find("D")->second.shown();  // of the journal's last row
+  ASSERT_NE(nullptr, last);
+  EXPECT_EQ(RunOutcome::kRefused, last->outcome);
+}
+
+// Runs whose names differ at their start only, a computer's name in other letters, two that
+// end alike, and a cell whose runs changed their data file.
+TEST(ReportModel, AlikeNamesKeptApart) {
+  ReportModel model =
+      Model(RowOf("A-123456789", "PC-A1", "Session=1; Subject=1", "C:\\d\\one.edat", "started") +
+            RowOf("B-123456789", "PC-B1", "Session=1; Subject=2", "", "started") +
+            RowOf("B-123456789", "PC-B1", "Session=1; Subject=2", "", "no data") +
+            RowOf("A-123456789", "pc-a1", "Session=1; Subject=1", "C:\\d\\one.edat", "saved") +
+            RowOf("C", "PC-A1", "Session=1; Subject=1", "C:\\d\\two.edat", "started") +
+            RowOf("C", "PC-A1", "Session=1; Subject=1", "C:\\d\\two.edat", "saved") +
+            RowOf("D", "PC-A1", "Session=1; Subject=1", "D:\\e\\ONE.EDAT", "started") +
+            RowOf("D", "PC-A1", "Session=1; Subject=1", "D:\\e\\ONE.EDAT", "saved"));
+  const ScriptGrid& grid = model.grids().begin()->second;
+  EXPECT_EQ(RunOutcome::kSaved, grid.Find(1, 1)->outcome);
+  EXPECT_EQ(RunOutcome::kNoData, grid.Find(2, 1)->outcome);
+  std::vector<std::string> computers;
+  for (const ComputerRuns& computer : model.Computers())
+    computers.push_back(computer.name + " " + std::to_string(computer.runs));
+  EXPECT_EQ((std::vector<std::string>{"PC-A1 3", "PC-B1 1"}), computers);
+  EXPECT_EQ(std::vector<std::string>{"ONE.EDAT saved again; first at 2026-12-08T11:00:00+00:00 "
+                                     "on PC-A1"},
+            Texts(model, Attention::kSavedTwice));
+}
+
+}  // namespace

@@ -1,6 +1,8 @@
 #include "report/report_page.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <type_traits>
 
 #include "journal/open_runs.h"
@@ -87,10 +89,25 @@ const char kReplacement[] = "\xEF\xBF\xBD";
 
 // The characters that HTML writes as entities in text and in attribute values, and the
 // control characters, which it must not show raw.
+constexpr bool IsSpecialByte(unsigned char byte) {
+  return byte == '&' || byte == '<' || byte == '>' || byte == '"' || byte == '\'' ||
+         (byte < 0x20 && byte != '\t') || byte == 0x7F || byte == 0xC2;
+}
+
+// IsSpecialByte of each byte, looked up: the page's texts are looked at byte by byte.
+struct SpecialTable {
+  bool special[256];
+};
+constexpr SpecialTable MakeSpecialTable() {
+  SpecialTable table{};
+  for (int byte = 0; byte < 256; ++byte)
+    table.special[byte] = IsSpecialByte(static_cast<unsigned char>(byte));
+  return table;
+}
+constexpr SpecialTable kSpecialTable = MakeSpecialTable();
+
 bool IsSpecial(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || (byte < 0x20 && c != '\t') ||
-         byte == 0x7F || byte == 0xC2;
+  return kSpecialTable.special[static_cast<unsigned char>(c)];
 }
 
 // The date of a time as the journal has it: what comes before its time of day.
@@ -111,7 +128,7 @@ struct Text {
 // it stands, the journal's texts as Text, numbers in decimal.
 class Page {
  public:
-  explicit Page(size_t cells) { html_.reserve(size_t{16} * 1024 + cells * 160); }
+  explicit Page(size_t cells) { html_.resize(size_t{16} * 1024 + cells * 256); }
 
   void Head(const std::string& journal) {
     *this << "<!DOCTYPE html>\n<html><head>\n"
@@ -187,7 +204,11 @@ class Page {
       for (int32_t session : sessions)
         *this << "<th>Session " << session << "</th>";
       *this << "<th>Next session</th></tr>\n";
-      for (int32_t subject : grid.Subjects()) {
+      std::vector<int32_t> subjects = grid.Subjects();
+      for (size_t at = 0; at < subjects.size(); ++at) {
+        int32_t subject = subjects[at];
+        if (at + 2 < subjects.size())
+          grid.PrefetchSubject(subjects[at + 2]);
         *this << "<tr><th class=\"n\">" << subject << "</th>";
         for (int32_t session : sessions) {
           const Happening* cell = grid.Find(subject, session);
@@ -269,19 +290,22 @@ class Page {
 
   std::string End() {
     *this << "</body></html>\n";
+    html_.resize(used_);
     return std::move(html_);
   }
 
  private:
   Page& operator<<(std::string_view markup) {
-    html_ += markup;
+    Append(markup);
     return *this;
   }
   Page& operator<<(const char* markup) { return *this << std::string_view(markup); }
   Page& operator<<(const std::string& markup) { return *this << std::string_view(markup); }
   template <typename Number, typename = std::enable_if_t<std::is_integral_v<Number>>>
   Page& operator<<(Number number) {
-    return *this << std::string_view(std::to_string(number));
+    char digits[24];
+    return *this << std::string_view(digits,
+                                     std::to_chars(digits, digits + 24, number).ptr - digits);
   }
 
   // The model's texts are UTF-8 already.
@@ -300,7 +324,7 @@ class Page {
       size_t special = 0;
       while (special < text.size() && !IsSpecial(text[special]))
         ++special;
-      html_.append(text.substr(0, special));
+      Append(text.substr(0, special));
       if (special == text.size())
         return *this;
       auto byte = static_cast<unsigned char>(text[special]);
@@ -308,30 +332,30 @@ class Page {
         bool control = special + 1 < text.size() &&
                        static_cast<unsigned char>(text[special + 1]) >= 0x80 &&
                        static_cast<unsigned char>(text[special + 1]) < 0xA0;
-        html_.append(control ? kReplacement : "\xC2");
+        Append(control ? std::string_view(kReplacement) : std::string_view("\xC2"));
         text.remove_prefix(special + (control ? 2 : 1));
         continue;
       }
       if (byte < 0x20 || byte == 0x7F) {
-        html_.append(kReplacement);
+        Append(kReplacement);
         text.remove_prefix(special + 1);
         continue;
       }
       switch (text[special]) {
         case '&':
-          html_ += "&amp;";
+          Append("&amp;");
           break;
         case '<':
-          html_ += "&lt;";
+          Append("&lt;");
           break;
         case '>':
-          html_ += "&gt;";
+          Append("&gt;");
           break;
         case '"':
-          html_ += "&quot;";
+          Append("&quot;");
           break;
         default:
-          html_ += "&#39;";
+          Append("&#39;");
       }
       text.remove_prefix(special + 1);
     }
@@ -353,7 +377,16 @@ class Page {
     *this << "</td>";
   }
 
+  // The page so far: the first `used_` bytes of `html_`, which grows by doubling.
+  void Append(std::string_view text) {
+    if (text.size() > html_.size() - used_)
+      html_.resize(std::max(html_.size() * 2, used_ + text.size()));
+    std::memcpy(&html_[used_], text.data(), text.size());
+    used_ += text.size();
+  }
+
   std::string html_;
+  size_t used_ = 0;
   std::string converted_;
 };
 
