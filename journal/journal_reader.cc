@@ -36,12 +36,9 @@ size_t Index(JournalColumn column) {
 size_t WrittenEvent(std::string_view event) {
   for (size_t index = 0; index < std::size(kEventNames); ++index) {
     std::string_view name = kEventNames[index];
-    if (name.size() != event.size() || event.empty() || name[0] != event[0])
-      continue;
-    size_t at = 1;  // no two names share their size and first letter
-    while (at < name.size() && name[at] == event[at])
-      ++at;
-    return at == name.size() ? index : std::size(kEventNames);
+    if (name.size() == event.size() && !event.empty() && name[0] == event[0] &&
+        SameBytes(name, event))
+      return index;
   }
   return std::size(kEventNames);
 }

@@ -40,42 +40,6 @@ RunOutcome EndOutcome(JournalEvent event) {
   return RunOutcome::kEnded;
 }
 
-uint64_t Load8(const char* bytes) {
-  uint64_t value;
-  std::memcpy(&value, bytes, 8);
-  return value;
-}
-
-uint32_t Load4(const char* bytes) {
-  uint32_t value;
-  std::memcpy(&value, bytes, 4);
-  return value;
-}
-
-// Whether `a` and `b` are the same text, compared in place in moves of eight bytes, the
-// last of which overlaps where it must: nearly every row compares its short texts, a run's
-// name, a path, with those of the rows before it.
-bool Same(std::string_view a, std::string_view b) {
-  size_t size = a.size();
-  if (size != b.size())
-    return false;
-  const char *x = a.data(), *y = b.data();
-  if (size >= 8) {
-    for (size_t at = 0; at + 8 < size; at += 8) {
-      if (Load8(x + at) != Load8(y + at))
-        return false;
-    }
-    return Load8(x + size - 8) == Load8(y + size - 8);
-  }
-  if (size >= 4)
-    return Load4(x) == Load4(y) && Load4(x + size - 4) == Load4(y + size - 4);
-  for (size_t at = 0; at < size; ++at) {
-    if (x[at] != y[at])
-      return false;
-  }
-  return true;
-}
-
 // The field in UTF-8, kept in `converted`.
 std::string_view Converted(const JournalEntry& entry, JournalColumn column,
                            std::string* converted) {
@@ -370,7 +334,7 @@ ReportModel::State::Waiting& ReportModel::State::Wait(const Run& run, bool refus
 
 // Most rows are of the script before them.
 ScriptGrid& ReportModel::State::GridOf(std::string_view path) {
-  if (lastGrid != nullptr && Same(path, lastScript))
+  if (lastGrid != nullptr && SameBytes(path, lastScript))
     return *lastGrid;
   std::string_view script = FileNameOf(path);
   if (lastGrid == nullptr ||
@@ -390,7 +354,7 @@ size_t ReportModel::State::ComputerOf(std::string_view name) {
   Spelling& spelling =
       spellings[(name.size() * 31 + (name.empty() ? 0 : static_cast<unsigned char>(name.back()))) %
                 spellings.size()];
-  if (spelling.computer != SIZE_MAX && Same(spelling.name, name))
+  if (spelling.computer != SIZE_MAX && SameBytes(spelling.name, name))
     return spelling.computer;
   spelling.name.assign(name);
   for (size_t at = 0; at < computers.size(); ++at) {
@@ -410,7 +374,7 @@ size_t ReportModel::State::ComputerOf(std::string_view name) {
 // The data file of that name, in any letter case; nullptr for a row without one. A cell's
 // runs write one data file, mostly: `known`, the one of its last run, is looked at first.
 ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile* known) {
-  if (known != nullptr && Same(known->path, path))
+  if (known != nullptr && SameBytes(known->path, path))
     return known;
   std::string_view name = FileNameOf(path);
   if (name.empty())
@@ -842,7 +806,7 @@ void ReportModel::Refused(const Run& run, const Fields& fields) {
   ++refusals_;
   // Refusals of one kind mostly follow each other.
   std::string_view kind = fields.message.substr(0, fields.message.find(": "));
-  if (state.lastRefusal == nullptr || !Same(state.lastKind, kind)) {
+  if (state.lastRefusal == nullptr || !SameBytes(state.lastKind, kind)) {
     state.lastRefusal = &At(state.refusals, kind).second;
     state.lastKind.assign(kind);
   }
@@ -998,7 +962,7 @@ void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* fi
 ReportModel::Run* ReportModel::FindOpen(std::string_view id) {
   State& state = *state_;
   for (size_t at = 0; at < state.openCount; ++at) {
-    if (Same(state.open[at]->id, id))
+    if (SameBytes(state.open[at]->id, id))
       return state.open[at].get();
   }
   auto stale = state.stale.find(id);
