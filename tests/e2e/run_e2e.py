@@ -202,6 +202,21 @@ def check_run(failures, result, stdout, exit, args, fill, what=""):
     want_exit = EXIT_CODES.get(exit, exit)
     if result.returncode != want_exit:
         failures.append(what + "exit code %d, expected %d" % (result.returncode, want_exit))
+        if args.platform == "windows" and result.stderr:
+            failures.append(what + "standard error: %r" % result.stderr[:500])
+
+
+def run_once(command, folder, env, args):
+    """Runs the program; under Wine, again once if Wine itself failed to start it.
+
+    Tarvo exits with 0 or -1 only and prints a line before either; exit code 1 with
+    nothing printed is Wine's loader giving up on a loaded machine, not the program."""
+    for _ in range(2):
+        result = subprocess.run(command, cwd=folder, env=env, stdin=subprocess.DEVNULL,
+                                capture_output=True, timeout=120)
+        if args.platform != "windows" or result.returncode != 1 or result.stdout:
+            break
+    return result
 
 
 def list_files(folder):
@@ -272,8 +287,7 @@ def run_case(case, args):
                 check_run(failures, second, case.second.stdout, case.second.exit, args, fill,
                           "second run: ")
             else:
-                result = subprocess.run(command, cwd=os.path.join(folder, case.run_in), env=env,
-                                        stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+                result = run_once(command, os.path.join(folder, case.run_in), env, args)
         finally:
             tear_down_registry(case, args)
         check_run(failures, result, case.stdout, case.exit, args, fill)
