@@ -86,19 +86,30 @@ start_wine() {
     "$1" cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
+# Whether Wine runs 32-bit programs. Debian's `wine` falls back to its 64-bit loader when
+# wine32 is missing, so there the 32-bit loader itself must run.
+wine32_runs() {
+    if [ -x /usr/lib/wine/wine64 ]; then
+        /usr/lib/wine/wine --version >/dev/null 2>&1
+    else
+        wine --version >/dev/null 2>&1
+    fi
+}
+
 step "Windows build and tests under Wine"
 if command -v i686-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then
     # The product, tarvo.exe, is a 32-bit program; its release check needs no Wine.
     if build_preset windows; then
-        if wine --version >/dev/null 2>&1; then
+        if wine32_runs; then
             export WINEPREFIX="$root/build/wineprefix"
             start_wine cmake/wine-run.sh
             run_tests windows
             wineserver -k 2>/dev/null
         else
             run_tests windows -R '^release\.'
-            # Without the kernel's IA-32 emulation no 32-bit program runs, Wine's included.
-            echo "note: this machine cannot run 32-bit programs; the Windows tests run on a"
+            # Without the kernel's IA-32 emulation no 32-bit program runs, Wine's included;
+            # nor without wine32.
+            echo "note: Wine cannot run 32-bit programs here; the Windows tests run on a"
             echo "64-bit build of the same sources under wine64"
             if build_preset windows64; then
                 export WINEPREFIX="$root/build/wineprefix64"
