@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/words.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -35,24 +37,6 @@ bool IsPlainNumber(std::string_view field) {
       return false;
   }
   return digits > 0 && field.back() != '.';
-}
-
-// Eight bytes as a number, the first byte lowest on every machine.
-uint64_t Word(const char* bytes) {
-  uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-  return word;
-}
-
-// The high bit of each byte of `word` that equals the byte filling every byte of `lanes`,
-// and of no other: where the two are equal their exclusive or has a zero byte.
-uint64_t Matches(uint64_t word, uint64_t lanes) {
-  const uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
-  uint64_t x = word ^ lanes;
-  return ~(((x & low7) + low7) | x | low7);
 }
 
 unsigned LowestBit(uint64_t bits) {

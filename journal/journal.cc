@@ -1,6 +1,7 @@
 #include "journal/journal.h"
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -63,6 +64,8 @@ Journal::Journal(FileSystem& files, std::string path, Station station, std::stri
 Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
                                 const DataCheck& check, const SetAside& setAside) {
   failure_.clear();
+  // Where Scan read the journal under this hold already, only the rows it kept are read.
+  std::unique_ptr<JournalSurvey> survey = held_ ? std::move(survey_) : nullptr;
   std::unique_ptr<LockedFile> file;
   if (!Open(&file))
     return {Outcome::kFailed, {failure_}};
@@ -72,37 +75,37 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
     std::string refusal = Admit(Guard(data, station_.computer, now_()), setAside, &started.lines);
     return refusal.empty() ? started : Started{Outcome::kRefused, {refusal}};
   }
-  JournalReader reader(*file);
-  if (!ReadHeader(reader))
-    return {Outcome::kFailed, {failure_}};
   std::time_t now = now_();
   Guard guard(data, station_.computer, now);
   StationRuns station(station_.computer, now);
   // Most rows are of other data files and other computers: they are passed over unread.
   JournalSieve sieve{std::string(FileNameOf(data.Final())), station_.computer};
   bool ascii = IsAsciiText(sieve.fileName) && IsAsciiText(sieve.computer);
-  reader.Sieve(ascii ? &sieve : nullptr);
-  for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
-       sieve.endRows = guard.waiting() || station.waiting(), status = reader.Next()) {
-    if (status == JournalReader::Status::kFailed) {
-      failure_ = reader.Failure(path_);
-      return {Outcome::kFailed, {failure_}};
-    }
-    if (status == JournalReader::Status::kUnreadable) {
-      guard.TakeUnreadable(reader.unreadableRow(), reader.unreadableLine(), reader.header().utf8());
-      continue;
-    }
-    guard.Take(reader.entry());
-    station.Take(reader.entry());
+  if (!survey || !ascii || !survey->Serves(sieve.fileName))
+    survey.reset();
+  std::optional<JournalReader> reader;
+  Rows read = Rows::kWaited;
+  if (survey) {
+    reader.emplace(*file);
+    read = ReadRows(*reader, survey.get(), ascii ? &sieve : nullptr, guard, station);
   }
+  if (read == Rows::kWaited) {
+    // A run waits for its end rows, which the survey need not have kept: all rows are read.
+    reader.emplace(*file);
+    guard = Guard(data, station_.computer, now);
+    station = StationRuns(station_.computer, now);
+    read = ReadRows(*reader, nullptr, ascii ? &sieve : nullptr, guard, station);
+  }
+  if (read == Rows::kFailed)
+    return {Outcome::kFailed, {failure_}};
   // Such a row may be the data file's own, or a row of its run: nothing is written.
   if (!guard.unreadableNaming().empty())
     return {Outcome::kFailed, {guard.unreadableNaming()}};
   Started started{Outcome::kWritten, {}};
-  std::string warning = UnreadableLine(reader);
+  std::string warning = UnreadableLine(*reader);
   if (!warning.empty())
     started.lines.push_back(warning);
-  std::string rows = EndFound(reader.header(), station.Ended(processes), check, now, guard);
+  std::string rows = EndFound(reader->header(), station.Ended(processes), check, now, guard);
   std::string refusal = Admit(guard, setAside, &started.lines);
   JournalRow row{JournalEvent::kStarted, data.Final(), std::nullopt, Notes()};
   if (!refusal.empty()) {
@@ -110,7 +113,7 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
     started.outcome = Outcome::kRefused;
     started.lines.push_back(refusal);
   }
-  if (!Write(*file, reader, rows + Row(reader.header(), row, now))) {
+  if (!Write(*file, *reader, rows + Row(reader->header(), row, now))) {
     if (started.outcome == Outcome::kWritten)
       started.outcome = Outcome::kFailed;
     started.lines.push_back(failure_);
@@ -140,11 +143,42 @@ std::string Journal::EndFound(const JournalHeader& header,
 
 bool Journal::Hold() {
   failure_.clear();
+  survey_.reset();
   std::unique_ptr<LockedFile> file;
   if (!Open(&file))
     return false;
   held_ = std::move(file);
   return true;
+}
+
+// Reads the rows after the header into `guard` and `station`: every row, or the rows that
+// `replay` kept, which serve as long as no run waits for its end rows (else kWaited).
+Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* replay,
+                                JournalSieve* sieve, Guard& guard, StationRuns& station) {
+  if (!ReadHeader(reader))
+    return Rows::kFailed;
+  if (replay != nullptr)
+    reader.Replay(replay);
+  reader.Sieve(sieve);
+  for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
+       status = reader.Next()) {
+    if (status == JournalReader::Status::kFailed) {
+      failure_ = reader.Failure(path_);
+      return Rows::kFailed;
+    }
+    if (status == JournalReader::Status::kUnreadable) {
+      guard.TakeUnreadable(reader.unreadableRow(), reader.unreadableLine(), reader.header().utf8());
+    } else {
+      guard.Take(reader.entry());
+      station.Take(reader.entry());
+    }
+    bool waiting = guard.waiting() || station.waiting();
+    if (replay != nullptr && waiting)
+      return Rows::kWaited;
+    if (sieve != nullptr)
+      sieve->endRows = waiting;
+  }
+  return Rows::kRead;
 }
 
 std::vector<std::string> Journal::Scan(const std::function<void(const JournalEntry&)>& take) {
@@ -153,6 +187,12 @@ std::vector<std::string> Journal::Scan(const std::function<void(const JournalEnt
   JournalReader reader(*held_);
   if (!ReadHeader(reader))
     return {failure_};
+  // What Start needs of this read: the rows of this computer and a few more.
+  survey_.reset();
+  if (IsAsciiText(station_.computer)) {
+    survey_ = std::make_unique<JournalSurvey>(station_.computer);
+    reader.Survey(survey_.get());
+  }
   for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
        status = reader.Next()) {
     if (status == JournalReader::Status::kFailed) {

@@ -117,6 +117,9 @@ class Journal {
   const std::string& run() const { return run_; }
 
  private:
+  enum class Rows { kRead, kWaited, kFailed };
+  Rows ReadRows(JournalReader& reader, const JournalSurvey* replay, JournalSieve* sieve,
+                Guard& guard, StationRuns& station);
   bool Open(std::unique_ptr<LockedFile>* file);
   bool ReadHeader(JournalReader& reader);
   std::string Admit(const Guard& guard, const SetAside& setAside, std::vector<std::string>* lines);
@@ -138,6 +141,7 @@ class Journal {
   std::string run_;
   std::string failure_;
   std::unique_ptr<LockedFile> held_;
+  std::unique_ptr<JournalSurvey> survey_;  // of the read under the held lock, for Start
   std::vector<std::string> notes_;
   bool dryRun_ = false;
   bool warned_ = false;  // the line of rows that cannot be read is printed

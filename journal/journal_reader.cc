@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "base/latin_text.h"
+#include "base/paths.h"
 #include "base/text_helpers.h"
 #include "base/trim.h"
+#include "base/words.h"
 #include "journal/journal_time.h"
 #include "platform/code_page.h"
 
@@ -218,7 +220,19 @@ void JournalReader::NoteText(std::string_view line) {
 }
 
 JournalReader::Status JournalReader::Next() {
+  Status status = Row();
+  if (survey_ != nullptr)
+    Note(status);
+  return status;
+}
+
+JournalReader::Status JournalReader::Row() {
   for (;;) {
+    if (replay_ != nullptr) {
+      if (replayed_ == replay_->kept_.size())
+        return Status::kEnd;
+      Seek(replay_->kept_[replayed_++]);
+    }
     switch (NextLine()) {
       case LineStatus::kEnd:
         return Status::kEnd;
@@ -235,7 +249,7 @@ JournalReader::Status JournalReader::Next() {
     if (entry_.line_.empty())
       continue;
     NoteText(entry_.line_);
-    if (PassesOver())
+    if (sieve_ != nullptr && PassesOver(*sieve_))
       continue;
     for (size_t at = header_.columns_; at < csv_.size(); ++at) {
       if (!Trimmed(csv_[at]).empty())
@@ -259,15 +273,10 @@ JournalReader::Status JournalReader::Next() {
 
 // Whether the sieve lets the row split last go: it is looked at as written, and anything
 // that the full reading of a row would have to make something of sends it that way.
-bool JournalReader::PassesOver() const {
-  if (sieve_ == nullptr || csv_.size() > header_.columns_)
+bool JournalReader::PassesOver(const JournalSieve& sieve) const {
+  if (csv_.size() > header_.columns_)
     return false;
-  auto field = [this](JournalColumn column) {
-    int position = header_.position_[Index(column)];
-    return position < 0 || static_cast<size_t>(position) >= csv_.size()
-               ? std::string_view()
-               : csv_[static_cast<size_t>(position)];
-  };
+  auto field = [this](JournalColumn column) { return Written(column); };
   auto asWritten = [](std::string_view text) {
     return !text.empty() && !IsWhitespace(text.front()) && !IsWhitespace(text.back());
   };
@@ -279,12 +288,87 @@ bool JournalReader::PassesOver() const {
       (!computer.empty() && !asWritten(computer)) || (!dataFile.empty() && !asWritten(dataFile)))
     return false;
   auto kind = static_cast<JournalEvent>(known);
-  if (kind == JournalEvent::kEnded || (sieve_->endRows && EndsRun(kind)) ||
-      EqualsInsensitive(computer, sieve_->computer))
+  // A release by hand, an `ended` row that may name nothing but its run, must be seen.
+  if ((kind == JournalEvent::kEnded && !asWritten(field(JournalColumn::kScript))) ||
+      (sieve.endRows && EndsRun(kind)) || EqualsInsensitive(computer, sieve.computer))
     return false;
-  const std::string& name = sieve_->fileName;
+  const std::string& name = sieve.fileName;
   return name.empty() || dataFile.size() < name.size() ||
          !EqualsInsensitive(dataFile.substr(dataFile.size() - name.size()), name);
+}
+
+// What the survey keeps of the row just read.
+void JournalReader::Note(Status status) {
+  JournalSurvey& survey = *survey_;
+  if (status == Status::kEnd) {
+    survey.complete_ = true;
+    survey.utf8_ = header_.utf8_;
+  } else if (status == Status::kRow && PassesOver(survey.sieve_)) {
+    survey.AddName(Written(JournalColumn::kDataFile));
+  } else if (status != Status::kFailed) {
+    survey.full_ = survey.full_ || survey.kept_.size() == JournalSurvey::kMostKept;
+    if (!survey.full_)
+      survey.kept_.push_back({lineStart_, entry_.row_});
+  }
+}
+
+void JournalReader::Replay(const JournalSurvey* survey) {
+  replay_ = survey;
+  header_.utf8_ = survey->utf8_;
+  textKnown_ = true;
+}
+
+// To the line of a row kept: within the bytes read already when it is there.
+void JournalReader::Seek(const JournalSurvey::Kept& kept) {
+  uint64_t bufferStart = offset_ - end_;
+  if (kept.offset >= bufferStart && kept.offset < offset_) {
+    begin_ = static_cast<size_t>(kept.offset - bufferStart);
+  } else {
+    begin_ = end_ = 0;
+    offset_ = kept.offset;
+    atEnd_ = false;
+  }
+  skipLf_ = false;
+  line_ = kept.row - 1;
+}
+
+bool JournalSurvey::Serves(std::string_view fileName) const {
+  if (!complete_ || full_)
+    return false;
+  uint64_t key = Key(fileName);
+  auto has = [this](uint64_t bit) { return (names_[bit / 64] >> bit % 64 & 1) != 0; };
+  return !has(key % kBits) || !has((key >> 32) % kBits);
+}
+
+void JournalSurvey::AddName(std::string_view path) {
+  uint64_t key = Key(path);
+  for (uint64_t bit : {key % kBits, (key >> 32) % kBits})
+    names_[bit / 64] |= uint64_t{1} << bit % 64;
+}
+
+// A key of the path's file name, for every row: of its last 16 bytes, those after the
+// path's last separator, with bit 0x20 of each cleared, so that names equal in any letter
+// case get one key (and a few names that differ share one, which only costs a read).
+uint64_t JournalSurvey::Key(std::string_view path) {
+  char last[16] = {};
+  size_t size = path.size() < sizeof last ? path.size() : sizeof last;
+  std::memcpy(last + sizeof last - size, path.data() + path.size() - size, size);
+  uint64_t words[2] = {Word(last), Word(last + 8)};
+  for (size_t at = 2; at-- > 0;) {
+    uint64_t separators = Matches(words[at], Lanes('\\')) | Matches(words[at], Lanes('/')) |
+                          Matches(words[at], Lanes(':'));
+    if (separators != 0) {
+      unsigned bit = 63 - static_cast<unsigned>(__builtin_clzll(separators));
+      words[at] &= ~((uint64_t{2} << bit) - 1);
+      if (at == 1)
+        words[0] = 0;
+      break;
+    }
+  }
+  const uint64_t caseBits = 0x2020202020202020ULL;
+  uint64_t key = ((words[0] & ~caseBits) * 0x9E3779B97F4A7C15ULL) ^ (words[1] & ~caseBits);
+  key *= 0xBF58476D1CE4E5B9ULL;
+  return key ^ key >> 31;
 }
 
 std::string JournalReader::Failure(const std::string& path) const {
@@ -313,6 +397,8 @@ JournalReader::LineStatus JournalReader::NextLine() {
     while (!tooLong && begin_ < end_ && buffer_[begin_] == kCtrlZ)
       ++begin_;
     std::string_view rest(buffer_.data() + begin_, end_ - begin_);
+    if (!tooLong)
+      lineStart_ = offset_ - (end_ - begin_);
     size_t length = 0, next = 0;
     bool split = csv_.SplitLine(rest, header_.separator_, lineEnd_, &length, &next);
     if (next > 0 || (atEnd_ && (!rest.empty() || tooLong))) {

@@ -2,6 +2,7 @@
 #define TARVO_JOURNAL_JOURNAL_READER_H_
 
 #include <array>
+#include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -119,15 +120,48 @@ class JournalEntry {
 
 /// The rows a reader may pass over without making them entries, as most rows of a long
 /// journal matter to nobody who reads it: a row each of whose fields below stands as written
-/// (no blank around it), whose event is written as Tarvo writes it and is no `ended` (a
-/// release by hand names little else), whose computer is not `computer` and whose data file
-/// is not of `fileName`; an end row only while `endRows` is false. Such a row can be read,
-/// so nothing is lost by passing over it. Both names are ASCII and compare in any letter
+/// (no blank around it), whose event is written as Tarvo writes it and is no `ended` without
+/// its script (a release by hand names little else), whose computer is not `computer` and whose
+/// data file is not of `fileName`; an end row only while `endRows` is false. Such a row can be
+/// read, so nothing is lost by passing over it. Both names are ASCII and compare in any letter
 /// case.
 struct JournalSieve {
   std::string fileName;  // without its folder, "" for none
   std::string computer;
   bool endRows = false;  // every end row matters: a run is waiting for its end
+};
+
+/// What one read of the journal found for a later read under the same hold of its lock,
+/// which then looks at a few rows only (JournalReader::Replay): where each row is that the
+/// sieve of `computer` alone would not pass over (rows that cannot be read among them), and
+/// the file names of the data files of the rows that it would. For a data file named in no
+/// such row, the rows it passes over matter to nobody, as long as no run waits for its end.
+class JournalSurvey {
+ public:
+  explicit JournalSurvey(std::string computer) { sieve_.computer = std::move(computer); }
+
+  /// Whether the read went to the journal's end and kept every row it had to, and no row
+  /// that it let go may name `fileName` (ASCII, any letter case).
+  bool Serves(std::string_view fileName) const;
+
+ private:
+  friend class JournalReader;
+  struct Kept {
+    uint64_t offset;  // where the row's line begins in the file
+    size_t row;
+  };
+  void AddName(std::string_view path);
+  static uint64_t Key(std::string_view path);
+
+  // A Bloom filter of the names: a few bits a row, so memory stays small on any journal.
+  static constexpr size_t kBits = size_t{1} << 20;
+  static constexpr size_t kMostKept = size_t{1} << 16;
+  JournalSieve sieve_;
+  std::vector<Kept> kept_;
+  std::vector<uint64_t> names_ = std::vector<uint64_t>(kBits / 64);
+  bool complete_ = false;
+  bool full_ = false;  // more rows to keep than it keeps
+  bool utf8_ = false;  // the journal's text, as the whole read decided it
 };
 
 class JournalReader {
@@ -149,6 +183,11 @@ class JournalReader {
   Status Next();
   /// Next passes over the rows that `sieve` lets it, from now on; none with nullptr.
   void Sieve(const JournalSieve* sieve) { sieve_ = sieve; }
+  /// Next fills `survey` as it reads, from now on.
+  void Survey(JournalSurvey* survey) { survey_ = survey; }
+  /// After ReadHeader: Next goes from one row that `survey` kept to the next, and the text
+  /// is the one the survey's read decided.
+  void Replay(const JournalSurvey* survey);
   const JournalEntry& entry() const { return entry_; }
   size_t unreadableRow() const { return entry_.row_; }
   /// The line of the row that cannot be read, until the next row: its first 256 KB when
@@ -169,8 +208,18 @@ class JournalReader {
   bool HeaderLine(std::string_view* line);
   bool TakeHeader(std::string_view line);
   void NoteText(std::string_view line);
+  Status Row();
   Status Unreadable();
-  bool PassesOver() const;
+  // The field of the row split last as written, blanks and all; "" for a column it lacks.
+  std::string_view Written(JournalColumn column) const {
+    int position = header_.position_[static_cast<size_t>(column)];
+    return position < 0 || static_cast<size_t>(position) >= csv_.size()
+               ? std::string_view()
+               : csv_[static_cast<size_t>(position)];
+  }
+  bool PassesOver(const JournalSieve& sieve) const;
+  void Note(Status status);
+  void Seek(const JournalSurvey::Kept& kept);
 
   LockedFile& file_;
   std::vector<char> buffer_;
@@ -186,6 +235,10 @@ class JournalReader {
   JournalHeader header_;
   CsvLine csv_;
   const JournalSieve* sieve_ = nullptr;
+  JournalSurvey* survey_ = nullptr;
+  const JournalSurvey* replay_ = nullptr;
+  size_t replayed_ = 0;     // of the replay's rows
+  uint64_t lineStart_ = 0;  // where the line read last begins in the file
   JournalEntry entry_;
   std::string longLine_;  // the start of a line longer than the buffer
   size_t unreadable_ = 0;
