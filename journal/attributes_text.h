@@ -27,6 +27,8 @@ class AttributesReader {
   /// without '='. Pairs left empty between two "; " are passed over.
   bool Next(std::string_view* name, std::string_view* value);
   bool failed() const { return failed_; }
+  /// Whether the text holds a quote: the pairs read are then the reader's own copies.
+  bool quoted() const { return quoted_; }
 
  private:
   bool Part(char end, std::string* unquoted, std::string_view* part);

@@ -47,16 +47,21 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
     text = converted_ = entry.Ansi(JournalColumn::kAttributes);
   std::fill(found_.begin(), found_.end(), false);
   bool any = false;
-  bool quoted = text.find('"') != std::string_view::npos;
   AttributesReader reader(text);
   std::string_view name, value;
   while (reader.Next(&name, &value)) {
     for (size_t at = 0; at < squeezed_.size(); ++at) {
-      if (found_[at] || !SqueezesTo(name, squeezed_[at]))
+      // A name read without quotes has no blank at its ends: most names that differ do
+      // so in their last byte.
+      const std::string& squeezed = squeezed_[at];
+      if (found_[at] || name.size() < squeezed.size() ||
+          (!reader.quoted() && !squeezed.empty() &&
+           SqueezedByte(name.back()) != static_cast<unsigned char>(squeezed.back())) ||
+          !SqueezesTo(name, squeezed))
         continue;
       found_[at] = any = true;
       // A value in quotes is the reader's own copy until its next pair.
-      values_[at] = quoted ? std::string_view(copies_[at].assign(value)) : value;
+      values_[at] = reader.quoted() ? std::string_view(copies_[at].assign(value)) : value;
     }
   }
   if (reader.failed()) {
@@ -82,8 +87,10 @@ void StudyRows::Take(const JournalEntry& entry) {
 
 // Whether a row may be of a run still open: of the last hours the rule lets a run be open,
 // or one whose time cannot be read.
-bool StudyRows::Recent(const JournalEntry& entry) const {
-  return StillOpen(entry.Time(), now_);
+bool StudyRows::Recent(const JournalEntry& entry) {
+  std::time_t time = 0;
+  bool read = times_.Parse(entry.Field(JournalColumn::kTime), &time);
+  return StillOpen(read ? std::optional<std::time_t>(time) : std::nullopt, now_);
 }
 
 void StudyRows::TakeOfScript(const JournalEntry& entry) {
@@ -93,7 +100,9 @@ void StudyRows::TakeOfScript(const JournalEntry& entry) {
   for (size_t at = 0; at < squeezed_.size(); ++at) {
     if (!questions_.highest[at])
       continue;
-    std::optional<int64_t> number = found_[at] ? WholeNumber(values_[at]) : std::nullopt;
+    std::optional<int64_t> number = at == 0      ? subject_
+                                    : found_[at] ? WholeNumber(values_[at])
+                                                 : std::nullopt;
     if (number && (!highest_[at] || *highest_[at] < *number))
       highest_[at] = number;
   }

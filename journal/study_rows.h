@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "journal/journal_reader.h"
+#include "journal/journal_time.h"
 #include "journal/names_in_rows.h"
 #include "journal/open_runs.h"
 
@@ -86,7 +87,7 @@ class StudyRows {
   bool ReadValues(const JournalEntry& entry);
   void TakeOfScript(const JournalEntry& entry);
   void TakeOfComputer(const JournalEntry& entry);
-  bool Recent(const JournalEntry& entry) const;
+  bool Recent(const JournalEntry& entry);
   void Keep(int64_t subject, size_t index, std::string_view value);
   void Count(int64_t subject, size_t index, std::string_view value);
 
@@ -94,10 +95,11 @@ class StudyRows {
   StudyQuestions questions_;
   std::vector<std::string> squeezed_;
   std::time_t now_;
+  JournalTimeParser times_;  // the rows' times, read one after another
   // The row's values of the names asked about: views into the row, or into copies_ for a
   // value in quotes or a row not in ASCII.
   std::vector<std::string_view> values_;
-  std::vector<bool> found_;
+  std::vector<char> found_;  // of each name, whether the row has it
   std::vector<std::string> copies_;
   std::string converted_;
   std::optional<int64_t> subject_;  // the row's Subject as a whole number
