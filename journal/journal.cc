@@ -152,7 +152,8 @@ bool Journal::Hold() {
 }
 
 // Reads the rows after the header into `guard` and `station`: every row, or the rows that
-// `replay` kept, which serve as long as no run waits for its end rows (else kWaited).
+// `replay` kept, which serve as long as no run waits for end rows it did not keep (else
+// kWaited).
 Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* replay,
                                 JournalSieve* sieve, Guard& guard, StationRuns& station) {
   if (!ReadHeader(reader))
@@ -173,7 +174,7 @@ Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* repl
       station.Take(reader.entry());
     }
     bool waiting = guard.waiting() || station.waiting();
-    if (replay != nullptr && waiting)
+    if (replay != nullptr && (guard.waiting() || (station.waiting() && !replay->EndsKept())))
       return Rows::kWaited;
     if (sieve != nullptr)
       sieve->endRows = waiting;

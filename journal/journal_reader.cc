@@ -303,9 +303,13 @@ void JournalReader::Note(Status status) {
   if (status == Status::kEnd) {
     survey.complete_ = true;
     survey.utf8_ = header_.utf8_;
-  } else if (status == Status::kRow && PassesOver(survey.sieve_)) {
+  } else if (status == Status::kRow && PassesOver(survey.sieve_) &&
+             !(EndsRun(entry_.event_) && StartsWith(Written(JournalColumn::kRun), survey.runs_))) {
     survey.AddName(Written(JournalColumn::kDataFile));
   } else if (status != Status::kFailed) {
+    survey.otherRuns_ =
+        survey.otherRuns_ || (status == Status::kRow && entry_.event_ == JournalEvent::kStarted &&
+                              !StartsWith(entry_.Field(JournalColumn::kRun), survey.runs_));
     survey.full_ = survey.full_ || survey.kept_.size() == JournalSurvey::kMostKept;
     if (!survey.full_)
       survey.kept_.push_back({lineStart_, entry_.row_});

@@ -134,15 +134,22 @@ struct JournalSieve {
 /// What one read of the journal found for a later read under the same hold of its lock,
 /// which then looks at a few rows only (JournalReader::Replay): where each row is that the
 /// sieve of `computer` alone would not pass over (rows that cannot be read among them), and
-/// the file names of the data files of the rows that it would. For a data file named in no
-/// such row, the rows it passes over matter to nobody, as long as no run waits for its end.
+/// the file names of the data files of the rows that it would. It keeps the end rows of the
+/// runs that `computer` names (their `run` begins "<computer>-", as Tarvo names them) too,
+/// whatever computer wrote them. For a data file named in no row let go, the rows let go
+/// matter to nobody, as long as no run waits for an end row that was not kept.
 class JournalSurvey {
  public:
-  explicit JournalSurvey(std::string computer) { sieve_.computer = std::move(computer); }
+  explicit JournalSurvey(std::string computer) : runs_(computer + "-") {
+    sieve_.computer = std::move(computer);
+  }
 
   /// Whether the read went to the journal's end and kept every row it had to, and no row
   /// that it let go may name `fileName` (ASCII, any letter case).
   bool Serves(std::string_view fileName) const;
+  /// Whether every `started` row kept is of a run that the computer names, whose end rows
+  /// were all kept.
+  bool EndsKept() const { return !otherRuns_; }
 
  private:
   friend class JournalReader;
@@ -157,11 +164,13 @@ class JournalSurvey {
   static constexpr size_t kBits = size_t{1} << 20;
   static constexpr size_t kMostKept = size_t{1} << 16;
   JournalSieve sieve_;
+  std::string runs_;  // how the runs of the computer begin
   std::vector<Kept> kept_;
   std::vector<uint64_t> names_ = std::vector<uint64_t>(kBits / 64);
   bool complete_ = false;
   bool full_ = false;  // more rows to keep than it keeps
   bool utf8_ = false;  // the journal's text, as the whole read decided it
+  bool otherRuns_ = false;
 };
 
 class JournalReader {

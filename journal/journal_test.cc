@@ -210,6 +210,13 @@ TEST(Journal, ItsOwnRunsFoundEnded) {
       {"its Tarvo still runs", open + tarvo, {{{5, 50}, ProcessState::kRunning}}, {}, ours},
       {"its Tarvo ended too", open + tarvo, {}, {}, "L1 no data" + found + "|" + ours},
       {"its own end row", open + erun + Row("L1", kLater, "LAB2", "", "ended"), {}, {}, ours},
+      {"its end row written elsewhere",
+       Row("LAB2-7-1", kEarlier, "LAB2", "C:\\d\\x-2-1.edat", "started") +
+           Row("LAB2-7-1", kEarlier, "LAB2", "C:\\d\\x-2-1.edat", "E-Run started", "process 7") +
+           Row("LAB2-7-1", kLater, "LAB3", "C:\\d\\x-2-1.edat", "saved"),
+       {},
+       {},
+       ours},
       {"its end row without a computer",
        open + erun + Row("L1", kLater, "", "C:\\d\\x-2-1.edat", "saved"),
        {},
