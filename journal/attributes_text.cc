@@ -4,6 +4,7 @@
 #include "base/trim.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -20,7 +21,37 @@ std::string Quoted(const std::string& text, std::string_view special) {
   return quoted + '"';
 }
 
+// Reads `name` and one to nine digits, a whole number that is never too large, from the
+// start of `text`. A tenth digit is left, which the caller finds where it wants ";" or the
+// end.
+template <size_t N>
+bool OwnNumber(std::string_view* text, const char (&name)[N], std::string_view* digits,
+               int32_t* number) {
+  const size_t size = N - 1;
+  if (text->size() < size || std::memcmp(text->data(), name, size) != 0)
+    return false;
+  size_t end = size;
+  int32_t value = 0;
+  for (; end < text->size() && end - size < 9; ++end) {
+    auto digit = static_cast<unsigned>((*text)[end] - '0');
+    if (digit > 9)
+      break;
+    value = value * 10 + static_cast<int32_t>(digit);
+  }
+  if (end == size)
+    return false;
+  *digits = text->substr(size, end - size);
+  *number = value;
+  text->remove_prefix(end);
+  return true;
+}
+
 }  // namespace
+
+bool OwnSessionAndSubject::Read(std::string_view text) {
+  return OwnNumber(&text, "Session=", &session, &sessionNumber) &&
+         OwnNumber(&text, "; Subject=", &subject, &subjectNumber) && text.empty();
+}
 
 std::string AttributesText(const AttributesByName& attributes) {
   std::string text;

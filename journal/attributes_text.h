@@ -1,6 +1,7 @@
 #ifndef TARVO_JOURNAL_ATTRIBUTES_TEXT_H_
 #define TARVO_JOURNAL_ATTRIBUTES_TEXT_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,16 @@ class AttributesReader {
   bool quoted_;  // whether the column holds a quote anywhere
   bool failed_ = false;
   std::string name_, value_;  // a quoted name or value without its quotes
+};
+
+/// Session and Subject as nearly every row holds them, in Tarvo's own form and nothing
+/// else: "Session=<n>; Subject=<n>", each of one to nine digits. Read at once, without a
+/// reader; false for any other text, which AttributesReader then reads.
+struct OwnSessionAndSubject {
+  std::string_view session, subject;  // the digits
+  int32_t sessionNumber = 0, subjectNumber = 0;
+
+  bool Read(std::string_view text);
 };
 
 /// The value of the attribute `name` in an attributes column, names compared as the

@@ -30,8 +30,12 @@ StudyRows::StudyRows(const std::string& script, const std::string& computer,
       questions_(std::move(questions)),
       now_(now) {
   size_t size = questions_.names.size();
-  for (const std::string& name : questions_.names)
+  for (const std::string& name : questions_.names) {
     squeezed_.push_back(SqueezeText(name));
+    ownName_.push_back(squeezed_.back() == "SESSION"   ? OwnName::kSession
+                       : squeezed_.back() == "SUBJECT" ? OwnName::kSubject
+                                                       : OwnName::kNone);
+  }
   values_.resize(size);
   found_.resize(size);
   copies_.resize(size);
@@ -45,6 +49,14 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
   std::string_view text = entry.Field(JournalColumn::kAttributes);
   if (!entry.ascii())
     text = converted_ = entry.Ansi(JournalColumn::kAttributes);
+  if (own_.Read(text)) {
+    for (size_t at = 0; at < squeezed_.size(); ++at) {
+      found_[at] = ownName_[at] != OwnName::kNone;
+      values_[at] = ownName_[at] == OwnName::kSession ? own_.session : own_.subject;
+    }
+    subject_ = own_.subjectNumber;  // Subject is the first name asked about
+    return true;
+  }
   std::fill(found_.begin(), found_.end(), false);
   bool any = false;
   AttributesReader reader(text);

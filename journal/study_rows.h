@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "journal/attributes_text.h"
 #include "journal/journal_reader.h"
 #include "journal/journal_time.h"
 #include "journal/names_in_rows.h"
@@ -94,12 +95,15 @@ class StudyRows {
   NameInRows script_, computer_;
   StudyQuestions questions_;
   std::vector<std::string> squeezed_;
+  OwnSessionAndSubject own_;  // of the row read last, when in Tarvo's own form
+  enum class OwnName : unsigned char { kNone, kSession, kSubject };
+  std::vector<OwnName> ownName_;  // which of each name, in Tarvo's own form
   std::time_t now_;
   JournalTimeParser times_;  // the rows' times, read one after another
   // The row's values of the names asked about: views into the row, or into copies_ for a
   // value in quotes or a row not in ASCII.
   std::vector<std::string_view> values_;
-  std::vector<char> found_;  // of each name, whether the row has it
+  std::vector<bool> found_;  // of each name, whether the row has it
   std::vector<std::string> copies_;
   std::string converted_;
   std::optional<int64_t> subject_;  // the row's Subject as a whole number

@@ -47,40 +47,15 @@ std::string_view Converted(const JournalEntry& entry, JournalColumn column,
   return *converted;
 }
 
-// Reads `name` and one to nine digits, a whole number that is never too large, from the
-// start of `text`. A tenth digit is left, which the caller finds where it wants ";" or the
-// end.
-template <size_t N>
-bool OwnNumber(std::string_view* text, const char (&name)[N], int32_t* number) {
-  const size_t size = N - 1;
-  if (text->size() < size || std::memcmp(text->data(), name, size) != 0)
-    return false;
-  size_t end = size;
-  int32_t value = 0;
-  for (; end < text->size() && end - size < 9; ++end) {
-    auto digit = static_cast<unsigned>((*text)[end] - '0');
-    if (digit > 9)
-      break;
-    value = value * 10 + static_cast<int32_t>(digit);
-  }
-  if (end == size)
-    return false;
-  *number = value;
-  text->remove_prefix(end);
-  return true;
-}
-
 // The Subject and the Session in a row's attributes ("Session=1; Subject=12"), each when
 // the row has it as a whole number; neither when the column cannot be read.
 void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subject,
                        std::optional<int32_t>* session) {
   // Tarvo's own form, which nearly every row has, is read at once.
-  int32_t ownSubject = 0, ownSession = 0;
-  std::string_view own = attributes;
-  if (OwnNumber(&own, "Session=", &ownSession) && OwnNumber(&own, "; Subject=", &ownSubject) &&
-      own.empty()) {
-    *subject = ownSubject;
-    *session = ownSession;
+  OwnSessionAndSubject own;
+  if (own.Read(attributes)) {
+    *subject = own.subjectNumber;
+    *session = own.sessionNumber;
     return;
   }
   subject->reset();
