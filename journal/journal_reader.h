@@ -159,9 +159,11 @@ class JournalSurvey {
   };
   void AddName(std::string_view path);
   static uint64_t Key(std::string_view path);
+  static uint64_t Bits(uint64_t key);
 
-  // A Bloom filter of the names: a few bits a row, so memory stays small on any journal.
-  static constexpr size_t kBits = size_t{1} << 20;
+  // A Bloom filter of the names, small enough to stay in the processor's nearest cache: a
+  // name of 8,000 gets 0.4 % of others wrong, which then only cost a read of every row.
+  static constexpr size_t kBits = size_t{1} << 18;
   static constexpr size_t kMostKept = size_t{1} << 16;
   JournalSieve sieve_;
   std::string runs_;  // how the runs of the computer begin
