@@ -161,10 +161,8 @@ struct CsvLine::Scanning {
   }
   // Eight bytes at a time, where SSE2 is not to be had, and what sixteen leave.
   void Words() {
-    const uint64_t lanes = 0x0101010101010101ULL;
-    const uint64_t separatorLanes = lanes * static_cast<unsigned char>(separator);
-    const uint64_t quoteLanes = lanes * static_cast<unsigned char>('"');
-    const uint64_t lineEndLanes = lanes * static_cast<unsigned char>(lineEnd);
+    const uint64_t separatorLanes = Lanes(separator), quoteLanes = Lanes('"');
+    const uint64_t lineEndLanes = Lanes(static_cast<char>(lineEnd));
     uint32_t* out = ends->data() + count;
     size_t i = next;
     for (; found == size && i + 8 <= size; i += 8) {

@@ -2,10 +2,11 @@
 #define TARVO_BASE_TEXT_HELPERS_H_
 
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/words.h"
 
 // The small text rules that the whole program shares, each in one place: the two classes
 // of blank bytes, ASCII letter case, the squeezed form that script text is compared in,
@@ -61,38 +62,23 @@ std::string SqueezeText(std::string_view text);
 /// Whether the squeezed form of `text` is `squeezed`, found without making it.
 bool SqueezesTo(std::string_view text, std::string_view squeezed);
 
-namespace text_bytes {
-inline uint64_t Load8(const char* bytes) {
-  uint64_t value;
-  std::memcpy(&value, bytes, 8);
-  return value;
-}
-inline uint32_t Load4(const char* bytes) {
-  uint32_t value;
-  std::memcpy(&value, bytes, 4);
-  return value;
-}
-}  // namespace text_bytes
-
 /// Whether `a` and `b` are the same bytes, compared in place in moves of eight bytes, the
 /// last of which overlaps where it must: for the short texts that every row of a journal
 /// is compared by, where a call to compare them costs more than the bytes.
 inline bool SameBytes(std::string_view a, std::string_view b) {
-  using text_bytes::Load4;
-  using text_bytes::Load8;
   size_t size = a.size();
   if (size != b.size())
     return false;
   const char *x = a.data(), *y = b.data();
   if (size >= 8) {
     for (size_t at = 0; at + 8 < size; at += 8) {
-      if (Load8(x + at) != Load8(y + at))
+      if (Word(x + at) != Word(y + at))
         return false;
     }
-    return Load8(x + size - 8) == Load8(y + size - 8);
+    return Word(x + size - 8) == Word(y + size - 8);
   }
   if (size >= 4)
-    return Load4(x) == Load4(y) && Load4(x + size - 4) == Load4(y + size - 4);
+    return HalfWord(x) == HalfWord(y) && HalfWord(x + size - 4) == HalfWord(y + size - 4);
   for (size_t at = 0; at < size; ++at) {
     if (x[at] != y[at])
       return false;

@@ -17,6 +17,13 @@ inline uint64_t Word(const char* bytes) {
   return word;
 }
 
+/// Four bytes as a number, in the machine's order: for comparisons, which order leaves alike.
+inline uint32_t HalfWord(const char* bytes) {
+  uint32_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
 /// The high bit of each byte of `word` that equals the byte filling every byte of `lanes`,
 /// and of no other: where the two are equal their exclusive or has a zero byte.
 inline uint64_t Matches(uint64_t word, uint64_t lanes) {
@@ -25,9 +32,9 @@ inline uint64_t Matches(uint64_t word, uint64_t lanes) {
   return ~(((x & low7) + low7) | x | low7);
 }
 
-/// `byte` in every byte of a word, for Matches.
-constexpr uint64_t Lanes(char byte) {
-  return 0x0101010101010101ULL * static_cast<unsigned char>(byte);
+/// `c` in every byte of a word, for Matches (not named `byte`, which <windows.h> declares).
+constexpr uint64_t Lanes(char c) {
+  return 0x0101010101010101ULL * static_cast<unsigned char>(c);
 }
 
 #endif  // TARVO_BASE_WORDS_H_
