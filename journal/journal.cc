@@ -81,20 +81,19 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   // Most rows are of other data files and other computers: they are passed over unread.
   JournalSieve sieve{std::string(FileNameOf(data.Final())), station_.computer};
   bool ascii = IsAsciiText(sieve.fileName) && IsAsciiText(sieve.computer);
-  if (!survey || !ascii || !survey->Serves(sieve.fileName))
-    survey.reset();
+  JournalSieve* sieving = ascii ? &sieve : nullptr;
   std::optional<JournalReader> reader;
   Rows read = Rows::kWaited;
-  if (survey) {
+  if (survey && ascii && survey->Serves(sieve.fileName)) {
     reader.emplace(*file);
-    read = ReadRows(*reader, survey.get(), ascii ? &sieve : nullptr, guard, station);
+    read = ReadRows(*reader, survey.get(), sieving, guard, station);
   }
   if (read == Rows::kWaited) {
     // A run waits for its end rows, which the survey need not have kept: all rows are read.
     reader.emplace(*file);
     guard = Guard(data, station_.computer, now);
     station = StationRuns(station_.computer, now);
-    read = ReadRows(*reader, nullptr, ascii ? &sieve : nullptr, guard, station);
+    read = ReadRows(*reader, nullptr, sieving, guard, station);
   }
   if (read == Rows::kFailed)
     return {Outcome::kFailed, {failure_}};
@@ -174,7 +173,7 @@ Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* repl
       station.Take(reader.entry());
     }
     bool waiting = guard.waiting() || station.waiting();
-    if (replay != nullptr && (guard.waiting() || (station.waiting() && !replay->EndsKept())))
+    if (replay != nullptr && waiting && (guard.waiting() || !replay->EndsKept()))
       return Rows::kWaited;
     if (sieve != nullptr)
       sieve->endRows = waiting;

@@ -276,20 +276,19 @@ JournalReader::Status JournalReader::Row() {
 bool JournalReader::PassesOver(const JournalSieve& sieve) const {
   if (csv_.size() > header_.columns_)
     return false;
-  auto field = [this](JournalColumn column) { return Written(column); };
   auto asWritten = [](std::string_view text) {
     return !text.empty() && !IsWhitespace(text.front()) && !IsWhitespace(text.back());
   };
-  std::string_view event = field(JournalColumn::kEvent), run = field(JournalColumn::kRun);
-  std::string_view computer = field(JournalColumn::kComputer);
-  std::string_view dataFile = field(JournalColumn::kDataFile);
-  size_t known = WrittenEvent(event);
+  std::string_view run = Written(JournalColumn::kRun);
+  std::string_view computer = Written(JournalColumn::kComputer);
+  std::string_view dataFile = Written(JournalColumn::kDataFile);
+  size_t known = WrittenEvent(Written(JournalColumn::kEvent));
   if (known == std::size(kEventNames) || !asWritten(run) ||
       (!computer.empty() && !asWritten(computer)) || (!dataFile.empty() && !asWritten(dataFile)))
     return false;
   auto kind = static_cast<JournalEvent>(known);
   // A release by hand, an `ended` row that may name nothing but its run, must be seen.
-  if ((kind == JournalEvent::kEnded && !asWritten(field(JournalColumn::kScript))) ||
+  if ((kind == JournalEvent::kEnded && !asWritten(Written(JournalColumn::kScript))) ||
       (sieve.endRows && EndsRun(kind)) || EqualsInsensitive(computer, sieve.computer))
     return false;
   const std::string& name = sieve.fileName;
