@@ -11,17 +11,21 @@
 
 namespace {
 
-// Reads the whole journal into `model`, under the journal's lock, which `file` keeps; false,
-// after the line that says why, when it cannot be read.
-bool Read(FileSystem& files, const std::string& journal, std::unique_ptr<LockedFile>* file,
-          ReportModel* model) {
+// Opens the journal under its lock, which `file` keeps; false, after the line that says why,
+// when it cannot.
+bool Lock(FileSystem& files, const std::string& journal, std::unique_ptr<LockedFile>* file) {
   LockOutcome locked = files.OpenLocked(journal, LockFor::kReading, file);
-  if (locked != LockOutcome::kLocked) {
-    PrintLine("Couldn't read journal " + journal +
-              (locked == LockOutcome::kInUse ? ": it is open in another program" : ""));
-    return false;
-  }
-  JournalReader reader(**file);
+  if (locked == LockOutcome::kLocked)
+    return true;
+  PrintLine("Couldn't read journal " + journal +
+            (locked == LockOutcome::kInUse ? ": it is open in another program" : ""));
+  return false;
+}
+
+// Reads the whole journal into `model`; false, after the line that says why, when it cannot
+// be read.
+bool Read(LockedFile& file, const std::string& journal, ReportModel* model) {
+  JournalReader reader(file);
   if (!reader.ReadHeader()) {
     PrintLine(reader.Failure(journal));
     return false;
@@ -64,13 +68,17 @@ std::string ReportPath(const std::string& journal) {
 // the later waits for the earlier's page and then puts its own there.
 bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now) {
   std::string path = ReportPath(journal);
+  std::unique_ptr<LockedFile> file;
+  if (!Lock(files, journal, &file))
+    return false;
+  // Only under the lock: Windows does not replace a file that is open, so looking at the
+  // page while an earlier report puts its own in place would make that report fail.
   if (files.SameFile(journal, path)) {
     PrintLine("Couldn't write report " + path + ": it is the journal");
     return false;
   }
   ReportModel model;
-  std::unique_ptr<LockedFile> file;
-  if (!Read(files, journal, &file, &model))
+  if (!Read(*file, journal, &model))
     return false;
   model.Finish(now);
   PrintLine("Read " + std::to_string(model.rows()) + " rows from " + journal);

@@ -5,6 +5,7 @@ import csv
 import io
 import re
 import subprocess
+import tempfile
 import threading
 
 from e2e_support import matches
@@ -75,18 +76,22 @@ def check_journal(failures, data, expected, fill):
 
 def run_many(command, folder, env, threads, runs, fill_run):
     """Runs `command` `runs` times in each of `threads` threads at once; `fill_run(text, n)`
-    makes the arguments and variables of run n. Returns the exit codes."""
+    makes the arguments and variables of run n. Returns the exit codes and what each run
+    printed."""
     codes = []
     lock = threading.Lock()
 
     def work(first):
         for n in range(first, first + runs):
             run_env = {k: fill_run(v, n) for k, v in env.items()}
-            code = subprocess.run([fill_run(a, n) for a in command], cwd=folder, env=run_env,
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL, timeout=300).returncode
-            with lock:
-                codes.append(code)
+            # A file, not a pipe: a process Wine starts may keep a pipe open after the run.
+            with tempfile.TemporaryFile() as out:
+                code = subprocess.run([fill_run(a, n) for a in command], cwd=folder, env=run_env,
+                                      stdin=subprocess.DEVNULL, stdout=out,
+                                      stderr=subprocess.STDOUT, timeout=300).returncode
+                out.seek(0)
+                with lock:
+                    codes.append((code, out.read()))
 
     workers = [threading.Thread(target=work, args=(1 + t * runs,)) for t in range(threads)]
     for worker in workers:
