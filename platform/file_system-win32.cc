@@ -253,9 +253,17 @@ WriteOutcome PutInPlace(const std::string& from, const std::string& target, File
   if (!known)
     return WriteOutcome::kFailed;
 
-  // Fails while another run holds the target: its handle does not share deletion.
-  if (!MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-    return IsHeld(target, GetLastError()) ? WriteOutcome::kHeld : WriteOutcome::kFailed;
+  // Fails while another run holds the target: its handle does not share deletion. It fails
+  // too while any program has the target open, if only for a moment, as a virus scanner or
+  // a look at its identity does: that one is waited for, a little.
+  for (int retry = 0; !MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+       ++retry) {
+    if (IsHeld(target, GetLastError()))
+      return WriteOutcome::kHeld;
+    if (retry == 20)
+      return WriteOutcome::kFailed;
+    Sleep(25);
+  }
   if (hold == nullptr)
     return WriteOutcome::kWritten;
 

@@ -180,6 +180,25 @@ TEST(LockedFile, InUseWhileAProgramSharesNoWriting) {
   CloseHandle(spreadsheet);
   EXPECT_EQ(LockOutcome::kLocked, RealFileSystem().OpenLocked(path, LockFor::kAppending, &file));
 }
+
+// A program that has the file open for a moment, sharing everything (a virus scanner, a
+// look at the file's identity), keeps Windows from replacing it until it lets go.
+TEST(WriteFile, WaitsForAGlanceAtTheTarget) {
+  TempDir dir;
+  std::string path = dir.Path("journal.html");
+  WriteBytes(path, "old");
+  HANDLE glance =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, glance);
+  std::thread letGo([glance] {
+    Sleep(100);
+    CloseHandle(glance);
+  });
+  EXPECT_EQ(WriteOutcome::kWritten, Write(path, "new", nullptr));
+  letGo.join();
+  EXPECT_EQ("new", ReadBytes(path));
+}
 #else
 // A write that fills the disk halfway is cut back, so no part of a row is left behind.
 TEST(LockedFile, AShortAppendLeavesNothing) {
