@@ -249,13 +249,17 @@ JournalReader::Status JournalReader::Row() {
     if (entry_.line_.empty())
       continue;
     NoteText(entry_.line_);
+    writtenEvent_ = WrittenEvent(Written(JournalColumn::kEvent));
     if (sieve_ != nullptr && PassesOver(*sieve_))
       continue;
     for (size_t at = header_.columns_; at < csv_.size(); ++at) {
       if (!Trimmed(csv_[at]).empty())
         return Unreadable();  // a field the header has no column for
     }
-    size_t known = EventIndex(entry_.Field(JournalColumn::kEvent));
+    // An event as written needs no other look.
+    size_t known = writtenEvent_ < std::size(kEventNames)
+                       ? writtenEvent_
+                       : EventIndex(entry_.Field(JournalColumn::kEvent));
     if (known == std::size(kEventNames)) {
       bool blank = true;  // a row a spreadsheet left with separators only
       for (size_t at = 0; at < csv_.size(); ++at)
@@ -282,7 +286,7 @@ bool JournalReader::PassesOver(const JournalSieve& sieve) const {
   std::string_view run = Written(JournalColumn::kRun);
   std::string_view computer = Written(JournalColumn::kComputer);
   std::string_view dataFile = Written(JournalColumn::kDataFile);
-  size_t known = WrittenEvent(Written(JournalColumn::kEvent));
+  size_t known = writtenEvent_;
   if (known == std::size(kEventNames) || !asWritten(run) ||
       (!computer.empty() && !asWritten(computer)) || (!dataFile.empty() && !asWritten(dataFile)))
     return false;
@@ -358,9 +362,13 @@ uint64_t JournalSurvey::Bits(uint64_t key) {
 // case get one key (and a few names that differ share one, which only costs a read).
 uint64_t JournalSurvey::Key(std::string_view path) {
   char last[16] = {};
-  size_t size = path.size() < sizeof last ? path.size() : sizeof last;
-  std::memcpy(last + sizeof last - size, path.data() + path.size() - size, size);
-  uint64_t words[2] = {Word(last), Word(last + 8)};
+  const char* end = path.data() + path.size();
+  if (path.size() < sizeof last) {
+    if (!path.empty())
+      std::memcpy(last + sizeof last - path.size(), path.data(), path.size());
+    end = last + sizeof last;
+  }
+  uint64_t words[2] = {Word(end - 16), Word(end - 8)};
   for (size_t at = 2; at-- > 0;) {
     uint64_t separators = Matches(words[at], Lanes('\\')) | Matches(words[at], Lanes('/')) |
                           Matches(words[at], Lanes(':'));

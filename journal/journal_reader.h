@@ -248,8 +248,9 @@ class JournalReader {
   const JournalSieve* sieve_ = nullptr;
   JournalSurvey* survey_ = nullptr;
   const JournalSurvey* replay_ = nullptr;
-  size_t replayed_ = 0;     // of the replay's rows
-  uint64_t lineStart_ = 0;  // where the line read last begins in the file
+  size_t replayed_ = 0;      // of the replay's rows
+  uint64_t lineStart_ = 0;   // where the line read last begins in the file
+  size_t writtenEvent_ = 0;  // the event of the row split last as written: WrittenEvent's
   JournalEntry entry_;
   std::string longLine_;  // the start of a line longer than the buffer
   size_t unreadable_ = 0;
