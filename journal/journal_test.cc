@@ -37,16 +37,26 @@ DataCheck CheckIn(FakeFileSystem& files) {
   };
 }
 
+const DataFiles kOurs = {"C:\\data\\rt-1-1.txt", kDataFile};
+
 // With `scanFirst`, as a run whose values the journal chooses: the rows are read under the
 // held lock first (which says the warning line), and Start reads only what that read kept.
 Journal::Started Start(Journal& journal, FakeFileSystem& files, ProcessCheck& processes,
-                       const DataFiles& data = {"C:\\data\\rt-1-1.txt", kDataFile},
-                       bool scanFirst = false) {
+                       const DataFiles& data = kOurs, bool scanFirst = false) {
   if (scanFirst) {
     EXPECT_TRUE(journal.Hold());
     journal.Scan([](const JournalEntry&) {});
   }
   return journal.Start(data, processes, CheckIn(files));
+}
+
+// Each of `rows` read by Start alone, then as a run whose values the journal chooses.
+template <typename Rows, typename Check>
+void ForBothReads(const Rows& rows, Check check) {
+  for (bool scanFirst : {false, true}) {
+    for (const auto& row : rows)
+      check(row, scanFirst);
+  }
 }
 
 // A row as a run on another station, or an earlier run of this one, writes it.
@@ -100,7 +110,7 @@ TEST(Journal, WholeRowsAfterTheHeader) {
       files.files["J.csv"] = row.before;
     Journal journal = Make(files);
     ASSERT_EQ(Journal::Outcome::kWritten, Start(journal, files, processes).outcome);
-    ASSERT_TRUE(journal.ErunStarted({77, 123}, {"C:\\data\\rt-1-1.txt", kDataFile}));
+    ASSERT_TRUE(journal.ErunStarted({77, 123}, kOurs));
     g_now += 65;
     ASSERT_TRUE(journal.Append({JournalEvent::kEnded, kDataFile, 0, "E-Run ended, code 0"}));
     EXPECT_EQ(row.after, files.files["J.csv"]);
@@ -146,15 +156,12 @@ TEST(Journal, RefusesADataFileSavedOrRunningElsewhere) {
       {Row("A", kRecent, "LAB1", "D:\\RT-1-1.EDAT2", "saved"),
        "Already saved: RT-1-1.EDAT2 on LAB1 at " + kRecent},
   };
-  for (size_t pass = 0; pass < 2 * std::size(rows); ++pass) {
-    const auto& row = rows[pass % std::size(rows)];
-    bool scanFirst = pass >= std::size(rows);
+  ForBothReads(rows, [&](const auto& row, bool scanFirst) {
     FakeFileSystem files;
     FakeProcessCheck processes;
     files.files["J.csv"] = kHeader + row.journal;
     Journal journal = Make(files);
-    Journal::Started outcome =
-        Start(journal, files, processes, {"C:\\data\\rt-1-1.txt", kDataFile}, scanFirst);
+    Journal::Started outcome = Start(journal, files, processes, kOurs, scanFirst);
     EXPECT_EQ(row.refusal.empty() ? Journal::Outcome::kWritten : Journal::Outcome::kRefused,
               outcome.outcome)
         << row.journal;
@@ -165,7 +172,7 @@ TEST(Journal, RefusesADataFileSavedOrRunningElsewhere) {
     EXPECT_EQ(
         std::string(kRun) + (row.refusal.empty() ? " started|" : " refused " + row.refusal + "|"),
         Appended(files.files["J.csv"], kHeader + row.journal));
-  }
+  });
   FakeFileSystem files;
   FakeProcessCheck processes;
   files.files["J.csv"] = kHeader + Row("A", kRecent, "LAB1", "", "saved");
@@ -176,7 +183,7 @@ TEST(Journal, RefusesADataFileSavedOrRunningElsewhere) {
                          Row("A", kRecent, "LAB\xC3\x96", "rt-1-1.edat2 ", "saved");
   Journal chosen = Make(files);
   EXPECT_EQ(std::vector<std::string>{"Already saved: rt-1-1.edat2 on LAB\xD6 at " + kRecent},
-            Start(chosen, files, processes, {"C:\\data\\rt-1-1.txt", kDataFile}, true).lines);
+            Start(chosen, files, processes, kOurs, true).lines);
 }
 
 // Only this station can tell that its own open run's E-Run has ended: a later run of it
@@ -255,9 +262,7 @@ TEST(Journal, ItsOwnRunsFoundEnded) {
        "L1 saved" + found + "|" + kRun + " refused Already saved: rt-1-1.edat2 on LAB2 at " +
            "2026-12-08T08:33:22-03:30|"},
   };
-  for (size_t pass = 0; pass < 2 * std::size(rows); ++pass) {
-    const auto& row = rows[pass % std::size(rows)];
-    bool scanFirst = pass >= std::size(rows);
+  ForBothReads(rows, [&](const auto& row, bool scanFirst) {
     FakeFileSystem files;
     FakeProcessCheck processes;
     for (const State& state : row.running)
@@ -266,10 +271,10 @@ TEST(Journal, ItsOwnRunsFoundEnded) {
       files.files[path] = "data";
     files.files["J.csv"] = kHeader + row.journal;
     Journal journal = Make(files);
-    Start(journal, files, processes, {"C:\\data\\rt-1-1.txt", kDataFile}, scanFirst);
+    Start(journal, files, processes, kOurs, scanFirst);
     EXPECT_EQ(row.appended, Appended(files.files["J.csv"], kHeader + row.journal))
         << row.what << scanFirst;
-  }
+  });
 }
 
 // A row that cannot be read and names this run's data file refuses it, writing nothing: it
@@ -293,15 +298,12 @@ TEST(Journal, UnreadableRowsThatNameTheDataFile) {
        "A,t,LAB1,x,ended\r\n",
        ""},  // a Ctrl-Z that `copy` left at the line's start
   };
-  for (size_t pass = 0; pass < 2 * std::size(rows); ++pass) {
-    const auto& row = rows[pass % std::size(rows)];
-    bool scanFirst = pass >= std::size(rows);
+  ForBothReads(rows, [&](const auto& row, bool scanFirst) {
     FakeFileSystem files;
     FakeProcessCheck processes;
     files.files["J.csv"] = "run,time,computer,data_file,event\r\n" + row.journal;
     Journal journal = Make(files);
-    Journal::Started started =
-        Start(journal, files, processes, {"C:\\data\\rt-1-1.txt", kDataFile}, scanFirst);
+    Journal::Started started = Start(journal, files, processes, kOurs, scanFirst);
     bool refused = row.line.rfind(naming, 0) == 0;
     EXPECT_EQ(refused ? Journal::Outcome::kFailed : Journal::Outcome::kWritten, started.outcome);
     bool said = row.line.empty() || (scanFirst && !refused);  // by Scan
@@ -310,7 +312,7 @@ TEST(Journal, UnreadableRowsThatNameTheDataFile) {
     EXPECT_EQ(refused,
               files.files["J.csv"].size() ==
                   row.journal.size() + std::string("run,time,computer,data_file,event\r\n").size());
-  }
+  });
 }
 
 // A journal saved as UTF-8 without a byte-order mark: its rows name files and computers in
@@ -353,9 +355,7 @@ TEST(Journal, NamesInTheJournalsOwnText) {
            "started"),
        "", ""},
   };
-  for (size_t pass = 0; pass < 2 * std::size(rows); ++pass) {
-    const auto& row = rows[pass % std::size(rows)];
-    bool scanFirst = pass >= std::size(rows);
+  ForBothReads(rows, [&](const auto& row, bool scanFirst) {
     FakeFileSystem files;
     FakeProcessCheck processes;
     files.files["J.csv"] = kHeader + row.journal;
@@ -366,7 +366,7 @@ TEST(Journal, NamesInTheJournalsOwnText) {
         started.lines);
     std::string appended = files.files["J.csv"].substr(kHeader.size() + row.journal.size());
     EXPECT_NE(std::string::npos, appended.find(row.appendedName)) << appended;
-  }
+  });
 }
 
 TEST(Journal, FailuresGiveTheLineToPrint) {
@@ -424,11 +424,10 @@ TEST(Journal, SetAsideUnderTheLock) {
     files.files["J.csv"] = kHeader + row.journal;
     Journal journal = Make(files);
     journal.AddNote("5");
-    journal.Start({"C:\\data\\rt-1-1.txt", kDataFile}, processes, CheckIn(files),
-                  [&row](std::string* line) {
-                    *line = row.moves ? "Set aside: a as b" : "Couldn't set aside a";
-                    return row.moves && row.journal.empty();
-                  });
+    journal.Start(kOurs, processes, CheckIn(files), [&row](std::string* line) {
+      *line = row.moves ? "Set aside: a as b" : "Couldn't set aside a";
+      return row.moves && row.journal.empty();
+    });
     EXPECT_EQ(row.appended, Appended(files.files["J.csv"], kHeader + row.journal));
   }
 }
