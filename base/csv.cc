@@ -39,19 +39,6 @@ bool IsPlainNumber(std::string_view field) {
   return digits > 0 && field.back() != '.';
 }
 
-unsigned LowestBit(uint64_t bits) {
-#if defined(__GNUC__)
-  return static_cast<unsigned>(__builtin_ctzll(bits));
-#else
-  unsigned bit = 0;
-  while ((bits & 1) == 0) {
-    bits >>= 1;
-    ++bit;
-  }
-  return bit;
-#endif
-}
-
 }  // namespace
 
 std::string CsvRow(const std::vector<std::string>& fields, char separator) {

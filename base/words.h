@@ -37,4 +37,28 @@ constexpr uint64_t Lanes(char c) {
   return 0x0101010101010101ULL * static_cast<unsigned char>(c);
 }
 
+/// The place of the lowest and of the highest bit set in `bits`, which is not 0.
+inline unsigned LowestBit(uint64_t bits) {
+#if defined(__GNUC__)
+  return static_cast<unsigned>(__builtin_ctzll(bits));
+#else
+  unsigned bit = 0;
+  while ((bits & 1) == 0) {
+    bits >>= 1;
+    ++bit;
+  }
+  return bit;
+#endif
+}
+inline unsigned HighestBit(uint64_t bits) {
+#if defined(__GNUC__)
+  return 63 - static_cast<unsigned>(__builtin_clzll(bits));
+#else
+  unsigned bit = 63;
+  while ((bits >> bit) == 0)
+    --bit;
+  return bit;
+#endif
+}
+
 #endif  // TARVO_BASE_WORDS_H_

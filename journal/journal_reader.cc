@@ -373,8 +373,7 @@ uint64_t JournalSurvey::Key(std::string_view path) {
     uint64_t separators = Matches(words[at], Lanes('\\')) | Matches(words[at], Lanes('/')) |
                           Matches(words[at], Lanes(':'));
     if (separators != 0) {
-      unsigned bit = 63 - static_cast<unsigned>(__builtin_clzll(separators));
-      words[at] &= ~((uint64_t{2} << bit) - 1);
+      words[at] &= ~((uint64_t{2} << HighestBit(separators)) - 1);
       if (at == 1)
         words[0] = 0;
       break;

@@ -255,14 +255,16 @@ WriteOutcome PutInPlace(const std::string& from, const std::string& target, File
 
   // Fails while another run holds the target: its handle does not share deletion. It fails
   // too while any program has the target open, if only for a moment, as a virus scanner or
-  // a look at its identity does: that one is waited for, a little.
+  // a look at its identity does: that one is waited for, half a second at most.
+  const int kGlanceRetries = 20;
+  const DWORD kGlanceRetryMilliseconds = 25;
   for (int retry = 0; !MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
        ++retry) {
     if (IsHeld(target, GetLastError()))
       return WriteOutcome::kHeld;
-    if (retry == 20)
+    if (retry == kGlanceRetries)
       return WriteOutcome::kFailed;
-    Sleep(25);
+    Sleep(kGlanceRetryMilliseconds);
   }
   if (hold == nullptr)
     return WriteOutcome::kWritten;
