@@ -25,7 +25,8 @@ bool IsLabel(const Statement& statement, std::string_view label) {
 
 const Hook kHandleFilename = {
     "Function", "HandleFilename",
-    [](const MainRoutine& main, size_t index) { return main.DataFileStatement() == index; },
+    // The first that begins its line: one in a one-line If before it may not run at all.
+    [](const MainRoutine& main, size_t index) { return main.IsDataFileStatement(index); },
     "c.DataFile.Filename = HandleFilename(c) : If Len(c.DataFile.Filename)=0 Then GoTo "
     "ExperimentAbort ",
     true};

@@ -115,11 +115,15 @@ size_t MainRoutine::LoadedLine(size_t index) const {
   return script_->LoadedLineNumber(statements_[index].line);
 }
 
+bool MainRoutine::IsDataFileStatement(size_t index) const {
+  const Statement& statement = statements_[index];
+  return statement.kind == StatementKind::kAssignment &&
+         (statement.key == "C.DATAFILE.FILENAME" || statement.key == "EBCONTEXT.DATAFILE.FILENAME");
+}
+
 std::optional<size_t> MainRoutine::DataFileStatement() const {
   for (size_t i = 0; i < statements_.size(); ++i) {
-    const Statement& statement = statements_[i];
-    if (statement.kind == StatementKind::kAssignment &&
-        (statement.key == "C.DATAFILE.FILENAME" || statement.key == "EBCONTEXT.DATAFILE.FILENAME"))
+    if (IsDataFileStatement(i))
       return i;
   }
   return std::nullopt;

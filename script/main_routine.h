@@ -50,7 +50,9 @@ class MainRoutine {
   std::string_view LineOf(size_t index) const;
   /// The number, counted from 1, that the line of statement `index` had as loaded.
   size_t LoadedLine(size_t index) const;
-  /// The first data file statement: an assignment of c.DataFile.Filename.
+  /// Whether statement `index` assigns the data file name: c.DataFile.Filename.
+  bool IsDataFileStatement(size_t index) const;
+  /// The first data file statement.
   std::optional<size_t> DataFileStatement() const;
   /// True for an assignment of the data file name from HandleFilename(c): the user's
   /// routine, or the call that Tarvo inserts, checks or changes the name it is given.
