@@ -1,8 +1,11 @@
 #include "script/set_attribute.h"
 
+#include <algorithm>
+#include <deque>
 #include <string>
 
 #include "base/text_helpers.h"
+#include "base/trim.h"
 #include "script/prompt_section.h"
 #include "script/value_rule.h"
 
@@ -27,19 +30,21 @@ EditResult Refusal(std::string line) {
 // (known by its comment), else the conditional default, even below a plain one, else the first
 // plain c.SetAttrib. Replacing the default while Tarvo's own line stands below it would
 // leave the earlier value in force. Only a statement alone on its line can be replaced.
-std::optional<size_t> FindDefaultAssignment(const MainRoutine& routine, const EBScript& script,
-                                            const std::string& key) {
+std::optional<size_t> FindDefaultAssignment(const std::vector<Statement>& statements,
+                                            const std::vector<Branch>& branches,
+                                            const std::vector<Block>& blocks,
+                                            const EBScript& script, const std::string& key) {
   std::optional<size_t> conditional;
   std::optional<size_t> plain;
   std::optional<size_t> tarvos;
-  for (size_t i = 0; i < routine.size(); ++i) {
-    const Statement& statement = routine[i];
+  for (size_t i = 0; i < statements.size(); ++i) {
+    const Statement& statement = statements[i];
     if (statement.kind != StatementKind::kSetAttrib || statement.key != key ||
         !statement.tokens[0].IsNameInsensitive("C"))
       continue;
-    if (routine.IsConditionalDefault(i)) {
-      size_t opener = routine.branches()[statement.branch].opener;
-      if (!conditional && routine[opener].startsLine)
+    if (IsConditionalDefault(statement, branches, blocks)) {
+      size_t opener = branches[statement.branch].opener;
+      if (!conditional && statements[opener].startsLine)
         conditional = opener;
     } else if (statement.startsLine && statement.endsLine) {
       if (script.lines()[statement.lastLine].find(kValueComment) != std::string_view::npos)
@@ -83,6 +88,58 @@ std::string SectionRefusal(const MainRoutine& routine, const RunJudge& runs,
   return "";
 }
 
+std::string InABranchLine(std::string_view name) {
+  return "Couldn't set attribute value for " + std::string(name) +
+         ": its assignment runs only in a branch";
+}
+
+// The assignment line for the default at `target`; a conditional default is replaced with
+// the one-line If around it.
+std::string DefaultReplacement(const std::vector<Statement>& statements, size_t target,
+                               std::string_view value) {
+  bool conditional = statements[target].kind == StatementKind::kIf;
+  std::string_view literal = statements[conditional ? target + 1 : target].tokens[3].text;
+  return AssignmentLine(literal.substr(1, literal.size() - 2), value, false);
+}
+
+// A routine after the main routine, its statements kept with the code they point into.
+struct LaterRoutine : StatementSink {
+  void Take(const Statement& statement, const RoutineShape&) override {
+    statements.push_back(statement);
+  }
+  std::vector<Statement> statements;
+  std::deque<std::string> code;
+};
+
+// An attribute that the main routine neither prompts for nor assigns may be assigned in a
+// routine after it, which the main routine calls: the first such assignment is replaced,
+// as one in the main routine would be. One in a block of that routine may not run.
+EditResult SetInLaterRoutine(EBScript& script, const MainRoutine& main, std::string_view name,
+                             const std::string& key, std::string_view value) {
+  const std::vector<std::string>& lines = script.lines();
+  size_t line = *script.FindSubMain() + 1;
+  if (main.size() > 0)
+    line = std::max(line, main.statements().back().lastLine + 1);
+  for (; line < lines.size(); line = script.StatementEnd(line) + 1) {
+    if (!RoutineNameOf(Trimmed(lines[line])))
+      continue;
+    LaterRoutine routine;
+    RoutineShape shape = ReadRoutine(script, line, routine, &routine.code);
+    std::optional<size_t> target =
+        FindDefaultAssignment(routine.statements, shape.branches, shape.blocks, script, key);
+    if (!target)
+      continue;
+    if (routine.statements[*target].branch != kNoBranch)
+      return Refusal(InABranchLine(name));
+    std::string replacement = DefaultReplacement(routine.statements, *target, value);
+    if (replacement.size() > EBScript::kLongestLine)
+      return {EditOutcome::kTooLong, ""};
+    script.ReplaceStatement(routine.statements[*target].line, std::move(replacement));
+    return {EditOutcome::kDone, ""};
+  }
+  return {EditOutcome::kNotFound, ""};
+}
+
 std::string SetAgainLine(std::string_view name, size_t line) {
   return "Attribute " + std::string(name) + " is set again in the script at line " +
          std::to_string(line);
@@ -119,20 +176,16 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
     script.ReplaceLine(label, std::move(line));
     return {EditOutcome::kDone, ""};
   }
-  std::optional<size_t> target = FindDefaultAssignment(*routine, script, key);
+  std::optional<size_t> target = FindDefaultAssignment(routine->statements(), routine->branches(),
+                                                       routine->blocks(), script, key);
   if (!target)
-    return {EditOutcome::kNotFound, ""};
-  if (runs.WhetherRuns(*target) != Runs::kYes) {
-    return Refusal("Couldn't set attribute value for " + std::string(name) +
-                   ": its assignment runs only in a branch");
-  }
-  // A conditional default is replaced with the one-line If around it.
-  bool conditional = (*routine)[*target].kind == StatementKind::kIf;
-  const Statement& assignment = (*routine)[conditional ? *target + 1 : *target];
-  std::string_view literal = assignment.tokens[3].text;
-  std::string line = AssignmentLine(literal.substr(1, literal.size() - 2), value, false);
+    return SetInLaterRoutine(script, *routine, name, key, value);
+  if (runs.WhetherRuns(*target) != Runs::kYes)
+    return Refusal(InABranchLine(name));
+  std::string line = DefaultReplacement(routine->statements(), *target, value);
   if (line.size() > EBScript::kLongestLine)
     return {EditOutcome::kTooLong, ""};
+  bool conditional = (*routine)[*target].kind == StatementKind::kIf;
   size_t after = conditional ? routine->CloserOf(*target).value_or(*target + 1) : *target;
   if (std::optional<size_t> again = SetAgain(*routine, runs, after, key))
     return Refusal(SetAgainLine(name, *again));

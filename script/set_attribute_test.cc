@@ -144,6 +144,10 @@ TEST(SetAttribute, Refusals) {
       {"an assignment that may not run",
        {"Sub Main()", "If x Then", "\tc.SetAttrib \"Subject\", \"1\"", "End If"},
        "Couldn't set attribute value for Subject: its assignment runs only in a branch"},
+      {"so in a routine after the main routine",
+       {"Sub Main()", "End Sub", "Sub B(c As Context)", "If x Then", "c.SetAttrib \"Subject\", 1",
+        "End If", "End Sub"},
+       "Couldn't set attribute value for Subject: its assignment runs only in a branch"},
       {"set again, in a branch that may run",
        {"Sub Main()", kPrompt, kAsk, kAttrib, "If x Then c.SetAttrib \"Subject\", \"2\""},
        "Attribute Subject is set again in the script at line 5"},
@@ -208,6 +212,14 @@ TEST(SetAttribute, WhichNamesAndLinesMatch) {
        "12",
        kDone,
        {kPrompt, "c.SetAttrib \"Subject\", 1", "Sub Main()", kSet12}},
+      {"a routine after the main routine may assign it, not one before",
+       {"Sub A(c As Context)", "c.SetAttrib \"Subject\", 1", "End Sub", "Sub Main()", "\tB c",
+        "End Sub", "Sub B(c As Context)", "\tx = 1", "c.SetAttrib \"Subject\", 2", "End Sub"},
+       "Subject",
+       "12",
+       kDone,
+       {"Sub A(c As Context)", "c.SetAttrib \"Subject\", 1", "End Sub", "Sub Main()", "\tB c",
+        "End Sub", "Sub B(c As Context)", "\tx = 1", kSet12, "End Sub"}},
   });
 }
 
