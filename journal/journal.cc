@@ -97,6 +97,7 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   }
   if (read == Rows::kFailed)
     return {Outcome::kFailed, {failure_}};
+  NoteText(*reader);
   // Such a row may be the data file's own, or a row of its run: nothing is written.
   if (!guard.unreadableNaming().empty())
     return {Outcome::kFailed, {guard.unreadableNaming()}};
@@ -202,8 +203,14 @@ std::vector<std::string> Journal::Scan(const std::function<void(const JournalEnt
     if (status == JournalReader::Status::kRow)
       take(reader.entry());
   }
+  NoteText(reader);
   std::string warning = UnreadableLine(reader);
   return warning.empty() ? std::vector<std::string>() : std::vector<std::string>{warning};
+}
+
+void Journal::NoteText(const JournalReader& reader) {
+  if (reader.textKnown())
+    utf8_ = reader.header().utf8();
 }
 
 // "Warning: <n> rows of the journal cannot be read ...", once for the run; "" when every
@@ -255,7 +262,12 @@ bool Journal::Append(const JournalRow& row) {
   if (!Open(&file))
     return false;
   JournalReader reader(*file);
-  return ReadHeader(reader) && Write(*file, reader, Row(reader.header(), row, now_()));
+  if (!ReadHeader(reader))
+    return false;
+  // Its header alone seldom tells the journal's text: a row in the other would read wrong.
+  if (utf8_)
+    reader.TakeText(*utf8_);
+  return Write(*file, reader, Row(reader.header(), row, now_()));
 }
 
 bool Journal::Open(std::unique_ptr<LockedFile>* file) {

@@ -130,6 +130,7 @@ class Journal {
                        const DataCheck& check, std::time_t now, Guard& guard) const;
   std::string Row(const JournalHeader& header, const JournalRow& row, std::time_t now) const;
   std::string UnreadableLine(const JournalReader& reader);
+  void NoteText(const JournalReader& reader);
   bool Write(LockedFile& file, const JournalReader& reader, const std::string& rows);
 
   FileSystem& files_;
@@ -143,6 +144,8 @@ class Journal {
   std::unique_ptr<LockedFile> held_;
   std::unique_ptr<JournalSurvey> survey_;  // of the read under the held lock, for Start
   std::vector<std::string> notes_;
+  // The journal's text as the last read of its rows found it, for rows appended later.
+  std::optional<bool> utf8_;
   bool dryRun_ = false;
   bool warned_ = false;  // the line of rows that cannot be read is printed
 };

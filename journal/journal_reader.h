@@ -199,6 +199,16 @@ class JournalReader {
   /// After ReadHeader: Next goes from one row that `survey` kept to the next, and the text
   /// is the one the survey's read decided.
   void Replay(const JournalSurvey* survey);
+  /// Whether the journal's text is known: by a byte-order mark, a line read that is not
+  /// ASCII, or the survey replayed.
+  bool textKnown() const { return textKnown_; }
+  /// After ReadHeader, where the text is not known yet: the text that an earlier read of the
+  /// whole journal found, for rows appended after a read of the header alone.
+  void TakeText(bool utf8) {
+    if (!textKnown_)
+      header_.utf8_ = utf8;
+    textKnown_ = true;
+  }
   const JournalEntry& entry() const { return entry_; }
   size_t unreadableRow() const { return entry_.row_; }
   /// The line of the row that cannot be read, until the next row: its first 256 KB when

@@ -366,6 +366,12 @@ TEST(Journal, NamesInTheJournalsOwnText) {
         started.lines);
     std::string appended = files.files["J.csv"].substr(kHeader.size() + row.journal.size());
     EXPECT_NE(std::string::npos, appended.find(row.appendedName)) << appended;
+    if (!row.refusal.empty())
+      return;
+    // The end row too, though its read of the journal sees no row that is not ASCII.
+    ASSERT_TRUE(journal.Append({JournalEvent::kSaved, ours, 0, ""}));
+    appended = files.files["J.csv"].substr(kHeader.size() + row.journal.size() + appended.size());
+    EXPECT_NE(std::string::npos, appended.find("Ged\xC3\xA4")) << appended;
   });
 }
 
