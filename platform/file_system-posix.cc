@@ -164,6 +164,8 @@ class PosixFileSystem : public DiskFileSystem {
     return errno == ENOENT || errno == ENOTDIR ? Presence::kNotThere : Presence::kCannotTell;
   }
 
+  bool Held(const std::string& path) override { return IsHeld(path); }
+
   // rename() would replace a file of the new name; a second link to the file cannot.
   MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to) override {
     if (link(from.c_str(), to.c_str()) != 0)

@@ -185,6 +185,8 @@ class Win32FileSystem : public DiskFileSystem {
     return LockOutcome::kLocked;
   }
 
+  bool Held(const std::string& path) override { return IsHeld(path, ERROR_SUCCESS); }
+
   Presence Look(const std::string& path) override {
     if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
       return Presence::kThere;

@@ -114,6 +114,8 @@ class FileSystem {
 
   /// Whether `path` names an existing entry (any kind counts).
   virtual Presence Look(const std::string& path) = 0;
+  /// Whether another run holds `path` (FileHold), so that WriteFile would fail with kHeld.
+  virtual bool Held(const std::string& path) = 0;
 
   /// Gives the file `from` the new name `to` in the same folder, never replacing a file that
   /// has that name: kTaken when one does, and `from` stays as it was.

@@ -109,7 +109,7 @@ bool PlainTextFile::Save(const std::string& path, std::string& message, FileHold
           NumberedReport("Couldn't write line", FirstLineNotWritten(lines, written), "to", path);
       return false;
     case WriteOutcome::kHeld:
-      message = "Couldn't replace " + path + ": another run is using it";
+      message = HeldReport(path);
       return false;
     case WriteOutcome::kFailed:
       break;

@@ -34,6 +34,10 @@ class PlainTextFile {
   /// whatever stood there untouched. `message` receives a one-line report. Fails while
   /// another run holds `path`; with `hold`, this run holds it from then on.
   bool Save(const std::string& path, std::string& message, FileHold* hold = nullptr) const;
+  /// Save's report when another run holds `path`.
+  static std::string HeldReport(const std::string& path) {
+    return "Couldn't replace " + path + ": another run is using it";
+  }
 
   std::vector<std::string> lines;
 

@@ -35,6 +35,7 @@ class FakeFileSystem : public FileSystem {
                          std::unique_ptr<LockedFile>* file) override;
   /// A folder, a path that ends in a separator, is there when a file is in it.
   Presence Look(const std::string& path) override;
+  bool Held(const std::string& path) override { return held.count(path) != 0; }
   MoveOutcome MoveWithoutReplacing(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
 
