@@ -722,6 +722,9 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
   if (keep && run.subject && !fields.message.empty())
     run.grid->TakeNotes(*run.subject, fields.attributes, fields.message);
   if (keep) {
+    // Every run that was not refused, however its rows stand: an end row may come first.
+    if (run.subject)
+      run.grid->nextSubject = std::max(run.grid->nextSubject, int64_t{*run.subject} + 1);
     run.id.assign(fields.run);
     run.dataFile.assign(fields.dataFile);
     run.startTime.assign(fields.time);
@@ -756,8 +759,6 @@ void ReportModel::Begin(Run& run, const Fields& fields, bool keep) {
 void ReportModel::Open(Run& run) {
   State& state = *state_;
   state.Wait(run, false);
-  if (run.subject)
-    run.grid->nextSubject = std::max(run.grid->nextSubject, int64_t{*run.subject} + 1);
   if (state.openCount == kRecentRuns) {
     size_t oldest = 0;
     for (size_t at = 1; at < state.openCount; ++at)

@@ -50,6 +50,9 @@ std::vector<std::string> Texts(const ReportModel& model, Attention kind) {
 std::string Shown(const ReportModel& model) {
   std::string shown;
   for (const auto& [key, grid] : model.grids()) {
+    shown += "next " + std::to_string(grid.nextSubject) + ", " +
+             std::to_string(grid.participantsSaved) + " " + std::to_string(grid.sessionsSaved) +
+             " " + std::to_string(grid.runningNow) + "|";
     for (int32_t subject : grid.Subjects()) {
       for (int32_t session : grid.Sessions()) {
         const Happening* cell = grid.Find(subject, session);
