@@ -144,6 +144,8 @@ JournalChoices::Chosen JournalChoices::Choose(const StudyRows& rows, const EBScr
   // admits; Subject 0 logs no data.
   ValueRule rule = *PromptRuleOf(script, subject_);
   int64_t from = std::max<int64_t>(rows.Highest(0).value_or(0) + 1, 1);
+  Chosen first;
+  std::string firstTaken;
   for (int passes = 0;; ++passes, ++from) {
     std::optional<int64_t> subject = LowestAdmitted(rule, from);
     if (!subject) {
@@ -154,8 +156,19 @@ JournalChoices::Chosen JournalChoices::Choose(const StudyRows& rows, const EBScr
     chosen.attributes = request_.attributes;
     chosen.attributes[subject_] = std::to_string(from);
     chosen.lines = {subject_ + " from the journal: " + std::to_string(from)};
-    if (!Resolve(rows, script, &chosen) || passes == kPassesOver || !taken(chosen.attributes))
+    if (!Resolve(rows, script, &chosen) || passes == kPassesOver)
       return chosen;
+    std::string path = taken(chosen.attributes);
+    if (path.empty())
+      return chosen;
+    // A data file whose name does not hold the Subject takes every number alike: the
+    // journal's own stands, and the data check then says what is there.
+    if (passes == 0) {
+      first = chosen;
+      firstTaken = path;
+    } else if (path == firstTaken) {
+      return first;
+    }
   }
 }
 

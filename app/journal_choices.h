@@ -37,8 +37,9 @@ class JournalChoices {
   /// with. "" when the run has neither.
   std::string UnknownDataFileRefusal() const;
 
-  /// Whether a data file or converted file of a run with these attributes is there already.
-  using Taken = std::function<bool(const AttributesByName& attributes)>;
+  /// The data file or converted file of a run with these attributes that is there already;
+  /// "" when neither is.
+  using Taken = std::function<std::string(const AttributesByName& attributes)>;
   struct Chosen {
     AttributesByName attributes;     // every attribute with its value
     std::vector<std::string> lines;  // what the journal gave, in the order they are printed

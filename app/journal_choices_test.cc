@@ -72,12 +72,16 @@ std::vector<std::string> Chosen(const Choice& choice, const EBScript& script) {
   while (reader.Next() == JournalReader::Status::kRow)
     rows.Take(reader.entry());
   rows.Finish();
+  // Subjects 1 and 2 have data files; with Fixed, as with -F fixed.txt, every Subject has
+  // that one.
   JournalChoices::Chosen chosen = choices.Choose(rows, script, [](const AttributesByName& given) {
+    if (given.count("Fixed") != 0)
+      return std::string("fixed.txt");
     for (const auto& [name, value] : given) {
       if (EqualsInsensitive(name, "Subject"))
-        return std::stoi(value) < 3;
+        return std::stoi(value) < 3 ? "nback-" + value + "-1.txt" : "";
     }
-    return false;
+    return std::string();
   });
   if (!chosen.refusal.empty())
     chosen.lines.push_back(chosen.refusal);
@@ -98,6 +102,11 @@ TEST(JournalChoices, FromTheRowsOfTheScript) {
        {{"Subject", "next"}, {"Session", "1"}},
        {},
        {"Subject from the journal: 3"}},
+      {"a data file that holds no Subject: the journal's number stands",
+       {},
+       {{"Subject", "next"}, {"Session", "1"}, {"Fixed", "1"}},
+       {},
+       {"Subject from the journal: 1"}},
       {"one above the highest of rows not refused",
        {{"r1", "LAB2", kS + "8", "started"},
         {"r1", "LAB2", kS + "8", "saved"},

@@ -142,7 +142,7 @@ ScriptRun::Chose ScriptRun::Choose() {
 
 // Whether a run with these attributes finds its data file or converted file there: the
 // script's edits made on a copy, without a line.
-bool ScriptRun::Taken(const AttributesByName& attributes) const {
+std::string ScriptRun::Taken(const AttributesByName& attributes) const {
   EBScript copy = script_;
   RunLog quiet([](const std::string&) {});
   AttributesBySqueezedName given = AttributeStage(copy, attributes, quiet);
@@ -153,9 +153,9 @@ bool ScriptRun::Taken(const AttributesByName& attributes) const {
   DataFiles data = WorkOutDataFilesStage(copy, given, false, outputScriptPath_, false, quiet);
   for (const std::string* path : {&data.dataFile, &data.converted}) {
     if (!path->empty() && world_.files.Look(*path) == Presence::kThere)
-      return true;
+      return *path;
   }
-  return false;
+  return "";
 }
 
 // Attributes in ascending order of name, then the data file name and the data folder, the

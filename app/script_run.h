@@ -45,7 +45,7 @@ class ScriptRun {
   void OpenJournal();
   enum class Chose { kChosen, kRefused, kFailed };
   Chose Choose();
-  bool Taken(const AttributesByName& attributes) const;
+  std::string Taken(const AttributesByName& attributes) const;
   bool Edit();
   bool CheckData();
   bool SetAsideStage();
