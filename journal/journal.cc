@@ -182,12 +182,20 @@ Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* repl
   return Rows::kRead;
 }
 
-std::vector<std::string> Journal::Scan(const std::function<void(const JournalEntry&)>& take) {
+std::vector<std::string> Journal::Scan(const std::function<void(const JournalEntry&)>& take,
+                                       const std::vector<JournalColumn>& needed) {
   if (!held_)
     return {};  // a dry run without a journal yet
   JournalReader reader(*held_);
   if (!ReadHeader(reader))
     return {failure_};
+  for (JournalColumn column : needed) {
+    std::string lacks = reader.header().Lacks(column);
+    if (!lacks.empty()) {
+      failure_ = "Couldn't read journal " + path_ + ": " + lacks;
+      return {failure_};
+    }
+  }
   // What Start needs of this read: the rows of this computer and a few more.
   survey_.reset();
   if (IsAsciiText(station_.computer)) {

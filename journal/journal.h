@@ -97,8 +97,10 @@ class Journal {
   /// one station per number. False, with failure(), when the journal cannot be opened.
   bool Hold();
   /// Under the held lock, hands `take` every row that can be read, in the file's order.
-  /// The lines to print: how many rows cannot be read (said once for the run), or a failure.
-  std::vector<std::string> Scan(const std::function<void(const JournalEntry&)>& take);
+  /// The lines to print: how many rows cannot be read (said once for the run), or a failure,
+  /// also for a header without one of the columns `needed`.
+  std::vector<std::string> Scan(const std::function<void(const JournalEntry&)>& take,
+                                const std::vector<JournalColumn>& needed = {});
   /// The attributes the rows record, once the journal has chosen their values.
   void SetAttributes(std::string attributes) { attributes_ = std::move(attributes); }
   /// A dry run (-N): the journal is read under its lock and judges the run, but nothing is

@@ -88,6 +88,12 @@ std::string JournalHeader::Row(const JournalFields& fields, unsigned journalText
   return CsvRow(laidOut, separator_);
 }
 
+std::string JournalHeader::Lacks(JournalColumn column) const {
+  if (position_[Index(column)] >= 0)
+    return std::string();
+  return std::string("its header has no column ") + kColumnNames[Index(column)];
+}
+
 std::string JournalHeader::Text(std::string_view text) const {
   return utf8_ ? AnsiToUtf8(text) : std::string(text);
 }
@@ -202,10 +208,9 @@ bool JournalReader::TakeHeader(std::string_view line) {
     }
   }
   for (JournalColumn column : kNeeded) {
-    if (header_.position_[Index(column)] < 0) {
-      problem_ = std::string("its header has no column ") + kColumnNames[Index(column)];
+    problem_ = header_.Lacks(column);
+    if (!problem_.empty())
       return false;
-    }
   }
   return true;
 }

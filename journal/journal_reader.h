@@ -71,6 +71,9 @@ class JournalHeader {
   /// Whether the journal's text is UTF-8: it begins with UTF-8's byte-order mark, or its
   /// first bytes that are not ASCII are valid UTF-8.
   bool utf8() const { return utf8_; }
+  /// "" when the header has the column, else what ReadHeader's failure says of one it needs:
+  /// "its header has no column <name>".
+  std::string Lacks(JournalColumn column) const;
 
  private:
   friend class JournalReader;

@@ -408,6 +408,13 @@ TEST(Journal, FailuresGiveTheLineToPrint) {
                                       "is row 2); the guard passes over them",
                                       "Already saved: rt-1-1.edat2 on LAB1 at t", failed}),
             started.lines);
+  // Values chosen from a journal without its attributes would find every number free.
+  FakeFileSystem noAttributes;
+  noAttributes.files["J.csv"] = "run,time,computer,script,data_file,event\r\n";
+  Journal choosing = Make(noAttributes);
+  ASSERT_TRUE(choosing.Hold());
+  EXPECT_EQ(std::vector<std::string>{unread + ": its header has no column attributes"},
+            choosing.Scan([](const JournalEntry&) {}, {JournalColumn::kAttributes}));
 }
 
 // -A: the data file is moved only once the guard lets the run go; the started row records
