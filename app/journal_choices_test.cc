@@ -11,10 +11,10 @@ namespace {
 
 const std::time_t kNow = 1796731402;  // 2026-12-08 12:03:22 UTC
 
-// A row of the journal: its run, computer, attributes and event, a minute after the one
-// before it.
+// A row of the journal: its run, computer, attributes, event and script (nback's when
+// none), a minute after the one before it.
 struct Row {
-  std::string run, computer, attributes, event;
+  std::string run, computer, attributes, event, script;
 };
 
 struct Choice {
@@ -45,9 +45,10 @@ std::string Journal(const std::vector<Row>& rows) {
     std::string time = "2026-12-08T10:" + std::string(minute < 10 ? "0" : "") +
                        std::to_string(minute) + ":00+00:00";
     ++minute;
-    text += CsvRow({row.run, time, row.computer, "lab", "C:\\exp\\NBACK.ebs", row.attributes, "",
-                    row.event, "", ""},
-                   ',');
+    text += CsvRow(
+        {row.run, time, row.computer, "lab", row.script.empty() ? "C:\\exp\\NBACK.ebs" : row.script,
+         row.attributes, "", row.event, "", ""},
+        ',');
   }
   return text;
 }
@@ -160,6 +161,17 @@ TEST(JournalChoices, FromTheRowsOfTheScript) {
        {"Couldn't read the attributes of journal row 3"}},
       {"same: a latest run whose attributes cannot be read",
        {{"r1", "LAB1", "Subject=\"6", "started"}},
+       {{"Subject", "same"}, {"Session", "1"}},
+       {},
+       {"Couldn't read the attributes of journal row 2"}},
+      // Find and replace may leave a value that posed as pairs: "Zone=x; Subject=99".
+      {"a name given twice in a row of the script",
+       {{"r1", "LAB2", kS + "8; Subject=99", "saved"}},
+       {{"Subject", "next"}, {"Session", "1"}},
+       {},
+       {"Couldn't read the attributes of journal row 2"}},
+      {"so in the latest run, of another script",
+       {{"r1", "LAB1", "Subject=6; Sub ject=7", "started", "flanker.ebs"}},
        {{"Subject", "same"}, {"Session", "1"}},
        {},
        {"Couldn't read the attributes of journal row 2"}},

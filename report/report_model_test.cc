@@ -237,15 +237,16 @@ TEST(ReportModel, AttributesReadAlikeInEveryForm) {
   ReportModel model = Model(RowOf("A", "PC1", "Session=2; Subject=0012", "", "refused") +
                             RowOf("B", "PC1", "Session=1;Subject= 5", "", "refused") +
                             RowOf("C", "PC1", "Session=1; Subject=9999999999", "", "refused") +
-                            RowOf("D", "PC1", "Session=1; Subject=7x", "", "refused"));
+                            RowOf("D", "PC1", "Session=1; Subject=7x", "", "refused") +
+                            RowOf("E", "PC1", "Session=1; Subject=3; Subject=99", "", "refused"));
   const ScriptGrid& grid = model.grids().begin()->second;
   EXPECT_EQ((std::vector<int32_t>{5, 12}), grid.Subjects());
   EXPECT_NE(nullptr, grid.Find(12, 2));
   std::vector<std::string> others;
   for (const auto& [label, cell] : grid.others)
     others.push_back(label);
-  EXPECT_EQ((std::vector<std::string>{"C", "D"}), others);
-  const Happening* last = grid.others.find("D")->second.shown();  // of the journal's last row
+  EXPECT_EQ((std::vector<std::string>{"C", "D", "E"}), others);
+  const Happening* last = grid.others.find("E")->second.shown();  // of the journal's last row
   ASSERT_NE(nullptr, last);
   EXPECT_EQ(RunOutcome::kRefused, last->outcome);
 }
