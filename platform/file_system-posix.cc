@@ -145,9 +145,13 @@ class PosixFileSystem : public DiskFileSystem {
     LockOutcome opened = appending ? OpenToAppend(path, &fd) : LockOutcome::kLocked;
     if (!appending)
       fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st;
+    // A dry run says what the run itself would.
+    if (!appending && fd < 0 && errno == ENOENT && lstat(path.c_str(), &st) == 0 &&
+        S_ISLNK(st.st_mode))
+      return LockOutcome::kLinkToNothing;
     if (opened != LockOutcome::kLocked || fd < 0)
       return opened != LockOutcome::kLocked ? opened : LockOutcome::kFailed;
-    struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         !RetryLock([fd] { return flock(fd, LOCK_EX | LOCK_NB) == 0; })) {
       close(fd);

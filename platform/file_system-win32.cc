@@ -118,11 +118,14 @@ LockOutcome Open(const std::string& path, bool appending, HANDLE* handle) {
       return LockOutcome::kLocked;
     if (error == ERROR_SHARING_VIOLATION)
       return LockOutcome::kInUse;
-    if (!appending || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
       return LockOutcome::kFailed;
+    // To read, as a dry run does, it says what the run itself would.
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
       return LockOutcome::kLinkToNothing;
+    if (!appending)
+      return LockOutcome::kFailed;
     // Another station may make it meanwhile.
     *handle = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

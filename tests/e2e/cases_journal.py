@@ -183,13 +183,18 @@ CASES = [
               -1, None, files={JOURNAL: b"\0"}, setup=grow(JOURNAL, 8 << 20),
               outputs={"flanker_tarvo.ebs": None}),
     # A journal is never made through a link: its rows would go into the participant's data.
-    # (Wine shows a POSIX link as no reparse point: there the line lacks its reason.)
-    Case("journal_link_to_nothing", ["flanker.ebs", "Subject=12", "Session=1", "-L", "jl.csv"],
+    # A dry run that reads the journal says so too. (Wine shows a POSIX link as no reparse
+    # point: there the line lacks its reason.)
+] + [
+    Case(name, ["flanker.ebs", "Subject=12", "Session=1", "-L", "jl.csv"] + dry,
          BANNER + LOADED + DATA_LINES +
          ["Couldn't write journal jl.csv: it is a link to a file that does not exist"], exit=-1,
          files={"flanker.ebs": FLANKER}, setup=link_to("flanker-12-1.txt", "jl.csv"),
          outputs={"flanker_tarvo.ebs": None, "flanker-12-1.txt": None}, registry=COMMON,
-         erun=STANDIN, extra_files_ok=True, platforms=("posix",)),
+         erun=STANDIN, extra_files_ok=True, platforms=("posix",))
+    for name, dry in (("journal_link_to_nothing", []),
+                      ("journal_link_to_nothing_dry_run", ["-N", "-A"]))
+] + [
 
     # The journal is never one of the run's own files, by its name or by the file itself.
     own_file("journal_is_the_script", "flanker.ebs",
