@@ -506,11 +506,29 @@ void ScriptGrid::TakeNotes(int32_t subject, std::string_view attributes, std::st
     size_t start = message.rfind(" / ", at);
     start = start == std::string_view::npos ? 0 : start + 3;
     std::string_view attribute = message.substr(start, at - start);
-    bool known = std::any_of(balanced.begin(), balanced.end(), [attribute](const Balance& balance) {
-      return balance.name == attribute;
-    });
-    if (!known)
-      balanced.push_back({std::string(attribute), {}});
+    auto known =
+        std::find_if(balanced.begin(), balanced.end(),
+                     [attribute](const Balance& balance) { return balance.name == attribute; });
+    if (known == balanced.end())
+      known = balanced.insert(balanced.end(), {std::string(attribute), {}, {}});
+    // "<value> (<v1>: <n1>, <v2>: <n2>)": the values listed, those without a participant
+    // among them, which the lab most needs to see.
+    std::string_view note = message.substr(at + kBalanced.size());
+    note = note.substr(0, note.find(" / "));
+    size_t open = note.find(" (");
+    if (open == std::string_view::npos || note.back() != ')')
+      continue;
+    std::string_view list = note.substr(open + 2, note.size() - open - 3);
+    for (size_t from = 0; from <= list.size();) {
+      size_t end = std::min(list.find(", ", from), list.size());
+      std::string_view item = list.substr(from, end - from);
+      size_t colon = item.rfind(": ");
+      if (colon != std::string_view::npos &&
+          std::find(known->listed.begin(), known->listed.end(), item.substr(0, colon)) ==
+              known->listed.end())
+        known->listed.emplace_back(item.substr(0, colon));
+      from = end + 2;
+    }
   }
 }
 
@@ -519,6 +537,8 @@ void ScriptGrid::CountBalance(const std::vector<int32_t>& saved) {
   std::sort(running_.begin(), running_.end());
   for (Balance& balance : balanced) {
     std::map<std::string, Balance::Value, InsensitiveLess> values;
+    for (const std::string& listed : balance.listed)
+      values[listed].value = listed;
     for (const auto& [subject, attributes] : attributes_) {
       std::optional<std::string> value = AttributeOf(attributes, balance.name);
       if (!value || subject == 0)

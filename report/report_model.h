@@ -194,7 +194,8 @@ class ScriptGrid {
       std::string value;
       size_t saved = 0, running = 0;
     };
-    std::vector<Value> values;  // in the order of their names
+    std::vector<Value> values;        // in the order of their names
+    std::vector<std::string> listed;  // as the started rows list them
   };
   std::vector<Balance> balanced;
 

@@ -171,7 +171,8 @@ TEST(ReportModel, BalancedAttribute) {
          "C:\\d\\rt-" + std::to_string(subject) + "-1.edat", event, message},
         ',');
   };
-  const char* kBalanced = "Subject from the journal: 1 / Group balanced from the journal: a (a: 0)";
+  const char* kBalanced =
+      "Subject from the journal: 1 / Group balanced from the journal: a (a: 0, c: 0) / x";
   ReportModel model =
       Model(run("r1", 1, "a", "started", kBalanced) + run("r1", 1, "a", "saved", "") +
             run("r2", 2, "b", "started", "Group balanced from the journal: b") +
@@ -183,8 +184,8 @@ TEST(ReportModel, BalancedAttribute) {
   for (const ScriptGrid::Balance::Value& value : grid.balanced[0].values)
     counts +=
         value.value + ":" + std::to_string(value.saved) + "/" + std::to_string(value.running) + " ";
-  // Subject 3's run says nothing of the journal; Subject 0 is no participant.
-  EXPECT_EQ("a:1/0 b:0/1 ", counts);
+  // Subject 3's run says nothing of the journal; Subject 0 is no participant; c was listed.
+  EXPECT_EQ("a:1/0 b:0/1 c:0/0 ", counts);
 }
 
 // -A: a cell shows that its run set an aborted session's data file aside, as the last note
