@@ -14,7 +14,8 @@ const std::time_t kNow = 1796731402;  // 2026-12-08 12:03:22 UTC
 // A row of the journal: its run, computer, attributes, event and script (nback's when
 // none), a minute after the one before it.
 struct Row {
-  std::string run, computer, attributes, event, script;
+  std::string run, computer, attributes, event;
+  std::string script = "";
 };
 
 struct Choice {

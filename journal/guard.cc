@@ -43,10 +43,10 @@ void Guard::Keep(const JournalEntry& entry, bool saved) {
                    std::string(FileNameOf(entry.Ansi(JournalColumn::kDataFile)))});
 }
 
-void Guard::TakeUnreadable(size_t row, std::string_view line, bool utf8) {
+void Guard::TakeUnreadable(size_t row, std::string_view line) {
   if (!unreadableNaming_.empty())
     return;
-  bool lineUtf8 = utf8 && IsValidUtf8(line);
+  bool lineUtf8 = IsValidUtf8(line);
   for (const NameInRows* name : {&final_, &dataFile_}) {
     if (name->IsNamedIn(line, lineUtf8)) {
       unreadableNaming_ =

@@ -23,9 +23,9 @@ class Guard {
 
   /// Takes the journal's rows in their order.
   void Take(const JournalEntry& entry);
-  /// Takes a row that cannot be read: `line` is its text, in UTF-8 when `utf8` and it is
-  /// valid UTF-8.
-  void TakeUnreadable(size_t row, std::string_view line, bool utf8);
+  /// Takes a row that cannot be read: `line` is its text, in UTF-8 when it is valid UTF-8,
+  /// as a row that can be read is.
+  void TakeUnreadable(size_t row, std::string_view line);
   /// A saved row that this run writes, at the time `at`, for a run of this station found
   /// ended, whose data file is at `path` (in the program's code page).
   void FoundSaved(const std::string& path, const std::string& at);

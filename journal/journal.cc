@@ -168,7 +168,7 @@ Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* repl
       return Rows::kFailed;
     }
     if (status == JournalReader::Status::kUnreadable) {
-      guard.TakeUnreadable(reader.unreadableRow(), reader.unreadableLine(), reader.header().utf8());
+      guard.TakeUnreadable(reader.unreadableRow(), reader.unreadableLine());
     } else {
       guard.Take(reader.entry());
       station.Take(reader.entry());

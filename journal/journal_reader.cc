@@ -99,7 +99,7 @@ std::string JournalHeader::Text(std::string_view text) const {
 }
 
 bool JournalEntry::utf8() const {
-  return header_->utf8_ && (ascii_ || IsValidUtf8(line_));
+  return ascii_ || IsValidUtf8(line_);
 }
 
 std::string JournalEntry::Utf8(JournalColumn column) const {

@@ -99,8 +99,10 @@ class JournalEntry {
       return std::string_view();
     return Trimmed((*fields_)[static_cast<size_t>(position)]);
   }
-  /// Whether the row's text is UTF-8: the journal's is, and the row is valid UTF-8. Any
-  /// other row is in the program's code page, as older rows of a journal may be.
+  /// Whether the row's text is UTF-8: it is valid UTF-8, as text in the code page beyond
+  /// ASCII all but never is, so that a row added in UTF-8 to a journal in the code page
+  /// (`copy a.csv+b.csv`) reads right too. Any other row is in the program's code page, as
+  /// older rows of a journal may be.
   bool utf8() const;
   /// Whether the row holds ASCII bytes only, which read alike in either text.
   bool ascii() const { return ascii_; }

@@ -347,6 +347,25 @@ TEST(Journal, NamesInTheJournalsOwnText) {
            kRecent,
        "GED\xC4"
        "CHTNIS"},
+      // Rows in UTF-8 joined to a journal in the code page, read and not.
+      {"LAB2",
+       Row("A", kRecent, "LAB1", "D:\\M\xFCller\\x.edat", "saved") + Row("A", kRecent, "LAB1",
+                                                                         "D:\\GED\xC3\x84"
+                                                                         "CHTNIS-5-1.EDAT",
+                                                                         "saved"),
+       "Already saved: GED\xC4"
+       "CHTNIS-5-1.EDAT on LAB1 at " +
+           kRecent,
+       "GED\xC4"
+       "CHTNIS"},
+      {"LAB2",
+       Row("A", kRecent, "LAB1", "D:\\M\xFCller\\x.edat", "saved") + Row("A", kRecent, "LAB1",
+                                                                         "D:\\GED\xC3\x84"
+                                                                         "CHTNIS-5-1.EDAT",
+                                                                         "savd"),
+       "Couldn't read journal row 3, which names Ged\xE4"
+       "chtnis-5-1.edat",
+       ""},
       // This station's own row, its name in UTF-8.
       {"LAB\xD6",
        Row("A", kRecent, "LAB\xC3\x96",
