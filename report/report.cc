@@ -1,5 +1,6 @@
 #include "report/report.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "base/paths.h"
@@ -88,7 +89,12 @@ bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now) 
     auto count = [&counts](RunOutcome outcome) {
       return std::to_string(counts[static_cast<size_t>(outcome)]);
     };
-    PrintLine(Utf8ToAnsi(grid.name) + ": " + count(RunOutcome::kSaved) + " saved, " +
+    // A control character would act on the console (ESC begins its commands).
+    std::string name = Utf8ToAnsi(grid.name);
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+    PrintLine(name + ": " + count(RunOutcome::kSaved) + " saved, " +
               count(RunOutcome::kNotConverted) + " not converted, " + count(RunOutcome::kNoData) +
               " no data, " + count(RunOutcome::kRunning) + " running");
   }

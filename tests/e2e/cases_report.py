@@ -90,6 +90,12 @@ CASES = [
     report("report_not_a_journal", {"journal.csv": b"Subject,Session\r\n12,1\r\n"},
            ["Couldn't read journal journal.csv: its first line is not the journal's header"],
            exit=-1, outputs={"journal.html": None}),
+    # A script named with ESC, which begins the console's commands: shown as ? there.
+    report("report_control_character_on_the_console",
+           {"journal.csv": SMALL.replace(b"nback.ebs", b"nb\x1back.ebs")},
+           ["Read 1 rows from journal.csv",
+            "nb?ack.ebs: 0 saved, 0 not converted, 0 no data, 1 running", "Report: journal.html"],
+           extra_files_ok=True),
     report("report_cannot_be_written", {"journal.csv": SMALL, "journal.html/keep": b""},
            ["Read 1 rows from journal.csv", "nback.ebs: 0 saved, 0 not converted, 0 no data, "
             "1 running", "Couldn't write report journal.html"], exit=-1),
