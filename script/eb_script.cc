@@ -59,6 +59,18 @@ size_t EBScript::LoadedLineNumber(size_t index) const {
   return index + 1;
 }
 
+std::optional<size_t> EBScript::IndexOfLoadedLine(size_t number) const {
+  size_t index = number - 1;
+  for (const LinesEdited& edit : edits_) {
+    if (index < edit.at)
+      continue;
+    if (index < edit.at + edit.erased)
+      return std::nullopt;
+    index = index - edit.erased + edit.inserted;
+  }
+  return index;
+}
+
 void EBScript::ReplaceStatement(size_t first, std::string text) {
   EraseLines(first + 1, StatementEnd(first) + 1);
   ReplaceLine(first, std::move(text));

@@ -30,7 +30,8 @@ struct EditResult {
 /// An E-Prime generated E-Basic script, held as lines. Its main routine is read into
 /// statements by MainRoutine (main_routine.h), afresh for each edit, so each edit sees the
 /// edits made before it; its other routines are read once (routines.h), as no edit changes
-/// them. The edits themselves are free functions, one file each: set_attribute.h,
+/// what they can set (an attribute's assignment in one of them may be replaced by its
+/// fixed value). The edits themselves are free functions, one file each: set_attribute.h,
 /// data_file.h, startup_summary.h, hook_calls.h.
 class EBScript {
  public:
@@ -54,6 +55,9 @@ class EBScript {
   /// The number, counted from 1, that line `index` had in the script as loaded; 0 for a
   /// line that an edit put in.
   size_t LoadedLineNumber(size_t index) const;
+  /// Where the line numbered `number` (from 1) in the script as loaded is now; none when an
+  /// edit replaced or removed it.
+  std::optional<size_t> IndexOfLoadedLine(size_t number) const;
   /// Puts `text` in place of the whole statement that begins on line `first`.
   void ReplaceStatement(size_t first, std::string text);
 
@@ -66,7 +70,7 @@ class EBScript {
   /// The first line at or after `start` that `probe` matches.
   std::optional<size_t> FindLine(const LineProbe& probe, size_t start) const;
   /// The line that opens the main routine, "Sub Main()", remembered until an edit at or
-  /// above it. Every edit stays inside the main routine.
+  /// above it.
   std::optional<size_t> FindSubMain() const;
 
   /// The reading of the script's routines other than the main one (routines.h), kept from

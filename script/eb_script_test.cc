@@ -37,4 +37,11 @@ TEST(LoadedLineNumber, ThroughTheEditsSinceTheLoad) {
   EXPECT_EQ((std::vector<size_t>{1, 4, 0, 5}),
             (std::vector<size_t>{script.LoadedLineNumber(0), script.LoadedLineNumber(1),
                                  script.LoadedLineNumber(2), script.LoadedLineNumber(3)}));
+  // And back: the lines as loaded, where they are now.
+  const std::optional<size_t> none;
+  EXPECT_EQ(
+      (std::vector<std::optional<size_t>>{0, none, none, 1, 3}),
+      (std::vector<std::optional<size_t>>{script.IndexOfLoadedLine(1), script.IndexOfLoadedLine(2),
+                                          script.IndexOfLoadedLine(3), script.IndexOfLoadedLine(4),
+                                          script.IndexOfLoadedLine(5)}));
 }

@@ -175,12 +175,12 @@ std::string_view TextOf(std::string_view line) {
 // The lines of the script as its routines stand in them, up to the data sections
 // ("[DataSection_...]") that follow the main routine: `header(line, name)` for each Sub
 // or Function line, `outside(line)` for each line of code outside every routine, and
-// `label(text, routine)` for a line in a routine that begins with a prompt's label. The
-// main routine's own lines, [subMain, mainLast], are passed over. The names point into
-// the script's lines.
-template <typename OnHeader, typename OnOutside, typename OnLabel>
+// `label(text, routine)` for a line in a routine that begins with a prompt's label, and
+// `later(text)` for any other line of a routine after the main routine. The main routine's
+// own lines, [subMain, mainLast], are passed over. The names point into the script's lines.
+template <typename OnHeader, typename OnOutside, typename OnLabel, typename OnLater>
 void WalkRoutines(const EBScript& script, size_t subMain, size_t mainLast, OnHeader header,
-                  OnOutside outside, OnLabel label) {
+                  OnOutside outside, OnLabel label, OnLater later) {
   const std::vector<std::string>& lines = script.lines();
   std::string_view routine;  // the one the line stands in
   bool inRoutine = false;
@@ -204,6 +204,8 @@ void WalkRoutines(const EBScript& script, size_t subMain, size_t mainLast, OnHea
       inRoutine = false;
     } else if (inRoutine && StartsWithInsensitive(text, kPromptLabel)) {
       label(text, routine);
+    } else if (inRoutine && afterMain) {
+      later(text);
     } else if (!inRoutine && afterMain && text[0] == '[') {
       return;  // the data sections: no code follows
     } else if (!inRoutine && !TextOf(CodeOf(text)).empty()) {
@@ -256,12 +258,14 @@ class RoutinesBuilder {
                       : main.nextRoutine ? *main.nextRoutine - 1
                                          : script_.lines().size() - 1;
     std::string after;  // what stands wrong outside the main routine
+    size_t header = 0;  // of the routine the walk is in
     WalkRoutines(
         script_, *subMain, mainLast,
         [&](size_t line, std::string_view name) {
           if (EqualsInsensitive(name, "MAIN") && after.empty())
             after = Refusal("a second Sub Main", line);
           headers_.Add(name, line);
+          header = line;
         },
         [&](size_t line) {
           if (after.empty() && main.endLine && line > *main.endLine)
@@ -269,6 +273,9 @@ class RoutinesBuilder {
         },
         [&](std::string_view text, std::string_view routine) {
           Prompt(text, routine, routines.get());
+        },
+        [&](std::string_view text) {
+          LaterSetter(text, script_.LoadedLineNumber(header), routines.get());
         });
     headers_.Sort();
     routines->mainRefusal_ = MainRefusal(main, *subMain, after);
@@ -307,6 +314,26 @@ class RoutinesBuilder {
       std::string label = SqueezeText(tokens[0].text);
       routines->prompts_.emplace(label.substr(sizeof kPromptLabel - 1), std::string(routine));
     }
+  }
+
+  // A routine after the main routine whose line `text` may assign an attribute as the
+  // main routine's defaults do: `c.SetAttrib "<name>", ...` or `If Not
+  // c.AttribExists("<name>") Then ...`. Only these are read later, for each attribute.
+  static void LaterSetter(std::string_view text, size_t loadedHeader, ScriptRoutines* routines) {
+    static constexpr std::string_view kPlain = "c.SetAttrib", kDefault = "If Not c.AttribExists(";
+    size_t at = StartsWithInsensitive(text, kPlain)     ? kPlain.size()
+                : StartsWithInsensitive(text, kDefault) ? kDefault.size()
+                                                        : 0;
+    if (at == 0)
+      return;
+    while (at < text.size() && IsBlank(text[at]))
+      ++at;
+    size_t end =
+        at < text.size() && text[at] == '"' ? text.find('"', at + 1) : std::string_view::npos;
+    if (end == std::string_view::npos)
+      return;
+    routines->laterSetters_.try_emplace(SqueezeText(text.substr(at + 1, end - at - 1)),
+                                        static_cast<uint32_t>(loadedHeader));
   }
 
   // The Sub and Function lines of the routines named `key`.
@@ -382,4 +409,9 @@ const RoutineEffects* ScriptRoutines::Called(std::string_view name) const {
 const std::string* ScriptRoutines::PromptRoutine(const std::string& key) const {
   auto found = prompts_.find(key);
   return found != prompts_.end() ? &found->second : nullptr;
+}
+
+std::optional<size_t> ScriptRoutines::FirstLaterSetter(const std::string& key) const {
+  auto found = laterSetters_.find(key);
+  return found != laterSetters_.end() ? std::optional<size_t>(found->second) : std::nullopt;
 }

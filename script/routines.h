@@ -1,6 +1,7 @@
 #ifndef TARVO_SCRIPT_ROUTINES_H_
 #define TARVO_SCRIPT_ROUTINES_H_
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -53,6 +54,11 @@ class ScriptRoutines {
   /// The routine other than the main one that holds the prompt label of attribute `key`,
   /// "StartupInfoPrompt_<name>:", as its Sub or Function line names it; nullptr for none.
   const std::string* PromptRoutine(const std::string& key) const;
+  /// Of the routines after the main routine with a line that may assign attribute `key`
+  /// (`c.SetAttrib "<name>", ...`, or a default `If Not c.AttribExists("<name>")`), the
+  /// first one's Sub or Function line, by its number in the script as loaded; none for
+  /// most keys.
+  std::optional<size_t> FirstLaterSetter(const std::string& key) const;
   /// Why the main routine cannot be read as one: "Couldn't read the main routine: <what>
   /// at line <n>" for a second Sub Main, a routine inside it, statements after its
   /// End Sub, a block without its end or an end without its block; "" when it can.
@@ -63,6 +69,7 @@ class ScriptRoutines {
 
   std::map<std::string, RoutineEffects, InsensitiveLess> called_;  // by name
   std::map<std::string, std::string> prompts_;                     // attribute key to routine name
+  std::map<std::string, uint32_t> laterSetters_;                   // by attribute key
   std::string mainRefusal_;
 };
 

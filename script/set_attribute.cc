@@ -1,11 +1,9 @@
 #include "script/set_attribute.h"
 
-#include <algorithm>
 #include <deque>
 #include <string>
 
 #include "base/text_helpers.h"
-#include "base/trim.h"
 #include "script/prompt_section.h"
 #include "script/value_rule.h"
 
@@ -112,32 +110,30 @@ struct LaterRoutine : StatementSink {
 };
 
 // An attribute that the main routine neither prompts for nor assigns may be assigned in a
-// routine after it, which the main routine calls: the first such assignment is replaced,
-// as one in the main routine would be. One in a block of that routine may not run.
-EditResult SetInLaterRoutine(EBScript& script, const MainRoutine& main, std::string_view name,
-                             const std::string& key, std::string_view value) {
-  const std::vector<std::string>& lines = script.lines();
-  size_t line = *script.FindSubMain() + 1;
-  if (main.size() > 0)
-    line = std::max(line, main.statements().back().lastLine + 1);
-  for (; line < lines.size(); line = script.StatementEnd(line) + 1) {
-    if (!RoutineNameOf(Trimmed(lines[line])))
-      continue;
-    LaterRoutine routine;
-    RoutineShape shape = ReadRoutine(script, line, routine, &routine.code);
-    std::optional<size_t> target =
-        FindDefaultAssignment(routine.statements, shape.branches, shape.blocks, script, key);
-    if (!target)
-      continue;
-    if (routine.statements[*target].branch != kNoBranch)
-      return Refusal(InABranchLine(name));
-    std::string replacement = DefaultReplacement(routine.statements, *target, value);
-    if (replacement.size() > EBScript::kLongestLine)
-      return {EditOutcome::kTooLong, ""};
-    script.ReplaceStatement(routine.statements[*target].line, std::move(replacement));
-    return {EditOutcome::kDone, ""};
-  }
-  return {EditOutcome::kNotFound, ""};
+// routine after it, which the main routine calls: the first such routine's assignment is
+// replaced, as one in the main routine would be. One in a block of that routine may not
+// run; and where that routine holds none that can be replaced, it still sets the attribute
+// as it does, so no later one is looked at.
+EditResult SetInLaterRoutine(EBScript& script, std::string_view name, const std::string& key,
+                             std::string_view value) {
+  std::optional<size_t> number = ScriptRoutines::Of(script).FirstLaterSetter(key);
+  // Edits of the main routine above it have moved it.
+  std::optional<size_t> header = number ? script.IndexOfLoadedLine(*number) : std::nullopt;
+  if (!header)
+    return {EditOutcome::kNotFound, ""};
+  LaterRoutine routine;
+  RoutineShape shape = ReadRoutine(script, *header, routine, &routine.code);
+  std::optional<size_t> target =
+      FindDefaultAssignment(routine.statements, shape.branches, shape.blocks, script, key);
+  if (!target)
+    return {EditOutcome::kNotFound, ""};
+  if (routine.statements[*target].branch != kNoBranch)
+    return Refusal(InABranchLine(name));
+  std::string replacement = DefaultReplacement(routine.statements, *target, value);
+  if (replacement.size() > EBScript::kLongestLine)
+    return {EditOutcome::kTooLong, ""};
+  script.ReplaceStatement(routine.statements[*target].line, std::move(replacement));
+  return {EditOutcome::kDone, ""};
 }
 
 std::string SetAgainLine(std::string_view name, size_t line) {
@@ -179,7 +175,7 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
   std::optional<size_t> target = FindDefaultAssignment(routine->statements(), routine->branches(),
                                                        routine->blocks(), script, key);
   if (!target)
-    return SetInLaterRoutine(script, *routine, name, key, value);
+    return SetInLaterRoutine(script, name, key, value);
   if (runs.WhetherRuns(*target) != Runs::kYes)
     return Refusal(InABranchLine(name));
   std::string line = DefaultReplacement(routine->statements(), *target, value);
