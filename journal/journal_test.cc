@@ -321,51 +321,27 @@ TEST(Journal, NamesInTheJournalsOwnText) {
   const std::string ours =
       "C:\\d\\Ged\xE4"
       "chtnis-5-1.edat";  // the program's code page
+  // The file in UTF-8 and in the code page, as a row names it, and a row in the code page.
+  const std::string utf8 =
+      "D:\\GED\xC3\x84"
+      "CHTNIS-5-1.EDAT";
+  const std::string ansi =
+      "D:\\GED\xC4"
+      "CHTNIS-5-1.EDAT";
+  const std::string ansiRow = Row("A", kRecent, "LAB1", "D:\\M\xFCller\\x.edat", "saved");
+  const std::string saved = "Already saved: " + ansi.substr(3) + " on LAB1 at " + kRecent;
   struct {
     std::string computer;
     std::string journal;
     std::string refusal;
     std::string appendedName;  // how the refused row names the file
   } rows[] = {
-      {"LAB2",
-       Row("A", kRecent, "LAB1",
-           "D:\\GED\xC3\x84"
-           "CHTNIS-5-1.EDAT",
-           "saved"),
-       "Already saved: GED\xC4"
-       "CHTNIS-5-1.EDAT on LAB1 at " +
-           kRecent,
-       "GED\xC3\x84"
-       "CHTNIS"},
-      {"LAB2",
-       Row("A", kRecent, "LAB1",
-           "D:\\GED\xC4"
-           "CHTNIS-5-1.EDAT",
-           "saved"),
-       "Already saved: GED\xC4"
-       "CHTNIS-5-1.EDAT on LAB1 at " +
-           kRecent,
-       "GED\xC4"
-       "CHTNIS"},
+      {"LAB2", Row("A", kRecent, "LAB1", utf8, "saved"), saved, utf8.substr(3, 4)},
+      {"LAB2", Row("A", kRecent, "LAB1", ansi, "saved"), saved, ansi.substr(3, 4)},
       // Rows in UTF-8 joined to a journal in the code page, read and not.
-      {"LAB2",
-       Row("A", kRecent, "LAB1", "D:\\M\xFCller\\x.edat", "saved") + Row("A", kRecent, "LAB1",
-                                                                         "D:\\GED\xC3\x84"
-                                                                         "CHTNIS-5-1.EDAT",
-                                                                         "saved"),
-       "Already saved: GED\xC4"
-       "CHTNIS-5-1.EDAT on LAB1 at " +
-           kRecent,
-       "GED\xC4"
-       "CHTNIS"},
-      {"LAB2",
-       Row("A", kRecent, "LAB1", "D:\\M\xFCller\\x.edat", "saved") + Row("A", kRecent, "LAB1",
-                                                                         "D:\\GED\xC3\x84"
-                                                                         "CHTNIS-5-1.EDAT",
-                                                                         "savd"),
-       "Couldn't read journal row 3, which names Ged\xE4"
-       "chtnis-5-1.edat",
-       ""},
+      {"LAB2", ansiRow + Row("A", kRecent, "LAB1", utf8, "saved"), saved, ansi.substr(3, 4)},
+      {"LAB2", ansiRow + Row("A", kRecent, "LAB1", utf8, "savd"),
+       "Couldn't read journal row 3, which names " + ours.substr(5), ""},
       // This station's own row, its name in UTF-8.
       {"LAB\xD6",
        Row("A", kRecent, "LAB\xC3\x96",
