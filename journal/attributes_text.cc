@@ -63,6 +63,18 @@ std::string AttributesText(const AttributesByName& attributes) {
 }
 
 bool AttributesReader::Next(std::string_view* name, std::string_view* value) {
+  if (!Pair(name, value))
+    return false;
+  std::string squeezed = SqueezeText(*name);
+  if (std::find(names_.begin(), names_.end(), squeezed) != names_.end()) {
+    failed_ = true;
+    return false;
+  }
+  names_.push_back(std::move(squeezed));
+  return true;
+}
+
+bool AttributesReader::Pair(std::string_view* name, std::string_view* value) {
   for (;;) {
     text_ = Trimmed(text_);
     if (failed_ || text_.empty())
@@ -131,9 +143,11 @@ std::optional<std::string> AttributeOf(std::string_view text, std::string_view n
   std::string squeezed = SqueezeText(name);
   AttributesReader reader(text);
   std::string_view given, value;
+  std::optional<std::string> found;
+  // To the end: a name given twice leaves the column unread.
   while (reader.Next(&given, &value)) {
     if (SqueezesTo(given, squeezed))
-      return std::string(value);
+      found = std::string(value);
   }
-  return std::nullopt;
+  return reader.failed() ? std::nullopt : found;
 }

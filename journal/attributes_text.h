@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/attributes.h"
 
@@ -25,19 +26,23 @@ class AttributesReader {
 
   /// The next pair, valid until the next call; false at the end of the text, or when it
   /// cannot be read (failed()): a quote never closed, text after a closing quote, a pair
-  /// without '='. Pairs left empty between two "; " are passed over.
+  /// without '=', a name given twice (blanks and letter case aside), as find and replace
+  /// leaves Zone="x; Subject=99" once its quotes are gone. Pairs left empty between two
+  /// "; " are passed over.
   bool Next(std::string_view* name, std::string_view* value);
   bool failed() const { return failed_; }
   /// Whether the text holds a quote: the pairs read are then the reader's own copies.
   bool quoted() const { return quoted_; }
 
  private:
+  bool Pair(std::string_view* name, std::string_view* value);
   bool Part(char end, std::string* unquoted, std::string_view* part);
 
   std::string_view text_;
   bool quoted_;  // whether the column holds a quote anywhere
   bool failed_ = false;
-  std::string name_, value_;  // a quoted name or value without its quotes
+  std::string name_, value_;        // a quoted name or value without its quotes
+  std::vector<std::string> names_;  // squeezed, of the pairs read
 };
 
 /// Session and Subject as nearly every row holds them, in Tarvo's own form and nothing

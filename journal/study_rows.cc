@@ -59,7 +59,6 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
   }
   std::fill(found_.begin(), found_.end(), false);
   bool any = false;
-  bool twice = false;  // a name given twice: find and replace may have let a value pose as pairs
   AttributesReader reader(text);
   std::string_view name, value;
   while (reader.Next(&name, &value)) {
@@ -72,13 +71,12 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
            SqueezedByte(name.back()) != static_cast<unsigned char>(squeezed.back())) ||
           !SqueezesTo(name, squeezed))
         continue;
-      twice = twice || found_[at];
       found_[at] = any = true;
       // A value in quotes is the reader's own copy until its next pair.
       values_[at] = reader.quoted() ? std::string_view(copies_[at].assign(value)) : value;
     }
   }
-  if (reader.failed() || twice) {
+  if (reader.failed()) {
     if (!unreadableAttributes_)
       unreadableAttributes_ = entry.row();
     return false;
@@ -232,14 +230,9 @@ std::optional<size_t> StudyRows::unreadableAttributes() const {
   if (questions_.latest && latestOrder_) {
     AttributesReader reader(latestAttributes_);
     std::string_view name, value;
-    std::vector<int> seen(squeezed_.size());
-    bool twice = false;
     while (reader.Next(&name, &value)) {
-      for (size_t at = 0; at < squeezed_.size(); ++at)
-        twice = twice || (SqueezesTo(name, squeezed_[at]) && ++seen[at] > 1);
     }
-    if ((reader.failed() || twice) &&
-        (!unreadableAttributes_ || latestRow_ < *unreadableAttributes_))
+    if (reader.failed() && (!unreadableAttributes_ || latestRow_ < *unreadableAttributes_))
       return latestRow_;
   }
   return unreadableAttributes_;

@@ -62,21 +62,17 @@ void SubjectAndSession(std::string_view attributes, std::optional<int32_t>* subj
   session->reset();
   AttributesReader reader(attributes);
   std::string_view name, value;
-  // A name given twice is no run's: find and replace may have left a value that posed as
-  // pairs ("Zone=x; Subject=99").
-  int seen[2] = {0, 0};
   while (reader.Next(&name, &value)) {
     // Names as typed: "subject", "Sub ject".
     bool plain = name.size() == 7;
-    int which = (plain ? EqualsInsensitive(name, "SUBJECT") : SqueezesTo(name, "SUBJECT"))   ? 0
-                : (plain ? EqualsInsensitive(name, "SESSION") : SqueezesTo(name, "SESSION")) ? 1
-                                                                                             : -1;
-    if (which >= 0) {
-      ++seen[which];
-      *(which == 0 ? subject : session) = ParseWholeNumber(value);
-    }
+    std::optional<int32_t>* number =
+        (plain ? EqualsInsensitive(name, "SUBJECT") : SqueezesTo(name, "SUBJECT"))   ? subject
+        : (plain ? EqualsInsensitive(name, "SESSION") : SqueezesTo(name, "SESSION")) ? session
+                                                                                     : nullptr;
+    if (number != nullptr)
+      *number = ParseWholeNumber(value);
   }
-  if (reader.failed() || seen[0] > 1 || seen[1] > 1) {
+  if (reader.failed()) {
     subject->reset();
     session->reset();
   }
