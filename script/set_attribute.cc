@@ -109,12 +109,18 @@ struct LaterRoutine : StatementSink {
   std::deque<std::string> code;
 };
 
+std::string SetAgainLine(std::string_view name, size_t line) {
+  return "Attribute " + std::string(name) + " is set again in the script at line " +
+         std::to_string(line);
+}
+
 // An attribute that the main routine neither prompts for nor assigns may be assigned in a
-// routine after it, which the main routine calls: the first such routine's assignment is
-// replaced, as one in the main routine would be. One in a block of that routine may not
-// run; and where that routine holds none that can be replaced, it still sets the attribute
-// as it does, so no later one is looked at.
-EditResult SetInLaterRoutine(EBScript& script, std::string_view name, const std::string& key,
+// routine after it: the first such routine's assignment is replaced, as one in the main
+// routine would be, when the main routine's one statement that may set the attribute is a
+// call that reaches that very assignment, for sure. An assignment no call reaches would
+// never run; one in a block of its routine may not.
+EditResult SetInLaterRoutine(EBScript& script, const MainRoutine& main, const RunJudge& runs,
+                             std::string_view name, const std::string& key,
                              std::string_view value) {
   std::optional<size_t> number = ScriptRoutines::Of(script).FirstLaterSetter(key);
   // Edits of the main routine above it have moved it.
@@ -125,20 +131,21 @@ EditResult SetInLaterRoutine(EBScript& script, std::string_view name, const std:
   RoutineShape shape = ReadRoutine(script, *header, routine, &routine.code);
   std::optional<size_t> target =
       FindDefaultAssignment(routine.statements, shape.branches, shape.blocks, script, key);
-  if (!target)
+  std::vector<size_t> setters = main.SettersOf(key);
+  size_t reached = 0;
+  if (!target || setters.empty() || main.CallsAt(setters[0]) == nullptr ||
+      main.SetsAttribute(setters[0], key, &reached) == MainRoutine::Setting::kNo ||
+      reached != script.LoadedLineNumber(routine.statements[*target].line))
     return {EditOutcome::kNotFound, ""};
-  if (routine.statements[*target].branch != kNoBranch)
+  if (runs.WhetherRuns(setters[0]) != Runs::kYes || routine.statements[*target].branch != kNoBranch)
     return Refusal(InABranchLine(name));
+  if (std::optional<size_t> again = SetAgain(main, runs, setters[0], key))
+    return Refusal(SetAgainLine(name, *again));
   std::string replacement = DefaultReplacement(routine.statements, *target, value);
   if (replacement.size() > EBScript::kLongestLine)
     return {EditOutcome::kTooLong, ""};
   script.ReplaceStatement(routine.statements[*target].line, std::move(replacement));
   return {EditOutcome::kDone, ""};
-}
-
-std::string SetAgainLine(std::string_view name, size_t line) {
-  return "Attribute " + std::string(name) + " is set again in the script at line " +
-         std::to_string(line);
 }
 
 }  // namespace
@@ -175,7 +182,7 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
   std::optional<size_t> target = FindDefaultAssignment(routine->statements(), routine->branches(),
                                                        routine->blocks(), script, key);
   if (!target)
-    return SetInLaterRoutine(script, name, key, value);
+    return SetInLaterRoutine(script, *routine, runs, name, key, value);
   if (runs.WhetherRuns(*target) != Runs::kYes)
     return Refusal(InABranchLine(name));
   std::string line = DefaultReplacement(routine->statements(), *target, value);
