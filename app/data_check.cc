@@ -2,6 +2,7 @@
 
 #include "base/paths.h"
 #include "base/text_helpers.h"
+#include "script/plain_text_file.h"
 
 namespace {
 
@@ -62,7 +63,8 @@ DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueez
   return data;
 }
 
-bool DataFilesFreeStage(const DataFiles& data, FileSystem& files, bool setAside, RunLog& log) {
+bool DataFilesFreeStage(const DataFiles& data, FileSystem& files, const std::string& rewritten,
+                        bool setAside, RunLog& log) {
   // A share offline or a folder without access says nothing about the data: no guess.
   switch (files.Look(FolderOf(data.dataFile))) {
     case Presence::kThere:
@@ -83,6 +85,11 @@ bool DataFilesFreeStage(const DataFiles& data, FileSystem& files, bool setAside,
       log.PrintRefusal((presence == Presence::kThere ? "Data file exists: " : kCannotTell) + path);
       return false;
     }
+  }
+  // Its save would fail anyway; nothing is moved first.
+  if (aside && files.Held(rewritten)) {
+    log.PrintRefusal(PlainTextFile::HeldReport(rewritten));
+    return false;
   }
   return aside;
 }

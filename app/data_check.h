@@ -26,8 +26,10 @@ DataFiles WorkOutDataFilesStage(const EBScript& script, const AttributesBySqueez
 /// (the experiment would stop when it opens the file), when one of them is there already
 /// (it would stop to ask before overwriting it), and when the file system cannot tell. With
 /// `setAside` (-A), a converting script's data file there without its converted file, an
-/// aborted session's, does not refuse: true then, as that file is to be set aside.
-bool DataFilesFreeStage(const DataFiles& data, FileSystem& files, bool setAside, RunLog& log);
+/// aborted session's, does not refuse: true then, as that file is to be set aside, unless
+/// another run holds the rewritten script `rewritten`, whose E-Run may still write it.
+bool DataFilesFreeStage(const DataFiles& data, FileSystem& files, const std::string& rewritten,
+                        bool setAside, RunLog& log);
 
 /// What became of the data once E-Run has ended.
 enum class DataFound {

@@ -54,9 +54,11 @@ TEST(DataFilesFreeStage, RefusesWhatMayBeThere) {
     std::vector<std::string> there, cannotTell;
     std::string refusal;
     bool setAside = false;
+    bool held = false;  // another run holds the rewritten script
   } rows[] = {
       {{"d/x.txt"}, {}, "Data file exists: d/x.txt"},
       {{"d/x.txt"}, {}, "", true},
+      {{"d/x.txt"}, {}, "Couldn't replace d/x_t.ebs: another run is using it", true, true},
       {{"d/x.txt", "d/x.edat"}, {}, "Data file exists: d/x.edat", true},
       {{"d/other"}, {}, ""},
       {{"d/x.edat"}, {}, "Data file exists: d/x.edat"},
@@ -67,14 +69,16 @@ TEST(DataFilesFreeStage, RefusesWhatMayBeThere) {
   };
   for (const Row& row : rows) {
     FakeFileSystem files = Files(row.there, row.cannotTell);
+    if (row.held)
+      files.held.insert("d/x_t.ebs");
     RunLog log([](const std::string&) {});
     EXPECT_EQ(row.setAside && row.refusal.empty(),
-              DataFilesFreeStage(data, files, row.setAside, log));
+              DataFilesFreeStage(data, files, "d/x_t.ebs", row.setAside, log));
     EXPECT_EQ(row.refusal, log.firstRefusal()) << row.refusal;
   }
   FakeFileSystem files = Files({"d/x.txt"}, {});
   RunLog log([](const std::string&) {});
-  EXPECT_FALSE(DataFilesFreeStage({"d/x.txt", ""}, files, true, log));  // saved: no convert
+  EXPECT_FALSE(DataFilesFreeStage({"d/x.txt", ""}, files, "", true, log));  // saved: no convert
 }
 
 // -A: the lowest free name beside the data file, never one taken; "Couldn't set aside" when

@@ -211,11 +211,7 @@ bool ScriptRun::CheckData() {
       return false;
     }
   }
-  setAside_ = DataFilesFreeStage(data_, world_.files, request_.setAside, log_);
-  // A run that holds the rewritten script still has its E-Run, which may write this data
-  // file: its save would fail anyway, and nothing is moved first.
-  if (setAside_ && world_.files.Held(outputScriptPath_))
-    log_.PrintRefusal(PlainTextFile::HeldReport(outputScriptPath_));
+  setAside_ = DataFilesFreeStage(data_, world_.files, outputScriptPath_, request_.setAside, log_);
   return !log_.refused();
 }
 

@@ -112,7 +112,6 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
     std::string lastLine;
     int presses = 0;
     bool journalFailsWhileRunning = false;
-    bool asideWhileHeld = false;  // -A on a script that converts, its rewritten one held
   } rows[] = {
       {"a refused value writes its refused row",
        {{"Subject", "abc"}},
@@ -187,19 +186,6 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
        "Data saved: " + kDataFile,
        0,
        true},
-      {"-A moves nothing while another run holds the rewritten script",
-       {{"Subject", "12"}, {"Session", "1"}},
-       false,
-       true,
-       kJournal,
-       {kLab + "nback-12-1.txt"},
-       {},
-       -1,
-       {"refused"},
-       "Couldn't replace " + kLab + "rt_tarvo.ebs: another run is using it",
-       0,
-       false,
-       true},
       {"no data after E-Run",
        {{"Subject", "12"}, {"Session", "1"}},
        false,
@@ -213,10 +199,7 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
   };
   for (const Row& row : rows) {
     FakeFileSystem files;
-    files.files[kScript] =
-        row.asideWhileHeld ? ReadBytes(TARVO_SOURCE_DIR "/examples/nback.ebs") : rt;
-    if (row.asideWhileHeld)
-      files.held.insert(kLab + "rt_tarvo.ebs");
+    files.files[kScript] = rt;
     for (const std::string& path : row.there)
       files.files[path] = "";
     std::vector<std::string> lines;
@@ -240,12 +223,9 @@ TEST(ScriptRun, JournalRowsAndDataChecksInTheirOrder) {
     request.noRun = row.noRun;
     request.dataCheck = row.dataCheck;
     request.journal = row.journal;
-    request.setAside = row.asideWhileHeld;
     EXPECT_EQ(row.exitCode, ScriptRun(world, request, kLab + "rt_tarvo.ebs").Go()) << row.what;
     EXPECT_EQ(row.events, JournalEvents(files, row.journal)) << row.what;
     EXPECT_EQ(row.lastLine, lines.empty() ? "" : lines.back()) << row.what;
-    for (const std::string& path : row.there)
-      EXPECT_EQ(1, files.files.count(path)) << row.what;
     // E-Run starts only once the data check before it and the started row have passed.
     EXPECT_EQ(row.events.size() >= 2 ? 1 : 0, launch.started) << row.what;
     EXPECT_EQ(row.presses, std::count(lines.begin(), lines.end(), kStillRunning)) << row.what;
