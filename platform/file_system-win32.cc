@@ -74,13 +74,19 @@ class Win32LockedFile : public LockedFile {
   }
 
   bool ReadAt(uint64_t offset, char* buffer, size_t size, size_t* count) override {
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(offset);
+    // The offset goes with the read, not through the file's pointer: two threads may read
+    // parts of the file at once.
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD done = 0;
-    if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) ||
-        !ReadFile(handle_, buffer, static_cast<DWORD>(size < 0x40000000 ? size : 0x40000000), &done,
-                  nullptr))
-      return false;
+    if (!ReadFile(handle_, buffer, static_cast<DWORD>(size < 0x40000000 ? size : 0x40000000), &done,
+                  &at)) {
+      // So fails a read with an offset at the file's end.
+      if (GetLastError() != ERROR_HANDLE_EOF)
+        return false;
+      done = 0;
+    }
     *count = done;
     return true;
   }
