@@ -38,9 +38,10 @@ const EBScript& Nback() {
   return script;
 }
 
-std::string Journal(const std::vector<Row>& rows) {
-  std::string text =
-      "run,time,computer,user,script,attributes,data_file,event,exit_code,message\r\n";
+// With `padded`, the rows come after as many bytes of another station's rows of another
+// script: a read in two parts reads them all in its second.
+std::string Journal(const std::vector<Row>& rows, bool padded = false) {
+  std::string text;
   int minute = 0;
   for (const Row& row : rows) {
     std::string time = "2026-12-08T10:" + std::string(minute < 10 ? "0" : "") +
@@ -51,14 +52,19 @@ std::string Journal(const std::vector<Row>& rows) {
          row.attributes, "", row.event, "", ""},
         ',');
   }
-  return text;
+  std::string padding;
+  while (padded && padding.size() < text.size() + 200)
+    padding += "LAB9-1,2020-01-01T00:00:00+00:00,LAB9,lab,C:\\x.ebs,Subject=99,,saved,,\r\n";
+  return "run,time,computer,user,script,attributes,data_file,event,exit_code,message\r\n" +
+         padding + text;
 }
 
-// The lines of the choices that `choice` asks of its rows, on station LAB1; a Subject below 3
-// finds its data file there.
-std::vector<std::string> Chosen(const Choice& choice, const EBScript& script) {
+// The lines of the choices that `choice` asks of its rows, on station LAB1, read in one part
+// or in two at once, the rows `padded` or not; a Subject below 3 finds its data file there.
+std::vector<std::string> Chosen(const Choice& choice, const EBScript& script, bool inParts,
+                                bool padded = false) {
   FakeFileSystem files;
-  files.files["j.csv"] = Journal(choice.rows);
+  files.files["j.csv"] = Journal(choice.rows, padded);
   std::unique_ptr<LockedFile> file;
   files.OpenLocked("j.csv", LockFor::kReading, &file);
   RunRequest request;
@@ -69,10 +75,14 @@ std::vector<std::string> Chosen(const Choice& choice, const EBScript& script) {
   if (!refusal.empty())
     return {refusal};
   StudyRows rows("/lab/nback.ebs", "LAB1", choices.questions(), kNow);
+  StudyRows later = rows.Later();
   JournalReader reader(*file);
   reader.ReadHeader();
-  while (reader.Next() == JournalReader::Status::kRow)
-    rows.Take(reader.entry());
+  PartsRead parts = ReadInParts(
+      reader, [&rows](const JournalEntry& entry) { rows.Take(entry); },
+      [&later](const JournalEntry& entry) { later.Take(entry); }, inParts ? 0 : UINT64_MAX);
+  if (parts.split)
+    rows.Join(std::move(later), parts.rowsBefore);
   rows.Finish();
   // Subjects 1 and 2 have data files; with Fixed, as with -F fixed.txt, every Subject has
   // that one.
@@ -92,8 +102,13 @@ std::vector<std::string> Chosen(const Choice& choice, const EBScript& script) {
 
 template <size_t kSize>
 void ExpectChosen(const Choice (&choices)[kSize]) {
-  for (const Choice& choice : choices)
-    EXPECT_EQ(choice.lines, Chosen(choice, Nback())) << choice.what;
+  for (const Choice& choice : choices) {
+    for (bool inParts : {false, true})
+      EXPECT_EQ(choice.lines, Chosen(choice, Nback(), inParts)) << choice.what;
+    // The rows' numbers count the padding's.
+    EXPECT_EQ(Chosen(choice, Nback(), false, true), Chosen(choice, Nback(), true, true))
+        << choice.what;
+  }
 }
 
 TEST(JournalChoices, FromTheRowsOfTheScript) {

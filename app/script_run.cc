@@ -122,8 +122,7 @@ ScriptRun::Chose ScriptRun::Choose() {
   StudyRows rows(scriptPath_, computer_, choices_.questions(), world_.now());
   // Without these, every number would seem free and every group empty.
   for (const std::string& line :
-       journal_->Scan([&rows](const JournalEntry& entry) { rows.Take(entry); },
-                      {JournalColumn::kScript, JournalColumn::kAttributes}))
+       journal_->Scan(rows, {JournalColumn::kScript, JournalColumn::kAttributes}))
     log_.Line(line);
   if (!journal_->failure().empty())
     return Chose::kFailed;

@@ -33,6 +33,8 @@ class Guard {
   void FoundEnded(std::string_view run) { ends_.End(run, true); }
   /// Whether a run it keeps is waiting for its end row: every end row then matters.
   bool waiting() const { return ends_.watching(); }
+  /// Whether one that waits is named other than `runs` begins.
+  bool WaitingBeyond(std::string_view runs) const { return ends_.WatchingBeyond(runs); }
 
   /// "Couldn't read journal row <k>, which names <file name>" for the first row that cannot
   /// be read and names one of this run's data files by their names without folder: such a

@@ -10,10 +10,15 @@
 #include "base/text_helpers.h"
 #include "journal/guard.h"
 #include "journal/journal_time.h"
+#include "journal/study_rows.h"
 #include "platform/code_page.h"
 #include "platform/system.h"
 
 namespace {
+
+// The journal's size from which its rows are read in two parts at once: below it, starting
+// a thread costs about what it saves.
+const uint64_t kPartsFrom = uint64_t{1} << 20;
 
 // Whether the file's last byte ends a line; a row appended after an editor's last line
 // without its end would run into it.
@@ -79,9 +84,11 @@ Journal::Started Journal::Start(const DataFiles& data, ProcessCheck& processes,
   Guard guard(data, station_.computer, now);
   StationRuns station(station_.computer, now);
   // Most rows are of other data files and other computers: they are passed over unread.
-  JournalSieve sieve{std::string(FileNameOf(data.Final())), station_.computer};
+  JournalSieve sieve{std::string(FileNameOf(data.Final())), station_.computer, false, ""};
   bool ascii = IsAsciiText(sieve.fileName) && IsAsciiText(sieve.computer);
   JournalSieve* sieving = ascii ? &sieve : nullptr;
+  if (!survey && ascii)
+    survey = SurveyInParts(*file, sieve.fileName);
   std::optional<JournalReader> reader;
   Rows read = Rows::kWaited;
   if (survey && ascii && survey->Serves(sieve.fileName)) {
@@ -174,7 +181,9 @@ Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* repl
       station.Take(reader.entry());
     }
     bool waiting = guard.waiting() || station.waiting();
-    if (replay != nullptr && waiting && (guard.waiting() || !replay->EndsKept()))
+    // The end rows of a run that the survey's computer names were all kept.
+    if (replay != nullptr && waiting &&
+        (guard.WaitingBeyond(replay->runs()) || station.WaitingBeyond(replay->runs())))
       return Rows::kWaited;
     if (sieve != nullptr)
       sieve->endRows = waiting;
@@ -182,8 +191,7 @@ Journal::Rows Journal::ReadRows(JournalReader& reader, const JournalSurvey* repl
   return Rows::kRead;
 }
 
-std::vector<std::string> Journal::Scan(const std::function<void(const JournalEntry&)>& take,
-                                       const std::vector<JournalColumn>& needed) {
+std::vector<std::string> Journal::Scan(StudyRows& rows, const std::vector<JournalColumn>& needed) {
   if (!held_)
     return {};  // a dry run without a journal yet
   JournalReader reader(*held_);
@@ -202,18 +210,37 @@ std::vector<std::string> Journal::Scan(const std::function<void(const JournalEnt
     survey_ = std::make_unique<JournalSurvey>(station_.computer);
     reader.Survey(survey_.get());
   }
-  for (JournalReader::Status status = reader.Next(); status != JournalReader::Status::kEnd;
-       status = reader.Next()) {
-    if (status == JournalReader::Status::kFailed) {
-      failure_ = reader.Failure(path_);
-      return {failure_};
-    }
-    if (status == JournalReader::Status::kRow)
-      take(reader.entry());
+  StudyRows later = rows.Later();
+  PartsRead parts = ReadInParts(
+      reader, [&rows](const JournalEntry& entry) { rows.Take(entry); },
+      [&later](const JournalEntry& entry) { later.Take(entry); }, kPartsFrom);
+  if (!parts.read) {
+    failure_ = reader.Failure(path_);
+    return {failure_};
   }
+  if (parts.split)
+    rows.Join(std::move(later), parts.rowsBefore);
   NoteText(reader);
   std::string warning = UnreadableLine(reader);
   return warning.empty() ? std::vector<std::string>() : std::vector<std::string>{warning};
+}
+
+// A long journal's survey, read in two parts at once, which keeps the rows of `fileName`
+// too, so that Start then reads the few rows it kept; none for a journal read as fast in one part,
+// or one that cannot be read, whose failure the read of every row then finds.
+std::unique_ptr<JournalSurvey> Journal::SurveyInParts(LockedFile& file,
+                                                      const std::string& fileName) const {
+  uint64_t size = 0;
+  if (!IsAsciiText(station_.computer) || !file.Size(&size) || size < kPartsFrom)
+    return nullptr;
+  JournalReader reader(file);
+  auto survey = std::make_unique<JournalSurvey>(station_.computer, fileName);
+  if (!reader.ReadHeader())
+    return nullptr;
+  reader.Survey(survey.get());
+  auto nothing = [](const JournalEntry&) {};
+  PartsRead parts = ReadInParts(reader, nothing, nothing, kPartsFrom);
+  return parts.read && parts.split ? std::move(survey) : nullptr;
 }
 
 void Journal::NoteText(const JournalReader& reader) {

@@ -20,6 +20,7 @@
 // whole rows under the file's lock, so the rows of stations never run into each other.
 
 class Guard;
+class StudyRows;
 
 /// Where and when a run happens.
 struct Station {
@@ -96,11 +97,10 @@ class Journal {
   /// written (Start, Append), so that what Scan reads still stands when the row goes in:
   /// one station per number. False, with failure(), when the journal cannot be opened.
   bool Hold();
-  /// Under the held lock, hands `take` every row that can be read, in the file's order.
-  /// The lines to print: how many rows cannot be read (said once for the run), or a failure,
-  /// also for a header without one of the columns `needed`.
-  std::vector<std::string> Scan(const std::function<void(const JournalEntry&)>& take,
-                                const std::vector<JournalColumn>& needed = {});
+  /// Under the held lock, hands `rows` every row that can be read, as they stand in the
+  /// file. The lines to print: how many rows cannot be read (said once for the run), or a
+  /// failure, also for a header without one of the columns `needed`.
+  std::vector<std::string> Scan(StudyRows& rows, const std::vector<JournalColumn>& needed = {});
   /// The attributes the rows record, once the journal has chosen their values.
   void SetAttributes(std::string attributes) { attributes_ = std::move(attributes); }
   /// A dry run (-N): the journal is read under its lock and judges the run, but nothing is
@@ -133,6 +133,7 @@ class Journal {
   std::string Row(const JournalHeader& header, const JournalRow& row, std::time_t now) const;
   std::string UnreadableLine(const JournalReader& reader);
   void NoteText(const JournalReader& reader);
+  std::unique_ptr<JournalSurvey> SurveyInParts(LockedFile& file, const std::string& fileName) const;
   bool Write(LockedFile& file, const JournalReader& reader, const std::string& rows);
 
   FileSystem& files_;

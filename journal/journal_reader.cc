@@ -1,5 +1,6 @@
 #include "journal/journal_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/latin_text.h"
@@ -9,6 +10,7 @@
 #include "base/words.h"
 #include "journal/journal_time.h"
 #include "platform/code_page.h"
+#include "platform/worker.h"
 
 namespace {
 
@@ -298,7 +300,8 @@ bool JournalReader::PassesOver(const JournalSieve& sieve) const {
   auto kind = static_cast<JournalEvent>(known);
   // A release by hand, an `ended` row that may name nothing but its run, must be seen.
   if ((kind == JournalEvent::kEnded && !asWritten(Written(JournalColumn::kScript))) ||
-      (sieve.endRows && EndsRun(kind)) || EqualsInsensitive(computer, sieve.computer))
+      (EndsRun(kind) && (sieve.endRows || (!sieve.runs.empty() && StartsWith(run, sieve.runs)))) ||
+      EqualsInsensitive(computer, sieve.computer))
     return false;
   const std::string& name = sieve.fileName;
   return name.empty() || dataFile.size() < name.size() ||
@@ -315,9 +318,6 @@ void JournalReader::Note(Status status) {
              !(EndsRun(entry_.event_) && StartsWith(Written(JournalColumn::kRun), survey.runs_))) {
     survey.AddName(Written(JournalColumn::kDataFile));
   } else if (status != Status::kFailed) {
-    survey.otherRuns_ =
-        survey.otherRuns_ || (status == Status::kRow && entry_.event_ == JournalEvent::kStarted &&
-                              !StartsWith(entry_.Field(JournalColumn::kRun), survey.runs_));
     survey.full_ = survey.full_ || survey.kept_.size() == JournalSurvey::kMostKept;
     if (!survey.full_)
       survey.kept_.push_back({lineStart_, entry_.row_});
@@ -344,9 +344,23 @@ void JournalReader::Seek(const JournalSurvey::Kept& kept) {
   line_ = kept.row - 1;
 }
 
+void JournalSurvey::Join(const JournalSurvey& later, size_t rowsBefore) {
+  for (const Kept& kept : later.kept_) {
+    full_ = full_ || kept_.size() == kMostKept;
+    if (!full_)
+      kept_.push_back({kept.offset, kept.row + rowsBefore});
+  }
+  for (size_t at = 0; at < names_.size(); ++at)
+    names_[at] |= later.names_[at];
+  complete_ = complete_ && later.complete_;
+  full_ = full_ || later.full_;
+}
+
 bool JournalSurvey::Serves(std::string_view fileName) const {
   if (!complete_ || full_)
     return false;
+  if (!sieve_.fileName.empty())
+    return EqualsInsensitive(fileName, sieve_.fileName);
   uint64_t key = Key(fileName);
   uint64_t bits = Bits(key);
   return (names_[key % names_.size()] & bits) != bits;
@@ -388,6 +402,109 @@ uint64_t JournalSurvey::Key(std::string_view path) {
   uint64_t key = ((words[0] & ~caseBits) * 0x9E3779B97F4A7C15ULL) ^ (words[1] & ~caseBits);
   key *= 0xBF58476D1CE4E5B9ULL;
   return key ^ key >> 31;
+}
+
+JournalReader::Parts JournalReader::Split(JournalReader& later, uint64_t partsFrom) {
+  uint64_t size = 0;
+  if (!file_.Size(&size))
+    return Parts::kFailed;
+  uint64_t rows = offset_ - (end_ - begin_);
+  if (size < rows || size - rows < partsFrom)
+    return Parts::kOne;
+  // The first line end after the middle; a line too long to find one in a block ends where it
+  // ends, so the search goes on.
+  uint64_t at = rows + (size - rows) / 2;
+  char bytes[4096];
+  for (;;) {
+    size_t count = 0;
+    if (!file_.ReadAt(at, bytes, sizeof bytes, &count))
+      return Parts::kFailed;
+    const char* found = static_cast<const char*>(std::memchr(bytes, lineEnd_, count));
+    if (count == 0 || found != nullptr) {
+      at += found != nullptr ? static_cast<uint64_t>(found - bytes) + 1 : 0;
+      break;
+    }
+    at += count;
+  }
+  limit_ = at;
+  if (offset_ > at) {  // the bytes read already go on beyond this reader's part
+    end_ -= static_cast<size_t>(offset_ - at);
+    offset_ = at;
+  }
+  later.header_ = header_;
+  later.lineEnd_ = lineEnd_;
+  later.textKnown_ = textKnown_;
+  later.buffer_.resize(kBlock);
+  later.entry_.header_ = &later.header_;
+  later.entry_.fields_ = &later.csv_;
+  later.offset_ = at;
+  later.skipLf_ = lineEnd_ == '\r';  // a LF after the CR that ends this reader's last line
+  later.sieve_ = sieve_;
+  if (survey_ != nullptr) {
+    later.ownSurvey_ =
+        std::make_unique<JournalSurvey>(survey_->sieve_.computer, survey_->sieve_.fileName);
+    later.survey_ = later.ownSurvey_.get();
+  }
+  return Parts::kTwo;
+}
+
+void JournalReader::Join(const JournalReader& later) {
+  if (unreadable_ == 0 && later.unreadable_ > 0)
+    firstUnreadable_ = later.firstUnreadable_ + line_;
+  unreadable_ += later.unreadable_;
+  if (!textKnown_ && later.textKnown_) {
+    header_.utf8_ = later.header_.utf8_;
+    textKnown_ = true;
+  }
+  if (survey_ != nullptr && later.survey_ != nullptr) {
+    survey_->Join(*later.survey_, line_);
+    survey_->utf8_ = header_.utf8_;
+  }
+  line_ += later.line_;
+}
+
+namespace {
+
+// Every row of the reader's part, each row that can be read to `take`.
+bool ReadPart(JournalReader& reader, const TakeRow& take) {
+  for (;;) {
+    switch (reader.Next()) {
+      case JournalReader::Status::kRow:
+        take(reader.entry());
+        break;
+      case JournalReader::Status::kUnreadable:
+        break;
+      case JournalReader::Status::kEnd:
+        return true;
+      case JournalReader::Status::kFailed:
+        return false;
+    }
+  }
+}
+
+}  // namespace
+
+PartsRead ReadInParts(JournalReader& reader, const TakeRow& take, const TakeRow& takeLater,
+                      uint64_t partsFrom) {
+  PartsRead parts;
+  JournalReader later(reader.file());
+  JournalReader::Parts split = reader.Split(later, partsFrom);
+  if (split == JournalReader::Parts::kFailed)
+    return parts;
+  if (split == JournalReader::Parts::kOne) {
+    parts.read = ReadPart(reader, take);
+    return parts;
+  }
+  bool laterRead = false;
+  {
+    Worker worker([&later, &takeLater, &laterRead] { laterRead = ReadPart(later, takeLater); });
+    parts.read = ReadPart(reader, take);
+  }
+  parts.read = parts.read && laterRead;
+  parts.split = true;
+  parts.rowsBefore = reader.lines();
+  reader.Join(later);
+  return parts;
 }
 
 std::string JournalReader::Failure(const std::string& path) const {
@@ -451,7 +568,10 @@ bool JournalReader::Fill() {
     begin_ = 0;
   }
   size_t count = 0;
-  if (!file_.ReadAt(offset_, buffer_.data() + end_, buffer_.size() - end_, &count))
+  uint64_t room = buffer_.size() - end_;
+  if (offset_ < limit_ &&
+      !file_.ReadAt(offset_, buffer_.data() + end_,
+                    static_cast<size_t>(std::min(room, limit_ - offset_)), &count))
     return false;
   offset_ += count;
   end_ += count;

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,13 +129,14 @@ class JournalEntry {
 /// journal matter to nobody who reads it: a row each of whose fields below stands as written
 /// (no blank around it), whose event is written as Tarvo writes it and is no `ended` without
 /// its script (a release by hand names little else), whose computer is not `computer` and whose
-/// data file is not of `fileName`; an end row only while `endRows` is false. Such a row can be
-/// read, so nothing is lost by passing over it. Both names are ASCII and compare in any letter
-/// case.
+/// data file is not of `fileName`; an end row only while `endRows` is false, and none of a
+/// run whose `run` begins with `runs`. Such a row can be read, so nothing is lost by passing
+/// over it. Both names are ASCII and compare in any letter case.
 struct JournalSieve {
   std::string fileName;  // without its folder, "" for none
   std::string computer;
   bool endRows = false;  // every end row matters: a run is waiting for its end
+  std::string runs;      // "" for none
 };
 
 /// What one read of the journal found for a later read under the same hold of its lock,
@@ -145,16 +148,25 @@ struct JournalSieve {
 /// matter to nobody, as long as no run waits for an end row that was not kept.
 class JournalSurvey {
  public:
-  explicit JournalSurvey(std::string computer) : runs_(computer + "-") {
+  /// With `fileName` (ASCII), the survey of a run that knows its data file: the rows of data
+  /// files of that name are kept too, and the reader passes over the rest (its sieve), as
+  /// it serves that file alone.
+  explicit JournalSurvey(std::string computer, std::string fileName = std::string())
+      : runs_(computer + "-") {
     sieve_.computer = std::move(computer);
+    sieve_.fileName = std::move(fileName);
+    if (!sieve_.fileName.empty())
+      sieve_.runs = runs_;
   }
 
   /// Whether the read went to the journal's end and kept every row it had to, and no row
   /// that it let go may name `fileName` (ASCII, any letter case).
   bool Serves(std::string_view fileName) const;
-  /// Whether every `started` row kept is of a run that the computer names, whose end rows
-  /// were all kept.
-  bool EndsKept() const { return !otherRuns_; }
+  /// How the runs that the computer names begin: their end rows were all kept.
+  const std::string& runs() const { return runs_; }
+  /// Adds what a survey of the rows after the ones surveyed found; their numbers count on
+  /// from `rowsBefore`.
+  void Join(const JournalSurvey& later, size_t rowsBefore);
 
  private:
   friend class JournalReader;
@@ -177,7 +189,6 @@ class JournalSurvey {
   bool complete_ = false;
   bool full_ = false;  // more rows to keep than it keeps
   bool utf8_ = false;  // the journal's text, as the whole read decided it
-  bool otherRuns_ = false;
 };
 
 class JournalReader {
@@ -200,7 +211,11 @@ class JournalReader {
   /// Next passes over the rows that `sieve` lets it, from now on; none with nullptr.
   void Sieve(const JournalSieve* sieve) { sieve_ = sieve; }
   /// Next fills `survey` as it reads, from now on.
-  void Survey(JournalSurvey* survey) { survey_ = survey; }
+  void Survey(JournalSurvey* survey) {
+    survey_ = survey;
+    if (!survey->sieve_.fileName.empty())
+      sieve_ = &survey->sieve_;
+  }
   /// After ReadHeader: Next goes from one row that `survey` kept to the next, and the text
   /// is the one the survey's read decided.
   void Replay(const JournalSurvey* survey);
@@ -214,6 +229,19 @@ class JournalReader {
       header_.utf8_ = utf8;
     textKnown_ = true;
   }
+  /// After ReadHeader, for a read in two parts at once (ReadInParts): where the rows hold
+  /// at least `partsFrom` bytes, this reader reads up to the first line that begins after
+  /// their middle, and `later` from that line on, numbering its rows from 1 as if they were
+  /// the first, with a survey of its own where this reader has one.
+  enum class Parts { kTwo, kOne, kFailed };
+  Parts Split(JournalReader& later, uint64_t partsFrom);
+  /// Takes in what `later`, done with the rows after this reader's, found, as if this
+  /// reader had read them too: its count of rows that cannot be read, the journal's text,
+  /// its survey.
+  void Join(const JournalReader& later);
+  /// How many lines this reader has gone past, its header among them.
+  size_t lines() const { return line_; }
+  LockedFile& file() const { return file_; }
   const JournalEntry& entry() const { return entry_; }
   size_t unreadableRow() const { return entry_.row_; }
   /// The line of the row that cannot be read, until the next row: its first 256 KB when
@@ -251,7 +279,8 @@ class JournalReader {
   std::vector<char> buffer_;
   size_t begin_ = 0;  // the unread bytes of `buffer_` are [begin_, end_)
   size_t end_ = 0;
-  uint64_t offset_ = 0;  // where the next read of the file begins
+  uint64_t offset_ = 0;          // where the next read of the file begins
+  uint64_t limit_ = UINT64_MAX;  // where its rows end for this reader
   bool atEnd_ = false;
   bool skipLf_ = false;     // a CR ended the last line; a LF right after it ends nothing more
   char lineEnd_ = 0;        // what ends a row, as it ended the header: '\n' (LF or CR LF) or '\r'
@@ -263,8 +292,9 @@ class JournalReader {
   const JournalSieve* sieve_ = nullptr;
   JournalSurvey* survey_ = nullptr;
   const JournalSurvey* replay_ = nullptr;
-  size_t replayed_ = 0;      // of the replay's rows
-  uint64_t lineStart_ = 0;   // where the line read last begins in the file
+  std::unique_ptr<JournalSurvey> ownSurvey_;  // a later part's
+  size_t replayed_ = 0;                       // of the replay's rows
+  uint64_t lineStart_ = 0;                    // where the line read last begins in the file
   size_t writtenEvent_ = 0;  // the event of the row split last as written: WrittenEvent's
   JournalEntry entry_;
   std::string longLine_;  // the start of a line longer than the buffer
@@ -272,5 +302,18 @@ class JournalReader {
   size_t firstUnreadable_ = 0;
   std::string problem_;
 };
+
+/// Reads every row after the header that `reader` has read, handing each row that can be
+/// read to `take`: in two parts at once where the rows hold at least `partsFrom` bytes, on
+/// two processors, the first part's rows to `take` and the second's to `takeLater` on a
+/// thread of its own. Once read, `reader` is as one read of every row would have left it.
+struct PartsRead {
+  bool read = false;      // to the end; else the file could not be read (reader.Failure)
+  bool split = false;     // `takeLater` got the rows after the first part's
+  size_t rowsBefore = 0;  // the lines of the first part, which the second's rows count on from
+};
+using TakeRow = std::function<void(const JournalEntry&)>;
+PartsRead ReadInParts(JournalReader& reader, const TakeRow& take, const TakeRow& takeLater,
+                      uint64_t partsFrom);
 
 #endif  // TARVO_JOURNAL_JOURNAL_READER_H_

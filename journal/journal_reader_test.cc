@@ -30,7 +30,58 @@ std::string Read(const std::string& text) {
   return read;
 }
 
+// The rows that can be read, "<row> <event> <data file>|" each, then how many cannot be
+// read, the first of them, and the journal's text: in two parts at once, or in one.
+std::string ReadRows(const std::string& text, bool inParts) {
+  FakeFileSystem files;
+  files.files["J.csv"] = text;
+  std::unique_ptr<LockedFile> file;
+  files.OpenLocked("J.csv", LockFor::kReading, &file);
+  JournalReader reader(*file);
+  if (!reader.ReadHeader())
+    return "no header";
+  std::string first, second;
+  auto take = [](std::string* read) {
+    return [read](const JournalEntry& entry) {
+      *read += std::to_string(entry.row()) + " " + EventName(entry.event()) + " " +
+               std::string(entry.Field(JournalColumn::kDataFile)) + "|";
+    };
+  };
+  PartsRead parts = ReadInParts(reader, take(&first), take(&second), inParts ? 0 : UINT64_MAX);
+  EXPECT_EQ(inParts, parts.split) << text;
+  return first + "+" + std::to_string(parts.rowsBefore) + ":" + second +
+         std::to_string(reader.unreadable()) + " from " + std::to_string(reader.firstUnreadable()) +
+         (reader.header().utf8() ? " utf8" : "") + (parts.read ? "" : " failed");
+}
+
 }  // namespace
+
+// Two readers at once, each from a line on, read what one does; the second's rows are
+// numbered after the first's lines.
+TEST(JournalReader, ReadsInTwoParts) {
+  const std::string header = "run,time,computer,data_file,event\r\n";
+  struct Row {
+    std::string text;
+    std::string read;
+  } rows[] = {
+      {header + "r,t,c,a,saved\r\nr,t,c,b,saved\r\nr,t,c,c,saved\r\nr,t,c,d,saved\r\n",
+       "2 saved a|3 saved b|+3:1 saved c|2 saved d|0 from 0"},
+      // A Macintosh's line ends, with a LF after one of them, as an editor may leave it.
+      {"run,time,computer,data_file,event\rr,t,c,a,saved\rx\r\nr,t,c,b,saved\r",
+       "2 saved a|+3:1 saved b|1 from 3"},
+      // The middle in a line too long to be read: the second part begins after it.
+      {header + "r,t,c,a,saved\r\n" + std::string(300000, 'x') + "\r\nr,t,c,b,saved\r\n",
+       "2 saved a|+3:1 saved b|1 from 3"},
+      // The text is the first part's where it tells, else the second's.
+      {header + "r,t,c,a,saved\r\n\x1Ar,t,c,b,saved\r\nr,t,c,\xC3\xA4,saved\r\n",
+       "2 saved a|3 saved b|+3:1 saved \xC3\xA4|0 from 0 utf8"},
+      {header + "r,t,c,\xE4,saved\r\n\"\r\nr,t,c,a,saved\r\nr,t,c,b,saved\r\nr,t,c,\xC3\xA4,"
+                "saved\r\n\"\r\n",
+       "2 saved \xE4|4 saved a|5 saved b|+5:1 saved \xC3\xA4|2 from 3"},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(row.read, ReadRows(row.text, true)) << row.text;
+}
 
 TEST(JournalReader, ReadsWhatSpreadsheetsLeave) {
   const std::string header = "run,time,computer,data_file,event\r\n";

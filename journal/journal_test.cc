@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/csv.h"
 #include "fake_file_system.h"
+#include "journal/study_rows.h"
 #include "test_support.h"
 
 namespace {
@@ -45,9 +48,31 @@ Journal::Started Start(Journal& journal, FakeFileSystem& files, ProcessCheck& pr
                        const DataFiles& data = kOurs, bool scanFirst = false) {
   if (scanFirst) {
     EXPECT_TRUE(journal.Hold());
-    journal.Scan([](const JournalEntry&) {});
+    StudyRows rows("C:\\exp\\rt.ebs", "LAB1", {}, 0);
+    journal.Scan(rows);
   }
   return journal.Start(data, processes, CheckIn(files));
+}
+
+// How a case's journal is read: by Start alone, or as a run whose values the journal chooses,
+// and each in a long journal too, which is read in two parts at once.
+struct Read {
+  bool scanFirst;
+  bool long_;
+};
+
+// The journal of `rows`: in a long one, amid a megabyte of another station's old rows,
+// `other` each, more before them than after, so that they are read in the second part.
+std::string Text(
+    const std::string& rows, Read read, const std::string& header = kHeader,
+    const std::string& other =
+        "LAB9-1,2020-01-01T00:00:00+00:00,LAB9,ben,C:\\exp\\rt.ebs,,C:\\o.edat,saved,,\r\n") {
+  std::string padding, more;
+  while (read.long_ && padding.size() < 500000)
+    padding += other;
+  while (more.size() < padding.size() / 4)
+    more += other;
+  return header + padding + more + rows + padding;
 }
 
 // Each of `rows` read by Start alone, then as a run whose values the journal chooses.
@@ -56,6 +81,15 @@ void ForBothReads(const Rows& rows, Check check) {
   for (bool scanFirst : {false, true}) {
     for (const auto& row : rows)
       check(row, scanFirst);
+  }
+}
+
+// Each of `rows` read in each way.
+template <typename Rows, typename Check>
+void ForEachRead(const Rows& rows, Check check) {
+  for (Read read : {Read{false, false}, Read{true, false}, Read{false, true}, Read{true, true}}) {
+    for (const auto& row : rows)
+      check(row, read);
   }
 }
 
@@ -156,22 +190,22 @@ TEST(Journal, RefusesADataFileSavedOrRunningElsewhere) {
       {Row("A", kRecent, "LAB1", "D:\\RT-1-1.EDAT2", "saved"),
        "Already saved: RT-1-1.EDAT2 on LAB1 at " + kRecent},
   };
-  ForBothReads(rows, [&](const auto& row, bool scanFirst) {
+  ForEachRead(rows, [&](const auto& row, Read read) {
     FakeFileSystem files;
     FakeProcessCheck processes;
-    files.files["J.csv"] = kHeader + row.journal;
+    files.files["J.csv"] = Text(row.journal, read);
     Journal journal = Make(files);
-    Journal::Started outcome = Start(journal, files, processes, kOurs, scanFirst);
+    Journal::Started outcome = Start(journal, files, processes, kOurs, read.scanFirst);
     EXPECT_EQ(row.refusal.empty() ? Journal::Outcome::kWritten : Journal::Outcome::kRefused,
               outcome.outcome)
-        << row.journal;
+        << row.journal << read.scanFirst << read.long_;
     EXPECT_EQ(
         row.refusal.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.refusal},
         outcome.lines)
         << row.journal;
     EXPECT_EQ(
         std::string(kRun) + (row.refusal.empty() ? " started|" : " refused " + row.refusal + "|"),
-        Appended(files.files["J.csv"], kHeader + row.journal));
+        Appended(files.files["J.csv"], Text(row.journal, read)));
   });
   FakeFileSystem files;
   FakeProcessCheck processes;
@@ -262,18 +296,18 @@ TEST(Journal, ItsOwnRunsFoundEnded) {
        "L1 saved" + found + "|" + kRun + " refused Already saved: rt-1-1.edat2 on LAB2 at " +
            "2026-12-08T08:33:22-03:30|"},
   };
-  ForBothReads(rows, [&](const auto& row, bool scanFirst) {
+  ForEachRead(rows, [&](const auto& row, Read read) {
     FakeFileSystem files;
     FakeProcessCheck processes;
     for (const State& state : row.running)
       processes.states[state.first] = state.second;
     for (const std::string& path : row.there)
       files.files[path] = "data";
-    files.files["J.csv"] = kHeader + row.journal;
+    files.files["J.csv"] = Text(row.journal, read);
     Journal journal = Make(files);
-    Start(journal, files, processes, kOurs, scanFirst);
-    EXPECT_EQ(row.appended, Appended(files.files["J.csv"], kHeader + row.journal))
-        << row.what << scanFirst;
+    Start(journal, files, processes, kOurs, read.scanFirst);
+    EXPECT_EQ(row.appended, Appended(files.files["J.csv"], Text(row.journal, read)))
+        << row.what << read.scanFirst << read.long_;
   });
 }
 
@@ -298,20 +332,25 @@ TEST(Journal, UnreadableRowsThatNameTheDataFile) {
        "A,t,LAB1,x,ended\r\n",
        ""},  // a Ctrl-Z that `copy` left at the line's start
   };
-  ForBothReads(rows, [&](const auto& row, bool scanFirst) {
+  ForEachRead(rows, [&](const auto& row, Read read) {
     FakeFileSystem files;
     FakeProcessCheck processes;
-    files.files["J.csv"] = "run,time,computer,data_file,event\r\n" + row.journal;
+    const std::string text = Text(row.journal, read, "run,time,computer,data_file,event\r\n",
+                                  "LAB9-1,2020-01-01T00:00:00+00:00,LAB9,C:\\o.edat,saved\r\n");
+    files.files["J.csv"] = text;
     Journal journal = Make(files);
-    Journal::Started started = Start(journal, files, processes, kOurs, scanFirst);
+    Journal::Started started = Start(journal, files, processes, kOurs, read.scanFirst);
     bool refused = row.line.rfind(naming, 0) == 0;
     EXPECT_EQ(refused ? Journal::Outcome::kFailed : Journal::Outcome::kWritten, started.outcome);
-    bool said = row.line.empty() || (scanFirst && !refused);  // by Scan
-    EXPECT_EQ(said ? std::vector<std::string>{} : std::vector<std::string>{row.line},
-              started.lines);
-    EXPECT_EQ(refused,
-              files.files["J.csv"].size() ==
-                  row.journal.size() + std::string("run,time,computer,data_file,event\r\n").size());
+    bool said = row.line.empty() || (read.scanFirst && !refused);  // by Scan
+    // The row's number counts the lines before it.
+    std::string line = row.line;
+    if (!line.empty()) {
+      auto before = std::count(text.begin(), text.begin() + text.find(row.journal), '\n');
+      line.replace(line.find("row 2") + 4, 1, std::to_string(before + 1));
+    }
+    EXPECT_EQ(said ? std::vector<std::string>{} : std::vector<std::string>{line}, started.lines);
+    EXPECT_EQ(refused, files.files["J.csv"].size() == text.size());
   });
 }
 
@@ -408,8 +447,9 @@ TEST(Journal, FailuresGiveTheLineToPrint) {
   noAttributes.files["J.csv"] = "run,time,computer,script,data_file,event\r\n";
   Journal choosing = Make(noAttributes);
   ASSERT_TRUE(choosing.Hold());
+  StudyRows rows("C:\\exp\\rt.ebs", "LAB1", {}, 0);
   EXPECT_EQ(std::vector<std::string>{unread + ": its header has no column attributes"},
-            choosing.Scan([](const JournalEntry&) {}, {JournalColumn::kAttributes}));
+            choosing.Scan(rows, {JournalColumn::kAttributes}));
 }
 
 // -A: the data file is moved only once the guard lets the run go; the started row records

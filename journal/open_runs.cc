@@ -1,5 +1,9 @@
 #include "journal/open_runs.h"
 
+#include <algorithm>
+
+#include "base/text_helpers.h"
+
 std::string OpenRunHoursText() {
   return std::to_string(kOpenRunHours) + " hours";
 }
@@ -23,6 +27,11 @@ size_t RunEnds::Keep(std::string_view run) {
   if (!ended_.back())
     waiting_.emplace(std::string(run), kept);
   return kept;
+}
+
+bool RunEnds::WatchingBeyond(std::string_view runs) const {
+  return std::any_of(waiting_.begin(), waiting_.end(),
+                     [runs](const auto& waiting) { return !StartsWith(waiting.first, runs); });
 }
 
 void RunEnds::End(std::string_view run, bool mayMatter) {

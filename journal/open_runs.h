@@ -55,6 +55,8 @@ class RunEnds {
   void End(std::string_view run, bool mayMatter);
   /// Whether any kept run is still waiting for its end row.
   bool watching() const { return !waiting_.empty(); }
+  /// Whether one of them is named other than `runs` begins.
+  bool WatchingBeyond(std::string_view runs) const;
   bool Ended(size_t kept) const { return ended_[kept]; }
 
  private:

@@ -52,6 +52,8 @@ class StationRuns {
   void Take(const JournalEntry& entry);
   /// Whether an open run is waiting for its end row: every end row then matters.
   bool waiting() const { return ends_.watching(); }
+  /// Whether one that waits is named other than `runs` begins.
+  bool WaitingBeyond(std::string_view runs) const { return ends_.WatchingBeyond(runs); }
 
   /// The open runs whose E-Run has ended: by the journal's rows, or as `processes` finds.
   std::vector<Open> Ended(ProcessCheck& processes) const;

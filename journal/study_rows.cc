@@ -172,6 +172,46 @@ void StudyRows::Count(int64_t subject, size_t index, std::string_view value) {
   found->second.push_back(subject);
 }
 
+void StudyRows::Join(StudyRows&& later, size_t rowsBefore) {
+  for (size_t at = 0; at < highest_.size(); ++at) {
+    if (later.highest_[at] && (!highest_[at] || *highest_[at] < *later.highest_[at]))
+      highest_[at] = later.highest_[at];
+    for (auto& value : later.counted_[at]) {
+      Participating& counted = counted_[at];
+      auto found = std::find_if(counted.begin(), counted.end(),
+                                [&value](const auto& entry) { return entry.first == value.first; });
+      if (found == counted.end())
+        counted.push_back(std::move(value));
+      else
+        found->second.insert(found->second.end(), value.second.begin(), value.second.end());
+    }
+  }
+  saved_.merge(later.saved_);
+  for (auto& [subject, values] : later.kept_) {
+    for (size_t at = 0; at < values.size(); ++at) {
+      for (const std::string& value : values[at])
+        Keep(subject, at, value);
+    }
+  }
+  // A run's later `started` row stands, as in one read.
+  for (auto& [run, open] : later.open_)
+    open_[run] = std::move(open);
+  ended_.merge(later.ended_);
+  failedRuns_.merge(later.failedRuns_);
+  if (later.latestOrder_) {
+    RunOrder order{later.latestOrder_->time, later.latestOrder_->row + rowsBefore};
+    if (!latestOrder_ || !(order < *latestOrder_)) {
+      latestOrder_ = order;
+      latestRun_ = std::move(later.latestRun_);
+      latestAttributes_ = std::move(later.latestAttributes_);
+      latestRow_ = later.latestRow_ + rowsBefore;
+      latestStarted_ = later.latestStarted_;
+    }
+  }
+  if (!unreadableAttributes_ && later.unreadableAttributes_)
+    unreadableAttributes_ = *later.unreadableAttributes_ + rowsBefore;
+}
+
 void StudyRows::Finish() {
   for (const auto& [run, open] : open_) {
     if (ended_.count(run) != 0)

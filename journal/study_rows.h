@@ -48,6 +48,11 @@ class StudyRows {
 
   /// Takes the journal's rows, in their order.
   void Take(const JournalEntry& entry);
+  /// Rows that ask the same, for the rows of a later part of the journal, read at once with
+  /// the earlier (ReadInParts); Join then adds what they found, their rows numbered on from
+  /// `rowsBefore`, as if these rows had taken them.
+  StudyRows Later() const { return StudyRows(script_.name(), computer_.name(), questions_, now_); }
+  void Join(StudyRows&& later, size_t rowsBefore);
   /// Once every row is taken: the open runs count as they stand.
   void Finish();
 
