@@ -226,12 +226,13 @@ std::vector<std::string> Journal::Scan(StudyRows& rows, const std::vector<Journa
 }
 
 // A long journal's survey, read in two parts at once, which keeps the rows of `fileName`
-// too, so that Start then reads the few rows it kept; none for a journal read as fast in one part,
-// or one that cannot be read, whose failure the read of every row then finds.
+// too, so that Start then reads the few rows it kept; none for a journal read as fast in one
+// part, or one that cannot be read, whose failure the read of every row then finds. The
+// computer's name and `fileName` are ASCII, as the survey's sieve needs them.
 std::unique_ptr<JournalSurvey> Journal::SurveyInParts(LockedFile& file,
                                                       const std::string& fileName) const {
   uint64_t size = 0;
-  if (!IsAsciiText(station_.computer) || !file.Size(&size) || size < kPartsFrom)
+  if (!file.Size(&size) || size < kPartsFrom)
     return nullptr;
   JournalReader reader(file);
   auto survey = std::make_unique<JournalSurvey>(station_.computer, fileName);

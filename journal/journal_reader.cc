@@ -121,10 +121,15 @@ std::optional<std::time_t> JournalEntry::Time() const {
   return time;
 }
 
-bool JournalReader::ReadHeader() {
+// The buffer, and the entry that shows the row split last.
+void JournalReader::Prepare() {
   buffer_.resize(kBlock);
   entry_.header_ = &header_;
   entry_.fields_ = &csv_;
+}
+
+bool JournalReader::ReadHeader() {
+  Prepare();
   if (!Fill())
     return false;
   if (std::string_view(buffer_.data(), end_).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
@@ -434,9 +439,7 @@ JournalReader::Parts JournalReader::Split(JournalReader& later, uint64_t partsFr
   later.header_ = header_;
   later.lineEnd_ = lineEnd_;
   later.textKnown_ = textKnown_;
-  later.buffer_.resize(kBlock);
-  later.entry_.header_ = &later.header_;
-  later.entry_.fields_ = &later.csv_;
+  later.Prepare();
   later.offset_ = at;
   later.skipLf_ = lineEnd_ == '\r';  // a LF after the CR that ends this reader's last line
   later.sieve_ = sieve_;

@@ -258,6 +258,7 @@ class JournalReader {
  private:
   enum class LineStatus { kLine, kUnsplit, kTooLong, kEnd, kFailed };
   LineStatus NextLine();
+  void Prepare();
   bool Fill();
   bool HeaderLine(std::string_view* line);
   bool TakeHeader(std::string_view line);

@@ -164,26 +164,26 @@ void StudyRows::Keep(int64_t subject, size_t index, std::string_view value) {
 void StudyRows::Count(int64_t subject, size_t index, std::string_view value) {
   if (subject == 0 || !questions_.balanced[index])
     return;  // Subject 0 logs no data: no participant
+  ParticipantsOf(index, value).push_back(subject);
+}
+
+// The participants counted so far with the value `value` of attribute `index`.
+std::vector<int64_t>& StudyRows::ParticipantsOf(size_t index, std::string_view value) {
   Participating& counted = counted_[index];
   auto found = std::find_if(counted.begin(), counted.end(),
                             [value](const auto& entry) { return entry.first == value; });
   if (found == counted.end())
     found = counted.insert(counted.end(), {std::string(value), {}});
-  found->second.push_back(subject);
+  return found->second;
 }
 
 void StudyRows::Join(StudyRows&& later, size_t rowsBefore) {
   for (size_t at = 0; at < highest_.size(); ++at) {
     if (later.highest_[at] && (!highest_[at] || *highest_[at] < *later.highest_[at]))
       highest_[at] = later.highest_[at];
-    for (auto& value : later.counted_[at]) {
-      Participating& counted = counted_[at];
-      auto found = std::find_if(counted.begin(), counted.end(),
-                                [&value](const auto& entry) { return entry.first == value.first; });
-      if (found == counted.end())
-        counted.push_back(std::move(value));
-      else
-        found->second.insert(found->second.end(), value.second.begin(), value.second.end());
+    for (const auto& [value, subjects] : later.counted_[at]) {
+      std::vector<int64_t>& participants = ParticipantsOf(at, value);
+      participants.insert(participants.end(), subjects.begin(), subjects.end());
     }
   }
   saved_.merge(later.saved_);

@@ -96,6 +96,7 @@ class StudyRows {
   bool Recent(const JournalEntry& entry);
   void Keep(int64_t subject, size_t index, std::string_view value);
   void Count(int64_t subject, size_t index, std::string_view value);
+  std::vector<int64_t>& ParticipantsOf(size_t index, std::string_view value);
 
   NameInRows script_, computer_;
   StudyQuestions questions_;
