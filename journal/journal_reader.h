@@ -259,6 +259,7 @@ class JournalReader {
   enum class LineStatus { kLine, kUnsplit, kTooLong, kEnd, kFailed };
   LineStatus NextLine();
   void Prepare();
+  bool Grow();
   bool Fill();
   bool HeaderLine(std::string_view* line);
   bool TakeHeader(std::string_view line);
