@@ -202,22 +202,25 @@ bool IsReadOnlyFile(const std::string& path) {
   return access(path.c_str(), W_OK) != 0;
 }
 
-NewFileOutcome WriteNewFile(const std::string& path, const std::string& bytes, size_t* written) {
+NewFileOutcome WriteNewFile(const std::string& path, const FilePieces& pieces, size_t* written) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0)
     return errno == EEXIST ? NewFileOutcome::kNameTaken : NewFileOutcome::kFailed;
   RemoveOnInterrupt(path);
   *written = 0;
-  while (*written < bytes.size()) {
-    ssize_t count = write(fd, bytes.data() + *written, bytes.size() - *written);
-    if (count > 0)
-      *written += static_cast<size_t>(count);
-    else if (count == 0 || errno != EINTR)
-      break;
-  }
+  bool whole = true;
+  pieces([fd, written, &whole](std::string_view piece) {
+    for (size_t done = 0; whole && done < piece.size();) {
+      ssize_t count = write(fd, piece.data() + done, piece.size() - done);
+      if (count > 0)
+        done += static_cast<size_t>(count);
+      else if (count == 0 || errno != EINTR)
+        whole = false;
+      *written += count > 0 ? static_cast<size_t>(count) : 0;
+    }
+  });
   bool closed = close(fd) == 0;
-  return *written == bytes.size() && closed ? NewFileOutcome::kWritten
-                                            : NewFileOutcome::kIncomplete;
+  return whole && closed ? NewFileOutcome::kWritten : NewFileOutcome::kIncomplete;
 }
 
 WriteOutcome PutInPlace(const std::string& from, const std::string& target, FileHold* hold) {

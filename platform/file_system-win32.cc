@@ -230,7 +230,7 @@ bool IsReadOnlyFile(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-NewFileOutcome WriteNewFile(const std::string& path, const std::string& bytes, size_t* written) {
+NewFileOutcome WriteNewFile(const std::string& path, const FilePieces& pieces, size_t* written) {
   // Shared for deletion, so that the console's handler can remove it while it is open.
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -239,17 +239,19 @@ NewFileOutcome WriteNewFile(const std::string& path, const std::string& bytes, s
                                                : NewFileOutcome::kFailed;
   RemoveOnInterrupt(path);
   *written = 0;
-  while (*written < bytes.size()) {
-    DWORD count = 0;
-    if (!::WriteFile(handle, bytes.data() + *written, static_cast<DWORD>(bytes.size() - *written),
-                     &count, nullptr) ||
-        count == 0)
-      break;
-    *written += count;
-  }
+  bool whole = true;
+  pieces([handle, written, &whole](std::string_view piece) {
+    for (size_t done = 0; whole && done < piece.size();) {
+      DWORD count = 0;
+      whole = ::WriteFile(handle, piece.data() + done, static_cast<DWORD>(piece.size() - done),
+                          &count, nullptr) &&
+              count > 0;
+      done += count;
+      *written += count;
+    }
+  });
   bool closed = CloseHandle(handle) != 0;
-  return *written == bytes.size() && closed ? NewFileOutcome::kWritten
-                                            : NewFileOutcome::kIncomplete;
+  return whole && closed ? NewFileOutcome::kWritten : NewFileOutcome::kIncomplete;
 }
 
 WriteOutcome PutInPlace(const std::string& from, const std::string& target, FileHold* hold) {

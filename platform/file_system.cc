@@ -71,7 +71,7 @@ ReadOutcome ReadOpenFile(uint64_t size, const std::function<int64_t(char*, size_
   }
 }
 
-WriteOutcome WriteThroughNewFile(const std::string& path, const std::string& bytes, FileHold* hold,
+WriteOutcome WriteThroughNewFile(const std::string& path, const FilePieces& pieces, FileHold* hold,
                                  size_t* written) {
   *written = 0;
   if (IsReadOnlyFile(path))
@@ -85,7 +85,7 @@ WriteOutcome WriteThroughNewFile(const std::string& path, const std::string& byt
     char name[16];
     std::snprintf(name, sizeof name, "~T%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);
     std::string temp = folder + name;
-    NewFileOutcome made = WriteNewFile(temp, bytes, written);
+    NewFileOutcome made = WriteNewFile(temp, pieces, written);
     if (made == NewFileOutcome::kNameTaken)
       continue;
     if (made == NewFileOutcome::kFailed)

@@ -3,14 +3,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // The file operations of the program. FileSystem is the seam: reading, writing and holding
 // a script go through it, so tests can make any step fail. RealFileSystem() is the
 // platform's own (file_system-posix.cc, file_system-win32.cc); what both share is in
 // file_system.cc. Files are always binary: line ends are translated by our own code, so
 // both builds behave alike.
+
+/// A file's bytes, given piece by piece, each to `write` in turn: a long file, such as a
+/// report's page, is so written without being held whole.
+using WritePiece = std::function<void(std::string_view piece)>;
+using FilePieces = std::function<void(const WritePiece& write)>;
 
 /// A run's hold on the file it put in place: while it lasts, no other run's
 /// FileSystem::WriteFile replaces that file, and any program can still read it.
@@ -103,8 +110,14 @@ class FileSystem {
   /// file could not be closed. Fails with kHeld while another run holds `path`; with
   /// `hold`, this run holds it from before anyone else can replace it until `hold` is
   /// released.
-  virtual WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
-                                 size_t* written) = 0;
+  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
+                         size_t* written) {
+    return WritePieces(
+        path, [&bytes](const WritePiece& write) { write(bytes); }, hold, written);
+  }
+  /// The same, its bytes given in pieces.
+  virtual WriteOutcome WritePieces(const std::string& path, const FilePieces& pieces,
+                                   FileHold* hold, size_t* written) = 0;
 
   /// Opens `path` for `lockFor` and locks the whole file, waiting up to 10 seconds for
   /// another run's lock without blocking. Only a disk file: a folder or a device is

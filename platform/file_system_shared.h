@@ -24,15 +24,15 @@ ReadOutcome ReadOpenFile(uint64_t size, const std::function<int64_t(char*, size_
                          std::string* text);
 
 /// FileSystem::WriteFile, through the platform's steps below.
-WriteOutcome WriteThroughNewFile(const std::string& path, const std::string& bytes, FileHold* hold,
+WriteOutcome WriteThroughNewFile(const std::string& path, const FilePieces& pieces, FileHold* hold,
                                  size_t* written);
 
 /// What the platforms' file systems share: writing goes through WriteThroughNewFile.
 class DiskFileSystem : public FileSystem {
  public:
-  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
-                         size_t* written) override {
-    return WriteThroughNewFile(path, bytes, hold, written);
+  WriteOutcome WritePieces(const std::string& path, const FilePieces& pieces, FileHold* hold,
+                           size_t* written) override {
+    return WriteThroughNewFile(path, pieces, hold, written);
   }
 };
 
@@ -43,9 +43,10 @@ bool IsReadOnlyFile(const std::string& path);
 enum class NewFileOutcome { kWritten, kIncomplete, kNameTaken, kFailed };
 
 /// Per platform: creates the file `path`, which must not exist yet, has an interrupt
-/// remove it (RemoveOnInterrupt), writes `bytes` to it and closes it. `*written` counts the
-/// bytes that reached it; kIncomplete when not all did or the file could not be closed.
-NewFileOutcome WriteNewFile(const std::string& path, const std::string& bytes, size_t* written);
+/// remove it (RemoveOnInterrupt), writes the pieces to it and closes it. `*written` counts
+/// the bytes that reached it; kIncomplete when not all did or the file could not be closed.
+/// Once a piece fails, the later ones are not written.
+NewFileOutcome WriteNewFile(const std::string& path, const FilePieces& pieces, size_t* written);
 
 /// Per platform: puts the closed file `from` in place of `target` in one step unless
 /// another run holds `target`: kWritten, kHeld or kFailed. A link at `target` is replaced

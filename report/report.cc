@@ -51,9 +51,9 @@ bool Read(LockedFile& file, const std::string& journal, ReportModel* model) {
 // Puts the page in place of an earlier report in one step, so that nobody who opens it
 // meanwhile sees half a page: "" when it is in place, else what to add to the line that
 // says it is not.
-bool Write(FileSystem& files, const std::string& path, const std::string& page, std::string* why) {
+bool Write(FileSystem& files, const std::string& path, const FilePieces& page, std::string* why) {
   size_t written = 0;
-  WriteOutcome outcome = files.WriteFile(path, page, nullptr, &written);
+  WriteOutcome outcome = files.WritePieces(path, page, nullptr, &written);
   if (outcome == WriteOutcome::kHeld)
     *why = ": it is open in another program";
   return outcome == WriteOutcome::kWritten;
@@ -104,7 +104,9 @@ bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now) 
               " (the first is row " + std::to_string(unreadable.front()) + ")");
   }
   std::string why;
-  if (!Write(files, path, ReportPage(model, journal, JournalTime(now)), &why)) {
+  std::string madeAt = JournalTime(now);
+  auto page = [&](const WritePiece& write) { ReportPage(model, journal, madeAt, write); };
+  if (!Write(files, path, page, &why)) {
     PrintLine("Couldn't write report " + path + why);
     return false;
   }

@@ -128,7 +128,7 @@ struct Text {
 // it stands, the journal's texts as Text, numbers in decimal.
 class Page {
  public:
-  explicit Page(size_t cells) { html_.resize(size_t{16} * 1024 + cells * 256); }
+  explicit Page(const WritePiece& write) : write_(write) { html_.resize(kPiece); }
 
   void Head(const std::string& journal) {
     *this << "<!DOCTYPE html>\n<html><head>\n"
@@ -288,10 +288,9 @@ class Page {
     *this << "</table>\n";
   }
 
-  std::string End() {
+  void End() {
     *this << "</body></html>\n";
-    html_.resize(used_);
-    return std::move(html_);
+    Flush();
   }
 
  private:
@@ -377,14 +376,26 @@ class Page {
     *this << "</td>";
   }
 
-  // The page so far: the first `used_` bytes of `html_`, which grows by doubling.
+  // The page is written in pieces of kPiece bytes: a page of thousands of cells is never
+  // held whole, and its memory is the same few pages over and over. The piece so far is
+  // the first `used_` bytes of `html_`.
+  static constexpr size_t kPiece = size_t{64} * 1024;
   void Append(std::string_view text) {
     if (text.size() > html_.size() - used_)
-      html_.resize(std::max(html_.size() * 2, used_ + text.size()));
+      Flush();
+    if (text.size() > html_.size()) {
+      write_(text);
+      return;
+    }
     std::memcpy(&html_[used_], text.data(), text.size());
     used_ += text.size();
   }
+  void Flush() {
+    write_(std::string_view(html_.data(), used_));
+    used_ = 0;
+  }
 
+  const WritePiece& write_;
   std::string html_;
   size_t used_ = 0;
   std::string converted_;
@@ -392,17 +403,14 @@ class Page {
 
 }  // namespace
 
-std::string ReportPage(const ReportModel& model, const std::string& journal,
-                       const std::string& madeAt) {
-  size_t cells = 0;
-  for (const auto& [key, grid] : model.grids())
-    cells += grid.size() + grid.others.size();
-  Page page(cells);
+void ReportPage(const ReportModel& model, const std::string& journal, const std::string& madeAt,
+                const WritePiece& write) {
+  Page page(write);
   page.Head(journal);
   page.Heading(model, journal, madeAt);
   page.Grids(model);
   page.NeedsAttention(model);
   page.Computers(model);
   page.Legend();
-  return page.End();
+  page.End();
 }

@@ -45,10 +45,12 @@ ReadOutcome FakeFileSystem::ReadFile(const std::string& path, std::string* text)
   return readFailsAt <= found->second.size() ? ReadOutcome::kFailed : ReadOutcome::kRead;
 }
 
-WriteOutcome FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes,
-                                       FileHold* hold, size_t* written) {
+WriteOutcome FakeFileSystem::WritePieces(const std::string& path, const FilePieces& pieces,
+                                         FileHold* hold, size_t* written) {
   if (failOpen || readOnly.count(path) != 0)
     return WriteOutcome::kFailed;
+  std::string bytes;
+  pieces([&bytes](std::string_view piece) { bytes.append(piece); });
   *written = std::min(bytes.size(), diskSpace - std::min(diskSpace, written_));
   if (*written < bytes.size() || failClose)
     return WriteOutcome::kIncomplete;

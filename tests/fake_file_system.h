@@ -29,8 +29,8 @@ class FakeFileSystem : public FileSystem {
   std::set<std::string> cannotTell;  // paths that Look cannot tell of, as on a share offline
 
   ReadOutcome ReadFile(const std::string& path, std::string* text) override;
-  WriteOutcome WriteFile(const std::string& path, const std::string& bytes, FileHold* hold,
-                         size_t* written) override;
+  WriteOutcome WritePieces(const std::string& path, const FilePieces& pieces, FileHold* hold,
+                           size_t* written) override;
   LockOutcome OpenLocked(const std::string& path, LockFor lockFor,
                          std::unique_ptr<LockedFile>* file) override;
   /// A folder, a path that ends in a separator, is there when a file is in it.

@@ -85,6 +85,15 @@ CASES = [
                                    (b"\x1b", False),
                                    (b'<meta http-equiv="Content-Type" content="text/html; '
                                     b'charset=utf-8">', True)]}),
+    # A message longer than a piece of the page, which goes to the file in pieces.
+    report("report_longer_than_a_piece",
+           {"journal.csv": ("\r\n".join([HEADER] + _run("PC1-1", 5, "LAB-PC1", 1, 1, "no data",
+                                                         "<" + "x" * 80000 + ">")) +
+                            "\r\n").encode("latin-1")},
+           ["Read 2 rows from journal.csv", "nback.ebs: 0 saved, 0 not converted, 1 no data, "
+            "0 running", "Report: journal.html"], extra_files_ok=True,
+           texts={"journal.html": [(b"&lt;" + b"x" * 80000 + b"&gt;", True),
+                                   (b"</body></html>\n", True)]}),
     report("report_journal_missing", {}, ["Couldn't read journal journal.csv"], exit=-1,
            outputs={"journal.csv": None, "journal.html": None}),
     report("report_not_a_journal", {"journal.csv": b"Subject,Session\r\n12,1\r\n"},
