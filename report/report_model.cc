@@ -145,14 +145,14 @@ void AddPending(AttentionList& list, const PendingItem& item) {
 
 }  // namespace
 
-// What is known of a data file: its first save and its latest, its latest abort, and the
-// runs that did not check it, which a later save leaves out.
+// What is known of a data file: its first save and its latest, its latest abort while no
+// later save follows it, and the runs that did not check it, which a later save leaves out.
 struct ReportDataFile {
   // What an end row of its runs looks at first, together.
   PathText path;  // as the latest row that named it has it
   std::optional<RunOrder> firstSave, lastSave;
-  std::optional<PendingItem> abort;
-  InlineText<44> key;  // its file name in upper case
+  PendingItem* abort = nullptr;  // of State::aborts
+  InlineText<44> key;            // its file name in upper case
   TimeText firstTime;
   ComputerText firstComputer;
   InlineText<44> firstFileName;
@@ -161,7 +161,7 @@ struct ReportDataFile {
   void Prefetch() const {
     ::Prefetch(&path);
     ::Prefetch(&lastSave);
-    ::Prefetch(&abort);
+    ::Prefetch(abort);
   }
 };
 
@@ -247,6 +247,17 @@ struct ReportModel::State {
   // The data files in the order they came, and by file name in upper case.
   std::deque<ReportDataFile> files;
   std::unordered_map<std::string_view, ReportDataFile*> filesByKey;
+  // The data files' aborts that no later save follows, and the places of those that a save
+  // then followed, which the next abort takes: only these are kept.
+  std::deque<PendingItem> aborts;
+  std::vector<PendingItem*> freeAborts;
+  PendingItem* NewAbort() {
+    if (freeAborts.empty())
+      return &aborts.emplace_back();
+    PendingItem* item = freeAborts.back();
+    freeAborts.pop_back();
+    return item;
+  }
   std::string key;
   std::deque<SavedAgain> savedAgain;  // the latest kKept, in order
   size_t savedAgainCount = 0;
@@ -426,9 +437,9 @@ void ScriptGrid::PrefetchSubject(int32_t subject) const {
   }
 }
 
-const Happening* ScriptGrid::Find(int32_t subject, int32_t session) const {
+std::optional<Happening> ScriptGrid::Find(int32_t subject, int32_t session) const {
   const Cell* cell = FindCell(subject, session);
-  return cell == nullptr ? nullptr : cell->shown();
+  return cell == nullptr ? std::nullopt : cell->shown();
 }
 
 std::vector<int32_t> ScriptGrid::Subjects() const {
@@ -457,20 +468,6 @@ int64_t ScriptGrid::NextSession(int32_t subject) const {
       break;
   }
   return session;
-}
-
-// The cells are looked at in the order they came, their texts in no order: those of the
-// cells a few ahead are asked for from memory meanwhile.
-void ScriptGrid::Settle() {
-  for (size_t at = 0; at < cells_.size(); ++at) {
-    if (at + 16 < cells_.size())
-      ::Prefetch(cells_[at + 16]);
-    if (at + 8 < cells_.size())
-      ::Prefetch(cells_[at + 8]->texts, sizeof(CellTexts));
-    cells_[at]->texts->Settle(cells_[at]->outcome);
-  }
-  for (auto& [label, cell] : others)
-    cell.texts->Settle(cell.outcome);
 }
 
 void ScriptGrid::AddCounts(OutcomeCounts* counts) const {
@@ -895,8 +892,12 @@ void ReportModel::End(const Run& run, const Ending& ending) {
   }
   if (file == nullptr)
     return;
-  if (outcome == RunOutcome::kNotConverted && (!file->abort || file->abort->order < run.order))
-    said(file->abort ? &*file->abort : &file->abort.emplace());
+  if (outcome == RunOutcome::kNotConverted && (!file->lastSave || *file->lastSave < run.order) &&
+      (file->abort == nullptr || file->abort->order < run.order)) {
+    if (file->abort == nullptr)
+      file->abort = state.NewAbort();
+    said(file->abort);
+  }
   if (outcome == RunOutcome::kSaved)
     Saved(run, ending, file);
 }
@@ -906,8 +907,13 @@ void ReportModel::End(const Run& run, const Ending& ending) {
 void ReportModel::Saved(const Run& run, const Ending& ending, ReportDataFile* file) {
   State& state = *state_;
   const std::string& computer = state.computers[run.computer].name;
-  if (!file->lastSave || *file->lastSave < run.order)
+  if (!file->lastSave || *file->lastSave < run.order) {
     file->lastSave = run.order;
+    if (file->abort != nullptr && file->abort->order < run.order) {
+      state.freeAborts.push_back(file->abort);  // it never stands
+      file->abort = nullptr;
+    }
+  }
   // The latest kKept saves again are kept, in order: one older than all of them is counted.
   auto keeps = [&state](const RunOrder& order) {
     ++state.savedAgainCount;
@@ -993,7 +999,6 @@ void ReportModel::Finish(std::time_t now) {
   }
   for (auto& [key, grid] : grids_) {
     grid.CountSaved();
-    grid.Settle();
   }
 }
 
@@ -1046,8 +1051,7 @@ void ReportModel::FinishRuns(std::time_t now) {
 void ReportModel::FinishDataFiles() {
   State& state = *state_;
   for (const ReportDataFile& file : state.files) {
-    bool abortStands = file.abort && (!file.lastSave || *file.lastSave < file.abort->order);
-    if (abortStands)
+    if (file.abort != nullptr)
       AddPending(attention_[static_cast<size_t>(Attention::kAborted)], *file.abort);
     for (const PendingItem& item : file.unchecked) {
       if (!file.lastSave || *file.lastSave < item.order)

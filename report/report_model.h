@@ -111,7 +111,7 @@ using MessageText = InlineText<108>;  // a row's message
 using PathText = InlineText<52>;      // a data file's path, or a run's name
 
 /// What a cell shows: its outcome and the row that decided it, its texts in UTF-8. The texts
-/// are views of the cell's own, given out once the model is finished.
+/// are views of the cell's own, made when asked for.
 struct Happening {
   RunOutcome outcome = RunOutcome::kRunning;
   std::string_view time;  // as the journal has it
@@ -125,16 +125,12 @@ struct Happening {
 struct ReportDataFile;  // what the model knows of a data file (report_model.cc)
 
 /// What a cell shows, as the rows that decided it wrote it: kept apart from the cell, as
-/// only those rows and the page look at it. Its Happening gives out its texts once the
-/// model is finished.
+/// only those rows and the page look at it.
 struct CellTexts {
-  Happening shows;
   TimeText time;
   ComputerText computer;
   MessageText message;
   InlineText<4> setAside;  // mostly none
-
-  void Settle(RunOutcome outcome) { shows = {outcome, time, computer, message, setAside}; }
 };
 
 /// A cell: what its latest run shows, the latest by the runs' order; a refusal shows only
@@ -171,8 +167,12 @@ struct Cell {
     return any && !refused && row == order.row && timed == order.time.has_value() &&
            (!timed || time == *order.time);
   }
-  /// What it shows; nullptr when it shows no run.
-  const Happening* shown() const { return any ? &texts->shows : nullptr; }
+  /// What it shows; none when it shows no run.
+  std::optional<Happening> shown() const {
+    if (!any)
+      return std::nullopt;
+    return Happening{outcome, texts->time, texts->computer, texts->message, texts->setAside};
+  }
 };
 
 /// The cells of one script, by its file name.
@@ -210,8 +210,8 @@ class ScriptGrid {
   void Made(Cell* cell, int32_t subject, int32_t session);
   /// The cell below the grid of a run without a Subject or a Session, made.
   std::pair<const std::string*, Cell*> Other(std::string_view label);
-  /// What the cell of (Subject, Session) shows; nullptr for one without runs.
-  const Happening* Find(int32_t subject, int32_t session) const;
+  /// What the cell of (Subject, Session) shows; none for one without runs.
+  std::optional<Happening> Find(int32_t subject, int32_t session) const;
   /// Asks for the texts of the usual Sessions of `subject` from memory, which Find will
   /// give out shortly.
   void PrefetchSubject(int32_t subject) const;
@@ -227,8 +227,6 @@ class ScriptGrid {
   void AddCounts(OutcomeCounts* counts) const;
   /// Counts the saved cells into the script's line.
   void CountSaved();
-  /// Gives out every cell's texts (CellTexts::Settle).
-  void Settle();
 
  private:
   static int64_t Key(int32_t subject, int32_t session) {

@@ -55,8 +55,8 @@ std::string Shown(const ReportModel& model) {
              " " + std::to_string(grid.runningNow) + "|";
     for (int32_t subject : grid.Subjects()) {
       for (int32_t session : grid.Sessions()) {
-        const Happening* cell = grid.Find(subject, session);
-        if (cell != nullptr)
+        std::optional<Happening> cell = grid.Find(subject, session);
+        if (cell)
           shown += std::string(OutcomeName(cell->outcome)) + " " + std::string(cell->time) + " " +
                    std::string(cell->computer) + "|";
       }
@@ -150,10 +150,13 @@ TEST(ReportModel, SortedRowsGiveTheSame) {
                        y.Split(right, ',');
                        return x[static_cast<size_t>(column)] < y[static_cast<size_t>(column)];
                      });
-    std::string rows;
-    for (const std::string& line : sorted)
+    std::string rows, reversed;  // and sorted the other way
+    for (const std::string& line : sorted) {
       rows += line;
+      reversed.insert(0, line);
+    }
     EXPECT_EQ(shown, Shown(Model(rows))) << column;
+    EXPECT_EQ(shown, Shown(Model(reversed))) << column;
   }
 }
 
@@ -225,8 +228,8 @@ TEST(ReportModel, LongTextsShowWhole) {
   ReportModel model =
       Model(RowOf("A", computer, "Session=1; Subject=1", "", "started", "", time) +
             RowOf("A", computer, "Session=1; Subject=1", "", "no data", message, time));
-  const Happening* shown = model.grids().begin()->second.Find(1, 1);
-  ASSERT_NE(nullptr, shown);
+  std::optional<Happening> shown = model.grids().begin()->second.Find(1, 1);
+  ASSERT_TRUE(shown);
   EXPECT_EQ(time, shown->time);
   EXPECT_EQ(computer, shown->computer);
   EXPECT_EQ(message, shown->message);
@@ -242,13 +245,14 @@ TEST(ReportModel, AttributesReadAlikeInEveryForm) {
                             RowOf("E", "PC1", "Session=1; Subject=3; Subject=99", "", "refused"));
   const ScriptGrid& grid = model.grids().begin()->second;
   EXPECT_EQ((std::vector<int32_t>{5, 12}), grid.Subjects());
-  EXPECT_NE(nullptr, grid.Find(12, 2));
+  EXPECT_TRUE(grid.Find(12, 2));
   std::vector<std::string> others;
   for (const auto& [label, cell] : grid.others)
     others.push_back(label);
   EXPECT_EQ((std::vector<std::string>{"C", "D", "E"}), others);
-  const Happening* last = grid.others.find("E")->second.shown();  // of the journal's last row
-  ASSERT_NE(nullptr, last);
+  std::optional<Happening> last =
+      grid.others.find("E")->second.shown();  // of the journal's last row
+  ASSERT_TRUE(last);
   EXPECT_EQ(RunOutcome::kRefused, last->outcome);
 }
 

@@ -211,8 +211,8 @@ class Page {
           grid.PrefetchSubject(subjects[at + 2]);
         *this << "<tr><th class=\"n\">" << subject << "</th>";
         for (int32_t session : sessions) {
-          const Happening* cell = grid.Find(subject, session);
-          if (cell == nullptr)
+          std::optional<Happening> cell = grid.Find(subject, session);
+          if (!cell)
             *this << "<td>&nbsp;</td>";
           else
             CellHtml(*cell);
@@ -226,8 +226,8 @@ class Page {
             << "<tr><th>Data file or run</th><th>Outcome</th></tr>\n";
       for (const auto& [label, cell] : grid.others) {
         *this << "<tr><td>" << Text{label} << "</td>";
-        if (cell.shown() != nullptr)
-          CellHtml(*cell.shown());
+        if (std::optional<Happening> shown = cell.shown())
+          CellHtml(*shown);
         *this << "</tr>\n";
       }
       *this << "</table>\n";
