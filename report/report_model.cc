@@ -149,23 +149,56 @@ void AddPending(AttentionList& list, const PendingItem& item) {
 // later save follows it, and the runs that did not check it, which a later save leaves out.
 struct ReportDataFile {
   // What an end row of its runs looks at first, together.
-  PathText path;  // as the latest row that named it has it
+  std::string_view key;  // its file name in upper case, in State::keys
   std::optional<RunOrder> firstSave, lastSave;
   PendingItem* abort = nullptr;  // of State::aborts
-  InlineText<44> key;            // its file name in upper case
   TimeText firstTime;
   ComputerText firstComputer;
   InlineText<44> firstFileName;
   std::vector<PendingItem> unchecked;
 
   void Prefetch() const {
-    ::Prefetch(&path);
+    ::Prefetch(this);
     ::Prefetch(&lastSave);
+    ::Prefetch(key.data());
     ::Prefetch(abort);
   }
 };
 
 namespace {
+
+// Texts that stay as they were made as long as the model, such as the data files' keys,
+// side by side in blocks: none needs a block of its own, nor room it does not use.
+class TextArena {
+ public:
+  std::string_view Keep(std::string_view text) {
+    if (blocks_.empty() || text.size() > size_ - used_) {
+      size_ = std::max(kBlock, text.size());
+      blocks_.push_back(std::make_unique<char[]>(size_));
+      used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    std::memcpy(at, text.data(), text.size());
+    used_ += text.size();
+    return {at, text.size()};
+  }
+
+ private:
+  static constexpr size_t kBlock = size_t{16} * 1024;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  size_t size_ = 0, used_ = 0;  // of the last block
+};
+
+// Whether `name` in upper case is `key`, for a name in ASCII; false for any other.
+bool IsAsciiKeyOf(std::string_view name, std::string_view key) {
+  if (name.size() != key.size())
+    return false;
+  for (size_t at = 0; at < name.size(); ++at) {
+    if (static_cast<unsigned char>(name[at]) >= 0x80 || UpperCaseAscii(name[at]) != key[at])
+      return false;
+  }
+  return true;
+}
 
 // A save of a data file after its first, whose item names the first once all are known.
 struct SavedAgain {
@@ -247,6 +280,7 @@ struct ReportModel::State {
   // The data files in the order they came, and by file name in upper case.
   std::deque<ReportDataFile> files;
   std::unordered_map<std::string_view, ReportDataFile*> filesByKey;
+  TextArena keys;
   // The data files' aborts that no later save follows, and the places of those that a save
   // then followed, which the next abort takes: only these are kept.
   std::deque<PendingItem> aborts;
@@ -360,28 +394,27 @@ size_t ReportModel::State::ComputerOf(std::string_view name) {
 // The data file of that name, in any letter case; nullptr for a row without one. A cell's
 // runs write one data file, mostly: `known`, the one of its last run, is looked at first.
 ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile* known) {
-  if (known != nullptr && SameBytes(known->path, path))
-    return known;
   std::string_view name = FileNameOf(path);
   if (name.empty())
     return nullptr;
+  if (known != nullptr && IsAsciiKeyOf(name, known->key))
+    return known;
   key.assign(name);
   for (char& c : key)
     c = UpperCaseAscii(c);
   if (!std::all_of(key.begin(), key.end(),
                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     key = UpperCaseLatinUtf8(key);
-  if (known == nullptr || known->key.view() != key) {
+  if (known == nullptr || known->key != key) {
     auto found = filesByKey.find(key);
     if (found != filesByKey.end()) {
       known = found->second;
     } else {
       known = &files.emplace_back();
-      known->key.assign(key);
-      filesByKey.emplace(known->key.view(), known);
+      known->key = keys.Keep(key);
+      filesByKey.emplace(known->key, known);
     }
   }
-  known->path.assign(path);
   return known;
 }
 

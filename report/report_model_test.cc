@@ -257,15 +257,15 @@ TEST(ReportModel, AttributesReadAlikeInEveryForm) {
 }
 
 // Runs whose names differ at their start only, a computer's name in other letters, two that
-// end alike, and a cell whose runs changed their data file.
+// end alike, and a cell whose runs changed their data file, to one whose name begins alike.
 TEST(ReportModel, AlikeNamesKeptApart) {
   ReportModel model =
       Model(RowOf("A-123456789", "PC-A1", "Session=1; Subject=1", "C:\\d\\one.edat", "started") +
             RowOf("B-123456789", "PC-B1", "Session=1; Subject=2", "", "started") +
             RowOf("B-123456789", "PC-B1", "Session=1; Subject=2", "", "no data") +
             RowOf("A-123456789", "pc-a1", "Session=1; Subject=1", "C:\\d\\one.edat", "saved") +
-            RowOf("C", "PC-A1", "Session=1; Subject=1", "C:\\d\\two.edat", "started") +
-            RowOf("C", "PC-A1", "Session=1; Subject=1", "C:\\d\\two.edat", "saved") +
+            RowOf("C", "PC-B1", "Session=1; Subject=1", "C:\\d\\one.edat.bak", "started") +
+            RowOf("C", "PC-B1", "Session=1; Subject=1", "C:\\d\\one.edat.bak", "saved") +
             RowOf("D", "PC-A1", "Session=1; Subject=1", "D:\\e\\ONE.EDAT", "started") +
             RowOf("D", "PC-A1", "Session=1; Subject=1", "D:\\e\\ONE.EDAT", "saved"));
   const ScriptGrid& grid = model.grids().begin()->second;
@@ -274,7 +274,7 @@ TEST(ReportModel, AlikeNamesKeptApart) {
   std::vector<std::string> computers;
   for (const ComputerRuns& computer : model.Computers())
     computers.push_back(computer.name + " " + std::to_string(computer.runs));
-  EXPECT_EQ((std::vector<std::string>{"PC-A1 3", "PC-B1 1"}), computers);
+  EXPECT_EQ((std::vector<std::string>{"PC-A1 2", "PC-B1 2"}), computers);
   EXPECT_EQ(std::vector<std::string>{"ONE.EDAT saved again; first at 2026-12-08T11:00:00+00:00 "
                                      "on PC-A1"},
             Texts(model, Attention::kSavedTwice));
