@@ -226,6 +226,16 @@ TEST(JournalChoices, BalancedGroups) {
        {{"Subject", "20"}, {"Session", "1"}},
        {{"Group", {"2", "1"}}},
        {"Group balanced from the journal: 2 (2: 2, 1: 2)"}},
+      {"a run's later started row stands, in the other part of the rows too",
+       [&] {
+         std::vector<Row> rows = {run("h", 17, 1, "started")};
+         rows.insert(rows.end(), kRows.begin(), kRows.end());
+         rows.push_back(run("h", 17, 2, "started"));
+         return rows;
+       }(),
+       {{"Subject", "20"}, {"Session", "1"}},
+       {{"Group", kGroups}},
+       {"Group balanced from the journal: 3 (1: 2, 2: 3, 3: 0)"}},
       {"a participant keeps its group, whatever became of its run",
        kRows,
        {{"Subject", "15"}, {"Session", "2"}},

@@ -123,10 +123,13 @@ void StudyRows::TakeOfScript(const JournalEntry& entry) {
     if (subject_ && Recent(entry)) {
       Open& open = open_[std::string(run)];
       open.subject = *subject_;
-      open.values.assign(squeezed_.size(), std::nullopt);
+      open.values.clear();
+      // An open run counts only by the values balanced, which most rows do not hold.
       for (size_t at = 0; at < squeezed_.size(); ++at) {
-        if (found_[at])
+        if (found_[at] && questions_.balanced[at]) {
+          open.values.resize(squeezed_.size());
           open.values[at] = std::string(values_[at]);
+        }
       }
     }
     return;
@@ -193,9 +196,13 @@ void StudyRows::Join(StudyRows&& later, size_t rowsBefore) {
         Keep(subject, at, value);
     }
   }
-  // A run's later `started` row stands, as in one read.
-  for (auto& [run, open] : later.open_)
-    open_[run] = std::move(open);
+  // A run's later `started` row stands, as in one read; the other runs' rows move over.
+  for (auto& [run, open] : later.open_) {
+    auto found = open_.find(run);
+    if (found != open_.end())
+      found->second = std::move(open);
+  }
+  open_.merge(later.open_);
   ended_.merge(later.ended_);
   failedRuns_.merge(later.failedRuns_);
   if (later.latestOrder_) {
