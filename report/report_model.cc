@@ -227,7 +227,7 @@ struct ReportModel::Run {
   size_t computer = 0;
   TimeText startTime;
   PathText dataFile;
-  InlineText<4> setAside;  // from its started row (Happening), mostly none
+  InlineText<8> setAside;  // from its started row (Happening), mostly none
 
   /// What the attention list calls it: its script, Subject and Session, or its label.
   std::string Label() const {

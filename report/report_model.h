@@ -44,9 +44,12 @@ using OutcomeCounts = std::array<size_t, kRunOutcomes>;
 
 /// A text that the model copies on nearly every row (a time, a computer's name, a message),
 /// kept in place while it fits, and on the heap only when it does not: what a row looks at
-/// stays together in memory, and a short text is copied without a call.
+/// stays together in memory, and a short text is copied without a call. It takes N bytes
+/// and one more for its size: the pointer to a long text takes the place of the bytes.
 template <size_t N>
 class InlineText {
+  static_assert(N >= sizeof(std::string*) && N < 255, "room for the pointer, and a size in a byte");
+
  public:
   InlineText() = default;
   InlineText(const InlineText& other) { assign(other.view()); }
@@ -55,30 +58,60 @@ class InlineText {
       assign(other.view());
     return *this;
   }
-  InlineText(InlineText&&) noexcept = default;
-  InlineText& operator=(InlineText&&) noexcept = default;
-  ~InlineText() = default;
+  InlineText(InlineText&& other) noexcept { Take(other); }
+  InlineText& operator=(InlineText&& other) noexcept {
+    if (this != &other) {
+      Free();
+      Take(other);
+    }
+    return *this;
+  }
+  ~InlineText() { Free(); }
 
   void assign(std::string_view text) {
     if (text.size() > N) {
-      if (!long_)
-        long_ = std::make_unique<std::string>();
-      long_->assign(text);
-      size_ = kLong;
+      if (size_ != kLong) {
+        std::string* held = new std::string(text);
+        std::memcpy(held_, &held, sizeof(std::string*));
+        size_ = kLong;
+      } else {
+        Long()->assign(text);
+      }
       return;
     }
-    size_ = static_cast<uint32_t>(text.size());
+    Free();
+    size_ = static_cast<uint8_t>(text.size());
     Copy(text.data(), text.size(), held_);
   }
-  void clear() { size_ = 0; }
+  void clear() {
+    Free();
+    size_ = 0;
+  }
   bool empty() const { return size_ == 0; }
   std::string_view view() const {
-    return size_ == kLong ? std::string_view(*long_) : std::string_view(held_, size_);
+    return size_ == kLong ? std::string_view(*Long()) : std::string_view(held_, size_);
   }
   operator std::string_view() const { return view(); }
 
  private:
-  static constexpr uint32_t kLong = UINT32_MAX;
+  static constexpr uint8_t kLong = 255;
+
+  std::string* Long() const {
+    std::string* held = nullptr;
+    std::memcpy(&held, held_, sizeof(std::string*));
+    return held;
+  }
+  void Free() {
+    if (size_ == kLong) {
+      delete Long();
+      size_ = 0;
+    }
+  }
+  void Take(InlineText& other) {
+    std::memcpy(held_, other.held_, N);
+    size_ = other.size_;
+    other.size_ = 0;
+  }
 
   // Copies `size` bytes, at most N, in moves of a fixed size, which overlap where they must.
   static void Copy(const char* from, size_t size, char* to) {
@@ -99,9 +132,8 @@ class InlineText {
     }
   }
 
-  std::unique_ptr<std::string> long_;
-  uint32_t size_ = 0;
   char held_[N];
+  uint8_t size_ = 0;
 };
 
 /// The model's texts of a row, each kept in place up to its usual length.
@@ -130,7 +162,7 @@ struct CellTexts {
   TimeText time;
   ComputerText computer;
   MessageText message;
-  InlineText<4> setAside;  // mostly none
+  InlineText<8> setAside;  // mostly none
 };
 
 /// A cell: what its latest run shows, the latest by the runs' order; a refusal shows only

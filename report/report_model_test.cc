@@ -92,6 +92,23 @@ const std::string kStudy =
 
 }  // namespace
 
+// A text kept in place or, longer than its room, on the heap, as it is assigned, moved and
+// copied: each keeps what it was given last.
+TEST(ReportModel, InlineTextKeepsItsText) {
+  const std::string kLong = "0123456789", kLonger = "abcdefghijklmnop";
+  InlineText<8> text;
+  std::vector<std::string> seen;
+  for (const std::string& given : {kLong, kLonger, std::string("short"), kLong}) {
+    text.assign(given);
+    seen.emplace_back(text.view());
+  }
+  InlineText<8> moved(std::move(text)), copied(moved), other;
+  other.assign(kLonger);
+  other = std::move(moved);
+  seen.insert(seen.end(), {std::string(other.view()), std::string(copied.view())});
+  EXPECT_EQ((std::vector<std::string>{kLong, kLonger, "short", kLong, kLong, kLong}), seen);
+}
+
 TEST(ReportModel, EachCellShowsItsLatestRun) {
   ReportModel model = Model(kStudy);
   const ScriptGrid& grid = model.grids().begin()->second;
