@@ -212,11 +212,12 @@ NewFileOutcome WriteNewFile(const std::string& path, const FilePieces& pieces, s
   pieces([fd, written, &whole](std::string_view piece) {
     for (size_t done = 0; whole && done < piece.size();) {
       ssize_t count = write(fd, piece.data() + done, piece.size() - done);
-      if (count > 0)
+      if (count > 0) {
         done += static_cast<size_t>(count);
-      else if (count == 0 || errno != EINTR)
+        *written += static_cast<size_t>(count);
+      } else if (count == 0 || errno != EINTR) {
         whole = false;
-      *written += count > 0 ? static_cast<size_t>(count) : 0;
+      }
     }
   });
   bool closed = close(fd) == 0;

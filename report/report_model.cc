@@ -189,17 +189,6 @@ class TextArena {
   size_t size_ = 0, used_ = 0;  // of the last block
 };
 
-// Whether `name` in upper case is `key`, for a name in ASCII; false for any other.
-bool IsAsciiKeyOf(std::string_view name, std::string_view key) {
-  if (name.size() != key.size())
-    return false;
-  for (size_t at = 0; at < name.size(); ++at) {
-    if (static_cast<unsigned char>(name[at]) >= 0x80 || UpperCaseAscii(name[at]) != key[at])
-      return false;
-  }
-  return true;
-}
-
 // A save of a data file after its first, whose item names the first once all are known.
 struct SavedAgain {
   AttentionItem item;
@@ -397,13 +386,14 @@ ReportDataFile* ReportModel::State::FileOf(std::string_view path, ReportDataFile
   std::string_view name = FileNameOf(path);
   if (name.empty())
     return nullptr;
-  if (known != nullptr && IsAsciiKeyOf(name, known->key))
+  // A key is in upper case: an ASCII name in any letter case is its file's at once.
+  bool ascii = IsAsciiText(name);
+  if (known != nullptr && ascii && EqualsInsensitive(name, known->key))
     return known;
   key.assign(name);
   for (char& c : key)
     c = UpperCaseAscii(c);
-  if (!std::all_of(key.begin(), key.end(),
-                   [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+  if (!ascii)
     key = UpperCaseLatinUtf8(key);
   if (known == nullptr || known->key != key) {
     auto found = filesByKey.find(key);
@@ -1030,9 +1020,8 @@ void ReportModel::Finish(std::time_t now) {
     ++list.count;
     list.latest.push_back(std::move(item));
   }
-  for (auto& [key, grid] : grids_) {
+  for (auto& [key, grid] : grids_)
     grid.CountSaved();
-  }
 }
 
 // End rows that no started row came for begin their runs; the runs still open are running
