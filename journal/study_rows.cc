@@ -18,8 +18,8 @@ std::optional<int64_t> WholeNumber(std::string_view value) {
 
 size_t StudyQuestions::Add(const std::string& name) {
   names.push_back(name);
-  highest.push_back(false);
-  balanced.push_back(false);
+  highest.push_back(0);
+  balanced.push_back(0);
   return names.size() - 1;
 }
 
@@ -57,7 +57,7 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
     subject_ = own_.subjectNumber;  // Subject is the first name asked about
     return true;
   }
-  std::fill(found_.begin(), found_.end(), false);
+  std::fill(found_.begin(), found_.end(), 0);
   bool any = false;
   AttributesReader reader(text);
   std::string_view name, value;
@@ -71,7 +71,8 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
            SqueezedByte(name.back()) != static_cast<unsigned char>(squeezed.back())) ||
           !SqueezesTo(name, squeezed))
         continue;
-      found_[at] = any = true;
+      found_[at] = 1;
+      any = true;
       // A value in quotes is the reader's own copy until its next pair.
       values_[at] = reader.quoted() ? std::string_view(copies_[at].assign(value)) : value;
     }
@@ -86,7 +87,7 @@ bool StudyRows::ReadValues(const JournalEntry& entry) {
 }
 
 void StudyRows::Take(const JournalEntry& entry) {
-  if (computer_.Is(entry.Field(JournalColumn::kComputer), entry))
+  if (questions_.latest && computer_.Is(entry.Field(JournalColumn::kComputer), entry))
     TakeOfComputer(entry);
   if (script_.IsFileOf(entry.Field(JournalColumn::kScript), entry)) {
     TakeOfScript(entry);

@@ -27,10 +27,11 @@
 struct StudyQuestions {
   /// The attributes asked about: Subject, Session, then the others.
   std::vector<std::string> names = {"Subject", "Session"};
-  std::vector<bool> highest = {false, false};   // of each, its highest value
-  std::vector<bool> balanced = {false, false};  // of each, its participants by value
-  bool sessionsSaved = false;                   // the sessions saved of each Subject
-  bool latest = false;                          // this computer's latest run (`same`)
+  // Bytes, not bits: each row's look at them stays a plain load.
+  std::vector<unsigned char> highest = {0, 0};   // of each, its highest value
+  std::vector<unsigned char> balanced = {0, 0};  // of each, its participants by value
+  bool sessionsSaved = false;                    // the sessions saved of each Subject
+  bool latest = false;                           // this computer's latest run (`same`)
   /// Whose sessions saved and earlier values of the balanced attributes are asked: one
   /// Subject's, any Subject's, or none, as for the next Subject, which no row holds.
   std::optional<int64_t> subject;
@@ -73,8 +74,8 @@ class StudyRows {
   size_t Participants(size_t index, const std::string& value) const;
 
   enum class Latest { kNone, kNotStarted, kStarted };
-  /// This computer's latest run, in any script: none, one that did not start E-Run, or one
-  /// that did (an open run counts).
+  /// This computer's latest run, in any script, where the questions ask it: none, one that
+  /// did not start E-Run, or one that did (an open run counts).
   Latest latest() const;
   /// The value of attribute `index` in that run.
   std::optional<std::string> LatestValue(size_t index) const;
@@ -109,7 +110,7 @@ class StudyRows {
   // The row's values of the names asked about: views into the row, or into copies_ for a
   // value in quotes or a row not in ASCII.
   std::vector<std::string_view> values_;
-  std::vector<bool> found_;  // of each name, whether the row has it
+  std::vector<unsigned char> found_;  // of each name, whether the row has it
   std::vector<std::string> copies_;
   std::string converted_;
   std::optional<int64_t> subject_;  // the row's Subject as a whole number
