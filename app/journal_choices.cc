@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "base/text_helpers.h"
-#include "script/value_rule.h"
 
 namespace {
 
@@ -90,7 +89,7 @@ std::string JournalChoices::Refusal(const EBScript& script, bool journal) const 
       return "Session=next" + std::string(kNeedsSubject);
     if (asked.word != Word::kNext)
       continue;
-    std::optional<ValueRule> rule = PromptRuleOf(script, asked.name);
+    std::optional<ValueRule> rule = RuleOf(script, asked.name);
     if (!rule)
       return said + " needs a whole-number attribute: it has no prompt";
     if (!WholeNumberRule(*rule))
@@ -103,7 +102,7 @@ std::string JournalChoices::Refusal(const EBScript& script, bool journal) const 
   if (subject_.empty())
     return std::string("-B") + kNeedsSubject;
   for (const auto& [name, values] : request_.balanced) {
-    std::optional<ValueRule> rule = PromptRuleOf(script, name);
+    std::optional<ValueRule> rule = RuleOf(script, name);
     for (const std::string& value : values) {
       if (rule && !rule->unreadable && !rule->Accepts(value))
         return std::string("Invalid value for ")
@@ -116,6 +115,15 @@ std::string JournalChoices::Refusal(const EBScript& script, bool journal) const 
     }
   }
   return "";
+}
+
+std::optional<ValueRule> JournalChoices::RuleOf(const EBScript& script,
+                                                std::string_view name) const {
+  if (!routineRead_) {
+    routine_ = MainRoutine::Read(script);
+    routineRead_ = true;
+  }
+  return routine_ ? PromptRuleOf(*routine_, name) : std::nullopt;
 }
 
 std::string JournalChoices::UnknownDataFileRefusal() const {
@@ -142,7 +150,7 @@ JournalChoices::Chosen JournalChoices::Choose(const StudyRows& rows, const EBScr
   }
   // Subject=next: one above the highest so far, from the lowest of at least 1 the check
   // admits; Subject 0 logs no data.
-  ValueRule rule = *PromptRuleOf(script, subject_);
+  ValueRule rule = *RuleOf(script, subject_);
   int64_t from = std::max<int64_t>(rows.Highest(0).value_or(0) + 1, 1);
   Chosen first;
   std::string firstTaken;
@@ -211,7 +219,7 @@ bool JournalChoices::Same(const StudyRows& rows, const Asked& asked, Chosen* cho
 // for the Subject; any other, one above the highest so far.
 bool JournalChoices::NextSession(const StudyRows& rows, const EBScript& script, const Asked& asked,
                                  Chosen* chosen) const {
-  ValueRule rule = *PromptRuleOf(script, asked.name);
+  ValueRule rule = *RuleOf(script, asked.name);
   std::optional<int64_t> value;
   if (asked.index != 1) {
     int64_t from = std::max<int64_t>(rows.Highest(asked.index).value_or(0) + 1, 1);

@@ -2,6 +2,7 @@
 #define TARVO_APP_JOURNAL_CHOICES_H_
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "app/run_request.h"
 #include "journal/study_rows.h"
 #include "script/eb_script.h"
+#include "script/main_routine.h"
+#include "script/value_rule.h"
 
 // The values a run leaves to the journal: attributes given as `next` or `same`, and the
 // balanced attributes of -B. They are chosen from one read of the journal under its lock,
@@ -45,7 +48,8 @@ class JournalChoices {
     std::vector<std::string> lines;  // what the journal gave, in the order they are printed
     std::string refusal;             // "" when every value was chosen
   };
-  /// Chooses the values from the journal's rows.
+  /// Chooses the values from the journal's rows. `script` is the one Refusal was given,
+  /// still as loaded.
   Chosen Choose(const StudyRows& rows, const EBScript& script, const Taken& taken) const;
 
  private:
@@ -61,12 +65,17 @@ class JournalChoices {
   bool NextSession(const StudyRows& rows, const EBScript& script, const Asked& asked,
                    Chosen* chosen) const;
   bool Balance(const StudyRows& rows, Chosen* chosen) const;
+  std::optional<ValueRule> RuleOf(const EBScript& script, std::string_view name) const;
 
   const RunRequest& request_;
   StudyQuestions questions_;
   std::vector<Asked> asked_;      // Subject first, then Session, then the others by name
   std::vector<size_t> balanced_;  // indexes in questions().names, by name
   std::string subject_;           // Subject as the command line spells it, "" when not given
+  // The main routine of the script that Refusal and Choose are given, as loaded: read once
+  // for the rules of all the prompts they look at.
+  mutable std::optional<MainRoutine> routine_;
+  mutable bool routineRead_ = false;
 };
 
 #endif  // TARVO_APP_JOURNAL_CHOICES_H_

@@ -572,10 +572,12 @@ ValueRule ReadValueRule(const MainRoutine& routine, const PromptSection& section
 
 std::optional<ValueRule> PromptRuleOf(const EBScript& script, std::string_view name) {
   std::optional<MainRoutine> routine = MainRoutine::Read(script);
-  if (!routine)
-    return std::nullopt;
-  std::optional<PromptSection> section = FindPromptSection(*routine, name);
+  return routine ? PromptRuleOf(*routine, name) : std::nullopt;
+}
+
+std::optional<ValueRule> PromptRuleOf(const MainRoutine& routine, std::string_view name) {
+  std::optional<PromptSection> section = FindPromptSection(routine, name);
   if (!section)
     return std::nullopt;
-  return ReadValueRule(*routine, *section);
+  return ReadValueRule(routine, *section);
 }

@@ -41,5 +41,7 @@ ValueRule ReadValueRule(const MainRoutine& routine, const PromptSection& section
 /// The rule of the startup prompt that asks for attribute `name` in the script's main
 /// routine; none when the main routine has no such prompt.
 std::optional<ValueRule> PromptRuleOf(const EBScript& script, std::string_view name);
+/// The same, of a main routine read already.
+std::optional<ValueRule> PromptRuleOf(const MainRoutine& routine, std::string_view name);
 
 #endif  // TARVO_SCRIPT_VALUE_RULE_H_
