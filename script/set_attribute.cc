@@ -27,24 +27,37 @@ EditResult Refusal(std::string line) {
 // section for the attribute: the last c.SetAttrib line that Tarvo wrote on an earlier run
 // (known by its comment), else the conditional default, even below a plain one, else the first
 // plain c.SetAttrib. Replacing the default while Tarvo's own line stands below it would
-// leave the earlier value in force. Only a statement alone on its line can be replaced.
+// leave the earlier value in force. Only a statement alone on its line can be replaced:
+// `shared`, where given, gets the first that begins its line and shares it with more.
 std::optional<size_t> FindDefaultAssignment(const std::vector<Statement>& statements,
                                             const std::vector<Branch>& branches,
                                             const std::vector<Block>& blocks,
-                                            const EBScript& script, const std::string& key) {
+                                            const EBScript& script, const std::string& key,
+                                            std::optional<size_t>* shared = nullptr) {
   std::optional<size_t> conditional;
   std::optional<size_t> plain;
   std::optional<size_t> tarvos;
+  auto share = [shared](size_t index) {
+    if (shared != nullptr && !*shared)
+      *shared = index;
+  };
   for (size_t i = 0; i < statements.size(); ++i) {
     const Statement& statement = statements[i];
     if (statement.kind != StatementKind::kSetAttrib || statement.key != key ||
         !statement.tokens[0].IsNameInsensitive("C"))
       continue;
     if (IsConditionalDefault(statement, branches, blocks)) {
-      size_t opener = branches[statement.branch].opener;
-      if (!conditional && statements[opener].startsLine)
+      const Branch& branch = branches[statement.branch];
+      size_t opener = branch.opener;
+      if (!statements[opener].startsLine)
+        continue;
+      if (blocks[branch.block].branches.size() > 1 || branch.end - branch.first > 1)
+        share(opener);  // more in its Then or an Else, which the replacement would drop
+      else if (!conditional)
         conditional = opener;
-    } else if (statement.startsLine && statement.endsLine) {
+    } else if (statement.startsLine && !statement.endsLine) {
+      share(i);
+    } else if (statement.startsLine) {
       if (script.lines()[statement.lastLine].find(kValueComment) != std::string_view::npos)
         tarvos = i;  // the last one is in force
       plain = plain ? plain : i;
@@ -179,8 +192,15 @@ EditResult SetAttribute(EBScript& script, std::string_view name, std::string_vie
     script.ReplaceLine(label, std::move(line));
     return {EditOutcome::kDone, ""};
   }
+  std::optional<size_t> shared;
   std::optional<size_t> target = FindDefaultAssignment(routine->statements(), routine->branches(),
-                                                       routine->blocks(), script, key);
+                                                       routine->blocks(), script, key, &shared);
+  // The script's own value would hold, as if the run had set it.
+  if (!target && shared && runs.WhetherRuns(*shared) != Runs::kNo) {
+    return Refusal("Couldn't set attribute value for " + std::string(name) +
+                   ": its assignment at line " + std::to_string(routine->LoadedLine(*shared)) +
+                   " shares its line with other statements");
+  }
   if (!target)
     return SetInLaterRoutine(script, *routine, runs, name, key, value);
   if (runs.WhetherRuns(*target) != Runs::kYes)

@@ -144,6 +144,20 @@ TEST(SetAttribute, Refusals) {
       {"an assignment that may not run",
        {"Sub Main()", "If x Then", "\tc.SetAttrib \"Subject\", \"1\"", "End If"},
        "Couldn't set attribute value for Subject: its assignment runs only in a branch"},
+      // Replacing the line would drop the rest of it; the script's own value would hold.
+      {"an assignment that shares its line",
+       {"Sub Main()", "\tc.SetAttrib \"Subject\", \"1\" : x = 2"},
+       "Couldn't set attribute value for Subject: its assignment at line 2 shares its line with "
+       "other statements"},
+      {"a default with more in its Then",
+       {"Sub Main()", "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", 1 : n = 2"},
+       "Couldn't set attribute value for Subject: its assignment at line 2 shares its line with "
+       "other statements"},
+      {"or an Else",
+       {"Sub Main()", "n = 1",
+        "If Not c.AttribExists(\"Subject\") Then c.SetAttrib \"Subject\", 1 Else n = 2"},
+       "Couldn't set attribute value for Subject: its assignment at line 3 shares its line with "
+       "other statements"},
       {"so in a routine after the main routine, or its call",
        {"Sub Main()", "B c", "End Sub", "Sub B(c As Context)", "If x Then",
         "c.SetAttrib \"Subject\", 1", "End If", "End Sub"},
