@@ -36,6 +36,12 @@ StudyRows::StudyRows(const std::string& script, const std::string& computer,
                        : squeezed_.back() == "SUBJECT" ? OwnName::kSubject
                                                        : OwnName::kNone);
   }
+  for (size_t at = 0; at < size; ++at) {
+    if (questions_.highest[at] != 0)
+      highestAsked_.push_back(at);
+    if (questions_.balanced[at] != 0)
+      balancedAsked_.push_back(at);
+  }
   values_.resize(size);
   found_.resize(size);
   copies_.resize(size);
@@ -110,9 +116,7 @@ void StudyRows::TakeOfScript(const JournalEntry& entry) {
   JournalEvent event = entry.event();
   if (event == JournalEvent::kRefused || !ReadValues(entry))
     return;
-  for (size_t at = 0; at < squeezed_.size(); ++at) {
-    if (!questions_.highest[at])
-      continue;
+  for (size_t at : highestAsked_) {
     std::optional<int64_t> number = at == 0      ? subject_
                                     : found_[at] ? WholeNumber(values_[at])
                                                  : std::nullopt;
@@ -126,8 +130,8 @@ void StudyRows::TakeOfScript(const JournalEntry& entry) {
       open.subject = *subject_;
       open.values.clear();
       // An open run counts only by the values balanced, which most rows do not hold.
-      for (size_t at = 0; at < squeezed_.size(); ++at) {
-        if (found_[at] && questions_.balanced[at]) {
+      for (size_t at : balancedAsked_) {
+        if (found_[at]) {
           open.values.resize(squeezed_.size());
           open.values[at] = std::string(values_[at]);
         }
@@ -140,7 +144,7 @@ void StudyRows::TakeOfScript(const JournalEntry& entry) {
   if (!subject_ || event == JournalEvent::kErunFailed)
     return;
   // An `E-Run started` row, or the end row of a run whose E-Run ran.
-  for (size_t at = 0; at < squeezed_.size(); ++at) {
+  for (size_t at : balancedAsked_) {
     if (found_[at])
       Keep(*subject_, at, values_[at]);
   }
@@ -150,7 +154,7 @@ void StudyRows::TakeOfScript(const JournalEntry& entry) {
     if (std::optional<int64_t> session = WholeNumber(values_[1]))
       saved_.insert({*subject_, *session});
   }
-  for (size_t at = 0; at < squeezed_.size(); ++at) {
+  for (size_t at : balancedAsked_) {
     if (found_[at])
       Count(*subject_, at, values_[at]);
   }

@@ -105,6 +105,8 @@ class StudyRows {
   OwnSessionAndSubject own_;  // of the row read last, when in Tarvo's own form
   enum class OwnName : unsigned char { kNone, kSession, kSubject };
   std::vector<OwnName> ownName_;  // which of each name, in Tarvo's own form
+  // The names whose highest value is asked, and those balanced: each row looks at these.
+  std::vector<size_t> highestAsked_, balancedAsked_;
   std::time_t now_;
   JournalTimeParser times_;  // the rows' times, read one after another
   // The row's values of the names asked about: views into the row, or into copies_ for a
