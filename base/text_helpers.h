@@ -100,14 +100,9 @@ inline bool IsAsciiText(std::string_view text) {
 inline bool EqualsInsensitive(std::string_view a, std::string_view b) {
   if (a.size() != b.size())
     return false;
-  auto differ = [a, b](size_t i) {
-    return a[i] != b[i] && UpperCaseAscii(a[i]) != UpperCaseAscii(b[i]);
-  };
-  // Names of one kind mostly differ in their last byte (LAB-PC1, LAB-PC2): it goes first.
-  if (!a.empty() && differ(a.size() - 1))
-    return false;
-  for (size_t i = 0; i + 1 < a.size(); ++i) {
-    if (differ(i))
+  // From the end: names of one kind mostly differ there (LAB-PC1, LAB-PC2).
+  for (size_t i = a.size(); i-- > 0;) {
+    if (a[i] != b[i] && UpperCaseAscii(a[i]) != UpperCaseAscii(b[i]))
       return false;
   }
   return true;
