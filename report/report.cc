@@ -7,6 +7,7 @@
 #include "journal/journal_time.h"
 #include "platform/code_page.h"
 #include "platform/console.h"
+#include "platform/memory.h"
 #include "report/report_model.h"
 #include "report/report_page.h"
 
@@ -78,6 +79,7 @@ bool MakeReport(FileSystem& files, const std::string& journal, std::time_t now) 
     PrintLine("Couldn't write report " + path + ": it is the journal");
     return false;
   }
+  ExpectLargeHeap(size_t{32} << 20);  // the study's model of 200,000 rows takes about 8 MB
   ReportModel model;
   if (!Read(*file, journal, &model))
     return false;
