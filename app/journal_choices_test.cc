@@ -75,14 +75,9 @@ std::vector<std::string> Chosen(const Choice& choice, const EBScript& script, bo
   if (!refusal.empty())
     return {refusal};
   StudyRows rows("/lab/nback.ebs", "LAB1", choices.questions(), kNow);
-  StudyRows later = rows.Later();
   JournalReader reader(*file);
   reader.ReadHeader();
-  PartsRead parts = ReadInParts(
-      reader, [&rows](const JournalEntry& entry) { rows.Take(entry); },
-      [&later](const JournalEntry& entry) { later.Take(entry); }, inParts ? 0 : UINT64_MAX);
-  if (parts.split)
-    rows.Join(std::move(later), parts.rowsBefore);
+  ReadInParts(reader, rows, inParts ? 0 : UINT64_MAX);
   rows.Finish();
   // Subjects 1 and 2 have data files; with Fixed, as with -F fixed.txt, every Subject has
   // that one.

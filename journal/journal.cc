@@ -20,6 +20,14 @@ namespace {
 // a thread costs about what it saves.
 const uint64_t kPartsFrom = uint64_t{1} << 20;
 
+// Rows a survey reads for what it keeps itself.
+class NoRows : public PartRows {
+ public:
+  void Take(const JournalEntry& /*entry*/) override {}
+  std::unique_ptr<PartRows> Later() const override { return std::make_unique<NoRows>(); }
+  void Join(PartRows& /*later*/, size_t /*rowsBefore*/) override {}
+};
+
 // Whether the file's last byte ends a line; a row appended after an editor's last line
 // without its end would run into it.
 bool EndsWithLineEnd(LockedFile& file) {
@@ -210,16 +218,10 @@ std::vector<std::string> Journal::Scan(StudyRows& rows, const std::vector<Journa
     survey_ = std::make_unique<JournalSurvey>(station_.computer);
     reader.Survey(survey_.get());
   }
-  StudyRows later = rows.Later();
-  PartsRead parts = ReadInParts(
-      reader, [&rows](const JournalEntry& entry) { rows.Take(entry); },
-      [&later](const JournalEntry& entry) { later.Take(entry); }, kPartsFrom);
-  if (!parts.read) {
+  if (!ReadInParts(reader, rows, kPartsFrom).read) {
     failure_ = reader.Failure(path_);
     return {failure_};
   }
-  if (parts.split)
-    rows.Join(std::move(later), parts.rowsBefore);
   NoteText(reader);
   std::string warning = UnreadableLine(reader);
   return warning.empty() ? std::vector<std::string>() : std::vector<std::string>{warning};
@@ -239,8 +241,8 @@ std::unique_ptr<JournalSurvey> Journal::SurveyInParts(LockedFile& file,
   if (!reader.ReadHeader())
     return nullptr;
   reader.Survey(survey.get());
-  auto nothing = [](const JournalEntry&) {};
-  PartsRead parts = ReadInParts(reader, nothing, nothing, kPartsFrom);
+  NoRows nothing;
+  PartsRead parts = ReadInParts(reader, nothing, kPartsFrom);
   return parts.read && parts.split ? std::move(survey) : nullptr;
 }
 

@@ -1,7 +1,9 @@
 #include "journal/journal_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <deque>
 
 #include "base/latin_text.h"
 #include "base/paths.h"
@@ -412,47 +414,216 @@ uint64_t JournalSurvey::Key(std::string_view path) {
   return key ^ key >> 31;
 }
 
-JournalReader::Parts JournalReader::Split(JournalReader& later, uint64_t partsFrom) {
-  uint64_t size = 0;
+namespace {
+
+// Where the first line that begins after `from`, of lines that end with `lineEnd`, begins:
+// `to` when none begins before it, the file's end when that comes first. False when the
+// file cannot be read.
+bool LineAfter(LockedFile& file, char lineEnd, uint64_t from, uint64_t to, uint64_t* at) {
+  char bytes[4096];
+  uint64_t next = from;
+  while (next < to) {
+    size_t count = 0;
+    if (!file.ReadAt(next, bytes, static_cast<size_t>(std::min<uint64_t>(sizeof bytes, to - next)),
+                     &count))
+      return false;
+    if (count == 0)
+      break;
+    const char* found = static_cast<const char*>(std::memchr(bytes, lineEnd, count));
+    if (found != nullptr) {
+      *at = next + static_cast<uint64_t>(found - bytes) + 1;
+      return true;
+    }
+    next += count;
+  }
+  *at = std::min(next, to);
+  return true;
+}
+
+// Every row of the reader's part, each row that can be read to `rows`.
+bool ReadPart(JournalReader& reader, PartRows& rows) {
+  for (;;) {
+    switch (reader.Next()) {
+      case JournalReader::Status::kRow:
+        rows.Take(reader.entry());
+        break;
+      case JournalReader::Status::kUnreadable:
+        break;
+      case JournalReader::Status::kEnd:
+        return true;
+      case JournalReader::Status::kFailed:
+        return false;
+    }
+  }
+}
+
+}  // namespace
+
+// What each later part's reader takes from the first part's as the read in parts begins:
+// copied before the thread that reads the later parts starts, as the first part's reader
+// goes on to change its own.
+struct JournalReader::PartStart {
+  JournalHeader header;
+  char lineEnd;
+  bool textKnown;
+  const JournalSieve* sieve;
+  std::optional<JournalSieve> survey;  // the sieve of the survey, where there is one
+};
+
+// A part of a read in parts, the rows from `start` to `limit`, read by one of the two
+// threads. The other moves `limit` nearer, under the read's lock, to take the rows after
+// it, but never below `reached`: the bytes its reader has read or is reading.
+struct JournalReader::Part {
+  JournalReader* reader = nullptr;  // the caller's for the first part, else `ownReader`
+  PartRows* rows = nullptr;
+  std::unique_ptr<JournalReader> ownReader;
+  std::unique_ptr<PartRows> ownRows;
+  Sharing* sharing = nullptr;
+  uint64_t start = 0;
+  uint64_t limit = UINT64_MAX;
+  uint64_t reached = 0;
+};
+
+JournalReader::PartStart JournalReader::Start() const {
+  PartStart start{header_, lineEnd_, textKnown_, sieve_, std::nullopt};
+  if (survey_ != nullptr)
+    start.survey = survey_->sieve_;
+  return start;
+}
+
+// A reader of the rows from `at`, a line's start, to `limit`, numbered from 1 as if they
+// were the first, with a survey of its own where the first part's reader has one.
+void JournalReader::Begin(const PartStart& start, uint64_t at, uint64_t limit) {
+  header_ = start.header;
+  lineEnd_ = start.lineEnd;
+  textKnown_ = start.textKnown;
+  Prepare();
+  offset_ = at;
+  limit_ = limit;
+  skipLf_ = lineEnd_ == '\r';  // a LF after the CR that ends the line before
+  sieve_ = start.sieve;
+  if (start.survey) {
+    ownSurvey_ = std::make_unique<JournalSurvey>(start.survey->computer, start.survey->fileName);
+    survey_ = ownSurvey_.get();
+  }
+}
+
+// Where the rows hold at least `partsFrom` bytes, this reader's rows end at the first line
+// that begins after their middle, `*at`, where the second part's begin; they end at the
+// file's end, `*end`.
+JournalReader::Parts JournalReader::Split(uint64_t partsFrom, uint64_t* at, uint64_t* end) {
+  uint64_t& size = *end;
   if (!file_.Size(&size))
     return Parts::kFailed;
   uint64_t rows = offset_ - (end_ - begin_);
   if (size < rows || size - rows < partsFrom)
     return Parts::kOne;
-  // The first line end after the middle; a line too long to find one in a block ends where it
-  // ends, so the search goes on.
-  uint64_t at = rows + (size - rows) / 2;
-  char bytes[4096];
-  for (;;) {
-    size_t count = 0;
-    if (!file_.ReadAt(at, bytes, sizeof bytes, &count))
-      return Parts::kFailed;
-    const char* found = static_cast<const char*>(std::memchr(bytes, lineEnd_, count));
-    if (count == 0 || found != nullptr) {
-      at += found != nullptr ? static_cast<uint64_t>(found - bytes) + 1 : 0;
-      break;
-    }
-    at += count;
-  }
-  limit_ = at;
-  if (offset_ > at) {  // the bytes read already go on beyond this reader's part
-    end_ -= static_cast<size_t>(offset_ - at);
-    offset_ = at;
-  }
-  later.header_ = header_;
-  later.lineEnd_ = lineEnd_;
-  later.textKnown_ = textKnown_;
-  later.Prepare();
-  later.offset_ = at;
-  later.skipLf_ = lineEnd_ == '\r';  // a LF after the CR that ends this reader's last line
-  later.sieve_ = sieve_;
-  if (survey_ != nullptr) {
-    later.ownSurvey_ =
-        std::make_unique<JournalSurvey>(survey_->sieve_.computer, survey_->sieve_.fileName);
-    later.survey_ = later.ownSurvey_.get();
+  if (!LineAfter(file_, lineEnd_, rows + (size - rows) / 2, UINT64_MAX, at))
+    return Parts::kFailed;
+  limit_ = *at;
+  if (offset_ > *at) {  // the bytes read already go on beyond this reader's part
+    end_ -= static_cast<size_t>(offset_ - *at);
+    offset_ = *at;
   }
   return Parts::kTwo;
 }
+
+// The parts of a read in parts, which two threads read a part at a time: the first the
+// rows up to the middle, the second those after. A thread done with its part takes the
+// second half of what the other's part has still to read, while that is worth a reader, so
+// that the processor that is done first, or the faster, reads more.
+class JournalReader::Sharing {
+ public:
+  // Made before the second thread starts: each part's rows are made from `model_`, as the
+  // first part's change while the parts are read.
+  Sharing(LockedFile& file, PartStart start, PartRows& first, uint64_t least)
+      : file_(file),
+        start_(std::move(start)),
+        first_(first),
+        model_(first.Later()),
+        least_(least) {}
+
+  // The first part, the caller's reader's up to `at`, and the second, from `at` to `end`.
+  void Begin(JournalReader& reader, uint64_t at, uint64_t end) {
+    Part& first = parts_.emplace_back();
+    first.reader = &reader;
+    first.rows = &first_;
+    first.sharing = this;
+    first.start = 0;
+    first.limit = at;
+    first.reached = reader.offset_;
+    reader.part_ = &first;
+    current_[0] = &first;
+    current_[1] = Add(at, end);
+  }
+  // Reads the parts of thread `thread` (0 or 1) until there is nothing left to take; false
+  // when the file could not be read.
+  bool Read(size_t thread) {
+    for (;;) {
+      Part& part = *current_[thread];
+      if (!part.reader) {
+        part.ownReader = std::make_unique<JournalReader>(file_);
+        part.ownReader->Begin(start_, part.start, UINT64_MAX);  // Fill reads the part's limit
+        part.ownReader->part_ = &part;
+        part.reader = part.ownReader.get();
+        part.ownRows = model_->Later();
+        part.rows = part.ownRows.get();
+      }
+      bool read = ReadPart(*part.reader, *part.rows);
+      Lock();
+      Part* taken = read ? Take(*current_[1 - thread]) : nullptr;
+      if (taken != nullptr)
+        current_[thread] = taken;
+      Unlock();
+      if (taken == nullptr)
+        return read;
+    }
+  }
+  // Once both threads are done, and have read their parts: every part's rows, joined in the
+  // journal's order to the first's.
+  void Join() {
+    std::sort(parts_.begin(), parts_.end(),
+              [](const Part& one, const Part& other) { return one.start < other.start; });
+    Part& first = parts_.front();
+    for (auto part = parts_.begin() + 1; part != parts_.end(); ++part) {
+      size_t lines = first.reader->lines();
+      first.reader->Join(*part->reader);
+      first.rows->Join(*part->rows, lines);
+    }
+  }
+  void Lock() {
+    while (busy_.test_and_set(std::memory_order_acquire)) {
+    }
+  }
+  void Unlock() { busy_.clear(std::memory_order_release); }
+
+ private:
+  Part* Add(uint64_t at, uint64_t limit) {
+    Part& part = parts_.emplace_back();
+    part.sharing = this;
+    part.start = part.reached = at;
+    part.limit = limit;
+    return &part;
+  }
+  // Under the lock: a part of the second half of what `other` has still to read, if worth it.
+  Part* Take(Part& other) {
+    uint64_t at = 0, from = other.reached, to = other.limit;
+    if (to <= from || to - from < least_ ||
+        !LineAfter(file_, start_.lineEnd, from + (to - from) / 2, to, &at) || at >= to)
+      return nullptr;
+    other.limit = at;
+    return Add(at, to);
+  }
+
+  LockedFile& file_;
+  const PartStart start_;
+  PartRows& first_;
+  const std::unique_ptr<PartRows> model_;
+  const uint64_t least_;
+  std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+  std::deque<Part> parts_;                 // a deque: a part stays where it was made until Join
+  Part* current_[2] = {nullptr, nullptr};  // each thread's part
+};
 
 void JournalReader::Join(const JournalReader& later) {
   if (unreadable_ == 0 && later.unreadable_ > 0)
@@ -469,47 +640,30 @@ void JournalReader::Join(const JournalReader& later) {
   line_ += later.line_;
 }
 
-namespace {
-
-// Every row of the reader's part, each row that can be read to `take`.
-bool ReadPart(JournalReader& reader, const TakeRow& take) {
-  for (;;) {
-    switch (reader.Next()) {
-      case JournalReader::Status::kRow:
-        take(reader.entry());
-        break;
-      case JournalReader::Status::kUnreadable:
-        break;
-      case JournalReader::Status::kEnd:
-        return true;
-      case JournalReader::Status::kFailed:
-        return false;
-    }
-  }
-}
-
-}  // namespace
-
-PartsRead ReadInParts(JournalReader& reader, const TakeRow& take, const TakeRow& takeLater,
-                      uint64_t partsFrom) {
+PartsRead ReadInParts(JournalReader& reader, PartRows& rows, uint64_t partsFrom) {
   PartsRead parts;
-  JournalReader later(reader.file());
-  JournalReader::Parts split = reader.Split(later, partsFrom);
+  uint64_t at = 0, end = 0;
+  JournalReader::Parts split = reader.Split(partsFrom, &at, &end);
   if (split == JournalReader::Parts::kFailed)
     return parts;
   if (split == JournalReader::Parts::kOne) {
-    parts.read = ReadPart(reader, take);
+    parts.read = ReadPart(reader, rows);
     return parts;
   }
+  // Less than this is read sooner than another reader is ready.
+  const uint64_t least = std::max(partsFrom / 2, uint64_t{64} << 10);
+  JournalReader::Sharing sharing(reader.file(), reader.Start(), rows, least);
+  sharing.Begin(reader, at, end);
   bool laterRead = false;
   {
-    Worker worker([&later, &takeLater, &laterRead] { laterRead = ReadPart(later, takeLater); });
-    parts.read = ReadPart(reader, take);
+    Worker worker([&sharing, &laterRead] { laterRead = sharing.Read(1); });
+    parts.read = sharing.Read(0);
   }
+  reader.part_ = nullptr;
   parts.read = parts.read && laterRead;
+  if (parts.read)
+    sharing.Join();
   parts.split = true;
-  parts.rowsBefore = reader.lines();
-  reader.Join(later);
   return parts;
 }
 
@@ -583,6 +737,12 @@ bool JournalReader::Fill() {
   }
   size_t count = 0;
   uint64_t room = buffer_.size() - end_;
+  if (part_ != nullptr) {  // a part's end, which the other thread may have moved nearer
+    part_->sharing->Lock();
+    limit_ = part_->limit;
+    part_->reached = offset_ + std::min(room, limit_ - offset_);
+    part_->sharing->Unlock();
+  }
   if (offset_ < limit_ &&
       !file_.ReadAt(offset_, buffer_.data() + end_,
                     static_cast<size_t>(std::min(room, limit_ - offset_)), &count))

@@ -191,6 +191,9 @@ class JournalSurvey {
   bool utf8_ = false;  // the journal's text, as the whole read decided it
 };
 
+class PartRows;
+struct PartsRead;
+
 class JournalReader {
  public:
   explicit JournalReader(LockedFile& file) : file_(file) {}
@@ -229,13 +232,7 @@ class JournalReader {
       header_.utf8_ = utf8;
     textKnown_ = true;
   }
-  /// After ReadHeader, for a read in two parts at once (ReadInParts): where the rows hold
-  /// at least `partsFrom` bytes, this reader reads up to the first line that begins after
-  /// their middle, and `later` from that line on, numbering its rows from 1 as if they were
-  /// the first, with a survey of its own where this reader has one.
-  enum class Parts { kTwo, kOne, kFailed };
-  Parts Split(JournalReader& later, uint64_t partsFrom);
-  /// Takes in what `later`, done with the rows after this reader's, found, as if this
+  /// Takes in what `later`, done with the rows right after this reader's, found, as if this
   /// reader had read them too: its count of rows that cannot be read, the journal's text,
   /// its survey.
   void Join(const JournalReader& later);
@@ -256,6 +253,15 @@ class JournalReader {
   std::string Failure(const std::string& path) const;
 
  private:
+  friend PartsRead ReadInParts(JournalReader& reader, PartRows& rows, uint64_t partsFrom);
+  struct PartStart;
+  struct Part;
+  class Sharing;
+  PartStart Start() const;
+  void Begin(const PartStart& start, uint64_t at, uint64_t limit);
+  enum class Parts { kTwo, kOne, kFailed };
+  Parts Split(uint64_t partsFrom, uint64_t* at, uint64_t* end);
+
   enum class LineStatus { kLine, kUnsplit, kTooLong, kEnd, kFailed };
   LineStatus NextLine();
   void Prepare();
@@ -283,6 +289,7 @@ class JournalReader {
   size_t end_ = 0;
   uint64_t offset_ = 0;          // where the next read of the file begins
   uint64_t limit_ = UINT64_MAX;  // where its rows end for this reader
+  Part* part_ = nullptr;         // in a read in parts, this reader's
   bool atEnd_ = false;
   bool skipLf_ = false;     // a CR ended the last line; a LF right after it ends nothing more
   char lineEnd_ = 0;        // what ends a row, as it ended the header: '\n' (LF or CR LF) or '\r'
@@ -305,17 +312,33 @@ class JournalReader {
   std::string problem_;
 };
 
-/// Reads every row after the header that `reader` has read, handing each row that can be
-/// read to `take`: in two parts at once where the rows hold at least `partsFrom` bytes, on
-/// two processors, the first part's rows to `take` and the second's to `takeLater` on a
-/// thread of its own. Once read, `reader` is as one read of every row would have left it.
-struct PartsRead {
-  bool read = false;      // to the end; else the file could not be read (reader.Failure)
-  bool split = false;     // `takeLater` got the rows after the first part's
-  size_t rowsBefore = 0;  // the lines of the first part, which the second's rows count on from
+/// What a read in parts (ReadInParts) hands the rows of each part to.
+class PartRows {
+ public:
+  PartRows() = default;
+  PartRows(const PartRows&) = default;
+  PartRows& operator=(const PartRows&) = default;
+  PartRows(PartRows&&) = default;
+  PartRows& operator=(PartRows&&) = default;
+  virtual ~PartRows() = default;
+
+  virtual void Take(const JournalEntry& entry) = 0;
+  /// Rows that ask the same and have taken none, for the rows of a part further on.
+  virtual std::unique_ptr<PartRows> Later() const = 0;
+  /// Takes in what `later` (made by Later) found in the part right after this one's, as if
+  /// these rows had taken its rows, which count on from `rowsBefore`.
+  virtual void Join(PartRows& later, size_t rowsBefore) = 0;
 };
-using TakeRow = std::function<void(const JournalEntry&)>;
-PartsRead ReadInParts(JournalReader& reader, const TakeRow& take, const TakeRow& takeLater,
-                      uint64_t partsFrom);
+
+/// Reads every row after the header that `reader` has read, handing each row that can be
+/// read to `rows`: in parts at once where the rows hold at least `partsFrom` bytes, on two
+/// processors. The first part's rows go to `rows`, and the others' to rows of their own
+/// (PartRows::Later) on a thread of its own; whichever processor is done first takes more.
+/// Once read, `reader` and `rows` are as one read of every row would have left them.
+struct PartsRead {
+  bool read = false;   // to the end; else the file could not be read (reader.Failure)
+  bool split = false;  // more than one part was read
+};
+PartsRead ReadInParts(JournalReader& reader, PartRows& rows, uint64_t partsFrom);
 
 #endif  // TARVO_JOURNAL_JOURNAL_READER_H_

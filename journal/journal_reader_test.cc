@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "fake_file_system.h"
 
 namespace {
@@ -37,26 +41,68 @@ std::string Read(const std::string& text) {
   return read;
 }
 
-// The rows that can be read, "<row> <event> <data file>|" each, then how many cannot be
-// read, the first of them, and the journal's text, read in two parts at once.
+// The rows that can be read, "<row> <event> <data file>|" each; a later part's after
+// "+<the rows before it>:".
+class Taken : public PartRows {
+ public:
+  void Take(const JournalEntry& entry) override {
+    text += std::to_string(entry.row()) + " " + EventName(entry.event()) + " " +
+            std::string(entry.Field(JournalColumn::kDataFile)) + "|";
+  }
+  std::unique_ptr<PartRows> Later() const override { return std::make_unique<Taken>(); }
+  void Join(PartRows& later, size_t rowsBefore) override {
+    text += "+" + std::to_string(rowsBefore) + ":" + static_cast<Taken&>(later).text;
+  }
+  std::string text;
+};
+
+// The rows read in two parts at once, then how many cannot be read, the first of them, and
+// the journal's text.
 std::string ReadInTwo(const std::string& text) {
   Opened opened(text);
   JournalReader reader(*opened.file);
   if (!reader.ReadHeader())
     return "no header";
-  std::string first, second;
-  auto take = [](std::string* read) {
-    return [read](const JournalEntry& entry) {
-      *read += std::to_string(entry.row()) + " " + EventName(entry.event()) + " " +
-               std::string(entry.Field(JournalColumn::kDataFile)) + "|";
-    };
-  };
-  PartsRead parts = ReadInParts(reader, take(&first), take(&second), 0);
+  Taken taken;
+  PartsRead parts = ReadInParts(reader, taken, 0);
   EXPECT_TRUE(parts.split) << text;
-  return first + "+" + std::to_string(parts.rowsBefore) + ":" + second +
-         std::to_string(reader.unreadable()) + " from " + std::to_string(reader.firstUnreadable()) +
-         (reader.header().utf8() ? " utf8" : "") + (parts.read ? "" : " failed");
+  return taken.text + std::to_string(reader.unreadable()) + " from " +
+         std::to_string(reader.firstUnreadable()) + (reader.header().utf8() ? " utf8" : "") +
+         (parts.read ? "" : " failed");
 }
+
+// The rows' numbers and data files, in the journal's order, however many parts read them.
+// The part whose first row has the data file `waitAt` waits there until three more parts
+// than the first two have begun, so that the other processor takes from its rows.
+class Numbered : public PartRows {
+ public:
+  Numbered(std::atomic<int>* begun, std::string waitAt)
+      : begun_(begun), waitAt_(std::move(waitAt)) {}
+  void Take(const JournalEntry& entry) override {
+    std::string dataFile(entry.Field(JournalColumn::kDataFile));
+    if (rowsTaken_++ == 0) {
+      ++*begun_;
+      for (int waited = 0; dataFile == waitAt_ && *begun_ < 5 && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      if (dataFile == waitAt_)  // for a part too many, which a wrong look at the part takes
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    rows.emplace_back(entry.row(), dataFile);
+  }
+  std::unique_ptr<PartRows> Later() const override {
+    return std::make_unique<Numbered>(begun_, waitAt_);
+  }
+  void Join(PartRows& later, size_t rowsBefore) override {
+    for (const auto& [row, dataFile] : static_cast<Numbered&>(later).rows)
+      rows.emplace_back(row + rowsBefore, dataFile);
+  }
+  std::vector<std::pair<size_t, std::string>> rows;
+
+ private:
+  std::atomic<int>* begun_;
+  const std::string waitAt_;
+  size_t rowsTaken_ = 0;
+};
 
 }  // namespace
 
@@ -85,6 +131,33 @@ TEST(JournalReader, ReadsInTwoParts) {
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.read, ReadInTwo(row.text)) << row.text;
+}
+
+// The processor done first with its part takes half of what the other has still to read,
+// again and again, whichever that is: the rows are still those of one read, in its order and
+// numbers.
+TEST(JournalReader, TakesFromTheOtherPart) {
+  std::string text = "run,time,computer,data_file,event\n";
+  std::vector<std::pair<size_t, std::string>> expected;
+  for (size_t row = 2; text.size() < (size_t{1} << 20); ++row) {
+    text += "r,t,c," + std::to_string(row) + ",saved" + std::string(row % 7, ' ') + "\n";
+    expected.emplace_back(row, std::to_string(row));
+  }
+  Opened opened(text);
+  // The first part's first row, and the second's: the first that begins after the middle.
+  size_t rows = text.find('\n') + 1;
+  size_t second = text.find('\n', rows + (text.size() - rows) / 2) + 1 + 6;  // after "r,t,c,"
+  std::string secondFirst = text.substr(second, text.find(',', second) - second);
+  for (const std::string& waitAt : {std::string("2"), secondFirst}) {
+    std::atomic<int> begun{0};
+    JournalReader reader(*opened.file);
+    ASSERT_TRUE(reader.ReadHeader());
+    Numbered numbered(&begun, waitAt);
+    EXPECT_TRUE(ReadInParts(reader, numbered, 0).read);
+    EXPECT_GE(begun, 5) << waitAt;
+    EXPECT_EQ(expected, numbered.rows) << waitAt;
+    EXPECT_EQ(expected.size() + 1, reader.lines()) << waitAt;
+  }
 }
 
 TEST(JournalReader, ReadsWhatSpreadsheetsLeave) {

@@ -185,7 +185,8 @@ std::vector<int64_t>& StudyRows::ParticipantsOf(size_t index, std::string_view v
   return found->second;
 }
 
-void StudyRows::Join(StudyRows&& later, size_t rowsBefore) {
+void StudyRows::Join(PartRows& rows, size_t rowsBefore) {
+  auto& later = static_cast<StudyRows&>(rows);  // made by Later
   for (size_t at = 0; at < highest_.size(); ++at) {
     if (later.highest_[at] && (!highest_[at] || *highest_[at] < *later.highest_[at]))
       highest_[at] = later.highest_[at];

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -41,19 +42,18 @@ struct StudyQuestions {
   bool AsksOf(int64_t of) const { return anySubject || subject == std::optional<int64_t>(of); }
 };
 
-class StudyRows {
+class StudyRows : public PartRows {
  public:
   /// `script` and `computer` in the program's code page.
   StudyRows(const std::string& script, const std::string& computer, StudyQuestions questions,
             std::time_t now);
 
-  /// Takes the journal's rows, in their order.
-  void Take(const JournalEntry& entry);
-  /// Rows that ask the same, for the rows of a later part of the journal, read at once with
-  /// the earlier (ReadInParts); Join then adds what they found, their rows numbered on from
-  /// `rowsBefore`, as if these rows had taken them.
-  StudyRows Later() const { return StudyRows(script_.name(), computer_.name(), questions_, now_); }
-  void Join(StudyRows&& later, size_t rowsBefore);
+  /// Takes the journal's rows, in their order, or in parts (ReadInParts).
+  void Take(const JournalEntry& entry) override;
+  std::unique_ptr<PartRows> Later() const override {
+    return std::make_unique<StudyRows>(script_.name(), computer_.name(), questions_, now_);
+  }
+  void Join(PartRows& later, size_t rowsBefore) override;
   /// Once every row is taken: the open runs count as they stand.
   void Finish();
 
