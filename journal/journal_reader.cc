@@ -549,7 +549,6 @@ class JournalReader::Sharing {
     first.reader = &reader;
     first.rows = &first_;
     first.sharing = this;
-    first.start = 0;
     first.limit = at;
     first.reached = reader.offset_;
     reader.part_ = &first;

@@ -315,11 +315,6 @@ class JournalReader {
 /// What a read in parts (ReadInParts) hands the rows of each part to.
 class PartRows {
  public:
-  PartRows() = default;
-  PartRows(const PartRows&) = default;
-  PartRows& operator=(const PartRows&) = default;
-  PartRows(PartRows&&) = default;
-  PartRows& operator=(PartRows&&) = default;
   virtual ~PartRows() = default;
 
   virtual void Take(const JournalEntry& entry) = 0;

@@ -33,8 +33,8 @@ struct Worker::Thread {
 };
 
 // Left to itself, Linux starts the thread on the processor of the thread that starts it,
-// and the two share it for milliseconds until one is moved, as long as the read takes in
-// one part. So the thread starts on another processor, and may go anywhere after.
+// and the two share that processor for milliseconds until one is moved: about as long as
+// the thread's work. So the thread starts on another processor, and may go anywhere after.
 Worker::Worker(std::function<void()> work) : work_(std::move(work)), thread_(new Thread) {
   Start& start = thread_->start;
   start.work = &work_;
